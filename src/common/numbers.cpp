@@ -1,0 +1,149 @@
+#include "common/numbers.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace korvalo {
+namespace {
+
+// The 15 significant decimal digits of a finite non-zero |value| and the
+// decimal exponent of the first digit: value = d0.d1d2... x 10^exponent.
+struct Decimal15 {
+  bool negative = false;
+  std::string digits;  // exactly 15 characters '0'..'9' (before trimming)
+  int exponent = 0;
+};
+
+Decimal15 ToDecimal15(double value) {
+  Decimal15 d;
+  d.negative = std::signbit(value);
+  char buf[64];
+  const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
+                                 std::chars_format::scientific, 14);
+  const std::string_view text(buf, static_cast<std::size_t>(res.ptr - buf));
+  // Form: d.dddddddddddddde[+-]xx
+  const std::size_t e = text.find('e');
+  for (std::size_t i = 0; i < e; ++i) {
+    if (text[i] != '.') d.digits.push_back(text[i]);
+  }
+  std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(),
+                  d.exponent);
+  return d;
+}
+
+double FromDecimal(bool negative, const std::string& digits, int exponent) {
+  if (digits.empty()) return 0.0;
+  std::string text = digits.substr(0, 1);
+  if (digits.size() > 1) {
+    text += '.';
+    text += digits.substr(1);
+  }
+  text += 'e';
+  text += std::to_string(exponent);
+  double value = 0.0;
+  std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::scientific);
+  return negative ? -value : value;
+}
+
+}  // namespace
+
+std::optional<double> ReadNumber(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && text[begin] == ' ') ++begin;
+  while (end > begin && text[end - 1] == ' ') --end;
+  const std::string_view body = text.substr(begin, end - begin);
+  bool point = false;
+  for (char c : body) {
+    if (c == '.') {
+      if (point) return std::nullopt;
+      point = true;
+    } else if (c < '0' || c > '9') {
+      return std::nullopt;
+    }
+  }
+  const std::string full = "0" + std::string(body) + (point && body.back() == '.' ? "0" : "");
+  double value = 0.0;
+  const auto res = std::from_chars(full.data(), full.data() + full.size(), value,
+                                   std::chars_format::fixed);
+  if (res.ec != std::errc() || res.ptr != full.data() + full.size()) return std::nullopt;
+  return value;
+}
+
+double ReadNumberOr(std::string_view text, double fallback) {
+  return ReadNumber(text).value_or(fallback);
+}
+
+double RoundHalfEven(double value, int places) {
+  if (!std::isfinite(value) || value == 0.0) return value;
+  Decimal15 d = ToDecimal15(value);
+  // Digits whose weight is at least 10^-places.
+  const int keep = d.exponent + places + 1;
+  if (keep >= static_cast<int>(d.digits.size())) {
+    return FromDecimal(d.negative, d.digits, d.exponent);
+  }
+  if (keep < 0) return d.negative ? -0.0 : 0.0;
+  std::string kept = d.digits.substr(0, static_cast<std::size_t>(keep));
+  const std::string rest = d.digits.substr(static_cast<std::size_t>(keep));
+  bool up = false;
+  if (rest[0] > '5') {
+    up = true;
+  } else if (rest[0] == '5') {
+    const bool more = rest.find_first_not_of('0', 1) != std::string::npos;
+    const bool lastOdd = !kept.empty() && ((kept.back() - '0') % 2 == 1);
+    up = more || lastOdd;
+  }
+  int exponent = d.exponent;
+  if (up) {
+    int i = static_cast<int>(kept.size()) - 1;
+    while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9') {
+      kept[static_cast<std::size_t>(i)] = '0';
+      --i;
+    }
+    if (i >= 0) {
+      ++kept[static_cast<std::size_t>(i)];
+    } else {
+      kept.insert(kept.begin(), '1');
+      ++exponent;
+    }
+  }
+  if (kept.empty() || kept.find_first_not_of('0') == std::string::npos) {
+    return d.negative ? -0.0 : 0.0;
+  }
+  return FromDecimal(d.negative, kept, exponent);
+}
+
+std::string NumberText(double value) {
+  if (value == 0.0) return "0";
+  if (!std::isfinite(value)) {
+    return std::isnan(value) ? "NaN" : (value < 0 ? "-Infinity" : "Infinity");
+  }
+  Decimal15 d = ToDecimal15(value);
+  const std::size_t last = d.digits.find_last_not_of('0');
+  d.digits.resize(last + 1);
+  std::string out = d.negative ? "-" : "";
+  const int n = static_cast<int>(d.digits.size());
+  if (d.exponent >= 0) {
+    const int intDigits = d.exponent + 1;
+    if (n <= intDigits) {
+      out += d.digits;
+      out.append(static_cast<std::size_t>(intDigits - n), '0');
+    } else {
+      out += d.digits.substr(0, static_cast<std::size_t>(intDigits));
+      out += '.';
+      out += d.digits.substr(static_cast<std::size_t>(intDigits));
+    }
+  } else {
+    out += "0.";
+    out.append(static_cast<std::size_t>(-d.exponent - 1), '0');
+    out += d.digits;
+  }
+  return out;
+}
+
+std::string RoundedText(double value, int places) {
+  return NumberText(RoundHalfEven(value, places));
+}
+
+}  // namespace korvalo

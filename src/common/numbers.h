@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The number rules of the whole program.
+//
+// Reading: a field is read as a decimal number after a "0" is put in front of
+// its text, so "" reads 0, "." reads 0 and ".5" reads 0.5. Blanks around the
+// number are allowed. Anything else — a second point ("1.2.3"), a sign, a
+// letter, an exponent — does not read as a number: ReadNumber gives no value,
+// and the caller decides what that means (a course row counts as incomplete).
+//
+// Rounding: to n places with halves to even on the decimal value, where the
+// decimal value of a double is its 15 significant digits (so 1.125 -> 1.12,
+// 2.5 -> 2, 0.285 -> 0.28 and 0.1 + 0.2 -> 0.3).
+//
+// Text: the plain decimal text of a number, as labels show it and as values
+// are stored: up to 15 significant digits, no exponent, no thousands
+// separator, no trailing zeros, "." as the decimal point whatever the locale.
+namespace korvalo {
+
+std::optional<double> ReadNumber(std::string_view text);
+
+// ReadNumber, or `fallback` when the text does not read as a number.
+double ReadNumberOr(std::string_view text, double fallback);
+
+double RoundHalfEven(double value, int places);
+
+std::string NumberText(double value);
+
+// NumberText(RoundHalfEven(value, places)).
+std::string RoundedText(double value, int places);
+
+}  // namespace korvalo
