@@ -48,11 +48,22 @@ bool DrawArc(const CourseRow& row, const std::string& direction, Point p, Point 
   const double cx = minor ? mx + ox : mx - ox;
   const double cy = minor ? my + oy : my - oy;
 
-  double a1 = ScreenAngle(cx, cy, p.x, p.y);
-  double a2 = ScreenAngle(cx, cy, q.x, q.y);
-  if (a1 > a2) std::swap(a1, a2);
+  const double angleP = ScreenAngle(cx, cy, p.x, p.y);
+  const double angleQ = ScreenAngle(cx, cy, q.x, q.y);
+  double a1 = std::min(angleP, angleQ);
+  double a2 = std::max(angleP, angleQ);
   const double r = radius * scale;
-  if (minor) {
+  if (std::fabs((a2 - a1) - kPi) < 1e-9) {
+    // A half circle: both ways are half a turn, so the angles cannot choose.
+    // Every arc bulges to the left of its drawn direction, which seen on the
+    // screen is counter-clockwise from Q to P ("+"), or from P to Q ("-",
+    // drawn the other way).
+    if (plus) {
+      canvas.Arc(cx, cy, r, colour, angleQ, angleP);
+    } else {
+      canvas.Arc(cx, cy, r, colour, angleP, angleQ);
+    }
+  } else if (minor) {
     // A zero chord has no sagitta ratio; there is nothing to draw.
     if (half == 0.0) return true;
     if ((radius - d) / half > 0.02) {
