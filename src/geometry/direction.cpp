@@ -54,6 +54,45 @@ double BearingAngle(const std::u32string& text, const DirectionSettings& setting
   return 0.0;
 }
 
+enum class Scan { Accepted, Refused, Abandoned };
+
+// Walks an angle part from its last character to its first and hands every
+// digit with its part (0 degrees, 1 minutes, 2 seconds) to onDigit, which may
+// abandon the walk by returning false. A malformed text is refused; the
+// digits handed over are then those gathered up to where the walk stopped
+// (an inner double quote refuses the text but the walk goes on).
+template <typename OnDigit>
+Scan ScanAnglePart(const char32_t* chars, std::size_t n, OnDigit onDigit) {
+  bool wellFormed = true;
+  int part = 0;
+  for (std::size_t i = n; i-- > 0;) {
+    const char32_t c = chars[i];
+    if (IsDigit(c)) {
+      if (i == n - 1) return Scan::Refused;
+      if (!onDigit(part, c)) return Scan::Abandoned;
+    } else if (i == n - 1) {
+      if (c == U'"') {
+        part = 2;
+      } else if (c == U'\'') {
+        part = 1;
+      } else if (c == utf8::kDegreeSign) {
+        part = 0;
+      } else {
+        return Scan::Refused;
+      }
+    } else if (c == U'"') {
+      wellFormed = false;
+    } else if (c == U'\'' && part == 2) {
+      part = 1;
+    } else if (c == utf8::kDegreeSign && (part == 1 || part == 2)) {
+      part = 0;
+    } else {
+      return Scan::Refused;
+    }
+  }
+  return wellFormed ? Scan::Accepted : Scan::Refused;
+}
+
 // The reading of a direction without allocations, for the traverse, which
 // reads every course on every keystroke. It covers the texts the grid holds:
 // ASCII with the degree sign (or U+00F8), no drawing code of the degree sign,
@@ -93,40 +132,19 @@ bool Compact(std::string_view text, const DirectionSettings& settings, CompactTe
   return true;
 }
 
-// SplitDMS and the sum of the parts over compact characters; false when a
-// digit run is too long to add up exactly.
+// The sum of the parts of an angle part, as SplitDMS and CalDegree give it;
+// false when a digit run is too long to add up exactly.
 bool CompactDegrees(const char32_t* chars, std::size_t n, double& degrees) {
   static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14};
   double value[3] = {0.0, 0.0, 0.0};
   int digits[3] = {0, 0, 0};
-  int part = 0;
-  for (std::size_t i = n; i-- > 0;) {
-    const char32_t c = chars[i];
-    if (IsDigit(c)) {
-      if (i == n - 1) break;
-      if (digits[part] == 15) return false;
-      value[part] += static_cast<double>(c - U'0') * kPowers[digits[part]++];
-    } else if (i == n - 1) {
-      if (c == U'"') {
-        part = 2;
-      } else if (c == U'\'') {
-        part = 1;
-      } else if (c == utf8::kDegreeSign) {
-        part = 0;
-      } else {
-        break;
-      }
-    } else if (c == U'"') {
-      continue;
-    } else if (c == U'\'' && part == 2) {
-      part = 1;
-    } else if (c == utf8::kDegreeSign && (part == 1 || part == 2)) {
-      part = 0;
-    } else {
-      break;
-    }
-  }
+  const Scan scan = ScanAnglePart(chars, n, [&](int part, char32_t c) {
+    if (digits[part] == 15) return false;
+    value[part] += static_cast<double>(c - U'0') * kPowers[digits[part]++];
+    return true;
+  });
+  if (scan == Scan::Abandoned) return false;
   degrees = value[0] + value[1] / 60.0 + value[2] / 3600.0;
   return true;
 }
@@ -224,37 +242,11 @@ bool SplitDMS(std::string_view text, DmsParts& parts, const DirectionSettings& s
   for (char32_t& c : chars) {
     if (c == utf8::kOldDegreeSign) c = utf8::kDegreeSign;
   }
-  const std::size_t n = chars.size();
-  bool result = true;
-  int part = 0;
-  for (std::size_t i = n; i-- > 0;) {
-    const char32_t c = chars[i];
-    if (IsDigit(c)) {
-      if (i == n - 1) return false;
-      parts[part].insert(parts[part].begin(), static_cast<char>(c));
-    } else if (i == n - 1) {
-      if (c == U'"') {
-        part = 2;
-      } else if (c == U'\'') {
-        part = 1;
-      } else if (c == utf8::kDegreeSign) {
-        part = 0;
-      } else {
-        return false;
-      }
-    } else if (c == U'"') {
-      result = false;
-    } else if (c == U'\'') {
-      if (part != 2) return false;
-      part = 1;
-    } else if (c == utf8::kDegreeSign) {
-      if (part != 1 && part != 2) return false;
-      part = 0;
-    } else {
-      return false;
-    }
-  }
-  return result;
+  const Scan scan = ScanAnglePart(chars.data(), chars.size(), [&](int part, char32_t c) {
+    parts[static_cast<std::size_t>(part)].insert(0, 1, static_cast<char>(c));
+    return true;
+  });
+  return scan == Scan::Accepted;
 }
 
 bool IsValidDirection(std::string& text, const DirectionSettings& settings) {
