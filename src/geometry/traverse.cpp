@@ -115,6 +115,7 @@ Traverse CalCoord(const std::vector<CourseRow>& rows, int n, const TraverseSetti
 }
 
 std::optional<double> ParcelArea(const std::vector<CourseRow>& rows, int n, const Coord& coord) {
+  n = std::min({n, static_cast<int>(rows.size()) - 1, static_cast<int>(coord.size()) - 2});
   if (n < 0) return 0.0;
   const auto p = [&](int i) { return coord[static_cast<std::size_t>(i)]; };
   double sum = p(0).x * (p(1).y - p(n).y);
