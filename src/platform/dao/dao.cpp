@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <ctime>
 #include <map>
 #include <unordered_map>
 
@@ -104,6 +105,15 @@ std::int64_t AsLong(const Value& v) {
   double d = RoundHalfEven(AsDouble(v), 0);
   if (!(d >= -9.2e18 && d <= 9.2e18)) throw DaoError(err::kNumericOverflow, "Numeric overflow");
   return static_cast<std::int64_t>(d);
+}
+
+std::string Today() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[16];
+  std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+  return text;
 }
 
 std::string AsText(const Value& v) {
@@ -227,29 +237,29 @@ Value Coerce(const FieldDef& f, const Value& v) {
     return static_cast<std::int64_t>(d);
   };
   switch (f.type) {
-      case FieldType::Boolean: return AsBool(v);
-      case FieldType::Integer: return range(-32768, 32767);
-      case FieldType::Long: return range(-2147483648LL, 2147483647LL);
-      case FieldType::Double: {
-        if (auto s = std::get_if<std::string>(&v); s && s->empty()) {
-          throw DaoError(err::kTypeMismatch, "Data type mismatch in field '" + f.name + "'");
-        }
-        return AsDouble(v);
+    case FieldType::Boolean: return AsBool(v);
+    case FieldType::Integer: return range(-32768, 32767);
+    case FieldType::Long: return range(-2147483648LL, 2147483647LL);
+    case FieldType::Double: {
+      if (auto s = std::get_if<std::string>(&v); s && s->empty()) {
+        throw DaoError(err::kTypeMismatch, "Data type mismatch in field '" + f.name + "'");
       }
-      case FieldType::Date: return AsText(v);
-      case FieldType::Text: {
-        std::string s = AsText(v);
-        int size = f.size > 0 ? f.size : kDefaultTextSize;
-        if (utf8::Length(s) > static_cast<std::size_t>(size)) {
-          throw DaoError(err::kFieldTooSmall,
-                         "The field '" + f.name + "' is too small to accept the amount of data");
-        }
-        if (s.empty() && !f.allowZeroLength) {
-          throw DaoError(err::kZeroLengthRefused,
-                         "Field '" + f.name + "' cannot be a zero-length string");
-        }
-        return s;
+      return AsDouble(v);
+    }
+    case FieldType::Date: return AsText(v);
+    case FieldType::Text: {
+      std::string s = AsText(v);
+      int size = f.size > 0 ? f.size : kDefaultTextSize;
+      if (utf8::Length(s) > static_cast<std::size_t>(size)) {
+        throw DaoError(err::kFieldTooSmall,
+                       "The field '" + f.name + "' is too small to accept the amount of data");
       }
+      if (s.empty() && !f.allowZeroLength) {
+        throw DaoError(err::kZeroLengthRefused,
+                       "Field '" + f.name + "' cannot be a zero-length string");
+      }
+      return s;
+    }
   }
   return v;
 }
@@ -773,10 +783,11 @@ struct RecordsetState {
         if (keyColumn >= 0 && std::any_of(rows.begin(), rows.end(), [&](const Row& r) { return r.key == row.key; })) {
           continue;  // added through this set before it was read
         }
-        for (int col = 0, out = 0; col < total; ++col) {
+        // A field appended since the set was opened is not part of it.
+        const std::size_t width = plan->names.size();
+        for (int col = 0; col < total && row.values.size() < width; ++col) {
           if (col == keyColumn) continue;
-          row.values.push_back(c.Column(stmt, col, plan->meta[static_cast<std::size_t>(out)]));
-          ++out;
+          row.values.push_back(c.Column(stmt, col, plan->meta[row.values.size()]));
         }
         fetched.push_back(std::move(row));
       }

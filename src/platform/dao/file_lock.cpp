@@ -61,10 +61,11 @@ bool FileLock::Acquire(const std::string& databasePath, bool exclusive) {
   Release();
   key_ = LockKey(databasePath);
   const std::string lockPath = key_ + ".lock";
-  int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = exclusive ? ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)
+                     : ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    // No side-car can be made: only a shared open may go on.
+    // No side-car: nobody has held the file exclusively (a shared open goes
+    // on), or none can be made (an exclusive open cannot be granted).
     return !exclusive;
   }
   int rc;

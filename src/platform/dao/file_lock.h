@@ -16,8 +16,9 @@ class FileLock {
   FileLock& operator=(const FileLock&) = delete;
 
   // Takes the lock for `databasePath` without waiting. Returns false when
-  // another process holds a conflicting lock. A shared lock whose side-car
-  // cannot be created (a read-only folder) is taken as granted.
+  // another process holds a conflicting lock, or when an exclusive lock's
+  // side-car cannot be made. Only an exclusive lock creates the side-car; a
+  // shared lock without one is granted (nobody holds the file exclusively).
   bool Acquire(const std::string& databasePath, bool exclusive);
   void Release();
   bool Exclusive() const { return exclusive_; }
