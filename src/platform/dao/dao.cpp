@@ -299,7 +299,7 @@ struct RecordsetPlan;
 struct Connection {
   sqlite3* db = nullptr;
   std::string path;
-  detail::FileLock lock;
+  std::shared_ptr<detail::FileLock> lock;  // exclusive or shared hold, if any
   int transactionDepth = 0;
   std::unordered_map<std::string, sqlite3_stmt*> cache;
   std::map<std::string, std::vector<FieldDef>> schema;  // key: lower-case table name
@@ -314,7 +314,7 @@ struct Connection {
       sqlite3_close_v2(db);
       db = nullptr;
     }
-    lock.Release();
+    lock.reset();
   }
 
   [[noreturn]] void Fail(int rc) const {
@@ -454,9 +454,9 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
   }
   auto c = std::make_shared<Connection>();
   c->path = path;
-  const std::string key = detail::LockKey(path);
-  const bool heldHere = detail::HeldExclusivelyHere(key);
-  if (!heldHere && !c->lock.Acquire(path, options.exclusive)) {
+  c->lock = detail::HeldExclusivelyHere(detail::LockKey(path));
+  const bool heldHere = c->lock != nullptr;
+  if (!heldHere && detail::TakeLock(path, options.exclusive, c->lock) == detail::LockResult::Conflict) {
     throw DaoError(err::kExclusiveElsewhere,
                    "The file '" + path + "' is already in use by another process");
   }

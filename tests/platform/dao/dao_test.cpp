@@ -231,10 +231,13 @@ TEST(DaoOpen, ExclusiveHoldAndPassword) {
   EXPECT_EQ(ErrorOf([&] { Database::Open(path, wrong); }), err::kWrongPassword);
   EXPECT_EQ(ErrorOf([&] { Database::Open(path, {true, false, ""}); }), err::kWrongPassword);
 
-  Database held = Database::Open(path, {true, false, ";Pwd=se'cret"});
-  Database again = Database::Open(path);                  // shared, no password
+  Database startUp = Database::Open(path, {true, false, ";Pwd=se'cret"});
+  Database again = Database::Open(path);                      // shared, no password
   Database writer = Database::Open(path, {true, false, ""});  // exclusive, no password
   writer.Execute("INSERT INTO t (x) VALUES (?)", {std::int64_t{1}});
+  // The hold lasts while any connection of this process is open.
+  startUp.Close();
+  Database held = Database::Open(path, {true, false, ";Pwd=se'cret"});
 
   pid_t child = fork();
   ASSERT_GE(child, 0);
