@@ -1,0 +1,75 @@
+#include "platform/dao/file_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <map>
+#include <mutex>
+
+namespace korvalo::dao::detail {
+namespace {
+
+struct Holding {
+  pid_t pid = 0;
+  std::weak_ptr<FileLock> lock;
+};
+
+std::mutex g_mutex;
+std::map<std::string, Holding>& Registry() {
+  static std::map<std::string, Holding> registry;
+  return registry;
+}
+
+}  // namespace
+
+std::string LockKey(const std::string& databasePath) {
+  std::error_code ec;
+  auto canonical = std::filesystem::weakly_canonical(databasePath, ec);
+  return ec ? databasePath : canonical.string();
+}
+
+FileLock::FileLock(int fd, std::string key, bool exclusive) : fd_(fd), key_(std::move(key)), exclusive_(exclusive) {}
+
+FileLock::~FileLock() {
+  if (exclusive_) {
+    std::lock_guard guard(g_mutex);
+    auto it = Registry().find(key_);
+    if (it != Registry().end() && it->second.pid == getpid() && it->second.lock.expired()) Registry().erase(it);
+  }
+  ::close(fd_);
+}
+
+std::shared_ptr<FileLock> HeldExclusivelyHere(const std::string& key) {
+  std::lock_guard guard(g_mutex);
+  auto it = Registry().find(key);
+  if (it == Registry().end() || it->second.pid != getpid()) return nullptr;
+  return it->second.lock.lock();
+}
+
+LockResult TakeLock(const std::string& databasePath, bool exclusive, std::shared_ptr<FileLock>& lock) {
+  lock.reset();
+  std::string key = LockKey(databasePath);
+  const std::string lockPath = key + ".lock";
+  int fd = exclusive ? ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)
+                     : ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return exclusive ? LockResult::Conflict : LockResult::Granted;
+  int rc;
+  do {
+    rc = ::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
+  } while (rc != 0 && errno == EINTR);
+  if (rc != 0) {
+    ::close(fd);
+    return LockResult::Conflict;
+  }
+  lock = std::make_shared<FileLock>(fd, key, exclusive);
+  if (exclusive) {
+    std::lock_guard guard(g_mutex);
+    Registry()[key] = Holding{getpid(), lock};
+  }
+  return LockResult::Granted;
+}
+
+}  // namespace korvalo::dao::detail
