@@ -417,8 +417,6 @@ std::unique_ptr<CommandButton> CommandButton::CloneElement(int) const {
   return c;
 }
 
-bool detail::ButtonWidget::HandleKey(QKeyEvent* e) { return Access::PlainKey(*owner_, e); }
-
 // --- CheckBox ------------------------------------------------------------------
 
 CheckBox::CheckBox(Container& container, const std::string& name, const std::string& caption)
@@ -703,6 +701,7 @@ std::unique_ptr<VScrollBar> VScrollBar::CloneElement(int) const {
 Frame::Frame(Container& container, const std::string& name, const std::string& caption)
     : Control(container, name) {
   auto* w = new detail::FrameWidget(this, container.ContentWidget());
+  w->reportKeys = false;
   Attach(w);
   content_ = w;
   w->setFrameStyle(QFrame::Box | QFrame::Sunken);
@@ -808,6 +807,7 @@ PictureBox::PictureBox(Container& container, const std::string& name) : Control(
   outer->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   outer->setLineWidth(2);
   auto* inner = new detail::CanvasWidget(this, outer);
+  inner->reportKeys = false;
   inner->background = detail::ToQColor(vbButtonFace);
   content_ = inner;
   surface_ = std::make_unique<Surface>(*this);

@@ -64,6 +64,7 @@ class FormWindow : public QWidget {
   explicit FormWindow(Form& form) : form_(form) {}
   Form& form_;
   std::deque<QSize> requested;  // client sizes the program asked for, newest last
+  std::deque<QPoint> requestedPos;  // positions the program asked for
   bool closingByCode = false;
 
  protected:
@@ -95,6 +96,11 @@ class FormWindow : public QWidget {
   }
   void moveEvent(QMoveEvent* e) override {
     QWidget::moveEvent(e);
+    const QPoint p = pos();
+    if (std::find(requestedPos.begin(), requestedPos.end(), p) == requestedPos.end() && form_.Visible() &&
+        form_.WindowState() == vbNormal) {
+      Access::FormMovedByUser(form_, p.x(), p.y());
+    }
   }
   bool focusNextPrevChild(bool next) override { return Access::TabNext(form_, next); }
   void keyPressEvent(QKeyEvent* e) override {
@@ -655,7 +661,12 @@ void Access::LayoutForm(Form& f) {
       if (w->requested.size() > 8) w->requested.pop_front();
       w->resize(want);
     }
-    w->move(Px(f.left_), Px(f.top_));
+    const QPoint at(Px(f.left_), Px(f.top_));
+    if (w->pos() != at) {
+      w->requestedPos.push_back(at);
+      if (w->requestedPos.size() > 8) w->requestedPos.pop_front();
+      w->move(at);
+    }
   }
   const QSize now = f.windowState_ == vbNormal ? QSize(cw, ch) : w->size();
   f.content_->setGeometry(0, menuH, now.width(), std::max(0, now.height() - menuH));
@@ -669,6 +680,14 @@ void Access::FormResizedByUser(Form& f, int clientWidthPx, int clientHeightPx) {
   if (w->requested.size() > 8) w->requested.pop_front();
   RaiseForm(f.OnResize);
   LayoutForm(f);
+}
+
+void Access::FormMovedByUser(Form& f, int xPx, int yPx) {
+  f.left_ = TwipsFromPixels(xPx);
+  f.top_ = TwipsFromPixels(yPx);
+  auto* w = static_cast<FormWindow*>(f.window_);
+  w->requestedPos.push_back(QPoint(xPx, yPx));
+  if (w->requestedPos.size() > 8) w->requestedPos.pop_front();
 }
 
 void Access::FormStateChangedByUser(Form& f, int state) {

@@ -107,6 +107,7 @@ struct Access {
   static void FormActivated(Form& f);
   static void FormResizedByUser(Form& f, int clientWidthPx, int clientHeightPx);
   static void FormStateChangedByUser(Form& f, int state);
+  static void FormMovedByUser(Form& f, int xPx, int yPx);
   static bool FormCloseRequested(Form& f);
   static void LayoutForm(Form& f);
   static const std::vector<Control*>& TabOrder(const Form& f) { return f.tabOrder_; }

@@ -47,10 +47,13 @@ class Hooked : public Base {
   Control* Owner() const { return owner_; }
 
  protected:
+  // Mouse events stop at the control they happened on: a click on a label
+  // is not also a click on its frame.
   void mousePressEvent(QMouseEvent* e) override {
     if (!owner_) return Base::mousePressEvent(e);
     Access::MouseDown(*owner_, e);
     if (owner_) Base::mousePressEvent(e);
+    e->accept();
   }
   void mouseReleaseEvent(QMouseEvent* e) override {
     if (!owner_) return Base::mouseReleaseEvent(e);
@@ -72,6 +75,7 @@ class Hooked : public Base {
         break;
     }
     afterDouble_ = false;
+    e->accept();
   }
   void mouseDoubleClickEvent(QMouseEvent* e) override {
     if (!owner_) return Base::mouseDoubleClickEvent(e);
@@ -85,27 +89,33 @@ class Hooked : public Base {
       // Buttons take the second click as a click of its own.
       mousePressEvent(e);
     }
+    e->accept();
   }
   void mouseMoveEvent(QMouseEvent* e) override {
     if (owner_) Access::MouseMove(*owner_, e);
     Base::mouseMoveEvent(e);
+    if (owner_) e->accept();
   }
   void focusInEvent(QFocusEvent* e) override {
     Base::focusInEvent(e);
     if (owner_) Access::QtFocusIn(*owner_, e->reason());
   }
   void keyPressEvent(QKeyEvent* e) override {
-    if (!owner_ || !HandleKey(e)) Base::keyPressEvent(e);
+    if (!owner_ || !reportKeys || !HandleKey(e)) Base::keyPressEvent(e);
   }
   void keyReleaseEvent(QKeyEvent* e) override {
-    if (owner_) Access::KeyUp(*owner_, e);
+    if (owner_ && reportKeys) Access::KeyUp(*owner_, e);
     Base::keyReleaseEvent(e);
   }
   // True when the key was dealt with and the base must not see it.
-  virtual bool HandleKey(QKeyEvent* e) {
-    if (Access::KeyDown(*owner_, e)) return true;
-    return false;
-  }
+  virtual bool HandleKey(QKeyEvent* e) { return Access::PlainKey(*owner_, e); }
+
+ public:
+  // Containers pass on the keys their children leave (Return to the form's
+  // default button) without raising key events of their own.
+  bool reportKeys = true;
+
+ protected:
 
   Control* owner_;
   ClickOrder order_;
@@ -153,9 +163,6 @@ class LineEditWidget : public Hooked<QLineEdit> {
 class ButtonWidget : public Hooked<QPushButton> {
  public:
   explicit ButtonWidget(Control* owner, QWidget* parent) : Hooked(owner, ClickOrder::WidgetAfterUp, parent) {}
-
- protected:
-  bool HandleKey(QKeyEvent* e) override;
 };
 
 class CheckWidget : public Hooked<QCheckBox> {
