@@ -778,7 +778,10 @@ class PictureBox::Surface : public Canvas {
     const QRectF box(cx / kTwipsPerPixel - r, cy / kTwipsPerPixel - r, 2 * r, 2 * r);
     const int start16 = static_cast<int>(std::lround(startAngle * 180.0 / 3.14159265358979 * 16.0));
     const int span16 = static_cast<int>(std::lround(span * 180.0 / 3.14159265358979 * 16.0));
-    Paint(colour, [&](QPainter& p) { p.drawArc(box, start16, span16); });
+    Paint(colour, [&](QPainter& p) {
+      p.setRenderHint(QPainter::Antialiasing, true);
+      p.drawArc(box, start16, span16);
+    });
   }
   Canvas* tap = nullptr;
 
@@ -789,7 +792,8 @@ class PictureBox::Surface : public Canvas {
     auto* c = Inner();
     if (c->image.isNull()) return;
     QPainter p(&c->image);
-    p.setRenderHint(QPainter::Antialiasing, true);
+    // Lines and borders fall on whole pixels, as the windows expect.
+    p.setRenderHint(QPainter::Antialiasing, false);
     QPen pen(detail::ToQColor(colour));
     pen.setWidth(std::max(1, owner_.DrawWidth()));
     p.setPen(pen);
