@@ -704,6 +704,9 @@ Frame::Frame(Container& container, const std::string& name, const std::string& c
   w->reportKeys = false;
   Attach(w);
   content_ = w;
+  // A frame paints its back colour: one lying over another hides the other's
+  // children.
+  w->setAutoFillBackground(true);
   w->setFrameStyle(QFrame::Box | QFrame::Sunken);
   SetCaption(caption);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
+#include <QImage>
 #include <string>
 #include <vector>
 
@@ -345,6 +347,28 @@ TEST(Picture, DrawingGoesToTheTapAndTheImage) {
   EXPECT_EQ("Arc 1000 1000 500 0 3.141592654 &H8000", rec.Calls()[2].ToString());
   EXPECT_EQ(3u, rec.SinceClear().size());
   EXPECT_EQ(2655 - 60, pic.ScaleWidth());
+}
+
+TEST(Picture, FrameInFrontHidesTheChildrenOfTheFrameBehind) {
+  Form f("frmStack");
+  f.Move(0, 0, 6000, 4000);
+  Frame behind(f, "frameArc");
+  behind.Move(300, 300, 3000, 1200);
+  Label red(behind, "lblRed", "");
+  red.Move(0, 0, 3000, 1200);
+  red.SetBackColor(vbRed);
+  Frame front(f, "frameLine");
+  front.Move(300, 300, 3000, 600);
+  f.Show();
+  const std::string path = ::testing::TempDir() + "frames_stack.png";
+  ASSERT_TRUE(SaveWindowImage(f, path));
+  const QImage image(QString::fromStdString(path));
+  ASSERT_FALSE(image.isNull());
+  // Inside the front frame: its own face, not the red label behind it.
+  const QColor inFront = image.pixelColor(100, 30);
+  EXPECT_NE(QColor(Qt::red), inFront);
+  // Below the front frame the label shows.
+  EXPECT_EQ(QColor(Qt::red), image.pixelColor(100, 70));
 }
 
 TEST(Colours, SystemColoursComeFromThePalette) {
