@@ -565,6 +565,19 @@ void Form::Hide() {
   PassActivationOn(*this);
 }
 
+void detail::AttachArray(Form& form, ArrayBase* array) { form.arrays_.push_back(array); }
+void detail::DetachArray(Form& form, ArrayBase* array) {
+  form.arrays_.erase(std::remove(form.arrays_.begin(), form.arrays_.end(), array), form.arrays_.end());
+}
+bool detail::FormLoaded(const Form& form) { return form.Loaded(); }
+
+namespace {
+// Later arrays first: their elements may sit in elements of earlier ones.
+void UnloadRunTimeElements(std::vector<detail::ArrayBase*> arrays) {
+  for (auto it = arrays.rbegin(); it != arrays.rend(); ++it) (*it)->UnloadRunTimeElements();
+}
+}  // namespace
+
 bool Form::Unload() {
   if (!loaded_ && !visible_) return true;
   int cancel = 0;
@@ -582,6 +595,7 @@ bool Form::Unload() {
     if (auto it = g_modalLoops.find(this); it != g_modalLoops.end()) it->second->quit();
     PassActivationOn(*this);
   }
+  UnloadRunTimeElements(arrays_);
   return true;
 }
 
@@ -710,6 +724,7 @@ bool Access::FormCloseRequested(Form& f) {
   f.visible_ = false;
   if (auto it = g_modalLoops.find(&f); it != g_modalLoops.end()) it->second->quit();
   PassActivationOn(f);
+  UnloadRunTimeElements(f.arrays_);
   return true;
 }
 

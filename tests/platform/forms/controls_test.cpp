@@ -94,6 +94,22 @@ TEST(ControlArrays, LoadAndUnloadErrors) {
   EXPECT_EQ(0, w.txtDistance.UBound());
 }
 
+TEST(ControlArrays, UnloadingTheFormUnloadsWhatItsLoadLoaded) {
+  GridWindow w;
+  w.txtDistance.Load(1);  // before the form's Load: part of the design
+  w.OnLoad = [&w] {
+    for (int k = 2; k < 5; ++k) w.frameLine.Load(k);
+    for (int k = 2; k < 5; ++k) w.txtDistance.Load(k).SetContainer(w.frameLine(k));
+  };
+  w.Show();
+  EXPECT_EQ(5, w.txtDistance.Count());
+  EXPECT_TRUE(w.Unload());
+  EXPECT_EQ(2, w.txtDistance.Count());
+  EXPECT_EQ(1, w.frameLine.Count());
+  w.Show();  // the Load loads them anew
+  EXPECT_EQ(5, w.txtDistance.Count());
+}
+
 TEST(ControlArrays, GridOfEightyRowsStaysConsistent) {
   GridWindow w;
   for (int k = 1; k < 80; ++k) {
