@@ -69,6 +69,7 @@ class FormWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* e) override {
+    detail::QtBoundary boundary;
     if (closingByCode || Access::FormCloseRequested(form_)) {
       e->accept();
     } else {
@@ -76,6 +77,7 @@ class FormWindow : public QWidget {
     }
   }
   void resizeEvent(QResizeEvent* e) override {
+    detail::QtBoundary boundary;
     QWidget::resizeEvent(e);
     const QSize s = e->size();
     if (std::find(requested.begin(), requested.end(), s) == requested.end() && form_.Visible() &&
@@ -85,6 +87,7 @@ class FormWindow : public QWidget {
     Access::LayoutForm(form_);
   }
   void changeEvent(QEvent* e) override {
+    detail::QtBoundary boundary;
     QWidget::changeEvent(e);
     if (e->type() == QEvent::WindowStateChange) {
       const Qt::WindowStates st = windowState();
@@ -95,6 +98,7 @@ class FormWindow : public QWidget {
     }
   }
   void moveEvent(QMoveEvent* e) override {
+    detail::QtBoundary boundary;
     QWidget::moveEvent(e);
     const QPoint p = pos();
     if (std::find(requestedPos.begin(), requestedPos.end(), p) == requestedPos.end() && form_.Visible() &&
@@ -102,8 +106,12 @@ class FormWindow : public QWidget {
       Access::FormMovedByUser(form_, p.x(), p.y());
     }
   }
-  bool focusNextPrevChild(bool next) override { return Access::TabNext(form_, next); }
+  bool focusNextPrevChild(bool next) override {
+    detail::QtBoundary boundary;
+    return Access::TabNext(form_, next);
+  }
   void keyPressEvent(QKeyEvent* e) override {
+    detail::QtBoundary boundary;
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Escape) {
       const bool enter = e->key() != Qt::Key_Escape;
       for (Control* c : Access::TabOrder(form_)) {
@@ -373,7 +381,13 @@ void Access::OptionSetValue(OptionButton& c, bool on) {
   if (on == c.value_) return;
   auto* w = static_cast<QRadioButton*>(c.widget_);
   if (on) {
-    w->setChecked(true);  // toggled: the others go off, then Click here
+    {
+      // The others of the group go off through their own signals.
+      QSignalBlocker block(w);
+      w->setChecked(true);
+    }
+    c.value_ = true;
+    Raise(c.CommonHandlers().OnClick, c.Index());
     return;
   }
   c.value_ = false;
@@ -767,7 +781,10 @@ Menu::Menu(Menu* parent, Form& form, const std::string& name, const std::string&
     auto* qmenu = new QMenu(Q(caption), window);
     subMenu_ = qmenu;
     action_ = qmenu->menuAction();
-    QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [this] { Access::MenuAboutToShow(*this); });
+    QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [this] {
+      detail::QtBoundary boundary;
+      Access::MenuAboutToShow(*this);
+    });
     auto* bar = static_cast<QMenuBar*>(form.menuBar_);
     QAction* before = nullptr;
     if (after) {
@@ -796,7 +813,10 @@ Menu::Menu(Menu* parent, Form& form, const std::string& name, const std::string&
     parentMenu->insertAction(before, action_);
   }
   action_->setData(QVariant::fromValue(static_cast<void*>(this)));
-  QObject::connect(action_, &QAction::triggered, action_, [this] { Access::MenuTriggered(*this); });
+  QObject::connect(action_, &QAction::triggered, action_, [this] {
+    detail::QtBoundary boundary;
+    Access::MenuTriggered(*this);
+  });
 }
 
 Menu::~Menu() {
@@ -817,7 +837,10 @@ void* Menu::SubMenu() {
     auto* qmenu = new QMenu(Q(caption_), form_->window_);
     subMenu_ = qmenu;
     action_->setMenu(qmenu);
-    QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [this] { Access::MenuAboutToShow(*this); });
+    QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [this] {
+      detail::QtBoundary boundary;
+      Access::MenuAboutToShow(*this);
+    });
   }
   return subMenu_;
 }
@@ -904,7 +927,10 @@ Menu* detail::RunPopup(Menu& menu) {
 Timer::Timer(Form& form, const std::string& name) : name_(name), form_(&form) {
   auto* t = new QTimer(form.Window());
   timer_ = t;
-  QObject::connect(t, &QTimer::timeout, t, [this] { Fire(); });
+  QObject::connect(t, &QTimer::timeout, t, [this] {
+    detail::QtBoundary boundary;
+    Fire();
+  });
 }
 
 Timer::~Timer() { delete static_cast<QTimer*>(timer_); }

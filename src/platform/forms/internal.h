@@ -41,6 +41,11 @@ class NestedLoop {
   int saved_;
 };
 
+// Where Qt calls into the layer (widget events, signals): errors of the
+// handlers raised there are reported there and never travel through Qt's
+// own frames.
+using QtBoundary = NestedLoop;
+
 inline void Raise(const IndexHandler& h, int index) {
   if (h) RunHandler([&] { h(index); });
 }

@@ -50,12 +50,14 @@ class Hooked : public Base {
   // Mouse events stop at the control they happened on: a click on a label
   // is not also a click on its frame.
   void mousePressEvent(QMouseEvent* e) override {
+    QtBoundary boundary;
     if (!owner_) return Base::mousePressEvent(e);
     Access::MouseDown(*owner_, e);
     if (owner_) Base::mousePressEvent(e);
     e->accept();
   }
   void mouseReleaseEvent(QMouseEvent* e) override {
+    QtBoundary boundary;
     if (!owner_) return Base::mouseReleaseEvent(e);
     Control* owner = owner_;
     const bool inside = this->rect().contains(e->position().toPoint());
@@ -78,6 +80,7 @@ class Hooked : public Base {
     e->accept();
   }
   void mouseDoubleClickEvent(QMouseEvent* e) override {
+    QtBoundary boundary;
     if (!owner_) return Base::mouseDoubleClickEvent(e);
     if (order_ == ClickOrder::Synthesized) {
       Base::mouseDoubleClickEvent(e);
@@ -92,18 +95,22 @@ class Hooked : public Base {
     e->accept();
   }
   void mouseMoveEvent(QMouseEvent* e) override {
+    QtBoundary boundary;
     if (owner_) Access::MouseMove(*owner_, e);
     Base::mouseMoveEvent(e);
     if (owner_) e->accept();
   }
   void focusInEvent(QFocusEvent* e) override {
+    QtBoundary boundary;
     Base::focusInEvent(e);
     if (owner_) Access::QtFocusIn(*owner_, e->reason());
   }
   void keyPressEvent(QKeyEvent* e) override {
+    QtBoundary boundary;
     if (!owner_ || !reportKeys || !HandleKey(e)) Base::keyPressEvent(e);
   }
   void keyReleaseEvent(QKeyEvent* e) override {
+    QtBoundary boundary;
     if (owner_ && reportKeys) Access::KeyUp(*owner_, e);
     Base::keyReleaseEvent(e);
   }
@@ -147,6 +154,7 @@ class LineEditWidget : public Hooked<QLineEdit> {
  protected:
   bool HandleKey(QKeyEvent* e) override { return Access::LineEditKey(*owner_, this, e); }
   void contextMenuEvent(QContextMenuEvent* e) override {
+    QtBoundary boundary;
     if (!owner_) return QLineEdit::contextMenuEvent(e);
     QMenu* menu = Access::BuildContextMenu(*owner_, this);
     {

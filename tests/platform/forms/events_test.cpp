@@ -325,6 +325,34 @@ TEST(Errors, NestedErrorTravelsToTheStatementThatRaisedTheEvent) {
   EXPECT_EQ(kErrSubscriptOutOfRange, caught);
 }
 
+TEST(Errors, ErrorOfAUserActionIsReportedWithoutLeavingThroughQt) {
+  TestWindow w;
+  w.Show();
+  w.chk.OnClick = [](int) { throw RuntimeError(13); };
+  PromptScript script;
+  script.ExpectUnknownError(13);
+  testing::UserClick(w.chk);
+  EXPECT_EQ(1, w.chk.Value());
+}
+
+TEST(Errors, ProgramSelectionPassesTheErrorToTheCaller) {
+  TestWindow w;
+  w.optB.OnClick = [](int) { throw RuntimeError(3022); };
+  int caught = 0;
+  w.cmd.OnClick = [&](int) {
+    try {
+      w.optB.SetValue(true);
+    } catch (const RuntimeError& e) {
+      caught = e.Number();
+    }
+  };
+  PromptScript script;
+  w.cmd.PerformClick();
+  EXPECT_EQ(3022, caught);
+  EXPECT_TRUE(w.optB.Value());
+  EXPECT_FALSE(w.optA.Value());
+}
+
 TEST(Errors, UnknownErrorText) {
   const std::string t = UnknownErrorText(3022);
   EXPECT_EQ(0u, t.find("Unknown Error Number 3022 has occured.\n"));
