@@ -100,9 +100,14 @@ class FormWindow : public QWidget {
   void moveEvent(QMoveEvent* e) override {
     detail::QtBoundary boundary;
     QWidget::moveEvent(e);
+    // The window system may report the frame's corner or the inner corner
+    // for the place the program asked for; either is no move of the user's.
     const QPoint p = pos();
-    if (std::find(requestedPos.begin(), requestedPos.end(), p) == requestedPos.end() && form_.Visible() &&
-        form_.WindowState() == vbNormal) {
+    const QPoint inner = geometry().topLeft();
+    auto requestedAt = [this](const QPoint& q) {
+      return std::find(requestedPos.begin(), requestedPos.end(), q) != requestedPos.end();
+    };
+    if (!requestedAt(p) && !requestedAt(inner) && form_.Visible() && form_.WindowState() == vbNormal) {
       Access::FormMovedByUser(form_, p.x(), p.y());
     }
   }
@@ -684,17 +689,17 @@ void Access::LayoutForm(Form& f) {
   }
   if (f.windowState_ == vbNormal) {
     const QSize want(cw, ch);
-    if (w->size() != want) {
+    if (w->requested.empty() || w->requested.back() != want) {
       w->requested.push_back(want);
       if (w->requested.size() > 8) w->requested.pop_front();
-      w->resize(want);
     }
+    if (w->size() != want) w->resize(want);
     const QPoint at(Px(f.left_), Px(f.top_));
-    if (w->pos() != at) {
+    if (w->requestedPos.empty() || w->requestedPos.back() != at) {
       w->requestedPos.push_back(at);
       if (w->requestedPos.size() > 8) w->requestedPos.pop_front();
-      w->move(at);
     }
+    if (w->pos() != at) w->move(at);
   }
   const QSize now = f.windowState_ == vbNormal ? QSize(cw, ch) : w->size();
   f.content_->setGeometry(0, menuH, now.width(), std::max(0, now.height() - menuH));

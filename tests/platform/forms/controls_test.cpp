@@ -253,6 +253,9 @@ TEST(Forms, TopMostKeepsPositionAndSize) {
   PlainForm a("A", log);
   a.Move(300, 450, 6855, 4550);
   a.Show();
+  DoEvents();  // the window system's placement is not the user's move
+  EXPECT_EQ(300, a.Left());
+  EXPECT_EQ(450, a.Top());
   log.clear();
   a.SetTopMost(true);
   EXPECT_TRUE(a.TopMost());
@@ -261,7 +264,19 @@ TEST(Forms, TopMostKeepsPositionAndSize) {
   EXPECT_EQ(300, a.Left());
   EXPECT_EQ(450, a.Top());
   EXPECT_EQ(6855, a.Width());
+  DoEvents();
+  EXPECT_EQ(300, a.Left());
   EXPECT_TRUE(log.empty());  // no resize, no activation
+}
+
+TEST(Forms, PlacedAtTheTopLeftCornerReadsBackZero) {
+  std::vector<std::string> log;
+  PlainForm a("A", log);
+  a.Move(0, 0);
+  a.Show();
+  for (int i = 0; i < 3; ++i) DoEvents();
+  EXPECT_EQ(0, a.Left());
+  EXPECT_EQ(0, a.Top());
 }
 
 TEST(Forms, QueryUnloadCanCancel) {
