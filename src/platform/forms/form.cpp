@@ -330,6 +330,16 @@ void Access::ClipboardCommand(Control& c, QLineEdit* edit, int keyAscii) {
   if (code != 0) ApplyKeyAscii(edit, code);
 }
 
+void Access::SelectionPaste(Control& c, QLineEdit* edit) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (!clipboard->supportsSelection() || edit->isReadOnly()) return;
+  const QString text = clipboard->text(QClipboard::Selection);
+  if (text.isEmpty()) return;
+  if (RunKeyPress(c, kCtrlV) == 0) return;
+  edit->deselect();
+  edit->insert(text);
+}
+
 QMenu* Access::BuildContextMenu(Control& c, QLineEdit* edit) {
   // Our own menu: its clipboard commands go through KeyPress like the keys.
   auto* menu = new QMenu(edit);

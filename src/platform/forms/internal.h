@@ -98,6 +98,8 @@ struct Access {
   static bool LineEditKey(Control& c, QLineEdit* edit, QKeyEvent* e);
   // Clipboard commands of the context menu, through KeyPress.
   static void ClipboardCommand(Control& c, QLineEdit* edit, int keyAscii);
+  // The X11 selection pasted by the middle button, through KeyPress (22).
+  static void SelectionPaste(Control& c, QLineEdit* edit);
   static QMenu* BuildContextMenu(Control& c, QLineEdit* edit);
   // Text edits of a line edit (typed, pasted, cut).
   static void LineEditTextChanged(Control& c, const QString& text);

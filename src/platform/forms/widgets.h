@@ -153,6 +153,15 @@ class LineEditWidget : public Hooked<QLineEdit> {
 
  protected:
   bool HandleKey(QKeyEvent* e) override { return Access::LineEditKey(*owner_, this, e); }
+  // The middle button pastes the X11 selection: through KeyPress as well.
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    if (!owner_ || e->button() != Qt::MiddleButton) return Hooked::mouseReleaseEvent(e);
+    QtBoundary boundary;
+    Control* owner = owner_;
+    Access::MouseUp(*owner, e);
+    Access::SelectionPaste(*owner, this);
+    e->accept();
+  }
   void contextMenuEvent(QContextMenuEvent* e) override {
     QtBoundary boundary;
     if (!owner_) return QLineEdit::contextMenuEvent(e);
