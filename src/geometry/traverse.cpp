@@ -1,0 +1,170 @@
+#include "geometry/traverse.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/numbers.h"
+#include "geometry/bearing.h"
+
+namespace korvalo::geometry {
+namespace {
+
+bool Readable(const std::string& number) { return ReadNumber(number).has_value(); }
+
+bool Complete(const CourseRow& row, const TraverseSettings& settings) {
+  if (row.direction.empty() || row.distance.empty()) return false;
+  if (row.kind == CourseKind::Arc && (row.arcLength.empty() || row.radius.empty())) return false;
+  if (!ReadDirectionAngle(row.direction, settings.direction)) return false;
+  if (!Readable(row.distance)) return false;
+  if (row.kind == CourseKind::Arc && settings.edition == Edition::R14 && !Readable(row.arcLength)) {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+CourseRow CourseRow::Line(std::string direction, std::string distance) {
+  CourseRow row;
+  row.kind = CourseKind::Line;
+  row.direction = std::move(direction);
+  row.distance = std::move(distance);
+  return row;
+}
+
+CourseRow CourseRow::Arc(std::string direction, std::string arcLength, std::string chord,
+                         std::string radius, SegmentSign sign) {
+  CourseRow row;
+  row.kind = CourseKind::Arc;
+  row.direction = std::move(direction);
+  row.arcLength = std::move(arcLength);
+  row.distance = std::move(chord);
+  row.radius = std::move(radius);
+  switch (sign) {
+    case SegmentSign::Plus:
+      row.plusBox = kTicked;
+      row.minusBox = kUnticked;
+      break;
+    case SegmentSign::Minus:
+      row.plusBox = kUnticked;
+      row.minusBox = kTicked;
+      break;
+    case SegmentSign::Unconfirmed:
+      row.plusBox = kGreyed;
+      row.minusBox = kGreyed;
+      break;
+  }
+  return row;
+}
+
+SegmentSign AreaSign(const CourseRow& row) {
+  if (row.minusBox == kUnticked) return SegmentSign::Plus;
+  if (row.minusBox == kTicked) return SegmentSign::Minus;
+  return SegmentSign::Unconfirmed;
+}
+
+int FindLastLine(const std::vector<CourseRow>& rows, const TraverseSettings& settings) {
+  const int limit = std::min(static_cast<int>(rows.size()), settings.courseLimit);
+  int last = -1;
+  for (int k = 0; k < limit; ++k) {
+    if (!Complete(rows[static_cast<std::size_t>(k)], settings)) break;
+    last = k;
+  }
+  return last;
+}
+
+Traverse CalCoord(const std::vector<CourseRow>& rows, int n, const TraverseSettings& settings) {
+  Traverse traverse;
+  traverse.coord.assign(static_cast<std::size_t>(std::max(settings.courseLimit, 0)) + 1, Point{});
+  n = std::min({n, static_cast<int>(rows.size()) - 1, settings.courseLimit - 1});
+  for (int i = 1; i <= n + 1; ++i) {
+    const CourseRow& row = rows[static_cast<std::size_t>(i - 1)];
+    const double d = ReadNumberOr(row.distance, 0.0);
+    if (row.kind == CourseKind::Arc && settings.edition == Edition::R14) {
+      traverse.totalDistance += ReadNumberOr(row.arcLength, 0.0);
+    } else {
+      traverse.totalDistance += d;
+    }
+    const double theta = ReadDirectionAngle(row.direction, settings.direction).value_or(0.0) * kPi / 180.0;
+    const Point& from = traverse.coord[static_cast<std::size_t>(i - 1)];
+    traverse.coord[static_cast<std::size_t>(i)] = {from.x + d * std::cos(theta),
+                                                   from.y + d * std::sin(theta)};
+  }
+  return traverse;
+}
+
+std::optional<double> ParcelArea(const std::vector<CourseRow>& rows, int n, const Coord& coord) {
+  if (n < 0) return 0.0;
+  const auto p = [&](int i) { return coord[static_cast<std::size_t>(i)]; };
+  double sum = p(0).x * (p(1).y - p(n).y);
+  for (int i = 1; i <= n; ++i) sum += p(i).x * (p(i + 1).y - p(i - 1).y);
+  double area = std::fabs(sum) / 2.0;
+
+  for (int r = 0; r <= n; ++r) {
+    const CourseRow& row = rows[static_cast<std::size_t>(r)];
+    if (row.kind != CourseKind::Arc) continue;
+    const auto a = ReadNumber(row.arcLength);
+    const auto c = ReadNumber(row.distance);
+    const auto radius = ReadNumber(row.radius);
+    // A segment that cannot be formed must not leave an area that looks valid.
+    if (!a || !c || !radius || *radius == 0.0) return std::nullopt;
+    const double s = (*a * *radius - *c * *radius * std::cos(*a / (2.0 * *radius))) / 2.0;
+    switch (AreaSign(row)) {
+      case SegmentSign::Plus:
+        area += s;
+        break;
+      case SegmentSign::Minus:
+        area -= s;
+        break;
+      case SegmentSign::Unconfirmed:
+        return std::nullopt;
+    }
+    if (!std::isfinite(area)) return std::nullopt;
+  }
+  return area;
+}
+
+double CalPrecision(double ratio) {
+  if (ratio == 0.0) return -1.0;
+  const double q = 1.0 / ratio;
+  return q < 1000000.0 ? q : -1.0;
+}
+
+std::string PrecisionText(double precision) {
+  if (precision == -1.0) return "Perfect";
+  return "1:" + RoundedText(precision, 0);
+}
+
+ClosureResult ComputeClosure(const std::vector<CourseRow>& rows, const TraverseSettings& settings) {
+  ClosureResult result;
+  result.lastRow = FindLastLine(rows, settings);
+  if (result.lastRow < 0) {
+    result.areaText = "0";
+    result.closureText = "0";
+    return result;
+  }
+  const int n = result.lastRow;
+  const Traverse traverse = CalCoord(rows, n, settings);
+  result.totalDistance = traverse.totalDistance;
+
+  const std::optional<double> area = ParcelArea(rows, n, traverse.coord);
+  result.areaAvailable = area.has_value();
+  result.area = area.value_or(0.0);
+
+  const Point end = traverse.coord[static_cast<std::size_t>(n + 1)];
+  result.closure = RoundHalfEven(std::sqrt(end.x * end.x + end.y * end.y), settings.errDecimal);
+  result.closureBearing = BearingFromPoints(end.x, end.y, 0.0, 0.0, settings.direction);
+  // The ratio uses the rounded closure, so a closure that rounds to 0 is 0.
+  result.precisionRatio =
+      traverse.totalDistance != 0.0 ? result.closure / traverse.totalDistance : 1.0;
+
+  result.areaText = result.areaAvailable ? RoundedText(result.area, settings.errDecimal) : "N/A";
+  result.closureText = RoundedText(result.closure, settings.errDecimal);
+  result.directionText = result.closureBearing;
+  result.precisionText = PrecisionText(CalPrecision(result.precisionRatio));
+  result.closureColour =
+      ReadNumberOr(result.closureText, 0.0) > settings.closureTolerance ? kRed : kDarkGreen;
+  return result;
+}
+
+}  // namespace korvalo::geometry

@@ -1,0 +1,1003 @@
+#include "platform/dao/dao.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <regex>
+#include <unordered_map>
+
+#include "common/numbers.h"
+#include "common/utf8.h"
+#include "platform/dao/file_lock.h"
+
+namespace korvalo::dao {
+
+namespace {
+
+// "KORV": marks a file as one of ours.
+constexpr int kApplicationId = 0x4B4F5256;
+constexpr const char* kMetaTable = "korvalo_meta";
+constexpr int kDefaultTextSize = 50;
+
+std::string Quote(std::string_view name) {
+  std::string out = "\"";
+  for (char c : name) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+  return out;
+}
+
+std::string SqlLiteral(const Value& v) {
+  if (std::holds_alternative<std::monostate>(v)) return "NULL";
+  if (auto b = std::get_if<bool>(&v)) return *b ? "1" : "0";
+  if (auto i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
+  if (auto d = std::get_if<double>(&v)) return NumberText(*d);
+  std::string out = "'";
+  for (char c : std::get<std::string>(v)) {
+    if (c == '\'') out += '\'';
+    out += c;
+  }
+  return out + "'";
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+DaoError::DaoError(int number, const std::string& description)
+    : std::runtime_error(description), number_(number) {}
+
+// ---------------------------------------------------------------- values
+
+bool IsNull(const Value& v) { return std::holds_alternative<std::monostate>(v); }
+
+bool AsBool(const Value& v) {
+  if (IsNull(v)) throw DaoError(err::kInvalidUseOfNull, "Invalid use of Null");
+  if (auto b = std::get_if<bool>(&v)) return *b;
+  if (auto i = std::get_if<std::int64_t>(&v)) return *i != 0;
+  if (auto d = std::get_if<double>(&v)) return *d != 0.0;
+  const std::string& s = std::get<std::string>(v);
+  if (utf8::EqualsNoCase(s, "True")) return true;
+  if (utf8::EqualsNoCase(s, "False")) return false;
+  if (!s.empty()) {
+    if (auto n = ReadNumber(s)) return *n != 0.0;
+  }
+  throw DaoError(err::kTypeMismatch, "Type mismatch: \"" + s + "\" is not a Boolean");
+}
+
+double AsDouble(const Value& v) {
+  if (IsNull(v)) throw DaoError(err::kInvalidUseOfNull, "Invalid use of Null");
+  if (auto b = std::get_if<bool>(&v)) return *b ? -1.0 : 0.0;
+  if (auto i = std::get_if<std::int64_t>(&v)) return static_cast<double>(*i);
+  if (auto d = std::get_if<double>(&v)) return *d;
+  const std::string& s = std::get<std::string>(v);
+  if (!s.empty()) {
+    if (auto n = ReadNumber(s)) return *n;
+  }
+  throw DaoError(err::kTypeMismatch, "Type mismatch: \"" + s + "\" is not a number");
+}
+
+std::int64_t AsLong(const Value& v) {
+  if (auto i = std::get_if<std::int64_t>(&v)) return *i;
+  double d = RoundHalfEven(AsDouble(v), 0);
+  if (!(d >= -9.2e18 && d <= 9.2e18)) throw DaoError(err::kNumericOverflow, "Numeric overflow");
+  return static_cast<std::int64_t>(d);
+}
+
+std::string AsText(const Value& v) {
+  if (IsNull(v)) throw DaoError(err::kInvalidUseOfNull, "Invalid use of Null");
+  if (auto b = std::get_if<bool>(&v)) return *b ? "True" : "False";
+  if (auto i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
+  if (auto d = std::get_if<double>(&v)) return NumberText(*d);
+  return std::get<std::string>(v);
+}
+
+// ---------------------------------------------------------------- schema
+
+namespace {
+
+std::string DeclaredType(const FieldDef& f) {
+  switch (f.type) {
+    case FieldType::Boolean: return "BOOLEAN";
+    case FieldType::Integer: return "SHORTINT";
+    case FieldType::Long: return f.autoIncrement ? "INTEGER" : "LONGINT";
+    case FieldType::Double: return "DOUBLE";
+    case FieldType::Date: return "DATETIME";
+    case FieldType::Text: {
+      int size = f.size > 0 ? f.size : kDefaultTextSize;
+      return std::string(f.allowZeroLength ? "TEXT ZEROLENGTH(" : "TEXT(") + std::to_string(size) + ")";
+    }
+  }
+  return "TEXT";
+}
+
+FieldDef ParseDeclared(const std::string& name, std::string decl, bool pk, const char* dflt) {
+  FieldDef f;
+  f.name = name;
+  decl = utf8::AsciiUpper(decl);
+  if (decl == "BOOLEAN") {
+    f.type = FieldType::Boolean;
+  } else if (decl == "SHORTINT") {
+    f.type = FieldType::Integer;
+  } else if (decl == "INTEGER" || decl == "LONGINT") {
+    f.type = FieldType::Long;
+    f.autoIncrement = pk && decl == "INTEGER";
+  } else if (decl == "DOUBLE") {
+    f.type = FieldType::Double;
+  } else if (decl == "DATETIME") {
+    f.type = FieldType::Date;
+  } else {
+    f.type = FieldType::Text;
+    f.allowZeroLength = decl.find("ZEROLENGTH") != std::string::npos;
+    auto open = decl.find('(');
+    f.size = open == std::string::npos ? kDefaultTextSize : std::atoi(decl.c_str() + open + 1);
+    if (f.size <= 0) f.size = kDefaultTextSize;
+  }
+  if (dflt != nullptr) {
+    std::string d = dflt;
+    if (d.size() >= 2 && d.front() == '\'' && d.back() == '\'') {
+      std::string s;
+      for (std::size_t i = 1; i + 1 < d.size(); ++i) {
+        s += d[i];
+        if (d[i] == '\'' && i + 2 < d.size() && d[i + 1] == '\'') ++i;
+      }
+      f.defaultValue = s;
+    } else if (d != "NULL") {
+      if (auto n = ReadNumber(d)) {
+        if (f.type == FieldType::Boolean) f.defaultValue = *n != 0.0;
+        else if (f.type == FieldType::Double) f.defaultValue = *n;
+        else f.defaultValue = static_cast<std::int64_t>(*n);
+      }
+    }
+  }
+  if (f.type == FieldType::Boolean && IsNull(f.defaultValue)) f.defaultValue = false;
+  return f;
+}
+
+std::string ColumnSql(const FieldDef& f) {
+  std::string q = Quote(f.name);
+  std::string sql = q + " " + DeclaredType(f);
+  if (f.autoIncrement) return sql + " PRIMARY KEY AUTOINCREMENT";
+  switch (f.type) {
+    case FieldType::Boolean: {
+      bool d = IsNull(f.defaultValue) ? false : AsBool(f.defaultValue);
+      sql += " NOT NULL DEFAULT " + std::string(d ? "1" : "0") + " CHECK (" + q + " IN (0, 1))";
+      return sql;
+    }
+    case FieldType::Integer:
+      sql += " CHECK (" + q + " BETWEEN -32768 AND 32767)";
+      break;
+    case FieldType::Long:
+      sql += " CHECK (" + q + " BETWEEN -2147483648 AND 2147483647)";
+      break;
+    case FieldType::Text: {
+      int size = f.size > 0 ? f.size : kDefaultTextSize;
+      sql += " COLLATE NOCASE CHECK (length(" + q + ") <= " + std::to_string(size) + ")";
+      if (!f.allowZeroLength) sql += " CHECK (" + q + " <> '')";
+      break;
+    }
+    default:
+      break;
+  }
+  if (!IsNull(f.defaultValue)) sql += " DEFAULT " + SqlLiteral(f.defaultValue);
+  return sql;
+}
+
+// The value as the field stores it, or the error the engine gives.
+Value Coerce(const FieldDef& f, const Value& v) {
+  if (f.autoIncrement) {
+    throw DaoError(err::kFieldNotUpdatable, "Field '" + f.name + "' cannot be updated");
+  }
+  if (IsNull(v)) {
+    if (f.type == FieldType::Boolean) {
+      throw DaoError(err::kNullNotAllowed, "Field '" + f.name + "' cannot contain a Null value");
+    }
+    return v;
+  }
+  auto range = [&](std::int64_t lo, std::int64_t hi) -> Value {
+    if (auto s = std::get_if<std::string>(&v); s && s->empty()) {
+      throw DaoError(err::kTypeMismatch, "Data type mismatch in field '" + f.name + "'");
+    }
+    double d = RoundHalfEven(AsDouble(v), 0);
+    if (d < static_cast<double>(lo) || d > static_cast<double>(hi)) {
+      throw DaoError(err::kNumericOverflow, "Numeric field overflow in field '" + f.name + "'");
+    }
+    return static_cast<std::int64_t>(d);
+  };
+  switch (f.type) {
+      case FieldType::Boolean: return AsBool(v);
+      case FieldType::Integer: return range(-32768, 32767);
+      case FieldType::Long: return range(-2147483648LL, 2147483647LL);
+      case FieldType::Double: {
+        if (auto s = std::get_if<std::string>(&v); s && s->empty()) {
+          throw DaoError(err::kTypeMismatch, "Data type mismatch in field '" + f.name + "'");
+        }
+        return AsDouble(v);
+      }
+      case FieldType::Date: return AsText(v);
+      case FieldType::Text: {
+        std::string s = AsText(v);
+        int size = f.size > 0 ? f.size : kDefaultTextSize;
+        if (utf8::Length(s) > static_cast<std::size_t>(size)) {
+          throw DaoError(err::kFieldTooSmall,
+                         "The field '" + f.name + "' is too small to accept the amount of data");
+        }
+        if (s.empty() && !f.allowZeroLength) {
+          throw DaoError(err::kZeroLengthRefused,
+                         "Field '" + f.name + "' cannot be a zero-length string");
+        }
+        return s;
+      }
+  }
+  return v;
+}
+
+int MapSqliteError(int rc, const std::string& message) {
+  switch (rc) {
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY: return err::kDuplicateKey;
+    case SQLITE_CONSTRAINT_NOTNULL: return err::kNullNotAllowed;
+    case SQLITE_CONSTRAINT_CHECK: return err::kValidationRule;
+    default: break;
+  }
+  switch (rc & 0xff) {
+    case SQLITE_NOTADB: return err::kNotADatabase;
+    case SQLITE_READONLY: return err::kReadOnly;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return err::kLocked;
+    case SQLITE_CANTOPEN: return err::kFileNotFound;
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+    case SQLITE_CORRUPT: return err::kDiskError;
+    case SQLITE_CONSTRAINT: return err::kValidationRule;
+    default: break;
+  }
+  if (message.find("no such table") != std::string::npos) return err::kTableNotFound;
+  if (message.find("no such column") != std::string::npos) return err::kItemNotFound;
+  if (message.find("already exists") != std::string::npos) return err::kTableExists;
+  return err::kSyntaxError;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- connection
+
+struct Connection {
+  sqlite3* db = nullptr;
+  std::string path;
+  detail::FileLock lock;
+  int transactionDepth = 0;
+  std::unordered_map<std::string, sqlite3_stmt*> cache;
+  std::map<std::string, std::vector<FieldDef>> schema;  // key: lower-case table name
+
+  ~Connection() { CloseNow(); }
+
+  void CloseNow() {
+    for (auto& [sql, stmt] : cache) sqlite3_finalize(stmt);
+    cache.clear();
+    if (db != nullptr) {
+      sqlite3_close_v2(db);
+      db = nullptr;
+    }
+    lock.Release();
+  }
+
+  [[noreturn]] void Fail(int rc) const {
+    std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    int ext = db != nullptr ? sqlite3_extended_errcode(db) : rc;
+    throw DaoError(MapSqliteError(ext, message), message);
+  }
+
+  void Check(int rc) const {
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) Fail(rc);
+  }
+
+  void Exec(const std::string& sql) { Check(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr)); }
+
+  sqlite3_stmt* Prepare(const std::string& sql) const {
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+      sqlite3_finalize(stmt);
+      Fail(rc);
+    }
+    return stmt;
+  }
+
+  sqlite3_stmt* Cached(const std::string& sql) {
+    auto it = cache.find(sql);
+    if (it != cache.end()) {
+      sqlite3_reset(it->second);
+      sqlite3_clear_bindings(it->second);
+      return it->second;
+    }
+    sqlite3_stmt* stmt = Prepare(sql);
+    cache.emplace(sql, stmt);
+    return stmt;
+  }
+
+  void Bind(sqlite3_stmt* stmt, int index, const Value& v) const {
+    int rc = SQLITE_OK;
+    if (IsNull(v)) rc = sqlite3_bind_null(stmt, index);
+    else if (auto b = std::get_if<bool>(&v)) rc = sqlite3_bind_int(stmt, index, *b ? 1 : 0);
+    else if (auto i = std::get_if<std::int64_t>(&v)) rc = sqlite3_bind_int64(stmt, index, *i);
+    else if (auto d = std::get_if<double>(&v)) rc = sqlite3_bind_double(stmt, index, *d);
+    else {
+      const std::string& s = std::get<std::string>(v);
+      rc = sqlite3_bind_text(stmt, index, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    }
+    Check(rc);
+  }
+
+  void BindAll(sqlite3_stmt* stmt, const std::vector<Value>& params) const {
+    if (sqlite3_bind_parameter_count(stmt) != static_cast<int>(params.size())) {
+      throw DaoError(err::kSyntaxError, "The statement takes " +
+                                            std::to_string(sqlite3_bind_parameter_count(stmt)) +
+                                            " values; " + std::to_string(params.size()) + " given");
+    }
+    for (std::size_t i = 0; i < params.size(); ++i) Bind(stmt, static_cast<int>(i + 1), params[i]);
+  }
+
+  const std::vector<FieldDef>* Table(const std::string& name) {
+    std::string key = utf8::AsciiLower(name);
+    auto it = schema.find(key);
+    if (it != schema.end()) return &it->second;
+    if (key == kMetaTable || key.rfind("sqlite_", 0) == 0) return nullptr;
+    sqlite3_stmt* stmt = Prepare("PRAGMA table_info(" + Quote(name) + ")");
+    std::vector<FieldDef> fields;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+      auto text = [&](int c) {
+        auto p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+        return p != nullptr ? std::string(p) : std::string();
+      };
+      fields.push_back(ParseDeclared(text(1), text(2), sqlite3_column_int(stmt, 5) != 0,
+                                     reinterpret_cast<const char*>(sqlite3_column_text(stmt, 4))));
+    }
+    sqlite3_finalize(stmt);
+    Check(rc);
+    if (fields.empty()) return nullptr;
+    return &schema.emplace(key, std::move(fields)).first->second;
+  }
+
+  const std::vector<FieldDef>& TableOrThrow(const std::string& name) {
+    if (auto t = Table(name)) return *t;
+    throw DaoError(err::kTableNotFound, "Cannot find table '" + name + "'");
+  }
+
+  void SchemaChanged() {
+    schema.clear();
+    for (auto& [sql, stmt] : cache) sqlite3_finalize(stmt);
+    cache.clear();
+  }
+
+  Value Column(sqlite3_stmt* stmt, int c, const FieldDef* meta) const {
+    switch (sqlite3_column_type(stmt, c)) {
+      case SQLITE_NULL: return kNull;
+      case SQLITE_INTEGER: {
+        std::int64_t i = sqlite3_column_int64(stmt, c);
+        if (meta != nullptr && meta->type == FieldType::Boolean) return i != 0;
+        if (meta != nullptr && meta->type == FieldType::Double) return static_cast<double>(i);
+        return i;
+      }
+      case SQLITE_FLOAT: return sqlite3_column_double(stmt, c);
+      default: {
+        auto p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+        return std::string(p != nullptr ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)));
+      }
+    }
+  }
+};
+
+Connection& Database::Conn() const {
+  if (!conn_ || conn_->db == nullptr) throw DaoError(err::kSyntaxError, "The database is closed");
+  return *conn_;
+}
+
+Database Database::Create(const std::string& path, std::string_view /*locale*/, bool /*encrypted*/) {
+  if (FileExists(path)) throw DaoError(err::kFileExists, "Database already exists: " + path);
+  auto c = std::make_shared<Connection>();
+  c->path = path;
+  int rc = sqlite3_open_v2(path.c_str(), &c->db,
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXRESCODE, nullptr);
+  if (rc != SQLITE_OK) {
+    std::string message = c->db != nullptr ? sqlite3_errmsg(c->db) : sqlite3_errstr(rc);
+    c->CloseNow();
+    throw DaoError(err::kDiskError, "Cannot create " + path + ": " + message);
+  }
+  sqlite3_busy_timeout(c->db, 2000);
+  c->Exec("PRAGMA application_id = " + std::to_string(kApplicationId) + ";" +
+          "CREATE TABLE " + kMetaTable + " (key TEXT PRIMARY KEY, value TEXT)");
+  return Database(c);
+}
+
+Database Database::Open(const std::string& path, const OpenOptions& options) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    throw DaoError(err::kFileNotFound, "Could not find file '" + path + "'");
+  }
+  auto c = std::make_shared<Connection>();
+  c->path = path;
+  const std::string key = detail::LockKey(path);
+  const bool heldHere = detail::HeldExclusivelyHere(key);
+  if (!heldHere && !c->lock.Acquire(path, options.exclusive)) {
+    throw DaoError(err::kExclusiveElsewhere,
+                   "The file '" + path + "' is already in use by another process");
+  }
+  int flags = (options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_EXRESCODE;
+  int rc = sqlite3_open_v2(path.c_str(), &c->db, flags, nullptr);
+  if (rc != SQLITE_OK) c->Fail(rc);
+  sqlite3_busy_timeout(c->db, 2000);
+
+  // Is it a database of ours?
+  sqlite3_stmt* stmt = nullptr;
+  rc = sqlite3_prepare_v2(c->db, "PRAGMA application_id", -1, &stmt, nullptr);
+  int id = 0;
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) id = sqlite3_column_int(stmt, 0);
+  }
+  sqlite3_finalize(stmt);
+  if ((rc != SQLITE_ROW && rc != SQLITE_DONE && rc != SQLITE_OK) || id != kApplicationId) {
+    throw DaoError(err::kNotADatabase, "'" + path + "' is not a Korvalo database");
+  }
+
+  // Password: needed unless this process already holds the file.
+  std::string stored;
+  stmt = nullptr;
+  if (sqlite3_prepare_v2(c->db, "SELECT value FROM korvalo_meta WHERE key = 'password'", -1, &stmt,
+                         nullptr) == SQLITE_OK &&
+      sqlite3_step(stmt) == SQLITE_ROW) {
+    auto p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+    stored = p != nullptr ? p : "";
+  }
+  sqlite3_finalize(stmt);
+  if (!stored.empty() && !heldHere) {
+    std::string given;
+    std::string lower = utf8::AsciiLower(options.connect);
+    auto at = lower.find(";pwd=");
+    if (at != std::string::npos) {
+      given = options.connect.substr(at + 5);
+      auto end = given.find(';');
+      if (end != std::string::npos) given.resize(end);
+    }
+    if (given != stored) throw DaoError(err::kWrongPassword, "Not a valid password");
+  }
+  return Database(c);
+}
+
+bool Database::IsOpen() const { return conn_ && conn_->db != nullptr; }
+
+const std::string& Database::Path() const {
+  static const std::string empty;
+  return conn_ ? conn_->path : empty;
+}
+
+void Database::Close() {
+  if (conn_) conn_->CloseNow();
+  conn_.reset();
+}
+
+void Database::SetPassword(const std::string& password) {
+  Connection& c = Conn();
+  sqlite3_stmt* stmt = c.Prepare("INSERT OR REPLACE INTO korvalo_meta (key, value) VALUES ('password', ?)");
+  c.Bind(stmt, 1, password);
+  int rc = sqlite3_step(stmt);
+  sqlite3_finalize(stmt);
+  c.Check(rc);
+}
+
+void Database::CreateTable(const TableDef& table) {
+  Connection& c = Conn();
+  if (table.fields.empty()) throw DaoError(err::kSyntaxError, "A table needs a field");
+  if (TableExists(table.name)) throw DaoError(err::kTableExists, "Table '" + table.name + "' already exists");
+  std::string sql = "CREATE TABLE " + Quote(table.name) + " (";
+  for (std::size_t i = 0; i < table.fields.size(); ++i) {
+    if (i > 0) sql += ", ";
+    sql += ColumnSql(table.fields[i]);
+  }
+  sql += ")";
+  c.Exec(sql);
+  c.SchemaChanged();
+}
+
+void Database::CreateIndex(const std::string& table, const std::string& indexName,
+                           const std::string& field, bool unique) {
+  Connection& c = Conn();
+  c.TableOrThrow(table);
+  c.Exec(std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " + Quote(indexName) + " ON " +
+         Quote(table) + " (" + Quote(field) + ")");
+  c.SchemaChanged();
+}
+
+void Database::AppendField(const std::string& table, const FieldDef& field) {
+  Connection& c = Conn();
+  c.TableOrThrow(table);
+  if (field.autoIncrement) throw DaoError(err::kSyntaxError, "An auto-increment field cannot be appended");
+  c.Exec("ALTER TABLE " + Quote(table) + " ADD COLUMN " + ColumnSql(field));
+  c.SchemaChanged();
+}
+
+bool Database::TableExists(const std::string& table) const { return Conn().Table(table) != nullptr; }
+
+std::vector<FieldDef> Database::Fields(const std::string& table) const { return Conn().TableOrThrow(table); }
+
+std::vector<std::string> Database::TableNames() const {
+  Connection& c = Conn();
+  sqlite3_stmt* stmt = c.Prepare(
+      "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+      "AND name <> 'korvalo_meta' ORDER BY rowid");
+  std::vector<std::string> names;
+  while (sqlite3_step(stmt) == SQLITE_ROW) {
+    names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+  }
+  sqlite3_finalize(stmt);
+  return names;
+}
+
+int Database::Execute(const std::string& sql, const std::vector<Value>& params) {
+  Connection& c = Conn();
+  static const std::regex deleteStar(R"(^\s*DELETE\s+\*\s+FROM\b)", std::regex::icase);
+  std::string text = std::regex_replace(sql, deleteStar, "DELETE FROM", std::regex_constants::format_first_only);
+  sqlite3_stmt* stmt = c.Prepare(text);
+  try {
+    c.BindAll(stmt, params);
+  } catch (...) {
+    sqlite3_finalize(stmt);
+    throw;
+  }
+  int rc = sqlite3_step(stmt);
+  bool readonly = sqlite3_stmt_readonly(stmt) != 0;
+  sqlite3_finalize(stmt);
+  c.Check(rc);
+  if (!readonly) {
+    std::string head = utf8::AsciiUpper(text.substr(0, std::min<std::size_t>(text.size(), 12)));
+    if (head.find("CREATE") != std::string::npos || head.find("ALTER") != std::string::npos ||
+        head.find("DROP") != std::string::npos) {
+      c.SchemaChanged();
+    }
+  }
+  return sqlite3_changes(c.db);
+}
+
+void Database::BeginTrans() {
+  Connection& c = Conn();
+  c.Exec(c.transactionDepth == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT t" + std::to_string(c.transactionDepth));
+  ++c.transactionDepth;
+}
+
+void Database::CommitTrans() {
+  Connection& c = Conn();
+  if (c.transactionDepth == 0) throw DaoError(err::kNoTransaction, "No transaction is running");
+  --c.transactionDepth;
+  c.Exec(c.transactionDepth == 0 ? "COMMIT" : "RELEASE t" + std::to_string(c.transactionDepth));
+}
+
+void Database::Rollback() {
+  Connection& c = Conn();
+  if (c.transactionDepth == 0) throw DaoError(err::kNoTransaction, "No transaction is running");
+  --c.transactionDepth;
+  if (c.transactionDepth == 0) {
+    c.Exec("ROLLBACK");
+  } else {
+    std::string name = "t" + std::to_string(c.transactionDepth);
+    c.Exec("ROLLBACK TO " + name + "; RELEASE " + name);
+  }
+  c.SchemaChanged();
+}
+
+bool Database::InTransaction() const { return conn_ && conn_->transactionDepth > 0; }
+
+Transaction::Transaction(Database& db) : db_(db) { db_.BeginTrans(); }
+
+Transaction::~Transaction() {
+  if (!done_) {
+    try {
+      db_.Rollback();
+    } catch (...) {
+    }
+  }
+}
+
+void Transaction::Commit() {
+  db_.CommitTrans();
+  done_ = true;
+}
+
+// ---------------------------------------------------------------- recordsets
+
+struct RecordsetState {
+  std::shared_ptr<Connection> conn;
+  std::string sql;
+  std::vector<Value> params;
+  bool updatable = false;
+  std::string table;  // base table of an updatable set
+  std::vector<std::string> names;
+  std::vector<const FieldDef*> meta;  // per column; nullptr when not a table field
+  std::vector<FieldDef> tableFields;  // copy, so meta stays valid
+  int keyColumn = -1;                 // the rowid column in the statement
+
+  struct Row {
+    std::int64_t key;
+    std::vector<Value> values;
+    bool deleted = false;
+  };
+  bool loaded = false;
+  std::vector<Row> rows;
+  long pos = 0;
+  bool bof = true;
+  bool eof = true;
+
+  enum class Mode { None, Add, Edit } mode = Mode::None;
+  std::vector<std::optional<Value>> buffer;
+  std::optional<std::int64_t> lastModified;
+
+  Connection& C() const {
+    if (!conn || conn->db == nullptr) throw DaoError(err::kSyntaxError, "The database is closed");
+    return *conn;
+  }
+
+  int Column(std::string_view name) const {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (utf8::EqualsNoCase(names[i], name)) return static_cast<int>(i);
+    }
+    throw DaoError(err::kItemNotFound, "Item not found in this collection: " + std::string(name));
+  }
+
+  void CheckPosition(int position) const {
+    if (position < 0 || position >= static_cast<int>(names.size())) {
+      throw DaoError(err::kItemNotFound, "Item not found in this collection: #" + std::to_string(position));
+    }
+  }
+
+  void Load() {
+    if (loaded) return;
+    Connection& c = C();
+    sqlite3_stmt* stmt = c.Prepare(sql);
+    std::vector<Row> fetched;
+    try {
+      c.BindAll(stmt, params);
+      int rc;
+      long index = 0;
+      const int total = sqlite3_column_count(stmt);
+      while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        Row row;
+        row.key = keyColumn >= 0 ? sqlite3_column_int64(stmt, keyColumn) : index;
+        ++index;
+        if (keyColumn >= 0 && std::any_of(rows.begin(), rows.end(), [&](const Row& r) { return r.key == row.key; })) {
+          continue;  // added through this set before it was read
+        }
+        for (int col = 0, out = 0; col < total; ++col) {
+          if (col == keyColumn) continue;
+          row.values.push_back(c.Column(stmt, col, meta[static_cast<std::size_t>(out)]));
+          ++out;
+        }
+        fetched.push_back(std::move(row));
+      }
+      c.Check(rc);
+    } catch (...) {
+      sqlite3_finalize(stmt);
+      throw;
+    }
+    sqlite3_finalize(stmt);
+    fetched.insert(fetched.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    rows = std::move(fetched);
+    loaded = true;
+    pos = 0;
+    bof = eof = rows.empty();
+  }
+
+  long First() const {
+    for (std::size_t i = 0; i < rows.size(); ++i) if (!rows[i].deleted) return static_cast<long>(i);
+    return -1;
+  }
+  long Last() const {
+    for (std::size_t i = rows.size(); i-- > 0;) if (!rows[i].deleted) return static_cast<long>(i);
+    return -1;
+  }
+
+  // Makes row p current; p < 0 means the set has no rows.
+  void MoveTo(long p) {
+    if (p < 0) throw DaoError(err::kNoCurrentRecord, "No current record");
+    mode = Mode::None;
+    pos = p;
+    bof = eof = false;
+  }
+
+  Row& Current() {
+    Load();
+    if (bof || eof || pos < 0 || pos >= static_cast<long>(rows.size())) {
+      throw DaoError(err::kNoCurrentRecord, "No current record");
+    }
+    Row& r = rows[static_cast<std::size_t>(pos)];
+    if (r.deleted) throw DaoError(err::kRecordDeleted, "Record is deleted");
+    return r;
+  }
+
+  void RequireUpdatable() const {
+    if (!updatable) throw DaoError(err::kReadOnly, "Cannot update. Database or object is read-only");
+  }
+};
+
+RecordsetState& Recordset::S() const {
+  if (!state_) throw DaoError(err::kSyntaxError, "The recordset is closed");
+  return *state_;
+}
+
+Recordset Database::OpenRecordset(const std::string& source, RecordsetType type,
+                                  const std::vector<Value>& params) {
+  Connection& c = Conn();
+  auto s = std::make_shared<RecordsetState>();
+  s->conn = conn_;
+  s->params = params;
+
+  static const std::regex selectRe(R"(^\s*SELECT\s+)", std::regex::icase);
+  static const std::regex distinctRe(R"(^\s*SELECT\s+DISTINCT\b)", std::regex::icase);
+  static const std::regex fromRe(R"(\bFROM\s+\[?([A-Za-z_][A-Za-z0-9_]*)\]?)", std::regex::icase);
+  std::smatch m;
+  const bool isSelect = std::regex_search(source, selectRe);
+  std::string table;
+  if (!isSelect) {
+    table = source;
+    c.TableOrThrow(table);
+  } else if (std::regex_search(source, m, fromRe)) {
+    table = m[1].str();
+  }
+  const bool wantUpdatable = type == RecordsetType::Dynaset && !table.empty() &&
+                             (!isSelect || !std::regex_search(source, distinctRe));
+  std::string plain = isSelect ? source : "SELECT * FROM " + Quote(table);
+
+  sqlite3_stmt* stmt = nullptr;
+  if (wantUpdatable && c.Table(table) != nullptr) {
+    std::string keyed = std::regex_replace(plain, selectRe, "SELECT " + Quote(table) + ".rowid, ",
+                                           std::regex_constants::format_first_only);
+    if (sqlite3_prepare_v2(c.db, keyed.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
+      s->sql = keyed;
+      s->updatable = true;
+      s->keyColumn = 0;
+      s->table = table;
+      s->tableFields = *c.Table(table);
+    } else {
+      sqlite3_finalize(stmt);
+      stmt = nullptr;
+    }
+  }
+  if (stmt == nullptr) {
+    stmt = c.Prepare(plain);
+    s->sql = plain;
+    if (!table.empty() && c.Table(table) != nullptr) s->tableFields = *c.Table(table);
+  }
+  const int total = sqlite3_column_count(stmt);
+  for (int col = 0; col < total; ++col) {
+    if (col == s->keyColumn) continue;
+    std::string name = sqlite3_column_name(stmt, col);
+    const FieldDef* meta = nullptr;
+    for (const FieldDef& f : s->tableFields) {
+      if (utf8::EqualsNoCase(f.name, name)) meta = &f;
+    }
+    s->names.push_back(name);
+    s->meta.push_back(meta);
+  }
+  sqlite3_finalize(stmt);
+  Recordset rs;
+  rs.state_ = s;
+  return rs;
+}
+
+bool Recordset::Bof() {
+  S().Load();
+  return S().bof;
+}
+
+bool Recordset::Eof() {
+  S().Load();
+  return S().eof;
+}
+
+void Recordset::MoveFirst() {
+  S().Load();
+  S().MoveTo(S().First());
+}
+
+void Recordset::MoveLast() {
+  S().Load();
+  S().MoveTo(S().Last());
+}
+
+void Recordset::MoveNext() {
+  auto& s = S();
+  s.Load();
+  if (s.eof) throw DaoError(err::kNoCurrentRecord, "No current record");
+  s.mode = RecordsetState::Mode::None;
+  long p = s.bof ? 0 : s.pos + 1;
+  while (p < static_cast<long>(s.rows.size()) && s.rows[static_cast<std::size_t>(p)].deleted) ++p;
+  s.pos = p;
+  s.bof = false;
+  s.eof = p >= static_cast<long>(s.rows.size());
+}
+
+void Recordset::MovePrevious() {
+  auto& s = S();
+  s.Load();
+  if (s.bof) throw DaoError(err::kNoCurrentRecord, "No current record");
+  s.mode = RecordsetState::Mode::None;
+  long p = s.eof ? static_cast<long>(s.rows.size()) - 1 : s.pos - 1;
+  while (p >= 0 && s.rows[static_cast<std::size_t>(p)].deleted) --p;
+  s.eof = false;
+  s.bof = p < 0;
+  s.pos = s.bof ? 0 : p;
+}
+
+long Recordset::RecordCount() {
+  auto& s = S();
+  s.Load();
+  return static_cast<long>(std::count_if(s.rows.begin(), s.rows.end(), [](const auto& r) { return !r.deleted; }));
+}
+
+int Recordset::FieldCount() const { return static_cast<int>(S().names.size()); }
+
+std::string Recordset::FieldName(int position) const {
+  S().CheckPosition(position);
+  return S().names[static_cast<std::size_t>(position)];
+}
+
+bool Recordset::HasField(std::string_view name) const {
+  for (const auto& n : S().names) {
+    if (utf8::EqualsNoCase(n, name)) return true;
+  }
+  return false;
+}
+
+Value Recordset::Get(std::string_view name) { return Get(S().Column(name)); }
+
+Value Recordset::Get(int position) {
+  auto& s = S();
+  s.CheckPosition(position);
+  auto i = static_cast<std::size_t>(position);
+  if (s.mode != RecordsetState::Mode::None && s.buffer[i]) return *s.buffer[i];
+  if (s.mode == RecordsetState::Mode::Add) {
+    return s.meta[i] != nullptr ? s.meta[i]->defaultValue : kNull;
+  }
+  return s.Current().values[i];
+}
+
+void Recordset::AddNew() {
+  auto& s = S();
+  s.RequireUpdatable();
+  s.mode = RecordsetState::Mode::Add;
+  s.buffer.assign(s.names.size(), std::nullopt);
+}
+
+void Recordset::Edit() {
+  auto& s = S();
+  s.RequireUpdatable();
+  s.Current();
+  s.mode = RecordsetState::Mode::Edit;
+  s.buffer.assign(s.names.size(), std::nullopt);
+}
+
+void Recordset::Set(std::string_view name, const Value& value) { Set(S().Column(name), value); }
+
+void Recordset::Set(int position, const Value& value) {
+  auto& s = S();
+  s.CheckPosition(position);
+  if (s.mode == RecordsetState::Mode::None) {
+    throw DaoError(err::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit");
+  }
+  auto i = static_cast<std::size_t>(position);
+  if (s.meta[i] == nullptr) throw DaoError(err::kFieldNotUpdatable, "Field '" + s.names[i] + "' cannot be updated");
+  s.buffer[i] = Coerce(*s.meta[i], value);
+}
+
+void Recordset::Update() {
+  auto& s = S();
+  if (s.mode == RecordsetState::Mode::None) {
+    throw DaoError(err::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit");
+  }
+  Connection& c = s.C();
+  std::vector<std::size_t> set;
+  for (std::size_t i = 0; i < s.buffer.size(); ++i) {
+    if (s.buffer[i]) set.push_back(i);
+  }
+  if (s.mode == RecordsetState::Mode::Add) {
+    std::string sql = "INSERT INTO " + Quote(s.table);
+    if (set.empty()) {
+      sql += " DEFAULT VALUES";
+    } else {
+      std::string cols, marks;
+      for (std::size_t k = 0; k < set.size(); ++k) {
+        cols += (k ? ", " : "") + Quote(s.meta[set[k]]->name);
+        marks += k ? ", ?" : "?";
+      }
+      sql += " (" + cols + ") VALUES (" + marks + ")";
+    }
+    sqlite3_stmt* stmt = c.Cached(sql);
+    for (std::size_t k = 0; k < set.size(); ++k) c.Bind(stmt, static_cast<int>(k + 1), *s.buffer[set[k]]);
+    int rc = sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+    c.Check(rc);
+    RecordsetState::Row row;
+    row.key = sqlite3_last_insert_rowid(c.db);
+    for (std::size_t i = 0; i < s.names.size(); ++i) {
+      if (s.buffer[i]) row.values.push_back(*s.buffer[i]);
+      else if (s.meta[i] != nullptr && s.meta[i]->autoIncrement) row.values.emplace_back(row.key);
+      else if (s.meta[i] != nullptr) row.values.push_back(s.meta[i]->defaultValue);
+      else row.values.emplace_back();
+    }
+    for (std::size_t i = 0; i < row.values.size(); ++i) {
+      if (s.meta[i] != nullptr && s.meta[i]->type == FieldType::Boolean && !IsNull(row.values[i])) {
+        row.values[i] = AsBool(row.values[i]);
+      }
+    }
+    s.lastModified = row.key;
+    s.rows.push_back(std::move(row));
+  } else {
+    RecordsetState::Row& row = s.Current();
+    if (!set.empty()) {
+      std::string sql = "UPDATE " + Quote(s.table) + " SET ";
+      for (std::size_t k = 0; k < set.size(); ++k) sql += (k ? ", " : "") + Quote(s.meta[set[k]]->name) + " = ?";
+      sql += " WHERE rowid = ?";
+      sqlite3_stmt* stmt = c.Cached(sql);
+      for (std::size_t k = 0; k < set.size(); ++k) c.Bind(stmt, static_cast<int>(k + 1), *s.buffer[set[k]]);
+      c.Bind(stmt, static_cast<int>(set.size() + 1), row.key);
+      int rc = sqlite3_step(stmt);
+      sqlite3_reset(stmt);
+      c.Check(rc);
+      for (std::size_t i : set) row.values[i] = *s.buffer[i];
+    }
+    s.lastModified = row.key;
+  }
+  s.mode = RecordsetState::Mode::None;
+  s.buffer.clear();
+}
+
+void Recordset::CancelUpdate() {
+  auto& s = S();
+  s.mode = RecordsetState::Mode::None;
+  s.buffer.clear();
+}
+
+void Recordset::Delete() {
+  auto& s = S();
+  s.RequireUpdatable();
+  RecordsetState::Row& row = s.Current();
+  Connection& c = s.C();
+  sqlite3_stmt* stmt = c.Cached("DELETE FROM " + Quote(s.table) + " WHERE rowid = ?");
+  c.Bind(stmt, 1, row.key);
+  int rc = sqlite3_step(stmt);
+  sqlite3_reset(stmt);
+  c.Check(rc);
+  row.deleted = true;
+  s.mode = RecordsetState::Mode::None;
+}
+
+Bookmark Recordset::GetBookmark() { return Bookmark{S().Current().key}; }
+
+void Recordset::SetBookmark(const Bookmark& b) {
+  auto& s = S();
+  s.Load();
+  for (std::size_t i = 0; i < s.rows.size(); ++i) {
+    if (s.rows[i].key == b.key && !s.rows[i].deleted) {
+      s.MoveTo(static_cast<long>(i));
+      return;
+    }
+  }
+  throw DaoError(err::kNoCurrentRecord, "Not a valid bookmark");
+}
+
+Bookmark Recordset::LastModified() const {
+  if (!S().lastModified) throw DaoError(err::kNoCurrentRecord, "No record was modified");
+  return Bookmark{*S().lastModified};
+}
+
+void Recordset::Close() { state_.reset(); }
+
+}  // namespace korvalo::dao

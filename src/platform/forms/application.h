@@ -1,0 +1,70 @@
+#pragma once
+
+// The program around the forms: the event loop, the screen, the mouse
+// pointer.
+
+#include <string>
+#include <vector>
+
+namespace korvalo::forms {
+
+class Form;
+
+// Brings up the windowing system (or uses the one a test already started).
+// One per program, created first in main.
+class Application {
+ public:
+  Application(int& argc, char** argv);
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // Runs the event loop until the last visible form is unloaded or Quit.
+  int Run();
+  static void Quit(int code = 0);
+
+  // The command line after the program name, arguments joined by blanks.
+  const std::string& CommandLine() const { return commandLine_; }
+
+ private:
+  bool ownsApp_ = false;
+  void* app_ = nullptr;
+  std::string commandLine_;
+};
+
+// The folder of the running program, without a trailing "/".
+std::string ProgramFolder();
+
+// Handles the events waiting now, then returns.
+void DoEvents();
+
+// Size of the primary screen in twips.
+int ScreenWidth();
+int ScreenHeight();
+
+// The program's active form, null when none is.
+Form* ActiveForm();
+
+// Mouse pointer of the whole program.
+inline constexpr int vbDefault = 0;
+inline constexpr int vbArrow = 1;
+inline constexpr int vbHourglass = 11;
+int MousePointer();
+void SetMousePointer(int pointer);
+
+// The hourglass for the lifetime of the object; the previous pointer after.
+class HourglassPointer {
+ public:
+  HourglassPointer();
+  ~HourglassPointer();
+  HourglassPointer(const HourglassPointer&) = delete;
+  HourglassPointer& operator=(const HourglassPointer&) = delete;
+
+ private:
+  int previous_;
+};
+
+// Writes an image of the form's window as PNG; false when it cannot.
+bool SaveWindowImage(Form& form, const std::string& path);
+
+}  // namespace korvalo::forms

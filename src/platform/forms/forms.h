@@ -1,0 +1,11 @@
+#pragma once
+
+// The forms layer: everything a window needs.
+
+#include "platform/forms/application.h"
+#include "platform/forms/canvas.h"
+#include "platform/forms/controls.h"
+#include "platform/forms/errors.h"
+#include "platform/forms/form.h"
+#include "platform/forms/prompts.h"
+#include "platform/forms/units.h"

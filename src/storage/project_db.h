@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+#include "platform/dao/dao.h"
+
+// Project files: creation and the schema upgrade of older files.
+namespace korvalo {
+
+inline constexpr const char* kProjectExtension = ".kvx";
+inline constexpr const char* kProjectLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+
+// Builds the project file folder + name + ".kvx" (the folder ends in its
+// separator) with its three tables and its settings row, copied from the
+// program defaults of the system database, with the drawing text as the
+// linked drawing. Returns false after the message "This project already
+// exists!" when a file of that path exists; nothing is touched then. Engine
+// and file errors are raised (dao::DaoError). The whole build is one
+// transaction: a failed build leaves at most an empty database file.
+bool CreateProjectDatabase(const std::string& folder, const std::string& name, const std::string& drawingText);
+
+// Brings a project file of an older version up to date. Its creation opens
+// ProjectPath (errors reach the creator); procCheckAndUpdate appends the
+// field NonTang (Boolean, default False) as the last field of tblMeasurements
+// unless it is there already. A file without tblMeasurements is left alone.
+class clsDBUpdate {
+ public:
+  clsDBUpdate();
+  explicit clsDBUpdate(const std::string& projectPath);
+  void procCheckAndUpdate();
+
+ private:
+  bool TableExists(const std::string& table) const;
+  bool FieldExists(const std::string& table, const std::string& field) const;
+  void AddField(const std::string& table, const std::string& field, dao::FieldType type, const dao::Value& defaultValue);
+
+  dao::Database db_;
+};
+
+}  // namespace korvalo

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <vector>
+
+#include "common/edition.h"
+#include "platform/dao/dao.h"
+
+// The tables of project files and of the system database. Field order is
+// part of the format: the settings rows are read and written by position.
+namespace korvalo::schema {
+
+// Project file (".kvx").
+dao::TableDef ProjectSettingTable(Edition edition);  // tblSetting: 22 fields, 34 standalone
+dao::TableDef ParcelTable();                         // tblParcel
+dao::TableDef MeasurementsTable(Edition edition);    // tblMeasurements; NonTang linked edition only
+inline constexpr const char* kParcelIndex = "TempIndex";
+
+// System database.
+dao::TableDef SystemSettingTable(Edition edition);   // tblSetting
+dao::TableDef RecentProjectTable();                  // tblRecentProject
+dao::TableDef CreditsTable();                        // tblCredits
+
+}  // namespace korvalo::schema

@@ -1,0 +1,196 @@
+#include "geometry/direction.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "test_rows.h"
+
+namespace korvalo::geometry {
+namespace {
+
+using namespace test_rows;
+
+TEST(SplitDMS, AnglePartsAndTheirRefusals) {
+  struct Case {
+    std::string text;
+    bool ok;
+    DmsParts parts;
+  };
+  const Case cases[] = {
+      {D("45d30'15\""), true, {"45", "30", "15"}},
+      {D("45d15\""), true, {"45", "", "15"}},
+      {"30'", true, {"", "30", ""}},
+      {"", true, {"", "", ""}},
+      {D("d'\""), true, {"", "", ""}},
+      {D("05d09'"), true, {"05", "09", ""}},
+      {"45%%D30'", true, {"45", "30", ""}},
+      {"45%%d30'", true, {"45", "30", ""}},
+      {"45\u00F830'", true, {"45", "30", ""}},
+      {"45", false, {"", "", ""}},
+      {D("45d30"), false, {"", "", ""}},
+      {D("30'45d"), false, {"45", "", ""}},
+      {D("45d30d"), false, {"30", "", ""}},
+      {D("45d 30'"), false, {"", "30", ""}},
+      {D("45.5d"), false, {"5", "", ""}},
+      {"1\"2\"", false, {"", "", "12"}},
+  };
+  for (const Case& c : cases) {
+    DmsParts parts{"x", "y", "z"};
+    EXPECT_EQ(SplitDMS(c.text, parts, kBearing), c.ok) << c.text;
+    EXPECT_EQ(parts, c.parts) << c.text;
+  }
+}
+
+TEST(IsValidDirection, BearingModeRemovesBlanksFromTheCallersText) {
+  struct Case {
+    std::string text;
+    bool valid;
+    std::string after;
+  };
+  const Case cases[] = {
+      {D("N 45d30' E"), true, D("N45d30'E")},
+      {D("n 45d30' e"), true, D("n45d30'e")},
+      {D("NdE"), true, D("NdE")},
+      {D("N90d30'E"), true, D("N90d30'E")},  // degrees and minutes are tested apart
+      {"S45%%d30'W", true, "S45%%d30'W"},
+      {"S45\u00F830'W", true, "S45\u00F830'W"},
+      {D("N0000000045dE"), true, D("N0000000045dE")},
+      {D("N91dE"), false, D("N91dE")},
+      {D("N45d60'E"), false, D("N45d60'E")},
+      {"N45E", false, "N45E"},
+      {"NE", false, "NE"},
+      {"N", false, "N"},
+      {"", false, ""},
+      {D("E45dN"), false, D("E45dN")},
+      {D("N99999999999dE"), false, D("N99999999999dE")},
+      {D("N1d99999999999\"E"), false, D("N1d99999999999\"E")},
+  };
+  for (const Case& c : cases) {
+    std::string text = c.text;
+    EXPECT_EQ(IsValidDirection(text, kBearing), c.valid) << c.text;
+    EXPECT_EQ(text, c.after) << c.text;
+  }
+}
+
+TEST(IsValidDirection, AzimuthModeKeepsTheCallersText) {
+  struct Case {
+    std::string text;
+    bool valid;
+  };
+  const Case cases[] = {
+      {D("359d59'59\""), true}, {D("360d"), false},          {D("5d"), false},
+      {D("5d "), true},         {D("05d"), true},            {D("5d0'"), true},
+      {"45%%D30'", true},       {"45%%d30'", true},          {"45\u00F830'", true},
+      {D("45d60'"), false},     {D("99999999999d"), false},  {D("N45dE"), false},
+  };
+  for (const Case& c : cases) {
+    std::string text = c.text;
+    EXPECT_EQ(IsValidDirection(text, kAzimuth), c.valid) << c.text;
+    EXPECT_EQ(text, c.text);
+  }
+}
+
+TEST(CalDegree, AddsThePartsAndRemovesBlanks) {
+  struct Case {
+    std::string text;
+    double degrees;
+  };
+  const Case cases[] = {
+      {D("45d30'"), 45.5}, {"", 0.0},         {"30'", 0.5},   {D("45d 30'"), 45.5},
+      {D("45.5d"), 5.0},   {"45", 0.0},       {D("1d0'36\""), 1.01},
+  };
+  for (const Case& c : cases) {
+    std::string text = c.text;
+    EXPECT_DOUBLE_EQ(CalDegree(text, kBearing), c.degrees) << c.text;
+    EXPECT_EQ(text.find(' '), std::string::npos);
+  }
+}
+
+TEST(CalAngle, DirectionsAsAnglesFromEast) {
+  struct Case {
+    std::string text;
+    bool bearing;
+    double angle;
+  };
+  const Case cases[] = {
+      {D("N30dE"), true, 60},   {D("N30dW"), true, 120},  {D("S30dE"), true, 300},
+      {D("S30dW"), true, 240},  {D("N0dE"), true, 90},    {D("N90dE"), true, 0},
+      {D("S90dE"), true, 360},  {D("N 30d E"), true, 60},
+      // Quadrant letters in lower case read as in upper case.
+      {D("n30de"), true, 60},   {D("s30dw"), true, 240},  {D("N30dw"), true, 120},
+      {D("X30dE"), true, 0},    {"N", true, 0},           {"", true, 0},
+      {D("0d"), false, 450},    {D("90d"), false, 360},   {D("270d"), false, 180},
+  };
+  for (const Case& c : cases) {
+    std::string text = c.text;
+    EXPECT_DOUBLE_EQ(CalAngle(text, c.bearing ? kBearing : kAzimuth), c.angle) << c.text;
+    EXPECT_EQ(text.find(' '), std::string::npos);
+  }
+}
+
+TEST(ReadDirectionAngle, ABearingWithoutQuadrantCannotBeRead) {
+  EXPECT_FALSE(ReadDirectionAngle("N", kBearing));
+  EXPECT_FALSE(ReadDirectionAngle(" N ", kBearing));
+  EXPECT_FALSE(ReadDirectionAngle("", kBearing));
+  EXPECT_DOUBLE_EQ(ReadDirectionAngle(D("N30dE"), kBearing).value(), 60);
+  EXPECT_DOUBLE_EQ(ReadDirectionAngle(D("90d"), kAzimuth).value(), 360);
+}
+
+TEST(AngleFromEast, ComparisonAngles) {
+  EXPECT_DOUBLE_EQ(AngleFromEast(D("30d"), kAzimuth), 300);
+  EXPECT_DOUBLE_EQ(AngleFromEast(D("90d0'30\""), kAzimuth), 0);
+  EXPECT_DOUBLE_EQ(AngleFromEast(D("N30dE"), kBearing), 60);
+  EXPECT_DOUBLE_EQ(AngleFromEast(D("n30de"), kBearing), 60);
+  EXPECT_DOUBLE_EQ(AngleFromEast(D("S30dW"), kBearing), 240);
+  EXPECT_DOUBLE_EQ(AngleFromEast(D("X30dW"), kBearing), 0);
+  EXPECT_DOUBLE_EQ(AngleFromEast("N", kBearing), 0);
+}
+
+TEST(ReverseDirection, OppositeDirections) {
+  struct Case {
+    std::string text;
+    bool bearing;
+    std::string reversed;
+  };
+  const Case cases[] = {
+      {D("45d05'09\""), false, D("225d05'09\"")},
+      {D("270d"), false, D("90d'\"")},
+      {D("45d"), false, D("225d'\"")},
+      // Blanks are removed before the parts are read.
+      {D("5d "), false, D("185d'\"")},
+      {D("45d 30'"), false, D("225d30'\"")},
+      {D("360000000000000000000d"), false, D("180d'\"")},
+      {D("S10dW"), true, D("N10dE")},
+      {D("n45d30'e"), true, D("S45d30'W")},
+      {D("N 45d E"), true, D("S45dW")},
+      {D("X45dE"), true, D("45dW")},
+      {"N", true, ""},
+      {"", true, ""},
+      {"", false, ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReverseDirection(c.text, c.bearing ? kBearing : kAzimuth), c.reversed) << c.text;
+  }
+}
+
+TEST(TextFilters, NumericTextHasDigitOppositeLetter) {
+  EXPECT_EQ(NumericText(""), "0");
+  EXPECT_EQ(NumericText("."), "0");
+  EXPECT_EQ(NumericText("12.50 ft"), "12.50");
+  EXPECT_EQ(NumericText("1.2.3"), "1.2.3");
+  EXPECT_EQ(NumericText(D("N45dE")), "45");
+  EXPECT_EQ(NumericText(".."), "..");
+  EXPECT_TRUE(HasDigit("abc7"));
+  EXPECT_FALSE(HasDigit(D("N'd")));
+  EXPECT_FALSE(HasDigit(""));
+  EXPECT_EQ(OppositeLetter("E"), "W");
+  EXPECT_EQ(OppositeLetter("s"), "N");
+  EXPECT_EQ(OppositeLetter("w"), "E");
+  EXPECT_EQ(OppositeLetter("N"), "S");
+  EXPECT_EQ(OppositeLetter("X"), "");
+  EXPECT_EQ(OppositeLetter(""), "");
+}
+
+}  // namespace
+}  // namespace korvalo::geometry
