@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace korvalo {
@@ -62,6 +63,27 @@ std::optional<double> ReadNumber(std::string_view text) {
     } else if (c < '0' || c > '9') {
       return std::nullopt;
     }
+  }
+  // Up to 15 digits make a whole number below 2^53 and a power of ten that are
+  // both exact, so one division gives the correctly rounded value, the same
+  // that the general reading below gives, without building a text.
+  if (body.size() <= 16) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::uint64_t whole = 0;
+    int digits = 0;
+    int decimals = 0;
+    bool afterPoint = false;
+    for (char c : body) {
+      if (c == '.') {
+        afterPoint = true;
+        continue;
+      }
+      whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
+      ++digits;
+      if (afterPoint) ++decimals;
+    }
+    if (digits <= 15) return static_cast<double>(whole) / kPowers[decimals];
   }
   const std::string full = "0" + std::string(body) + (point && body.back() == '.' ? "0" : "");
   double value = 0.0;

@@ -50,6 +50,18 @@ struct DrawingResult {
 };
 
 // Draws the parcel of `rows` on a picture of width x height twips.
+//
+// The complete courses (FindLastLine) are scaled uniformly to fit the smaller
+// side less 400 twips and centred. A minor arc whose chord is at most 2% of
+// its half chord away from flat is drawn as a straight line in its colour.
+// The drawing stops, without its border, at an arc whose half chord exceeds
+// its radius; the course numbers stay placed. A figure without width or
+// height draws nothing and shows no number. An arc end point's angle is taken
+// all round the centre, so arcs whose end points lie straight above, below or
+// level with the centre are drawn like any other; a half circle is drawn on
+// the side its sign gives, like every arc, to the left of its drawn
+// direction. An arc whose arc length or radius does not read as a number, or
+// a minor arc of chord 0, has no shape and is left out; the drawing goes on.
 DrawingResult DrawParcel(const std::vector<CourseRow>& rows, const TraverseSettings& settings,
                          double width, double height, ParcelCanvas& canvas);
 

@@ -9,17 +9,48 @@
 namespace korvalo::geometry {
 namespace {
 
-bool Readable(const std::string& number) { return ReadNumber(number).has_value(); }
+// What the traverse takes from a complete course.
+struct CourseValues {
+  double angle = 0.0;       // degrees counter-clockwise from east
+  double length = 0.0;      // distance or chord: how far the point moves
+  double pathLength = 0.0;  // what the total distance counts
+};
 
-bool Complete(const CourseRow& row, const TraverseSettings& settings) {
-  if (row.direction.empty() || row.distance.empty()) return false;
-  if (row.kind == CourseKind::Arc && (row.arcLength.empty() || row.radius.empty())) return false;
-  if (!ReadDirectionAngle(row.direction, settings.direction)) return false;
-  if (!Readable(row.distance)) return false;
-  if (row.kind == CourseKind::Arc && settings.edition == Edition::R14 && !Readable(row.arcLength)) {
-    return false;
+// The values of a complete course; no value when the row is incomplete.
+std::optional<CourseValues> ReadCourse(const CourseRow& row, const TraverseSettings& settings) {
+  const bool arc = row.kind == CourseKind::Arc;
+  if (row.direction.empty() || row.distance.empty()) return std::nullopt;
+  if (arc && (row.arcLength.empty() || row.radius.empty())) return std::nullopt;
+  const std::optional<double> angle = ReadDirectionAngle(row.direction, settings.direction);
+  if (!angle) return std::nullopt;
+  const std::optional<double> length = ReadNumber(row.distance);
+  if (!length) return std::nullopt;
+  CourseValues values{*angle, *length, *length};
+  if (arc && settings.edition == Edition::R14) {
+    const std::optional<double> arcLength = ReadNumber(row.arcLength);
+    if (!arcLength) return std::nullopt;
+    values.pathLength = *arcLength;
   }
-  return true;
+  return values;
+}
+
+Traverse StartTraverse(const TraverseSettings& settings) {
+  Traverse traverse;
+  traverse.coord.assign(static_cast<std::size_t>(std::max(settings.courseLimit, 0)) + 1, Point{});
+  return traverse;
+}
+
+// Point i from point i - 1 along the course of row i - 1.
+void Advance(Traverse& traverse, int i, const CourseValues& values) {
+  traverse.totalDistance += values.pathLength;
+  const double theta = values.angle * kPi / 180.0;
+  const Point& from = traverse.coord[static_cast<std::size_t>(i - 1)];
+  traverse.coord[static_cast<std::size_t>(i)] = {from.x + values.length * std::cos(theta),
+                                                 from.y + values.length * std::sin(theta)};
+}
+
+int RowLimit(const std::vector<CourseRow>& rows, const TraverseSettings& settings) {
+  return std::min(static_cast<int>(rows.size()), settings.courseLimit);
 }
 
 }  // namespace
@@ -64,36 +95,27 @@ SegmentSign AreaSign(const CourseRow& row) {
 }
 
 int FindLastLine(const std::vector<CourseRow>& rows, const TraverseSettings& settings) {
-  const int limit = std::min(static_cast<int>(rows.size()), settings.courseLimit);
+  const int limit = RowLimit(rows, settings);
   int last = -1;
   for (int k = 0; k < limit; ++k) {
-    if (!Complete(rows[static_cast<std::size_t>(k)], settings)) break;
+    if (!ReadCourse(rows[static_cast<std::size_t>(k)], settings)) break;
     last = k;
   }
   return last;
 }
 
 Traverse CalCoord(const std::vector<CourseRow>& rows, int n, const TraverseSettings& settings) {
-  Traverse traverse;
-  traverse.coord.assign(static_cast<std::size_t>(std::max(settings.courseLimit, 0)) + 1, Point{});
-  n = std::min({n, static_cast<int>(rows.size()) - 1, settings.courseLimit - 1});
+  Traverse traverse = StartTraverse(settings);
+  n = std::min(n, RowLimit(rows, settings) - 1);
   for (int i = 1; i <= n + 1; ++i) {
-    const CourseRow& row = rows[static_cast<std::size_t>(i - 1)];
-    const double d = ReadNumberOr(row.distance, 0.0);
-    if (row.kind == CourseKind::Arc && settings.edition == Edition::R14) {
-      traverse.totalDistance += ReadNumberOr(row.arcLength, 0.0);
-    } else {
-      traverse.totalDistance += d;
-    }
-    const double theta = ReadDirectionAngle(row.direction, settings.direction).value_or(0.0) * kPi / 180.0;
-    const Point& from = traverse.coord[static_cast<std::size_t>(i - 1)];
-    traverse.coord[static_cast<std::size_t>(i)] = {from.x + d * std::cos(theta),
-                                                   from.y + d * std::sin(theta)};
+    const auto values = ReadCourse(rows[static_cast<std::size_t>(i - 1)], settings);
+    Advance(traverse, i, values.value_or(CourseValues{}));
   }
   return traverse;
 }
 
 std::optional<double> ParcelArea(const std::vector<CourseRow>& rows, int n, const Coord& coord) {
+  n = std::min({n, static_cast<int>(rows.size()) - 1, static_cast<int>(coord.size()) - 2});
   if (n < 0) return 0.0;
   const auto p = [&](int i) { return coord[static_cast<std::size_t>(i)]; };
   double sum = p(0).x * (p(1).y - p(n).y);
@@ -137,14 +159,21 @@ std::string PrecisionText(double precision) {
 
 ClosureResult ComputeClosure(const std::vector<CourseRow>& rows, const TraverseSettings& settings) {
   ClosureResult result;
-  result.lastRow = FindLastLine(rows, settings);
+  // One pass does what FindLastLine and CalCoord do: every row is read once.
+  Traverse traverse = StartTraverse(settings);
+  const int limit = RowLimit(rows, settings);
+  for (int k = 0; k < limit; ++k) {
+    const auto values = ReadCourse(rows[static_cast<std::size_t>(k)], settings);
+    if (!values) break;
+    Advance(traverse, k + 1, *values);
+    result.lastRow = k;
+  }
   if (result.lastRow < 0) {
     result.areaText = "0";
     result.closureText = "0";
     return result;
   }
   const int n = result.lastRow;
-  const Traverse traverse = CalCoord(rows, n, settings);
   result.totalDistance = traverse.totalDistance;
 
   const std::optional<double> area = ParcelArea(rows, n, traverse.coord);

@@ -76,7 +76,8 @@ struct Traverse {
   double totalDistance = 0.0;  // lines and chords (R14: arc lengths of arcs)
 };
 
-// The traverse over rows 0 to n, which must be complete (FindLastLine).
+// The traverse over rows 0 to n, which must be complete (FindLastLine); an
+// incomplete row among them moves the point by nothing.
 // Each course moves by its distance or chord along its direction; the total
 // distance sums the same lengths, except that the R14 edition counts the arc
 // length of an arc row.

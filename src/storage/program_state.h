@@ -33,6 +33,9 @@ ProgramState& Program();
 // Back to the state of a program that has just started (tests).
 void ResetProgramState();
 
+// The folder of the running executable; start-up sets ProgramFolder to it.
+std::string ExecutableFolder();
+
 // A file beside the program: the program folder, a "/" unless the folder
 // already ends in one, and the name.
 std::string FileBesideProgram(std::string_view name);

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
+#include <string>
 #include <optional>
 
 namespace korvalo {
@@ -23,6 +25,21 @@ TEST(ReadNumber, FieldsReadWithALeadingZero) {
     EXPECT_EQ(ReadNumber(c.text), c.value) << '"' << c.text << '"';
   }
   EXPECT_EQ(ReadNumberOr("abc", -1.0), -1.0);
+}
+
+// Short fields are read without building a text; they must read exactly as
+// the general decimal reading does.
+TEST(ReadNumber, ShortFieldsReadAsTheirExactDecimalValue) {
+  const char* texts[] = {"0.1",           "0.3",          "1.005",          "2.675",
+                         "123456.789012", "99999.9999",   "0.000000000001", "8001.0000001",
+                         "314.159265358979", "999999999999999", "00000000000045.5",
+                         "1234567890123456", "0.1234567890123456"};
+  for (const char* text : texts) {
+    double expected = 0.0;
+    const std::string full = std::string("0") + text;
+    std::from_chars(full.data(), full.data() + full.size(), expected);
+    EXPECT_EQ(ReadNumber(text), expected) << text;
+  }
 }
 
 TEST(RoundHalfEven, HalvesGoToEvenOnTheDecimalValue) {

@@ -137,6 +137,29 @@ TEST(ReadDirectionAngle, ABearingWithoutQuadrantCannotBeRead) {
   EXPECT_DOUBLE_EQ(ReadDirectionAngle(D("90d"), kAzimuth).value(), 360);
 }
 
+// The traverse reads directions without allocating; it must give CalAngle's
+// angle for every text, whichever way the text is read.
+TEST(ReadDirectionAngle, GivesCalAnglesAngle) {
+  const std::string texts[] = {
+      D("N45d30'15\"E"), D("s 10d05' w"), D("n89d59'59\"e"), D("NdE"), "NE", D("N45E"),
+      D("N45d30'15\"Q"), "N45%%D30'E", "N45%%d30'E", "N45\u00F830'E", D("N1\"2\"E"),
+      D("N30'45dE"), D("N1234567890123456dE"), D("S45.5dW"), "N\u00E945E", D("225d30'15\""),
+      D("5d "), "45%%D", D("1234567890123456d"), "", D("d'\""), D("x45d")};
+  for (const DirectionSettings& settings :
+       {kBearing, kAzimuth, DirectionSettings{true, ""}, DirectionSettings{false, "\u00B0"}}) {
+    for (const std::string& text : texts) {
+      std::string copy = text;
+      const auto angle = ReadDirectionAngle(text, settings);
+      if (settings.bearing && utf8::Length(utf8::RemoveBlanks(text)) < 2) {
+        EXPECT_FALSE(angle) << text;
+      } else {
+        ASSERT_TRUE(angle) << text;
+        EXPECT_EQ(*angle, CalAngle(copy, settings)) << text;
+      }
+    }
+  }
+}
+
 TEST(AngleFromEast, ComparisonAngles) {
   EXPECT_DOUBLE_EQ(AngleFromEast(D("30d"), kAzimuth), 300);
   EXPECT_DOUBLE_EQ(AngleFromEast(D("90d0'30\""), kAzimuth), 0);

@@ -4,9 +4,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <ctime>
 #include <map>
-#include <regex>
 #include <unordered_map>
 
 #include "common/numbers.h"
@@ -43,6 +44,20 @@ std::string SqlLiteral(const Value& v) {
     out += c;
   }
   return out + "'";
+}
+
+// Skips blanks, then matches `word` in any letter case followed by a blank
+// or the end; returns the position after it, or npos.
+std::size_t MatchWord(std::string_view text, std::size_t at, std::string_view word) {
+  while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
+  if (at + word.size() > text.size() || !utf8::EqualsNoCase(text.substr(at, word.size()), word)) {
+    return std::string_view::npos;
+  }
+  at += word.size();
+  if (at < text.size() && !std::isspace(static_cast<unsigned char>(text[at])) && text[at] != '*') {
+    return std::string_view::npos;
+  }
+  return at;
 }
 
 bool FileExists(const std::string& path) {
@@ -90,6 +105,15 @@ std::int64_t AsLong(const Value& v) {
   double d = RoundHalfEven(AsDouble(v), 0);
   if (!(d >= -9.2e18 && d <= 9.2e18)) throw DaoError(err::kNumericOverflow, "Numeric overflow");
   return static_cast<std::int64_t>(d);
+}
+
+std::string Today() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[16];
+  std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+  return text;
 }
 
 std::string AsText(const Value& v) {
@@ -213,29 +237,29 @@ Value Coerce(const FieldDef& f, const Value& v) {
     return static_cast<std::int64_t>(d);
   };
   switch (f.type) {
-      case FieldType::Boolean: return AsBool(v);
-      case FieldType::Integer: return range(-32768, 32767);
-      case FieldType::Long: return range(-2147483648LL, 2147483647LL);
-      case FieldType::Double: {
-        if (auto s = std::get_if<std::string>(&v); s && s->empty()) {
-          throw DaoError(err::kTypeMismatch, "Data type mismatch in field '" + f.name + "'");
-        }
-        return AsDouble(v);
+    case FieldType::Boolean: return AsBool(v);
+    case FieldType::Integer: return range(-32768, 32767);
+    case FieldType::Long: return range(-2147483648LL, 2147483647LL);
+    case FieldType::Double: {
+      if (auto s = std::get_if<std::string>(&v); s && s->empty()) {
+        throw DaoError(err::kTypeMismatch, "Data type mismatch in field '" + f.name + "'");
       }
-      case FieldType::Date: return AsText(v);
-      case FieldType::Text: {
-        std::string s = AsText(v);
-        int size = f.size > 0 ? f.size : kDefaultTextSize;
-        if (utf8::Length(s) > static_cast<std::size_t>(size)) {
-          throw DaoError(err::kFieldTooSmall,
-                         "The field '" + f.name + "' is too small to accept the amount of data");
-        }
-        if (s.empty() && !f.allowZeroLength) {
-          throw DaoError(err::kZeroLengthRefused,
-                         "Field '" + f.name + "' cannot be a zero-length string");
-        }
-        return s;
+      return AsDouble(v);
+    }
+    case FieldType::Date: return AsText(v);
+    case FieldType::Text: {
+      std::string s = AsText(v);
+      int size = f.size > 0 ? f.size : kDefaultTextSize;
+      if (utf8::Length(s) > static_cast<std::size_t>(size)) {
+        throw DaoError(err::kFieldTooSmall,
+                       "The field '" + f.name + "' is too small to accept the amount of data");
       }
+      if (s.empty() && !f.allowZeroLength) {
+        throw DaoError(err::kZeroLengthRefused,
+                       "Field '" + f.name + "' cannot be a zero-length string");
+      }
+      return s;
+    }
   }
   return v;
 }
@@ -270,13 +294,16 @@ int MapSqliteError(int rc, const std::string& message) {
 
 // ---------------------------------------------------------------- connection
 
+struct RecordsetPlan;
+
 struct Connection {
   sqlite3* db = nullptr;
   std::string path;
-  detail::FileLock lock;
+  std::shared_ptr<detail::FileLock> lock;  // exclusive or shared hold, if any
   int transactionDepth = 0;
   std::unordered_map<std::string, sqlite3_stmt*> cache;
   std::map<std::string, std::vector<FieldDef>> schema;  // key: lower-case table name
+  std::unordered_map<std::string, std::shared_ptr<const RecordsetPlan>> plans;
 
   ~Connection() { CloseNow(); }
 
@@ -287,7 +314,7 @@ struct Connection {
       sqlite3_close_v2(db);
       db = nullptr;
     }
-    lock.Release();
+    lock.reset();
   }
 
   [[noreturn]] void Fail(int rc) const {
@@ -375,6 +402,7 @@ struct Connection {
 
   void SchemaChanged() {
     schema.clear();
+    plans.clear();
     for (auto& [sql, stmt] : cache) sqlite3_finalize(stmt);
     cache.clear();
   }
@@ -426,9 +454,9 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
   }
   auto c = std::make_shared<Connection>();
   c->path = path;
-  const std::string key = detail::LockKey(path);
-  const bool heldHere = detail::HeldExclusivelyHere(key);
-  if (!heldHere && !c->lock.Acquire(path, options.exclusive)) {
+  c->lock = detail::HeldExclusivelyHere(detail::LockKey(path));
+  const bool heldHere = c->lock != nullptr;
+  if (!heldHere && detail::TakeLock(path, options.exclusive, c->lock) == detail::LockResult::Conflict) {
     throw DaoError(err::kExclusiveElsewhere,
                    "The file '" + path + "' is already in use by another process");
   }
@@ -545,8 +573,16 @@ std::vector<std::string> Database::TableNames() const {
 
 int Database::Execute(const std::string& sql, const std::vector<Value>& params) {
   Connection& c = Conn();
-  static const std::regex deleteStar(R"(^\s*DELETE\s+\*\s+FROM\b)", std::regex::icase);
-  std::string text = std::regex_replace(sql, deleteStar, "DELETE FROM", std::regex_constants::format_first_only);
+  // "DELETE * FROM t" is taken as "DELETE FROM t".
+  std::string text = sql;
+  std::size_t at = MatchWord(sql, 0, "DELETE");
+  if (at != std::string_view::npos) {
+    while (at < sql.size() && std::isspace(static_cast<unsigned char>(sql[at]))) ++at;
+    if (at < sql.size() && sql[at] == '*') {
+      std::size_t rest = MatchWord(sql, at + 1, "FROM");
+      if (rest != std::string_view::npos) text = "DELETE FROM" + sql.substr(rest);
+    }
+  }
   sqlite3_stmt* stmt = c.Prepare(text);
   try {
     c.BindAll(stmt, params);
@@ -614,16 +650,87 @@ void Transaction::Commit() {
 
 // ---------------------------------------------------------------- recordsets
 
-struct RecordsetState {
-  std::shared_ptr<Connection> conn;
+struct RecordsetPlan {
   std::string sql;
-  std::vector<Value> params;
   bool updatable = false;
   std::string table;  // base table of an updatable set
   std::vector<std::string> names;
   std::vector<const FieldDef*> meta;  // per column; nullptr when not a table field
-  std::vector<FieldDef> tableFields;  // copy, so meta stays valid
+  std::vector<FieldDef> tableFields;  // meta points into this copy
   int keyColumn = -1;                 // the rowid column in the statement
+};
+
+namespace {
+
+// The table named after the first FROM of a statement.
+std::string FromTable(std::string_view sql) {
+  std::string upper = utf8::AsciiUpper(sql);
+  for (std::size_t at = upper.find("FROM"); at != std::string::npos; at = upper.find("FROM", at + 4)) {
+    bool before = at == 0 || std::isspace(static_cast<unsigned char>(upper[at - 1]));
+    bool after = at + 4 < upper.size() && std::isspace(static_cast<unsigned char>(upper[at + 4]));
+    if (!before || !after) continue;
+    std::size_t p = at + 4;
+    while (p < sql.size() && std::isspace(static_cast<unsigned char>(sql[p]))) ++p;
+    if (p < sql.size() && sql[p] == '[') ++p;
+    std::size_t end = p;
+    while (end < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[end])) || sql[end] == '_')) ++end;
+    return std::string(sql.substr(p, end - p));
+  }
+  return {};
+}
+
+}  // namespace
+
+std::shared_ptr<const RecordsetPlan> MakePlan(Connection& c, const std::string& source, RecordsetType type) {
+  auto plan = std::make_shared<RecordsetPlan>();
+  const std::size_t afterSelect = MatchWord(source, 0, "SELECT");
+  const bool isSelect = afterSelect != std::string_view::npos;
+  std::string table = isSelect ? FromTable(source) : source;
+  if (!isSelect) c.TableOrThrow(table);
+  const bool distinct = isSelect && MatchWord(source, afterSelect, "DISTINCT") != std::string_view::npos;
+  const std::string plain = isSelect ? source : "SELECT * FROM " + Quote(table);
+  const std::vector<FieldDef>* fields = table.empty() ? nullptr : c.Table(table);
+  if (fields != nullptr) plan->tableFields = *fields;
+
+  sqlite3_stmt* stmt = nullptr;
+  if (type == RecordsetType::Dynaset && fields != nullptr && !distinct) {
+    // Rows are kept with their rowid so that they can be edited and deleted;
+    // a statement that cannot carry it (a join) gives a read-only set.
+    std::size_t at = isSelect ? afterSelect : std::string("SELECT").size();
+    std::string keyed = plain.substr(0, at) + " " + Quote(table) + ".rowid," + plain.substr(at);
+    if (sqlite3_prepare_v2(c.db, keyed.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
+      plan->sql = keyed;
+      plan->updatable = true;
+      plan->keyColumn = 0;
+      plan->table = table;
+    } else {
+      sqlite3_finalize(stmt);
+      stmt = nullptr;
+    }
+  }
+  if (stmt == nullptr) {
+    stmt = c.Prepare(plain);
+    plan->sql = plain;
+  }
+  const int total = sqlite3_column_count(stmt);
+  for (int col = 0; col < total; ++col) {
+    if (col == plan->keyColumn) continue;
+    std::string name = sqlite3_column_name(stmt, col);
+    const FieldDef* meta = nullptr;
+    for (const FieldDef& f : plan->tableFields) {
+      if (utf8::EqualsNoCase(f.name, name)) meta = &f;
+    }
+    plan->names.push_back(name);
+    plan->meta.push_back(meta);
+  }
+  sqlite3_finalize(stmt);
+  return plan;
+}
+
+struct RecordsetState {
+  std::shared_ptr<Connection> conn;
+  std::shared_ptr<const RecordsetPlan> plan;
+  std::vector<Value> params;
 
   struct Row {
     std::int64_t key;
@@ -646,14 +753,14 @@ struct RecordsetState {
   }
 
   int Column(std::string_view name) const {
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      if (utf8::EqualsNoCase(names[i], name)) return static_cast<int>(i);
+    for (std::size_t i = 0; i < plan->names.size(); ++i) {
+      if (utf8::EqualsNoCase(plan->names[i], name)) return static_cast<int>(i);
     }
     throw DaoError(err::kItemNotFound, "Item not found in this collection: " + std::string(name));
   }
 
   void CheckPosition(int position) const {
-    if (position < 0 || position >= static_cast<int>(names.size())) {
+    if (position < 0 || position >= static_cast<int>(plan->names.size())) {
       throw DaoError(err::kItemNotFound, "Item not found in this collection: #" + std::to_string(position));
     }
   }
@@ -661,7 +768,8 @@ struct RecordsetState {
   void Load() {
     if (loaded) return;
     Connection& c = C();
-    sqlite3_stmt* stmt = c.Prepare(sql);
+    sqlite3_stmt* stmt = c.Cached(plan->sql);
+    const int keyColumn = plan->keyColumn;
     std::vector<Row> fetched;
     try {
       c.BindAll(stmt, params);
@@ -675,19 +783,20 @@ struct RecordsetState {
         if (keyColumn >= 0 && std::any_of(rows.begin(), rows.end(), [&](const Row& r) { return r.key == row.key; })) {
           continue;  // added through this set before it was read
         }
-        for (int col = 0, out = 0; col < total; ++col) {
+        // A field appended since the set was opened is not part of it.
+        const std::size_t width = plan->names.size();
+        for (int col = 0; col < total && row.values.size() < width; ++col) {
           if (col == keyColumn) continue;
-          row.values.push_back(c.Column(stmt, col, meta[static_cast<std::size_t>(out)]));
-          ++out;
+          row.values.push_back(c.Column(stmt, col, plan->meta[row.values.size()]));
         }
         fetched.push_back(std::move(row));
       }
       c.Check(rc);
     } catch (...) {
-      sqlite3_finalize(stmt);
+      sqlite3_reset(stmt);
       throw;
     }
-    sqlite3_finalize(stmt);
+    sqlite3_reset(stmt);
     fetched.insert(fetched.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
     rows = std::move(fetched);
     loaded = true;
@@ -723,7 +832,7 @@ struct RecordsetState {
   }
 
   void RequireUpdatable() const {
-    if (!updatable) throw DaoError(err::kReadOnly, "Cannot update. Database or object is read-only");
+    if (!plan->updatable) throw DaoError(err::kReadOnly, "Cannot update. Database or object is read-only");
   }
 };
 
@@ -735,58 +844,13 @@ RecordsetState& Recordset::S() const {
 Recordset Database::OpenRecordset(const std::string& source, RecordsetType type,
                                   const std::vector<Value>& params) {
   Connection& c = Conn();
+  const std::string key = std::string(type == RecordsetType::Dynaset ? "D:" : "S:") + source;
+  auto cached = c.plans.find(key);
+  if (cached == c.plans.end()) cached = c.plans.emplace(key, MakePlan(c, source, type)).first;
   auto s = std::make_shared<RecordsetState>();
   s->conn = conn_;
+  s->plan = cached->second;
   s->params = params;
-
-  static const std::regex selectRe(R"(^\s*SELECT\s+)", std::regex::icase);
-  static const std::regex distinctRe(R"(^\s*SELECT\s+DISTINCT\b)", std::regex::icase);
-  static const std::regex fromRe(R"(\bFROM\s+\[?([A-Za-z_][A-Za-z0-9_]*)\]?)", std::regex::icase);
-  std::smatch m;
-  const bool isSelect = std::regex_search(source, selectRe);
-  std::string table;
-  if (!isSelect) {
-    table = source;
-    c.TableOrThrow(table);
-  } else if (std::regex_search(source, m, fromRe)) {
-    table = m[1].str();
-  }
-  const bool wantUpdatable = type == RecordsetType::Dynaset && !table.empty() &&
-                             (!isSelect || !std::regex_search(source, distinctRe));
-  std::string plain = isSelect ? source : "SELECT * FROM " + Quote(table);
-
-  sqlite3_stmt* stmt = nullptr;
-  if (wantUpdatable && c.Table(table) != nullptr) {
-    std::string keyed = std::regex_replace(plain, selectRe, "SELECT " + Quote(table) + ".rowid, ",
-                                           std::regex_constants::format_first_only);
-    if (sqlite3_prepare_v2(c.db, keyed.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
-      s->sql = keyed;
-      s->updatable = true;
-      s->keyColumn = 0;
-      s->table = table;
-      s->tableFields = *c.Table(table);
-    } else {
-      sqlite3_finalize(stmt);
-      stmt = nullptr;
-    }
-  }
-  if (stmt == nullptr) {
-    stmt = c.Prepare(plain);
-    s->sql = plain;
-    if (!table.empty() && c.Table(table) != nullptr) s->tableFields = *c.Table(table);
-  }
-  const int total = sqlite3_column_count(stmt);
-  for (int col = 0; col < total; ++col) {
-    if (col == s->keyColumn) continue;
-    std::string name = sqlite3_column_name(stmt, col);
-    const FieldDef* meta = nullptr;
-    for (const FieldDef& f : s->tableFields) {
-      if (utf8::EqualsNoCase(f.name, name)) meta = &f;
-    }
-    s->names.push_back(name);
-    s->meta.push_back(meta);
-  }
-  sqlite3_finalize(stmt);
   Recordset rs;
   rs.state_ = s;
   return rs;
@@ -842,15 +906,15 @@ long Recordset::RecordCount() {
   return static_cast<long>(std::count_if(s.rows.begin(), s.rows.end(), [](const auto& r) { return !r.deleted; }));
 }
 
-int Recordset::FieldCount() const { return static_cast<int>(S().names.size()); }
+int Recordset::FieldCount() const { return static_cast<int>(S().plan->names.size()); }
 
 std::string Recordset::FieldName(int position) const {
   S().CheckPosition(position);
-  return S().names[static_cast<std::size_t>(position)];
+  return S().plan->names[static_cast<std::size_t>(position)];
 }
 
 bool Recordset::HasField(std::string_view name) const {
-  for (const auto& n : S().names) {
+  for (const auto& n : S().plan->names) {
     if (utf8::EqualsNoCase(n, name)) return true;
   }
   return false;
@@ -864,7 +928,7 @@ Value Recordset::Get(int position) {
   auto i = static_cast<std::size_t>(position);
   if (s.mode != RecordsetState::Mode::None && s.buffer[i]) return *s.buffer[i];
   if (s.mode == RecordsetState::Mode::Add) {
-    return s.meta[i] != nullptr ? s.meta[i]->defaultValue : kNull;
+    return s.plan->meta[i] != nullptr ? s.plan->meta[i]->defaultValue : kNull;
   }
   return s.Current().values[i];
 }
@@ -873,7 +937,7 @@ void Recordset::AddNew() {
   auto& s = S();
   s.RequireUpdatable();
   s.mode = RecordsetState::Mode::Add;
-  s.buffer.assign(s.names.size(), std::nullopt);
+  s.buffer.assign(s.plan->names.size(), std::nullopt);
 }
 
 void Recordset::Edit() {
@@ -881,7 +945,7 @@ void Recordset::Edit() {
   s.RequireUpdatable();
   s.Current();
   s.mode = RecordsetState::Mode::Edit;
-  s.buffer.assign(s.names.size(), std::nullopt);
+  s.buffer.assign(s.plan->names.size(), std::nullopt);
 }
 
 void Recordset::Set(std::string_view name, const Value& value) { Set(S().Column(name), value); }
@@ -893,8 +957,8 @@ void Recordset::Set(int position, const Value& value) {
     throw DaoError(err::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit");
   }
   auto i = static_cast<std::size_t>(position);
-  if (s.meta[i] == nullptr) throw DaoError(err::kFieldNotUpdatable, "Field '" + s.names[i] + "' cannot be updated");
-  s.buffer[i] = Coerce(*s.meta[i], value);
+  if (s.plan->meta[i] == nullptr) throw DaoError(err::kFieldNotUpdatable, "Field '" + s.plan->names[i] + "' cannot be updated");
+  s.buffer[i] = Coerce(*s.plan->meta[i], value);
 }
 
 void Recordset::Update() {
@@ -908,13 +972,13 @@ void Recordset::Update() {
     if (s.buffer[i]) set.push_back(i);
   }
   if (s.mode == RecordsetState::Mode::Add) {
-    std::string sql = "INSERT INTO " + Quote(s.table);
+    std::string sql = "INSERT INTO " + Quote(s.plan->table);
     if (set.empty()) {
       sql += " DEFAULT VALUES";
     } else {
       std::string cols, marks;
       for (std::size_t k = 0; k < set.size(); ++k) {
-        cols += (k ? ", " : "") + Quote(s.meta[set[k]]->name);
+        cols += (k ? ", " : "") + Quote(s.plan->meta[set[k]]->name);
         marks += k ? ", ?" : "?";
       }
       sql += " (" + cols + ") VALUES (" + marks + ")";
@@ -926,14 +990,14 @@ void Recordset::Update() {
     c.Check(rc);
     RecordsetState::Row row;
     row.key = sqlite3_last_insert_rowid(c.db);
-    for (std::size_t i = 0; i < s.names.size(); ++i) {
+    for (std::size_t i = 0; i < s.plan->names.size(); ++i) {
       if (s.buffer[i]) row.values.push_back(*s.buffer[i]);
-      else if (s.meta[i] != nullptr && s.meta[i]->autoIncrement) row.values.emplace_back(row.key);
-      else if (s.meta[i] != nullptr) row.values.push_back(s.meta[i]->defaultValue);
+      else if (s.plan->meta[i] != nullptr && s.plan->meta[i]->autoIncrement) row.values.emplace_back(row.key);
+      else if (s.plan->meta[i] != nullptr) row.values.push_back(s.plan->meta[i]->defaultValue);
       else row.values.emplace_back();
     }
     for (std::size_t i = 0; i < row.values.size(); ++i) {
-      if (s.meta[i] != nullptr && s.meta[i]->type == FieldType::Boolean && !IsNull(row.values[i])) {
+      if (s.plan->meta[i] != nullptr && s.plan->meta[i]->type == FieldType::Boolean && !IsNull(row.values[i])) {
         row.values[i] = AsBool(row.values[i]);
       }
     }
@@ -942,8 +1006,8 @@ void Recordset::Update() {
   } else {
     RecordsetState::Row& row = s.Current();
     if (!set.empty()) {
-      std::string sql = "UPDATE " + Quote(s.table) + " SET ";
-      for (std::size_t k = 0; k < set.size(); ++k) sql += (k ? ", " : "") + Quote(s.meta[set[k]]->name) + " = ?";
+      std::string sql = "UPDATE " + Quote(s.plan->table) + " SET ";
+      for (std::size_t k = 0; k < set.size(); ++k) sql += (k ? ", " : "") + Quote(s.plan->meta[set[k]]->name) + " = ?";
       sql += " WHERE rowid = ?";
       sqlite3_stmt* stmt = c.Cached(sql);
       for (std::size_t k = 0; k < set.size(); ++k) c.Bind(stmt, static_cast<int>(k + 1), *s.buffer[set[k]]);
@@ -970,7 +1034,7 @@ void Recordset::Delete() {
   s.RequireUpdatable();
   RecordsetState::Row& row = s.Current();
   Connection& c = s.C();
-  sqlite3_stmt* stmt = c.Cached("DELETE FROM " + Quote(s.table) + " WHERE rowid = ?");
+  sqlite3_stmt* stmt = c.Cached("DELETE FROM " + Quote(s.plan->table) + " WHERE rowid = ?");
   c.Bind(stmt, 1, row.key);
   int rc = sqlite3_step(stmt);
   sqlite3_reset(stmt);

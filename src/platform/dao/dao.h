@@ -23,7 +23,9 @@
 // OpenRecordset take them beside the SQL text.
 //
 // Locking: an exclusive open takes an advisory lock (flock) on a side-car
-// file "<database>.lock" and records the path in a per-process registry.
+// file "<database>.lock" and records the path in a per-process registry; a
+// shared open takes a shared lock on that file when it exists (a file never
+// opened exclusively has none, so project folders gain no side-cars).
 // While this process holds a path exclusively its own later opens of it
 // succeed, exclusive or not and without the password; an open from another
 // process fails with kExclusiveElsewhere. The database file itself is never
@@ -80,6 +82,8 @@ bool AsBool(const Value& v);
 std::int64_t AsLong(const Value& v);  // whole numbers; halves round to even
 double AsDouble(const Value& v);
 std::string AsText(const Value& v);   // numbers as plain text, "True"/"False"
+// Today's date as a Date field stores it ("2024-03-09").
+std::string Today();
 
 enum class FieldType { Boolean, Integer, Long, Double, Date, Text };
 

@@ -14,7 +14,7 @@ namespace {
 
 struct Holding {
   pid_t pid = 0;
-  int count = 0;
+  std::weak_ptr<FileLock> lock;
 };
 
 std::mutex g_mutex;
@@ -31,73 +31,45 @@ std::string LockKey(const std::string& databasePath) {
   return ec ? databasePath : canonical.string();
 }
 
-bool HeldExclusivelyHere(const std::string& key) {
-  std::lock_guard lock(g_mutex);
+FileLock::FileLock(int fd, std::string key, bool exclusive) : fd_(fd), key_(std::move(key)), exclusive_(exclusive) {}
+
+FileLock::~FileLock() {
+  if (exclusive_) {
+    std::lock_guard guard(g_mutex);
+    auto it = Registry().find(key_);
+    if (it != Registry().end() && it->second.pid == getpid() && it->second.lock.expired()) Registry().erase(it);
+  }
+  ::close(fd_);
+}
+
+std::shared_ptr<FileLock> HeldExclusivelyHere(const std::string& key) {
+  std::lock_guard guard(g_mutex);
   auto it = Registry().find(key);
-  return it != Registry().end() && it->second.pid == getpid() && it->second.count > 0;
+  if (it == Registry().end() || it->second.pid != getpid()) return nullptr;
+  return it->second.lock.lock();
 }
 
-FileLock::~FileLock() { Release(); }
-
-FileLock::FileLock(FileLock&& other) noexcept
-    : fd_(other.fd_), exclusive_(other.exclusive_), key_(std::move(other.key_)) {
-  other.fd_ = -1;
-  other.exclusive_ = false;
-}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-  if (this != &other) {
-    Release();
-    fd_ = other.fd_;
-    exclusive_ = other.exclusive_;
-    key_ = std::move(other.key_);
-    other.fd_ = -1;
-    other.exclusive_ = false;
-  }
-  return *this;
-}
-
-bool FileLock::Acquire(const std::string& databasePath, bool exclusive) {
-  Release();
-  key_ = LockKey(databasePath);
-  const std::string lockPath = key_ + ".lock";
-  int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    // No side-car can be made: only a shared open may go on.
-    return !exclusive;
-  }
+LockResult TakeLock(const std::string& databasePath, bool exclusive, std::shared_ptr<FileLock>& lock) {
+  lock.reset();
+  std::string key = LockKey(databasePath);
+  const std::string lockPath = key + ".lock";
+  int fd = exclusive ? ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)
+                     : ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return exclusive ? LockResult::Conflict : LockResult::Granted;
   int rc;
   do {
     rc = ::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
   } while (rc != 0 && errno == EINTR);
   if (rc != 0) {
     ::close(fd);
-    return false;
+    return LockResult::Conflict;
   }
-  fd_ = fd;
-  exclusive_ = exclusive;
+  lock = std::make_shared<FileLock>(fd, key, exclusive);
   if (exclusive) {
-    std::lock_guard lock(g_mutex);
-    Holding& h = Registry()[key_];
-    if (h.pid != getpid()) h = Holding{getpid(), 0};
-    ++h.count;
+    std::lock_guard guard(g_mutex);
+    Registry()[key] = Holding{getpid(), lock};
   }
-  return true;
-}
-
-void FileLock::Release() {
-  if (fd_ < 0) return;
-  if (exclusive_) {
-    std::lock_guard lock(g_mutex);
-    auto it = Registry().find(key_);
-    if (it != Registry().end() && it->second.pid == getpid() && --it->second.count <= 0) {
-      Registry().erase(it);
-    }
-  }
-  ::close(fd_);
-  fd_ = -1;
-  exclusive_ = false;
+  return LockResult::Granted;
 }
 
 }  // namespace korvalo::dao::detail

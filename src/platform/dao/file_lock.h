@@ -1,37 +1,41 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 // Advisory locks between processes on a side-car file beside a database, and
 // the per-process registry of the paths this process holds exclusively.
 namespace korvalo::dao::detail {
 
+// One lock on one side-car file; released when the last owner lets go.
 class FileLock {
  public:
-  FileLock() = default;
+  FileLock(int fd, std::string key, bool exclusive);
   ~FileLock();
-  FileLock(FileLock&& other) noexcept;
-  FileLock& operator=(FileLock&& other) noexcept;
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
-  // Takes the lock for `databasePath` without waiting. Returns false when
-  // another process holds a conflicting lock. A shared lock whose side-car
-  // cannot be created (a read-only folder) is taken as granted.
-  bool Acquire(const std::string& databasePath, bool exclusive);
-  void Release();
-  bool Exclusive() const { return exclusive_; }
-
  private:
-  int fd_ = -1;
-  bool exclusive_ = false;
+  int fd_;
   std::string key_;
+  bool exclusive_;
 };
 
 // The key of a database path in the registry (its canonical form).
 std::string LockKey(const std::string& databasePath);
-// True when this process (not a parent it was forked from) holds the path
-// exclusively.
-bool HeldExclusivelyHere(const std::string& key);
+
+// This process's exclusive hold on the path (not one of a parent it was
+// forked from), or null. Every connection this process opens to a held path
+// shares the hold, so it lasts until the last of them is closed.
+std::shared_ptr<FileLock> HeldExclusivelyHere(const std::string& key);
+
+enum class LockResult { Granted, Conflict };
+
+// Takes the lock for `databasePath` without waiting. Conflict when another
+// process holds a conflicting lock, or when an exclusive lock's side-car
+// cannot be made. Only an exclusive lock creates the side-car; a shared lock
+// without one is granted with no lock held (nobody holds the file
+// exclusively), so project folders gain no side-cars.
+LockResult TakeLock(const std::string& databasePath, bool exclusive, std::shared_ptr<FileLock>& lock);
 
 }  // namespace korvalo::dao::detail

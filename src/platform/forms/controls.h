@@ -121,7 +121,7 @@ class Control {
   bool InArray() const { return inArray_; }
 
   Container& Parent() const { return *container_; }
-  Form& ParentForm() const;
+  Form& ParentForm() const { return *form_; }
   // Moves the control into another container of the same form, keeping Left
   // and Top (now relative to the new container).
   void SetContainer(Container& container);
@@ -201,6 +201,11 @@ class Control {
   }
   const ControlEvents* ArrayHandlers() const { return arrayHandlers_; }
   virtual const ControlEvents& CommonHandlers() const = 0;
+  // Sets the kind's design colours without applying them.
+  void SetDefaultColours(Colour back, Colour fore) {
+    backColor_ = back;
+    foreColor_ = fore;
+  }
   // Colour roles differ per kind (a text box's back colour is its base).
   virtual void ApplyColours();
 
@@ -212,6 +217,7 @@ class Control {
   int index_ = 0;
   bool inArray_ = false;
   Container* container_;
+  Form* form_;
   QWidget* widget_ = nullptr;
   const ControlEvents* arrayHandlers_ = nullptr;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -295,7 +301,7 @@ class TextBox : public Control, public ChangeEvents {
 
  protected:
   const ControlEvents& CommonHandlers() const override { return Handlers(*this); }
-  const ChangeEvents& Events_() const {
+  const ChangeEvents& Own() const {
     return ArrayHandlers() ? static_cast<const ChangeEvents&>(*ArrayHandlers()) : *this;
   }
   void ApplyColours() override;
@@ -445,7 +451,7 @@ class ComboBox : public Control, public ChangeEvents {
 
  protected:
   const ControlEvents& CommonHandlers() const override { return Handlers(*this); }
-  const ChangeEvents& Events_() const {
+  const ChangeEvents& Own() const {
     return ArrayHandlers() ? static_cast<const ChangeEvents&>(*ArrayHandlers()) : *this;
   }
   void ApplyColours() override;
@@ -490,7 +496,7 @@ class VScrollBar : public Control, public ScrollEvents {
 
  protected:
   const ControlEvents& CommonHandlers() const override { return Handlers(*this); }
-  const ScrollEvents& Events_() const {
+  const ScrollEvents& Own() const {
     return ArrayHandlers() ? static_cast<const ScrollEvents&>(*ArrayHandlers()) : *this;
   }
 

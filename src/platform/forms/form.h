@@ -146,6 +146,7 @@ class Form : public Container {
   QWidget* window_ = nullptr;
   void* menuBar_ = nullptr;
   Control* focused_ = nullptr;
+  Control* eventFocus_ = nullptr;  // the control whose GotFocus ran last
   std::vector<Control*> tabOrder_;
   std::vector<Menu*> topMenus_;
 };

@@ -52,8 +52,9 @@ class PromptScript {
   // Every prompt shown so far, in order.
   const std::vector<Prompt>& Seen() const { return seen_; }
 
- private:
   struct Step;
+
+ private:
   PromptAnswer Answer(const Prompt& prompt);
   std::vector<Step> steps_;
   std::size_t next_ = 0;
@@ -74,6 +75,8 @@ void UserMouseClick(Control& control, int button, double x = -1, double y = -1);
 void UserDoubleClick(Control& control);
 // Moves the focus to the control as a click or the Tab key would.
 void UserFocus(Control& control);
+// The Tab key (Shift+Tab when backward) pressed in the control.
+void UserTab(Control& control, bool forward = true);
 // Types the text (UTF-8) into the control that has the focus after the
 // control is given the focus: one key per character, each through KeyDown,
 // KeyPress and the control's own handling.

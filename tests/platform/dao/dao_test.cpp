@@ -1,6 +1,7 @@
 #include "platform/dao/dao.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -157,6 +158,20 @@ TEST_F(DaoTest, LastModifiedReachesTheNewRowAndIdsAreNeverReused) {
   EXPECT_EQ(db.Execute("delete * from tblParcel where Parcel = ?", {std::string("it's")}), 0);
 }
 
+TEST_F(DaoTest, UpdateWithSubSelectAndBooleanWords) {
+  Add("A");
+  Add("B");
+  const std::string sql =
+      "UPDATE tblParcel SET Flag = True WHERE ParcelID IN (SELECT ParcelID FROM tblParcel WHERE Parcel = ?)";
+  EXPECT_EQ(db.Execute(sql, {std::string("a")}), 1);
+  Recordset rs = db.OpenRecordset("SELECT Parcel, Flag FROM tblParcel ORDER BY Parcel", RecordsetType::Snapshot);
+  EXPECT_EQ(rs.Get("Flag"), Value(true));
+  rs.MoveNext();
+  EXPECT_EQ(rs.Get("Flag"), Value(false));
+  EXPECT_EQ(ErrorOf([&] { rs.Edit(); }), err::kReadOnly);
+  EXPECT_EQ(ErrorOf([&] { db.Execute(sql); }), err::kSyntaxError);  // a value is missing
+}
+
 TEST_F(DaoTest, TransactionsRollBackEveryRow) {
   {
     Transaction tx(db);
@@ -190,6 +205,16 @@ TEST(DaoOpen, RefusesMissingAndForeignFiles) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("none.kvx")));
   std::ofstream(dir.File("text.kvx")) << "not a database at all, but long enough to look like one........";
   EXPECT_EQ(ErrorOf([&] { Database::Open(dir.File("text.kvx")); }), err::kNotADatabase);
+  // A database of another program.
+  sqlite3* other = nullptr;
+  sqlite3_open(dir.File("other.db").c_str(), &other);
+  sqlite3_exec(other, "CREATE TABLE t (x)", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  EXPECT_EQ(ErrorOf([&] { Database::Open(dir.File("other.db")); }), err::kNotADatabase);
+  // Shared opens leave no side-car files behind.
+  Database::Create(dir.File("ours.kvx")).Close();
+  Database::Open(dir.File("ours.kvx")).Close();
+  EXPECT_FALSE(std::filesystem::exists(dir.File("ours.kvx.lock")));
 }
 
 // The system database's rules: exclusive with a password at start-up; this
@@ -206,10 +231,13 @@ TEST(DaoOpen, ExclusiveHoldAndPassword) {
   EXPECT_EQ(ErrorOf([&] { Database::Open(path, wrong); }), err::kWrongPassword);
   EXPECT_EQ(ErrorOf([&] { Database::Open(path, {true, false, ""}); }), err::kWrongPassword);
 
-  Database held = Database::Open(path, {true, false, ";Pwd=se'cret"});
-  Database again = Database::Open(path);                  // shared, no password
+  Database startUp = Database::Open(path, {true, false, ";Pwd=se'cret"});
+  Database again = Database::Open(path);                      // shared, no password
   Database writer = Database::Open(path, {true, false, ""});  // exclusive, no password
   writer.Execute("INSERT INTO t (x) VALUES (?)", {std::int64_t{1}});
+  // The hold lasts while any connection of this process is open.
+  startUp.Close();
+  Database held = Database::Open(path, {true, false, ";Pwd=se'cret"});
 
   pid_t child = fork();
   ASSERT_GE(child, 0);

@@ -1,0 +1,73 @@
+#include "platform/forms/application.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "platform/forms/form.h"
+#include "platform/forms/internal.h"
+
+namespace korvalo::forms {
+
+namespace {
+int g_pointer = vbDefault;
+}
+
+Application::Application(int& argc, char** argv) {
+  if (!QApplication::instance()) {
+    app_ = new QApplication(argc, argv);
+    ownsApp_ = true;
+  }
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) commandLine_ += ' ';
+    commandLine_ += argv[i];
+  }
+}
+
+Application::~Application() {
+  if (ownsApp_) delete static_cast<QApplication*>(app_);
+}
+
+int Application::Run() { return QApplication::exec(); }
+
+void Application::Quit(int code) { QApplication::exit(code); }
+
+std::string ProgramFolder() { return detail::S(QCoreApplication::applicationDirPath()); }
+
+void DoEvents() {
+  detail::NestedLoop nested;
+  QCoreApplication::processEvents();
+}
+
+int ScreenWidth() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  return s ? TwipsFromPixels(s->geometry().width()) : 0;
+}
+
+int ScreenHeight() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  return s ? TwipsFromPixels(s->geometry().height()) : 0;
+}
+
+int MousePointer() { return g_pointer; }
+
+void SetMousePointer(int pointer) {
+  if (pointer == g_pointer) return;
+  if (g_pointer != vbDefault) QApplication::restoreOverrideCursor();
+  g_pointer = pointer;
+  if (pointer == vbHourglass) {
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+  } else if (pointer != vbDefault) {
+    QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+  }
+}
+
+HourglassPointer::HourglassPointer() : previous_(MousePointer()) { SetMousePointer(vbHourglass); }
+HourglassPointer::~HourglassPointer() { SetMousePointer(previous_); }
+
+bool SaveWindowImage(Form& form, const std::string& path) {
+  return form.Window()->grab().save(detail::Q(path), "PNG");
+}
+
+}  // namespace korvalo::forms

@@ -1,0 +1,900 @@
+#include "platform/forms/form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <map>
+
+#include "platform/forms/application.h"
+#include "platform/forms/widgets.h"
+
+#ifdef KORVALO_HAVE_XCB
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+#endif
+
+namespace korvalo::forms {
+
+using detail::Access;
+using detail::Px;
+using detail::Q;
+using detail::Raise;
+using detail::RunHandler;
+using detail::S;
+
+namespace {
+
+// Activation history of the program's forms, most recent last.
+Form* g_active = nullptr;
+std::vector<Form*> g_history;
+std::map<Form*, QEventLoop*> g_modalLoops;
+
+void RaiseForm(const std::function<void()>& h) {
+  if (h) RunHandler(h);
+}
+
+double TwipsX(const QMouseEvent* e) { return e->position().x() * kTwipsPerPixel; }
+double TwipsY(const QMouseEvent* e) { return e->position().y() * kTwipsPerPixel; }
+
+}  // namespace
+
+bool detail::g_popupRunning = false;
+namespace {
+Menu* g_popupChosen = nullptr;
+}
+
+// The top-level window of a form: reports closing, resizing, state and
+// activation, and moves the focus by our tab order.
+class FormWindow : public QWidget {
+ public:
+  explicit FormWindow(Form& form) : form_(form) {}
+  Form& form_;
+  std::deque<QSize> requested;  // client sizes the program asked for, newest last
+  bool closingByCode = false;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override {
+    if (closingByCode || Access::FormCloseRequested(form_)) {
+      e->accept();
+    } else {
+      e->ignore();
+    }
+  }
+  void resizeEvent(QResizeEvent* e) override {
+    QWidget::resizeEvent(e);
+    const QSize s = e->size();
+    if (std::find(requested.begin(), requested.end(), s) == requested.end() && form_.Visible() &&
+        form_.WindowState() == vbNormal) {
+      Access::FormResizedByUser(form_, s.width(), s.height());
+    }
+    Access::LayoutForm(form_);
+  }
+  void changeEvent(QEvent* e) override {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange) {
+      const Qt::WindowStates st = windowState();
+      const int state = (st & Qt::WindowMinimized) ? vbMinimized : (st & Qt::WindowMaximized) ? vbMaximized : vbNormal;
+      Access::FormStateChangedByUser(form_, state);
+    } else if (e->type() == QEvent::ActivationChange && isActiveWindow()) {
+      Access::FormActivated(form_);
+    }
+  }
+  void moveEvent(QMoveEvent* e) override {
+    QWidget::moveEvent(e);
+  }
+  bool focusNextPrevChild(bool next) override { return Access::TabNext(form_, next); }
+  void keyPressEvent(QKeyEvent* e) override {
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Escape) {
+      const bool enter = e->key() != Qt::Key_Escape;
+      for (Control* c : Access::TabOrder(form_)) {
+        auto* b = dynamic_cast<CommandButton*>(c);
+        if (b && (enter ? b->Default() : b->Cancel()) && b->IsEffectivelyEnabled() && b->IsEffectivelyVisible()) {
+          b->PerformClick();
+          return;
+        }
+      }
+    }
+    QWidget::keyPressEvent(e);
+  }
+
+ private:
+  friend class Form;
+};
+
+// --- focus -----------------------------------------------------------------------
+
+void Access::FocusTo(Control& c) {
+  Form& f = c.ParentForm();
+  if (f.focused_ == &c) return;
+  f.focused_ = &c;
+  if (c.widget_ && f.window_ && f.window_->isVisible()) c.widget_->setFocus(Qt::OtherFocusReason);
+  Control* old = f.eventFocus_;
+  if (old && old != &c) {
+    f.eventFocus_ = nullptr;
+    Raise(old->CommonHandlers().OnLostFocus, old->Index());
+  }
+  if (f.focused_ != &c) return;  // a handler moved the focus on
+  if (f.eventFocus_ == &c) return;
+  f.eventFocus_ = &c;
+  Raise(c.CommonHandlers().OnGotFocus, c.Index());
+}
+
+void Access::QtFocusIn(Control& c, Qt::FocusReason reason) {
+  Form& f = c.ParentForm();
+  if (f.focused_ == &c) return;
+  if ((reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) && f.focused_ &&
+      f.focused_->CanFocus() && f.focused_->widget_) {
+    // The window got the activation back: the focus stays where the program
+    // had it.
+    f.focused_->widget_->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  FocusTo(c);
+}
+
+bool Access::TabNext(Form& f, bool forward) {
+  auto& order = f.tabOrder_;
+  if (order.empty()) return false;
+  const int n = static_cast<int>(order.size());
+  int at = -1;
+  if (f.focused_) {
+    const auto it = std::find(order.begin(), order.end(), f.focused_);
+    if (it != order.end()) at = static_cast<int>(it - order.begin());
+  }
+  for (int step = 1; step <= n; ++step) {
+    int i = at < 0 ? (forward ? step - 1 : n - step) : (at + (forward ? step : -step)) % n;
+    if (i < 0) i += n;
+    Control* c = order[static_cast<std::size_t>(i)];
+    if (c->TabStop() && c->CanFocus()) {
+      FocusTo(*c);
+      return true;
+    }
+  }
+  return false;
+}
+
+void Access::RemoveFromForm(Control& c) {
+  auto& order = c.ParentForm().tabOrder_;
+  const auto it = std::find(order.begin(), order.end(), &c);
+  if (it != order.end()) order.erase(it);
+}
+
+// --- mouse and keys ---------------------------------------------------------------
+
+void Access::MouseDown(Control& c, QMouseEvent* e) {
+  if ((c.widget_->focusPolicy() & Qt::ClickFocus) && c.CanFocus()) FocusTo(c);
+  const auto& h = c.CommonHandlers().OnMouseDown;
+  const int button = ButtonOf(e->button());
+  if (h && button) {
+    const int shift = ShiftOf(e->modifiers());
+    const double x = TwipsX(e), y = TwipsY(e);
+    RunHandler([&] { h(c.Index(), button, shift, x, y); });
+  }
+}
+
+void Access::MouseUp(Control& c, QMouseEvent* e) {
+  const auto& h = c.CommonHandlers().OnMouseUp;
+  const int button = ButtonOf(e->button());
+  if (h && button) {
+    const int shift = ShiftOf(e->modifiers());
+    const double x = TwipsX(e), y = TwipsY(e);
+    RunHandler([&] { h(c.Index(), button, shift, x, y); });
+  }
+}
+
+void Access::MouseMove(Control& c, QMouseEvent* e) {
+  const auto& h = c.CommonHandlers().OnMouseMove;
+  if (!h) return;
+  int buttons = 0;
+  if (e->buttons() & Qt::LeftButton) buttons |= vbLeftButton;
+  if (e->buttons() & Qt::RightButton) buttons |= vbRightButton;
+  if (e->buttons() & Qt::MiddleButton) buttons |= vbMiddleButton;
+  const int shift = ShiftOf(e->modifiers());
+  const double x = TwipsX(e), y = TwipsY(e);
+  RunHandler([&] { h(c.Index(), buttons, shift, x, y); });
+}
+
+void Access::Click(Control& c) { Raise(c.CommonHandlers().OnClick, c.Index()); }
+void Access::DblClick(Control& c) { Raise(c.CommonHandlers().OnDblClick, c.Index()); }
+
+bool Access::KeyDown(Control& c, QKeyEvent* e) {
+  const auto& h = c.CommonHandlers().OnKeyDown;
+  int code = KeyCodeOf(e);
+  if (!h || code == 0) return false;
+  const int shift = ShiftOf(e->modifiers());
+  RunHandler([&] { h(c.Index(), code, shift); });
+  // A swallowed key that types no character ends here; characters still go
+  // to KeyPress.
+  return code == 0 && e->text().isEmpty();
+}
+
+void Access::KeyUp(Control& c, QKeyEvent* e) {
+  const auto& h = c.CommonHandlers().OnKeyUp;
+  int code = KeyCodeOf(e);
+  if (!h || code == 0) return;
+  const int shift = ShiftOf(e->modifiers());
+  RunHandler([&] { h(c.Index(), code, shift); });
+}
+
+namespace {
+
+// The KeyPress code of a key event, 0 for keys that type nothing.
+int KeyAsciiOfEvent(const QKeyEvent* e) {
+  if (e->matches(QKeySequence::Paste)) return kCtrlV;
+  if (e->matches(QKeySequence::Copy)) return kCtrlC;
+  if (e->matches(QKeySequence::Cut)) return kCtrlX;
+  if (e->matches(QKeySequence::Undo)) return kCtrlZ;
+  const int key = e->key();
+  const Qt::KeyboardModifiers mods = e->modifiers();
+  if (key == Qt::Key_Backspace) return vbKeyBack;
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) return vbKeyReturn;
+  if (key == Qt::Key_Escape) return vbKeyEscape;
+  if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
+    return key - Qt::Key_A + 1;
+  if (mods & Qt::ControlModifier) return 0;
+  const QString t = e->text();
+  if (t.isEmpty()) return 0;
+  const char32_t cp = t.toUcs4().value(0);
+  if (cp < 32 || cp == 127) return 0;
+  return detail::KeyAsciiOf(cp);
+}
+
+int RunKeyPress(Control& c, int code) {
+  const auto& h = Access::HandlersOf(c).OnKeyPress;
+  if (h) RunHandler([&] { h(c.Index(), code); });
+  return code;
+}
+
+// What a character code does in a line edit.
+void ApplyKeyAscii(QLineEdit* edit, int code) {
+  switch (code) {
+    case vbKeyBack:
+      if (!edit->isReadOnly()) edit->backspace();
+      return;
+    case kCtrlC: edit->copy(); return;
+    case kCtrlV:
+      if (!edit->isReadOnly()) edit->paste();
+      return;
+    case kCtrlX:
+      if (!edit->isReadOnly()) edit->cut();
+      return;
+    case kCtrlZ:
+      if (!edit->isReadOnly()) edit->undo();
+      return;
+    default:
+      if (code >= 32 && !edit->isReadOnly()) edit->insert(detail::TextOfKeyAscii(code));
+      return;
+  }
+}
+
+}  // namespace
+
+bool Access::PlainKey(Control& c, QKeyEvent* e) {
+  if (KeyDown(c, e)) return true;
+  const int ascii = KeyAsciiOfEvent(e);
+  if (ascii == 0) return false;
+  return RunKeyPress(c, ascii) == 0;
+}
+
+bool Access::LineEditKey(Control& c, QLineEdit* edit, QKeyEvent* e) {
+  if (KeyDown(c, e)) return true;
+  const int ascii = KeyAsciiOfEvent(e);
+  if (ascii == 0) return false;
+  const int code = RunKeyPress(c, ascii);
+  if (code == 0) return true;
+  if (code == ascii && ascii != vbKeyReturn && ascii != vbKeyEscape) {
+    // The edit's own handling: the key as typed.
+    ApplyKeyAscii(edit, code);
+    return true;
+  }
+  if (code == vbKeyReturn || code == vbKeyEscape) return false;
+  ApplyKeyAscii(edit, code);
+  return true;
+}
+
+void Access::ClipboardCommand(Control& c, QLineEdit* edit, int keyAscii) {
+  const int code = RunKeyPress(c, keyAscii);
+  if (code != 0) ApplyKeyAscii(edit, code);
+}
+
+QMenu* Access::BuildContextMenu(Control& c, QLineEdit* edit) {
+  // Our own menu: its clipboard commands go through KeyPress like the keys.
+  auto* menu = new QMenu(edit);
+  const bool writable = !edit->isReadOnly();
+  const bool selected = edit->hasSelectedText();
+  const bool clipboardText = !QGuiApplication::clipboard()->text().isEmpty();
+  auto add = [&](const char* name, const QString& text, bool enabled, std::function<void()> run) {
+    QAction* a = menu->addAction(text);
+    a->setObjectName(QLatin1String(name));
+    a->setEnabled(enabled);
+    QObject::connect(a, &QAction::triggered, edit, std::move(run));
+  };
+  add("edit-undo", QStringLiteral("&Undo"), writable && edit->isUndoAvailable(),
+      [&c, edit] { ClipboardCommand(c, edit, kCtrlZ); });
+  menu->addSeparator();
+  add("edit-cut", QStringLiteral("Cu&t"), writable && selected, [&c, edit] { ClipboardCommand(c, edit, kCtrlX); });
+  add("edit-copy", QStringLiteral("&Copy"), selected, [&c, edit] { ClipboardCommand(c, edit, kCtrlC); });
+  add("edit-paste", QStringLiteral("&Paste"), writable && clipboardText,
+      [&c, edit] { ClipboardCommand(c, edit, kCtrlV); });
+  add("edit-delete", QStringLiteral("&Delete"), writable && selected, [edit] { edit->del(); });
+  menu->addSeparator();
+  add("select-all", QStringLiteral("Select &All"), !edit->text().isEmpty(), [edit] { edit->selectAll(); });
+  return menu;
+}
+
+void Access::LineEditTextChanged(Control& c, const QString& text) {
+  const std::string now = S(text);
+  if (auto* box = dynamic_cast<TextBox*>(&c)) {
+    if (now == box->text_) return;
+    box->text_ = now;
+    Raise(box->Own().OnChange, box->Index());
+  } else if (auto* combo = dynamic_cast<ComboBox*>(&c)) {
+    if (now == combo->text_) return;
+    combo->text_ = now;
+    combo->listIndex_ = -1;
+    Raise(combo->Own().OnChange, combo->Index());
+  }
+}
+
+void Access::CheckStateChanged(CheckBox& c, int qtState) {
+  const int value = qtState == Qt::Checked ? vbChecked : qtState == Qt::PartiallyChecked ? vbGrayed : vbUnchecked;
+  if (value == c.value_) return;
+  c.value_ = value;
+  Raise(c.CommonHandlers().OnClick, c.Index());
+}
+
+void Access::OptionToggled(OptionButton& c, bool on) {
+  if (on == c.value_) return;
+  c.value_ = on;
+  if (on) Raise(c.CommonHandlers().OnClick, c.Index());
+}
+
+void Access::OptionSetValue(OptionButton& c, bool on) {
+  if (on == c.value_) return;
+  auto* w = static_cast<QRadioButton*>(c.widget_);
+  if (on) {
+    w->setChecked(true);  // toggled: the others go off, then Click here
+    return;
+  }
+  c.value_ = false;
+  QSignalBlocker block(w);
+  w->setAutoExclusive(false);
+  w->setChecked(false);
+  w->setAutoExclusive(true);
+}
+
+void Access::ComboActivated(ComboBox& c, int index) {
+  if (index < 0 || index >= c.ListCount()) return;
+  c.listIndex_ = index;
+  c.text_ = c.items_[static_cast<std::size_t>(index)].text;
+  Raise(c.CommonHandlers().OnClick, c.Index());
+}
+
+void Access::ScrollValueChanged(VScrollBar& c, int value, bool dragging) {
+  if (value == c.value_) return;
+  c.value_ = value;
+  if (dragging) {
+    Raise(c.Own().OnScroll, c.Index());
+  } else {
+    Raise(c.Own().OnChange, c.Index());
+  }
+}
+
+void Access::ScrollReleased(VScrollBar& c) {
+  auto* w = static_cast<detail::ScrollWidget*>(c.widget_);
+  if (c.value_ != w->dragStart) Raise(c.Own().OnChange, c.Index());
+}
+
+// --- Form -------------------------------------------------------------------------
+
+Form::Form(const std::string& name) : name_(name) {
+  auto* w = new FormWindow(*this);
+  window_ = w;
+  w->setAttribute(Qt::WA_DeleteOnClose, false);
+  w->setFont(detail::ToQFont(Font{}));
+  auto* content = new QWidget(w);
+  content_ = content;
+  content->setAutoFillBackground(true);
+  Access::LayoutForm(*this);
+}
+
+Form::~Form() {
+  for (auto& [form, loop] : g_modalLoops) {
+    if (form == this) loop->quit();
+  }
+  g_modalLoops.erase(this);
+  g_history.erase(std::remove(g_history.begin(), g_history.end(), this), g_history.end());
+  if (g_active == this) g_active = nullptr;
+  delete window_;
+}
+
+int Form::ScaleWidth() const { return std::max(0, TwipsFromPixels(content_->width())); }
+int Form::ScaleHeight() const { return std::max(0, TwipsFromPixels(content_->height())); }
+
+void Form::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  window_->setWindowTitle(Q(caption));
+}
+
+void Form::SetLeft(int twips) { Move(twips, top_, width_, height_); }
+void Form::SetTop(int twips) { Move(left_, twips, width_, height_); }
+void Form::SetWidth(int twips) { Move(left_, top_, twips, height_); }
+void Form::SetHeight(int twips) { Move(left_, top_, width_, twips); }
+void Form::Move(int left, int top) { Move(left, top, width_, height_); }
+
+void Form::Move(int left, int top, int width, int height) {
+  if (windowState_ != vbNormal) throw RuntimeError(kErrMinimised, "Can't move or size a minimized or maximized form");
+  if (width < 0 || height < 0) throw RuntimeError(kErrInvalidProperty, "Invalid property value");
+  const bool sized = width != width_ || height != height_;
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+  Access::LayoutForm(*this);
+  if (sized && visible_) RaiseForm(OnResize);
+}
+
+void Form::SetWindowState(int state) {
+  if (state < vbNormal || state > vbMaximized) throw RuntimeError(kErrInvalidProperty, "Invalid property value");
+  if (state == windowState_) return;
+  windowState_ = state;
+  if (!visible_) return;
+  auto* w = static_cast<FormWindow*>(window_);
+  if (state == vbMinimized) {
+    w->showMinimized();
+  } else if (state == vbMaximized) {
+    w->showMaximized();
+    width_ = ScreenWidth();
+    height_ = ScreenHeight();
+  } else {
+    w->showNormal();
+  }
+  Access::LayoutForm(*this);
+  RaiseForm(OnResize);
+}
+
+void Form::SetBorderStyle(int style) {
+  borderStyle_ = style;
+  Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  if (style == vbSizable) flags |= Qt::WindowMinMaxButtonsHint;
+  if (style == vbFixedSingle) flags |= Qt::WindowMinimizeButtonHint;
+  if (style == vbBSNone) flags = Qt::Window | Qt::FramelessWindowHint;
+  if (topMost_) flags |= Qt::WindowStaysOnTopHint;
+  window_->setWindowFlags(flags);
+}
+
+void Form::SetBackColor(Colour colour) {
+  backColor_ = colour;
+  QPalette pal = content_->palette();
+  pal.setColor(QPalette::Window, detail::ToQColor(colour));
+  content_->setPalette(pal);
+}
+
+void Form::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  window_->setEnabled(enabled);
+}
+
+void Form::Load() {
+  if (loaded_) return;
+  loaded_ = true;
+  if (OnLoad) detail::RunPropagating(OnLoad);
+}
+
+void Form::Show(int modal) {
+  Load();
+  auto* w = static_cast<FormWindow*>(window_);
+  const bool wasVisible = visible_;
+  visible_ = true;
+  if (!wasVisible) {
+    if (modal == vbModal) w->setWindowModality(Qt::ApplicationModal);
+    Access::LayoutForm(*this);
+    if (windowState_ == vbMinimized) {
+      w->showMinimized();
+    } else if (windowState_ == vbMaximized) {
+      w->showMaximized();
+    } else {
+      w->show();
+    }
+    if (topMost_) {
+      const bool on = topMost_;
+      topMost_ = !on;
+      SetTopMost(on);
+    }
+    shownOnce_ = true;
+    RaiseForm(OnResize);
+  }
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+    w->raise();
+    w->activateWindow();
+  }
+  Access::FormActivated(*this);
+  if (!focused_) Access::TabNext(*this, true);
+  if (modal == vbModal && visible_) {
+    Prompt p;
+    p.kind = PromptKind::ModalForm;
+    p.title = caption_;
+    p.text = caption_;
+    p.form = this;
+    Ask(p);
+    w->setWindowModality(Qt::NonModal);
+  }
+}
+
+namespace {
+void PassActivationOn(Form& f) {
+  g_history.erase(std::remove(g_history.begin(), g_history.end(), &f), g_history.end());
+  if (g_active != &f) return;
+  g_active = nullptr;
+  for (auto it = g_history.rbegin(); it != g_history.rend(); ++it) {
+    if ((*it)->Visible()) {
+      Form* next = *it;
+      next->Window()->activateWindow();
+      Access::FormActivated(*next);
+      return;
+    }
+  }
+}
+}  // namespace
+
+void Form::Hide() {
+  if (!visible_) return;
+  visible_ = false;
+  window_->hide();
+  if (auto it = g_modalLoops.find(this); it != g_modalLoops.end()) it->second->quit();
+  PassActivationOn(*this);
+}
+
+bool Form::Unload() {
+  if (!loaded_ && !visible_) return true;
+  int cancel = 0;
+  if (OnQueryUnload) RunHandler([&] { OnQueryUnload(cancel, vbFormCode); });
+  if (cancel) return false;
+  if (OnUnload) RunHandler([&] { OnUnload(cancel); });
+  if (cancel) return false;
+  loaded_ = false;
+  auto* w = static_cast<FormWindow*>(window_);
+  if (visible_) {
+    visible_ = false;
+    w->closingByCode = true;
+    w->close();
+    w->closingByCode = false;
+    if (auto it = g_modalLoops.find(this); it != g_modalLoops.end()) it->second->quit();
+    PassActivationOn(*this);
+  }
+  return true;
+}
+
+void Form::SetTopMost(bool on) {
+  if (on == topMost_) return;
+  topMost_ = on;
+  if (!shownOnce_ && !window_->testAttribute(Qt::WA_WState_Created)) {
+    // Not made yet: the flag goes in with the window.
+    window_->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    return;
+  }
+#ifdef KORVALO_HAVE_XCB
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection()) return;
+    xcb_connection_t* conn = x11->connection();
+    auto atom = [conn](const char* name) {
+      xcb_intern_atom_reply_t* r =
+          xcb_intern_atom_reply(conn, xcb_intern_atom(conn, 0, static_cast<uint16_t>(strlen(name)), name), nullptr);
+      xcb_atom_t a = r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+      free(r);
+      return a;
+    };
+    const xcb_atom_t state = atom("_NET_WM_STATE");
+    const xcb_atom_t above = atom("_NET_WM_STATE_ABOVE");
+    const xcb_window_t win = static_cast<xcb_window_t>(window_->winId());
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data;
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = win;
+    ev.type = state;
+    ev.data.data32[0] = on ? 1 : 0;  // add or remove
+    ev.data.data32[1] = above;
+    ev.data.data32[2] = 0;
+    ev.data.data32[3] = 1;  // from an application
+    xcb_send_event(conn, 0, screen->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&ev));
+    xcb_flush(conn);
+  }
+#endif
+  // Other platforms (offscreen) only keep the flag.
+}
+
+void Form::PopupMenu(Menu& menu) {
+  Raise(menu.Handlers().OnClick, menu.Index());
+  Prompt p;
+  p.kind = PromptKind::PopupMenu;
+  p.menu = &menu;
+  p.text = menu.Name();
+  const PromptAnswer a = Ask(p);
+  if (a.item && a.item->Enabled() && a.item->Visible()) a.item->PerformClick();
+}
+
+// --- form events ------------------------------------------------------------------
+
+void Access::LayoutForm(Form& f) {
+  auto* w = static_cast<FormWindow*>(f.window_);
+  const int cw = std::max(1, Px(f.width_) - 2 * detail::kFrameSidePx);
+  const int ch = std::max(1, Px(f.height_) - 2 * detail::kFrameSidePx - detail::kTitleBarPx);
+  int menuH = 0;
+  auto* bar = static_cast<QMenuBar*>(f.menuBar_);
+  if (bar) {
+    bool any = false;
+    for (Menu* m : f.topMenus_) any = any || m->Visible();
+    bar->setVisible(any);
+    if (any) {
+      menuH = bar->sizeHint().height();
+      bar->setGeometry(0, 0, cw, menuH);
+    }
+  }
+  if (f.windowState_ == vbNormal) {
+    const QSize want(cw, ch);
+    if (w->size() != want) {
+      w->requested.push_back(want);
+      if (w->requested.size() > 8) w->requested.pop_front();
+      w->resize(want);
+    }
+    w->move(Px(f.left_), Px(f.top_));
+  }
+  const QSize now = f.windowState_ == vbNormal ? QSize(cw, ch) : w->size();
+  f.content_->setGeometry(0, menuH, now.width(), std::max(0, now.height() - menuH));
+}
+
+void Access::FormResizedByUser(Form& f, int clientWidthPx, int clientHeightPx) {
+  f.width_ = TwipsFromPixels(clientWidthPx + 2 * detail::kFrameSidePx);
+  f.height_ = TwipsFromPixels(clientHeightPx + 2 * detail::kFrameSidePx + detail::kTitleBarPx);
+  auto* w = static_cast<FormWindow*>(f.window_);
+  w->requested.push_back(QSize(clientWidthPx, clientHeightPx));
+  if (w->requested.size() > 8) w->requested.pop_front();
+  RaiseForm(f.OnResize);
+  LayoutForm(f);
+}
+
+void Access::FormStateChangedByUser(Form& f, int state) {
+  if (state == f.windowState_ || !f.visible_) return;
+  f.windowState_ = state;
+  if (state == vbMaximized) {
+    f.width_ = ScreenWidth();
+    f.height_ = ScreenHeight();
+  }
+  RaiseForm(f.OnResize);
+}
+
+bool Access::FormCloseRequested(Form& f) {
+  int cancel = 0;
+  if (f.OnQueryUnload) RunHandler([&] { f.OnQueryUnload(cancel, vbFormControlMenu); });
+  if (cancel) return false;
+  if (f.OnUnload) RunHandler([&] { f.OnUnload(cancel); });
+  if (cancel) return false;
+  f.loaded_ = false;
+  f.visible_ = false;
+  if (auto it = g_modalLoops.find(&f); it != g_modalLoops.end()) it->second->quit();
+  PassActivationOn(f);
+  return true;
+}
+
+void Access::FormActivated(Form& f) {
+  if (g_active == &f || !f.visible_) return;
+  Form* old = g_active;
+  g_active = &f;
+  g_history.erase(std::remove(g_history.begin(), g_history.end(), &f), g_history.end());
+  g_history.push_back(&f);
+  if (old) RaiseForm(old->OnDeactivate);
+  if (g_active == &f) RaiseForm(f.OnActivate);
+}
+
+Form* ActiveForm() { return g_active; }
+
+// The real modal loop of a form shown modally.
+void detail::RunModalForm(Form& form) {
+  QEventLoop loop;
+  g_modalLoops[&form] = &loop;
+  {
+    NestedLoop nested;
+    if (form.Visible()) loop.exec();
+  }
+  g_modalLoops.erase(&form);
+}
+
+// --- Menu -------------------------------------------------------------------------
+
+Menu::Menu(Form& form, const std::string& name, const std::string& caption)
+    : Menu(nullptr, form, name, caption, nullptr) {}
+
+Menu::Menu(Menu& parent, const std::string& name, const std::string& caption)
+    : Menu(&parent, *parent.form_, name, caption, nullptr) {}
+
+Menu::Menu(Menu* parent, Form& form, const std::string& name, const std::string& caption, Menu* after)
+    : name_(name), form_(&form), parent_(parent), caption_(caption) {
+  QWidget* window = form.window_;
+  if (!parent) {
+    if (!form.menuBar_) form.menuBar_ = new QMenuBar(window);
+    auto* qmenu = new QMenu(Q(caption), window);
+    subMenu_ = qmenu;
+    action_ = qmenu->menuAction();
+    QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [this] { Access::MenuAboutToShow(*this); });
+    auto* bar = static_cast<QMenuBar*>(form.menuBar_);
+    QAction* before = nullptr;
+    if (after) {
+      auto& tops = form.topMenus_;
+      auto it = std::find(tops.begin(), tops.end(), after);
+      if (it != tops.end() && it + 1 != tops.end()) before = (*(it + 1))->action_;
+      tops.insert(it == tops.end() ? tops.end() : it + 1, this);
+    } else {
+      form.topMenus_.push_back(this);
+    }
+    bar->insertAction(before, action_);
+    Access::LayoutForm(form);
+  } else {
+    auto* parentMenu = static_cast<QMenu*>(parent->SubMenu());
+    action_ = new QAction(Q(caption), window);
+    if (caption == "-") action_->setSeparator(true);
+    QAction* before = nullptr;
+    auto& items = parent->items_;
+    auto it = after ? std::find(items.begin(), items.end(), after) : items.end();
+    if (it != items.end()) {
+      if (it + 1 != items.end()) before = (*(it + 1))->action_;
+      items.insert(it + 1, this);
+    } else {
+      items.push_back(this);
+    }
+    parentMenu->insertAction(before, action_);
+  }
+  action_->setData(QVariant::fromValue(static_cast<void*>(this)));
+  QObject::connect(action_, &QAction::triggered, action_, [this] { Access::MenuTriggered(*this); });
+}
+
+Menu::~Menu() {
+  if (parent_) {
+    auto& items = parent_->items_;
+    items.erase(std::remove(items.begin(), items.end(), this), items.end());
+  } else {
+    auto& tops = form_->topMenus_;
+    tops.erase(std::remove(tops.begin(), tops.end(), this), tops.end());
+  }
+  auto* sub = static_cast<QMenu*>(subMenu_);
+  if (parent_ || !sub) delete action_;
+  delete sub;
+}
+
+void* Menu::SubMenu() {
+  if (!subMenu_) {
+    auto* qmenu = new QMenu(Q(caption_), form_->window_);
+    subMenu_ = qmenu;
+    action_->setMenu(qmenu);
+    QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [this] { Access::MenuAboutToShow(*this); });
+  }
+  return subMenu_;
+}
+
+void Menu::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  action_->setSeparator(caption == "-");
+  action_->setText(Q(caption));
+  if (subMenu_) static_cast<QMenu*>(subMenu_)->setTitle(Q(caption));
+}
+
+void Menu::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  action_->setEnabled(enabled);
+}
+
+void Menu::SetVisible(bool visible) {
+  visible_ = visible;
+  action_->setVisible(visible);
+  if (!parent_) Access::LayoutForm(*form_);
+}
+
+void Menu::SetChecked(bool checked) {
+  checked_ = checked;
+  action_->setCheckable(checked || action_->isCheckable());
+  action_->setChecked(checked);
+}
+
+void Menu::PerformClick() { Raise(Handlers().OnClick, index_); }
+
+void Menu::JoinArray(const MenuEvents* handlers, int index) {
+  arrayHandlers_ = handlers;
+  index_ = index;
+}
+
+std::unique_ptr<Menu> Menu::CloneElement(int) const {
+  // The new element goes after the last element of the array.
+  Menu* after = nullptr;
+  const auto& siblings = parent_ ? parent_->items_ : form_->topMenus_;
+  for (Menu* m : siblings) {
+    if (m->arrayHandlers_ == arrayHandlers_) after = m;
+  }
+  std::unique_ptr<Menu> c(new Menu(parent_, *form_, name_, caption_, after));
+  c->SetEnabled(enabled_);
+  if (checked_) c->SetChecked(true);
+  c->SetVisible(false);
+  return c;
+}
+
+void Access::MenuTriggered(Menu& m) {
+  if (detail::g_popupRunning) {
+    g_popupChosen = &m;
+    return;
+  }
+  m.PerformClick();
+}
+
+void Access::MenuAboutToShow(Menu& m) {
+  if (detail::g_popupRunning) return;  // PopupMenu raised it already
+  Raise(m.Handlers().OnClick, m.Index());
+}
+
+QMenu* Access::MenuWidget(Menu& m) { return static_cast<QMenu*>(m.SubMenu()); }
+
+Menu* Access::MenuOfAction(QAction* a) { return a ? static_cast<Menu*>(a->data().value<void*>()) : nullptr; }
+
+Menu* detail::RunPopup(Menu& menu) {
+  QMenu* q = Access::MenuWidget(menu);
+  g_popupRunning = true;
+  g_popupChosen = nullptr;
+  QAction* a = nullptr;
+  {
+    NestedLoop nested;
+    a = q->exec(QCursor::pos());
+  }
+  g_popupRunning = false;
+  Menu* chosen = g_popupChosen ? g_popupChosen : Access::MenuOfAction(a);
+  g_popupChosen = nullptr;
+  return chosen;
+}
+
+// --- Timer ------------------------------------------------------------------------
+
+Timer::Timer(Form& form, const std::string& name) : name_(name), form_(&form) {
+  auto* t = new QTimer(form.Window());
+  timer_ = t;
+  QObject::connect(t, &QTimer::timeout, t, [this] { Fire(); });
+}
+
+Timer::~Timer() { delete static_cast<QTimer*>(timer_); }
+
+void Timer::SetInterval(int milliseconds) {
+  if (milliseconds < 0) throw RuntimeError(kErrInvalidProperty, "Invalid property value");
+  interval_ = milliseconds;
+  Update();
+}
+
+void Timer::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  Update();
+}
+
+void Timer::Update() {
+  auto* t = static_cast<QTimer*>(timer_);
+  if (enabled_ && interval_ > 0) {
+    t->start(interval_);
+  } else {
+    t->stop();
+  }
+}
+
+void Timer::Fire() { Raise(OnTimer, 0); }
+
+}  // namespace korvalo::forms

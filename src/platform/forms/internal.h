@@ -1,0 +1,134 @@
+#pragma once
+
+// Inside the forms layer only: the Qt side of the controls.
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "platform/forms/form.h"
+#include "platform/forms/prompts.h"
+
+class QLineEdit;
+class QKeyEvent;
+class QMouseEvent;
+class QMenu;
+
+namespace korvalo::forms::detail {
+
+// --- the event guard -------------------------------------------------------
+// Depth of handlers running now. An exception escaping a handler at depth 0
+// (started by the user, a timer, or code outside any handler) is reported
+// with the unknown-error box; deeper ones travel back to the statement that
+// raised the event.
+void RunHandler(const std::function<void()>& body);
+// Runs body with the depth raised but reports nothing: errors travel to the
+// caller (Form::Load).
+void RunPropagating(const std::function<void()>& body);
+// While a nested event loop runs (a modal dialog, DoEvents), events inside it
+// start at depth 0 again.
+class NestedLoop {
+ public:
+  NestedLoop();
+  ~NestedLoop();
+  NestedLoop(const NestedLoop&) = delete;
+  NestedLoop& operator=(const NestedLoop&) = delete;
+
+ private:
+  int saved_;
+};
+
+inline void Raise(const IndexHandler& h, int index) {
+  if (h) RunHandler([&] { h(index); });
+}
+
+// --- conversions -----------------------------------------------------------
+// Whole pixels of twips.
+inline int Px(double twips) { return PixelsFromTwips(twips); }
+inline QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+inline std::string S(const QString& s) { return s.toUtf8().toStdString(); }
+QColor ToQColor(Colour c);
+QFont ToQFont(const Font& f);
+// Caption with "&" access keys for widgets that show them (buttons): as is.
+// For widgets that do not (labels): "&" removed, "&&" shown as "&".
+QString PlainCaption(const std::string& caption);
+// The character code of KeyPress for a code point, and back.
+int KeyAsciiOf(char32_t cp);
+QString TextOfKeyAscii(int code);
+// VB key code and shift state of a Qt key event.
+int KeyCodeOf(const QKeyEvent* e);
+int ShiftOf(Qt::KeyboardModifiers m);
+int ButtonOf(Qt::MouseButton b);
+
+// --- access to the controls' insides --------------------------------------
+struct Access {
+  // Geometry of a control's widget from its twips.
+  static void PlaceWidget(Control& c);
+  // Focus moves inside the form (user or program): LostFocus then GotFocus.
+  static void FocusTo(Control& c);
+  // A Qt focus-in on a control's widget.
+  static void QtFocusIn(Control& c, Qt::FocusReason reason);
+  // Tab and Shift+Tab on a form.
+  static bool TabNext(Form& f, bool forward);
+  static void RemoveFromForm(Control& c);
+  // Mouse and key events of a control's widget.
+  static void MouseDown(Control& c, QMouseEvent* e);
+  static void MouseUp(Control& c, QMouseEvent* e);
+  static void MouseMove(Control& c, QMouseEvent* e);
+  static void Click(Control& c);
+  static void DblClick(Control& c);
+  // Returns true when the key was consumed (swallowed or replaced).
+  static bool KeyDown(Control& c, QKeyEvent* e);
+  static void KeyUp(Control& c, QKeyEvent* e);
+  // KeyDown and KeyPress for controls without text (buttons, check boxes):
+  // true when the key was swallowed.
+  static bool PlainKey(Control& c, QKeyEvent* e);
+  static const ControlEvents& HandlersOf(const Control& c) { return c.CommonHandlers(); }
+  // KeyPress for a line edit (text box or editable combo): runs the handler,
+  // then lets the edit take the key, swallows it, or puts the replacement
+  // in. Returns true when the event was handled here.
+  static bool LineEditKey(Control& c, QLineEdit* edit, QKeyEvent* e);
+  // Clipboard commands of the context menu, through KeyPress.
+  static void ClipboardCommand(Control& c, QLineEdit* edit, int keyAscii);
+  static QMenu* BuildContextMenu(Control& c, QLineEdit* edit);
+  // Text edits of a line edit (typed, pasted, cut).
+  static void LineEditTextChanged(Control& c, const QString& text);
+  static void CheckStateChanged(CheckBox& c, int qtState);
+  static void OptionToggled(OptionButton& c, bool on);
+  static void ComboActivated(ComboBox& c, int index);
+  static void ScrollValueChanged(VScrollBar& c, int value, bool dragging);
+  static void ScrollReleased(VScrollBar& c);
+  // Takes a new Min or Max into the widget and pulls Value inside.
+  static void ScrollRangeChanged(VScrollBar& c);
+  // Forms.
+  static void FormActivated(Form& f);
+  static void FormResizedByUser(Form& f, int clientWidthPx, int clientHeightPx);
+  static void FormStateChangedByUser(Form& f, int state);
+  static bool FormCloseRequested(Form& f);
+  static void LayoutForm(Form& f);
+  static const std::vector<Control*>& TabOrder(const Form& f) { return f.tabOrder_; }
+  static void MenuTriggered(Menu& m);
+  static void MenuAboutToShow(Menu& m);
+  static QMenu* MenuWidget(Menu& m);
+  static Menu* MenuOfAction(QAction* a);
+  static void WidgetGone(Control& c);
+  static void OptionSetValue(OptionButton& c, bool on);
+};
+
+// Nominal frame of every form window, pixels.
+inline constexpr int kFrameSidePx = 4;
+inline constexpr int kTitleBarPx = 23;
+
+// The prompt handler that shows the real dialogs.
+PromptAnswer ShowRealPrompt(const Prompt& prompt);
+// The real dialogs of a modal form and of a pop-up menu.
+void RunModalForm(Form& form);
+Menu* RunPopup(Menu& menu);
+
+// Whether a pop-up menu runs now (its items' Click is raised by PopupMenu).
+extern bool g_popupRunning;
+
+}  // namespace korvalo::forms::detail

@@ -1,0 +1,204 @@
+#include "platform/forms/prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "platform/forms/application.h"
+#include "platform/forms/internal.h"
+
+namespace korvalo::forms {
+
+using detail::Q;
+using detail::S;
+
+namespace {
+
+std::string& Title() {
+  static std::string title = "Korvalo";
+  return title;
+}
+
+PromptHandler& Handler() {
+  static PromptHandler handler;
+  return handler;
+}
+
+QWidget* DialogParent() {
+  Form* f = ActiveForm();
+  return f ? f->Window() : nullptr;
+}
+
+// "Desc|*.a;*.b|All|*.*" as Qt's "Desc (*.a *.b);;All (*.*)".
+QString QtFilter(const std::string& filter) {
+  const QStringList parts = Q(filter).split(QLatin1Char('|'));
+  QStringList out;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+  }
+  return out.join(QStringLiteral(";;"));
+}
+
+int RealMessageBox(const Prompt& p) {
+  QMessageBox box(DialogParent());
+  box.setWindowTitle(Q(p.title));
+  box.setText(Q(p.text));
+  switch (p.Icon()) {
+    case vbCritical: box.setIcon(QMessageBox::Critical); break;
+    case vbQuestion: box.setIcon(QMessageBox::Question); break;
+    case vbExclamation: box.setIcon(QMessageBox::Warning); break;
+    case vbInformation: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+  }
+  std::vector<std::pair<QMessageBox::StandardButton, int>> buttons;
+  switch (p.ButtonSet()) {
+    case vbOKCancel: buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}}; break;
+    case vbAbortRetryIgnore:
+      buttons = {{QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry}, {QMessageBox::Ignore, vbIgnore}};
+      break;
+    case vbYesNoCancel:
+      buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}};
+      break;
+    case vbYesNo: buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}}; break;
+    case vbRetryCancel: buttons = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}}; break;
+    default: buttons = {{QMessageBox::Ok, vbOK}}; break;
+  }
+  QMessageBox::StandardButtons set;
+  for (const auto& b : buttons) set |= b.first;
+  box.setStandardButtons(set);
+  const std::size_t def = (p.buttons & vbDefaultButton3) ? 2 : (p.buttons & vbDefaultButton2) ? 1 : 0;
+  box.setDefaultButton(buttons[std::min(def, buttons.size() - 1)].first);
+  int result = 0;
+  {
+    detail::NestedLoop nested;
+    result = box.exec();
+  }
+  for (const auto& b : buttons) {
+    if (b.first == result) return b.second;
+  }
+  for (const auto& b : buttons) {
+    if (b.second == vbCancel) return vbCancel;
+  }
+  return buttons.front().second;
+}
+
+}  // namespace
+
+const std::string& AppTitle() { return Title(); }
+void SetAppTitle(const std::string& title) { Title() = title; }
+
+PromptHandler SetPromptHandler(PromptHandler handler) {
+  PromptHandler previous = std::move(Handler());
+  Handler() = std::move(handler);
+  return previous;
+}
+
+PromptAnswer Ask(const Prompt& prompt) {
+  if (Handler()) {
+    // A copy: the handler may replace itself.
+    PromptHandler h = Handler();
+    return h(prompt);
+  }
+  return detail::ShowRealPrompt(prompt);
+}
+
+int MsgBox(const std::string& text, int buttons, const std::string& title) {
+  Prompt p;
+  p.kind = PromptKind::Message;
+  p.text = text;
+  p.buttons = buttons;
+  p.title = title.empty() ? AppTitle() : title;
+  return Ask(p).button;
+}
+
+namespace {
+std::optional<std::string> AskFileName(PromptKind kind, const FileDialogOptions& options) {
+  Prompt p;
+  p.kind = kind;
+  p.title = options.title;
+  p.file = options;
+  return Ask(p).text;
+}
+}  // namespace
+
+std::optional<std::string> OpenFileName(const FileDialogOptions& options) {
+  return AskFileName(PromptKind::OpenFile, options);
+}
+
+std::optional<std::string> SaveFileName(const FileDialogOptions& options) {
+  return AskFileName(PromptKind::SaveFile, options);
+}
+
+std::optional<std::string> PickFolder(const std::string& title, const std::string& startFolder) {
+  Prompt p;
+  p.kind = PromptKind::Folder;
+  p.title = title;
+  p.file.initialDir = startFolder;
+  return Ask(p).text;
+}
+
+std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
+                                    const std::string& defaultText) {
+  Prompt p;
+  p.kind = PromptKind::Input;
+  p.text = prompt;
+  p.title = title.empty() ? AppTitle() : title;
+  p.defaultText = defaultText;
+  return Ask(p).text;
+}
+
+PromptAnswer detail::ShowRealPrompt(const Prompt& p) {
+  PromptAnswer a;
+  switch (p.kind) {
+    case PromptKind::Message: a.button = RealMessageBox(p); break;
+    case PromptKind::OpenFile:
+    case PromptKind::SaveFile: {
+      QString start = Q(p.file.initialDir);
+      if (!p.file.fileName.empty()) start = start.isEmpty() ? Q(p.file.fileName) : start + QLatin1Char('/') + Q(p.file.fileName);
+      QFileDialog dialog(DialogParent(), Q(p.title), start, QtFilter(p.file.filter));
+      dialog.setAcceptMode(p.kind == PromptKind::OpenFile ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+      dialog.setFileMode(p.kind == PromptKind::OpenFile && (p.file.flags & 4096) ? QFileDialog::ExistingFile
+                                                                                 : QFileDialog::AnyFile);
+      if (!p.file.defaultExt.empty()) dialog.setDefaultSuffix(Q(p.file.defaultExt));
+      int ok = 0;
+      {
+        NestedLoop nested;
+        ok = dialog.exec();
+      }
+      if (ok && !dialog.selectedFiles().isEmpty()) a.text = S(dialog.selectedFiles().front());
+      break;
+    }
+    case PromptKind::Folder: {
+      QString dir;
+      {
+        NestedLoop nested;
+        dir = QFileDialog::getExistingDirectory(DialogParent(), Q(p.title), Q(p.file.initialDir));
+      }
+      if (!dir.isEmpty()) a.text = S(dir);
+      break;
+    }
+    case PromptKind::Input: {
+      bool ok = false;
+      QString text;
+      {
+        NestedLoop nested;
+        text = QInputDialog::getText(DialogParent(), Q(p.title), Q(p.text), QLineEdit::Normal, Q(p.defaultText), &ok);
+      }
+      if (ok) a.text = S(text);
+      break;
+    }
+    case PromptKind::PopupMenu:
+      if (p.menu) a.item = RunPopup(*p.menu);
+      break;
+    case PromptKind::ModalForm:
+      if (p.form) RunModalForm(*p.form);
+      break;
+  }
+  return a;
+}
+
+}  // namespace korvalo::forms

@@ -1,0 +1,459 @@
+#include "platform/forms/testing.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <cmath>
+#include <sstream>
+
+#include "common/utf8.h"
+#include "platform/forms/internal.h"
+
+namespace korvalo::forms::testing {
+
+using detail::Access;
+using detail::Q;
+
+namespace {
+
+const char* KindName(PromptKind k) {
+  switch (k) {
+    case PromptKind::Message: return "message box";
+    case PromptKind::OpenFile: return "open-file dialog";
+    case PromptKind::SaveFile: return "save-file dialog";
+    case PromptKind::Folder: return "folder picker";
+    case PromptKind::Input: return "input box";
+    case PromptKind::PopupMenu: return "pop-up menu";
+    case PromptKind::ModalForm: return "modal form";
+  }
+  return "prompt";
+}
+
+std::string Describe(const Prompt& p) {
+  std::ostringstream s;
+  s << KindName(p.kind) << " \"" << p.text << "\" (buttons " << p.buttons << ", title \"" << p.title << "\")";
+  return s.str();
+}
+
+// The answer given to a prompt the script did not expect: the most cautious
+// button.
+PromptAnswer CautiousAnswer(const Prompt& p) {
+  PromptAnswer a;
+  switch (p.ButtonSet()) {
+    case vbOKCancel:
+    case vbYesNoCancel:
+    case vbRetryCancel: a.button = vbCancel; break;
+    case vbYesNo: a.button = vbNo; break;
+    case vbAbortRetryIgnore: a.button = vbAbort; break;
+    default: a.button = vbOK; break;
+  }
+  if (p.kind == PromptKind::ModalForm && p.form) p.form->Hide();
+  return a;
+}
+
+QWidget* MouseTarget(Control& c) {
+  if (dynamic_cast<PictureBox*>(&c)) return static_cast<PictureBox&>(c).ContentWidget();
+  return c.Widget();
+}
+
+QWidget* KeyTarget(Control& c) {
+  if (auto* combo = dynamic_cast<ComboBox*>(&c)) {
+    auto* w = static_cast<QComboBox*>(combo->Widget());
+    if (w->lineEdit()) return w->lineEdit();
+  }
+  return c.Widget();
+}
+
+bool UserCanReach(Control& c, const char* action) {
+  if (!c.IsEffectivelyVisible()) {
+    ADD_FAILURE() << action << ": " << c.Name() << "(" << c.Index() << ") is not visible to the user";
+    return false;
+  }
+  return true;
+}
+
+void SendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, QPointF pos) {
+  const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+  QMouseEvent e(type, pos, w->mapToGlobal(pos), button, buttons, Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+
+Qt::MouseButton QtButton(int button) {
+  switch (button) {
+    case vbRightButton: return Qt::RightButton;
+    case vbMiddleButton: return Qt::MiddleButton;
+    default: return Qt::LeftButton;
+  }
+}
+
+void SendKey(QWidget* w, int key, Qt::KeyboardModifiers mods, const QString& text) {
+  QKeyEvent press(QEvent::KeyPress, key, mods, text);
+  QApplication::sendEvent(w, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+  QApplication::sendEvent(w, &release);
+}
+
+void SendKeyAscii(QWidget* w, int code) {
+  if (code == vbKeyBack) return SendKey(w, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
+  if (code == vbKeyReturn) return SendKey(w, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+  if (code == vbKeyEscape) return SendKey(w, Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
+  if (code >= 1 && code <= 26)
+    return SendKey(w, Qt::Key_A + (code - 1), Qt::ControlModifier, QString(QChar(code)));
+  const QString text = detail::TextOfKeyAscii(code);
+  int key = Qt::Key_unknown;
+  if (code >= 'a' && code <= 'z') key = Qt::Key_A + (code - 'a');
+  if (code >= 'A' && code <= 'Z') key = Qt::Key_A + (code - 'A');
+  if (code >= '0' && code <= '9') key = Qt::Key_0 + (code - '0');
+  if (code == ' ') key = Qt::Key_Space;
+  if (code == '.') key = Qt::Key_Period;
+  const Qt::KeyboardModifiers mods = (code >= 'A' && code <= 'Z') ? Qt::ShiftModifier : Qt::NoModifier;
+  SendKey(w, key, mods, text);
+}
+
+std::string ColourText(Colour c) {
+  std::ostringstream s;
+  s << "&H" << std::uppercase << std::hex << c;
+  return s.str();
+}
+
+std::string Num(double v) {
+  std::ostringstream s;
+  s.precision(10);
+  s << v;
+  return s.str();
+}
+
+}  // namespace
+
+// --- PromptScript --------------------------------------------------------------
+
+struct PromptScript::Step {
+  PromptKind kind = PromptKind::Message;
+  std::string text;
+  bool checkText = false;
+  int buttons = 0;
+  std::string title;
+  bool checkTitle = false;
+  PromptAnswer answer;
+  std::string chooseItem;
+  std::function<void(Form&)> act;
+};
+
+PromptScript::PromptScript() {
+  previous_ = SetPromptHandler([this](const Prompt& p) { return Answer(p); });
+}
+
+PromptScript::~PromptScript() {
+  SetPromptHandler(std::move(previous_));
+  for (std::size_t i = next_; i < steps_.size(); ++i) {
+    ADD_FAILURE() << "expected " << KindName(steps_[i].kind) << " \"" << steps_[i].text << "\" was not shown";
+  }
+}
+
+PromptScript& PromptScript::ExpectMsgBox(const std::string& text, int buttons, int answer, const std::string& title) {
+  Step s;
+  s.kind = PromptKind::Message;
+  s.text = text;
+  s.checkText = true;
+  s.buttons = buttons;
+  s.title = title.empty() ? AppTitle() : title;
+  s.checkTitle = true;
+  s.answer.button = answer;
+  steps_.push_back(std::move(s));
+  return *this;
+}
+
+PromptScript& PromptScript::ExpectUnknownError(int number) {
+  return ExpectMsgBox(UnknownErrorText(number), vbOKOnly, vbOK);
+}
+
+namespace {
+PromptScript::Step AnswerStep(PromptKind kind, std::optional<std::string> answer, const std::string& text = {}) {
+  PromptScript::Step s;
+  s.kind = kind;
+  s.text = text;
+  s.checkText = !text.empty();
+  s.answer.text = std::move(answer);
+  return s;
+}
+}  // namespace
+
+PromptScript& PromptScript::ExpectOpenFile(std::optional<std::string> answer) {
+  steps_.push_back(AnswerStep(PromptKind::OpenFile, std::move(answer)));
+  return *this;
+}
+
+PromptScript& PromptScript::ExpectSaveFile(std::optional<std::string> answer) {
+  steps_.push_back(AnswerStep(PromptKind::SaveFile, std::move(answer)));
+  return *this;
+}
+
+PromptScript& PromptScript::ExpectFolder(std::optional<std::string> answer) {
+  steps_.push_back(AnswerStep(PromptKind::Folder, std::move(answer)));
+  return *this;
+}
+
+PromptScript& PromptScript::ExpectInput(const std::string& prompt, std::optional<std::string> answer) {
+  steps_.push_back(AnswerStep(PromptKind::Input, std::move(answer), prompt));
+  return *this;
+}
+
+PromptScript& PromptScript::ExpectPopup(const std::string& menuName, const std::string& chooseItem) {
+  Step s;
+  s.kind = PromptKind::PopupMenu;
+  s.text = menuName;
+  s.checkText = true;
+  s.chooseItem = chooseItem;
+  steps_.push_back(std::move(s));
+  return *this;
+}
+
+PromptScript& PromptScript::ExpectModal(const std::string& formName, std::function<void(Form&)> act) {
+  Step s;
+  s.kind = PromptKind::ModalForm;
+  s.text = formName;
+  s.act = std::move(act);
+  steps_.push_back(std::move(s));
+  return *this;
+}
+
+int PromptScript::Pending() const { return static_cast<int>(steps_.size() - next_); }
+
+PromptAnswer PromptScript::Answer(const Prompt& p) {
+  seen_.push_back(p);
+  if (next_ >= steps_.size()) {
+    ADD_FAILURE() << "unexpected " << Describe(p);
+    return CautiousAnswer(p);
+  }
+  const Step& s = steps_[next_++];
+  if (s.kind != p.kind) {
+    ADD_FAILURE() << "expected " << KindName(s.kind) << " \"" << s.text << "\", got " << Describe(p);
+    return CautiousAnswer(p);
+  }
+  if (s.kind == PromptKind::ModalForm) {
+    EXPECT_EQ(s.text, p.form ? p.form->Name() : std::string()) << "modal form";
+    if (p.form) {
+      if (s.act) s.act(*p.form);
+      if (p.form->Visible()) {
+        ADD_FAILURE() << "modal form " << p.form->Name() << " still shown after the script's actions";
+        p.form->Hide();
+      }
+    }
+    return s.answer;
+  }
+  if (s.checkText) {
+    EXPECT_EQ(s.text, p.text) << KindName(p.kind);
+  }
+  if (s.kind == PromptKind::Message) {
+    EXPECT_EQ(s.buttons, p.buttons) << "buttons of \"" << p.text << "\"";
+    if (s.checkTitle) {
+      EXPECT_EQ(s.title, p.title) << "title of \"" << p.text << "\"";
+    }
+  }
+  PromptAnswer a = s.answer;
+  if (s.kind == PromptKind::PopupMenu && !s.chooseItem.empty() && p.menu) {
+    for (Menu* item : p.menu->Items()) {
+      if (item->Name() == s.chooseItem) a.item = item;
+    }
+    if (!a.item) {
+      ADD_FAILURE() << "pop-up menu " << p.menu->Name() << " has no item " << s.chooseItem;
+    } else if (!a.item->Visible() || !a.item->Enabled()) {
+      ADD_FAILURE() << "pop-up item " << s.chooseItem << " cannot be chosen (hidden or disabled)";
+      a.item = nullptr;
+    }
+  }
+  return a;
+}
+
+// --- user actions ---------------------------------------------------------------
+
+void UserMouseClick(Control& control, int button, double x, double y) {
+  if (!UserCanReach(control, "click")) return;
+  QWidget* w = MouseTarget(control);
+  const QPointF pos = (x < 0 || y < 0) ? QPointF(w->width() / 2.0, w->height() / 2.0)
+                                       : QPointF(x / kTwipsPerPixel, y / kTwipsPerPixel);
+  const Qt::MouseButton b = QtButton(button);
+  SendMouse(w, QEvent::MouseButtonPress, b, pos);
+  SendMouse(w, QEvent::MouseButtonRelease, b, pos);
+}
+
+void UserClick(Control& control) { UserMouseClick(control, vbLeftButton); }
+
+void UserDoubleClick(Control& control) {
+  if (!UserCanReach(control, "double-click")) return;
+  QWidget* w = MouseTarget(control);
+  const QPointF pos(w->width() / 2.0, w->height() / 2.0);
+  SendMouse(w, QEvent::MouseButtonPress, Qt::LeftButton, pos);
+  SendMouse(w, QEvent::MouseButtonRelease, Qt::LeftButton, pos);
+  SendMouse(w, QEvent::MouseButtonDblClick, Qt::LeftButton, pos);
+  SendMouse(w, QEvent::MouseButtonRelease, Qt::LeftButton, pos);
+}
+
+void UserFocus(Control& control) {
+  if (!UserCanReach(control, "focus")) return;
+  if (!control.CanFocus()) {
+    ADD_FAILURE() << "focus: " << control.Name() << "(" << control.Index() << ") cannot take the focus";
+    return;
+  }
+  Access::FocusTo(control);
+}
+
+void UserType(Control& control, const std::string& text) {
+  if (!control.HasFocus()) UserFocus(control);
+  if (!control.HasFocus()) return;
+  QWidget* w = KeyTarget(control);
+  for (char32_t cp : utf8::Decode(text)) SendKeyAscii(w, detail::KeyAsciiOf(cp));
+}
+
+void UserTab(Control& control, bool forward) {
+  if (!control.HasFocus()) UserFocus(control);
+  if (!control.HasFocus()) return;
+  if (forward) {
+    SendKey(KeyTarget(control), Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+  } else {
+    SendKey(KeyTarget(control), Qt::Key_Backtab, Qt::ShiftModifier, QString());
+  }
+}
+
+void UserKey(Control& control, int keyAscii) {
+  if (!control.HasFocus()) UserFocus(control);
+  if (!control.HasFocus()) return;
+  SendKeyAscii(KeyTarget(control), keyAscii);
+}
+
+void UserContextPaste(TextBox& box) {
+  if (!UserCanReach(box, "context paste")) return;
+  if (!box.HasFocus()) UserFocus(box);
+  auto* edit = static_cast<QLineEdit*>(box.Widget());
+  QMenu* menu = Access::BuildContextMenu(box, edit);
+  for (QAction* a : menu->actions()) {
+    if (a->objectName() == QLatin1String("edit-paste")) {
+      if (a->isEnabled()) a->trigger();
+    }
+  }
+  delete menu;
+}
+
+void SetClipboardText(const std::string& text) { QApplication::clipboard()->setText(Q(text)); }
+
+void UserSelect(ComboBox& combo, int index) {
+  if (!UserCanReach(combo, "select")) return;
+  if (!combo.IsEffectivelyEnabled()) return;
+  if (combo.CanFocus() && !combo.HasFocus()) Access::FocusTo(combo);
+  auto* w = static_cast<QComboBox*>(combo.Widget());
+  w->setCurrentIndex(index);
+  emit w->activated(index);
+}
+
+namespace {
+QScrollBar* ScrollTarget(VScrollBar& bar) {
+  if (!UserCanReach(bar, "scroll") || !bar.IsEffectivelyEnabled()) return nullptr;
+  if (bar.CanFocus() && !bar.HasFocus()) Access::FocusTo(bar);  // a click on the bar takes the focus
+  return static_cast<QScrollBar*>(bar.Widget());
+}
+}  // namespace
+
+void UserScrollArrow(VScrollBar& bar, bool down) {
+  if (QScrollBar* w = ScrollTarget(bar))
+    w->triggerAction(down ? QAbstractSlider::SliderSingleStepAdd : QAbstractSlider::SliderSingleStepSub);
+}
+
+void UserScrollPage(VScrollBar& bar, bool down) {
+  if (QScrollBar* w = ScrollTarget(bar))
+    w->triggerAction(down ? QAbstractSlider::SliderPageStepAdd : QAbstractSlider::SliderPageStepSub);
+}
+
+void UserDragThumb(VScrollBar& bar, const std::vector<int>& values) {
+  QScrollBar* w = ScrollTarget(bar);
+  if (!w) return;
+  w->setSliderDown(true);
+  for (int v : values) w->setSliderPosition(v);
+  w->setSliderDown(false);
+}
+
+void UserChooseMenu(Menu& menu) {
+  std::vector<Menu*> chain;
+  for (Menu* m = &menu; m; m = m->ParentMenu()) chain.insert(chain.begin(), m);
+  for (Menu* m : chain) {
+    if (!m->Visible() || !m->Enabled()) {
+      ADD_FAILURE() << "menu " << m->Name() << " cannot be chosen (hidden or disabled)";
+      return;
+    }
+  }
+  for (std::size_t i = 0; i + 1 < chain.size(); ++i) emit Access::MenuWidget(*chain[i])->aboutToShow();
+  if (!menu.Items().empty()) {
+    emit Access::MenuWidget(menu)->aboutToShow();
+  } else {
+    menu.Action()->trigger();
+  }
+}
+
+void UserResize(Form& form, int width, int height) {
+  const int cw = std::max(1, static_cast<int>(std::lround(width / double(kTwipsPerPixel))) - 2 * detail::kFrameSidePx);
+  const int ch = std::max(1, static_cast<int>(std::lround(height / double(kTwipsPerPixel))) - 2 * detail::kFrameSidePx -
+                                 detail::kTitleBarPx);
+  Access::FormResizedByUser(form, cw, ch);
+}
+
+void UserActivate(Form& form) {
+  form.Window()->activateWindow();
+  Access::FormActivated(form);
+}
+
+void UserClose(Form& form) { form.Window()->close(); }
+
+// --- RecordingCanvas --------------------------------------------------------------
+
+std::string DrawCall::ToString() const {
+  switch (kind) {
+    case Kind::Clear: return "Clear";
+    case Kind::Line: return "Line " + Num(a) + " " + Num(b) + " " + Num(c) + " " + Num(d) + " " + ColourText(colour);
+    case Kind::Rectangle:
+      return "Rectangle " + Num(a) + " " + Num(b) + " " + Num(c) + " " + Num(d) + " " + ColourText(colour);
+    case Kind::Arc:
+      return "Arc " + Num(a) + " " + Num(b) + " " + Num(c) + " " + Num(d) + " " + Num(e) + " " + ColourText(colour);
+  }
+  return {};
+}
+
+RecordingCanvas::RecordingCanvas(PictureBox& picture) : picture_(&picture) { picture.SetCanvasTap(this); }
+
+RecordingCanvas::~RecordingCanvas() {
+  if (picture_) picture_->SetCanvasTap(nullptr);
+}
+
+void RecordingCanvas::Clear() { calls_.push_back(DrawCall{DrawCall::Kind::Clear}); }
+
+void RecordingCanvas::Line(double x1, double y1, double x2, double y2, Colour colour) {
+  calls_.push_back(DrawCall{DrawCall::Kind::Line, x1, y1, x2, y2, 0, colour});
+}
+
+void RecordingCanvas::Rectangle(double x1, double y1, double x2, double y2, Colour colour) {
+  calls_.push_back(DrawCall{DrawCall::Kind::Rectangle, x1, y1, x2, y2, 0, colour});
+}
+
+void RecordingCanvas::Arc(double cx, double cy, double radius, double startAngle, double endAngle, Colour colour) {
+  calls_.push_back(DrawCall{DrawCall::Kind::Arc, cx, cy, radius, startAngle, endAngle, colour});
+}
+
+std::vector<DrawCall> RecordingCanvas::SinceClear() const {
+  std::vector<DrawCall> out;
+  for (const DrawCall& c : calls_) {
+    if (c.kind == DrawCall::Kind::Clear) {
+      out.clear();
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+}  // namespace korvalo::forms::testing

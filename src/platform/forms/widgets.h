@@ -1,0 +1,211 @@
+#pragma once
+
+// Inside the forms layer only: the Qt widgets behind the controls. Each one
+// reports its input to its control through detail::Access, in the order the
+// windows rely on.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+
+#include "platform/forms/internal.h"
+
+namespace korvalo::forms::detail {
+
+// Mouse and focus reporting shared by every control widget. Kinds differ in
+// whether Click comes from the widget itself (buttons, check boxes) and
+// whether it comes before MouseUp (check and option buttons).
+enum class ClickOrder {
+  Synthesized,   // Click raised here after MouseUp (labels, text boxes, frames)
+  WidgetAfterUp, // the widget raises Click; MouseUp first (command buttons)
+  WidgetBeforeUp // the widget raises Click; MouseUp after (check and option buttons)
+};
+
+template <class Base>
+class Hooked : public Base {
+ public:
+  template <class... A>
+  explicit Hooked(Control* owner, ClickOrder order, A&&... args)
+      : Base(std::forward<A>(args)...), owner_(owner), order_(order) {}
+  ~Hooked() override {
+    if (owner_) Access::WidgetGone(*owner_);
+  }
+  Hooked(const Hooked&) = delete;
+  Hooked& operator=(const Hooked&) = delete;
+  void Release() { owner_ = nullptr; }
+  Control* Owner() const { return owner_; }
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override {
+    if (!owner_) return Base::mousePressEvent(e);
+    Access::MouseDown(*owner_, e);
+    if (owner_) Base::mousePressEvent(e);
+  }
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    if (!owner_) return Base::mouseReleaseEvent(e);
+    Control* owner = owner_;
+    const bool inside = this->rect().contains(e->position().toPoint());
+    switch (order_) {
+      case ClickOrder::WidgetBeforeUp:
+        Base::mouseReleaseEvent(e);
+        Access::MouseUp(*owner, e);
+        break;
+      case ClickOrder::WidgetAfterUp:
+        Access::MouseUp(*owner, e);
+        Base::mouseReleaseEvent(e);
+        break;
+      case ClickOrder::Synthesized:
+        Base::mouseReleaseEvent(e);
+        Access::MouseUp(*owner, e);
+        if (inside && e->button() == Qt::LeftButton && !afterDouble_) Access::Click(*owner);
+        break;
+    }
+    afterDouble_ = false;
+  }
+  void mouseDoubleClickEvent(QMouseEvent* e) override {
+    if (!owner_) return Base::mouseDoubleClickEvent(e);
+    if (order_ == ClickOrder::Synthesized) {
+      Base::mouseDoubleClickEvent(e);
+      if (e->button() == Qt::LeftButton) {
+        afterDouble_ = true;
+        Access::DblClick(*owner_);
+      }
+    } else {
+      // Buttons take the second click as a click of its own.
+      mousePressEvent(e);
+    }
+  }
+  void mouseMoveEvent(QMouseEvent* e) override {
+    if (owner_) Access::MouseMove(*owner_, e);
+    Base::mouseMoveEvent(e);
+  }
+  void focusInEvent(QFocusEvent* e) override {
+    Base::focusInEvent(e);
+    if (owner_) Access::QtFocusIn(*owner_, e->reason());
+  }
+  void keyPressEvent(QKeyEvent* e) override {
+    if (!owner_ || !HandleKey(e)) Base::keyPressEvent(e);
+  }
+  void keyReleaseEvent(QKeyEvent* e) override {
+    if (owner_) Access::KeyUp(*owner_, e);
+    Base::keyReleaseEvent(e);
+  }
+  // True when the key was dealt with and the base must not see it.
+  virtual bool HandleKey(QKeyEvent* e) {
+    if (Access::KeyDown(*owner_, e)) return true;
+    return false;
+  }
+
+  Control* owner_;
+  ClickOrder order_;
+  bool afterDouble_ = false;
+};
+
+class LabelWidget : public Hooked<QLabel> {
+ public:
+  explicit LabelWidget(Control* owner, QWidget* parent) : Hooked(owner, ClickOrder::Synthesized, parent) {}
+};
+
+class FrameWidget : public Hooked<QFrame> {
+ public:
+  explicit FrameWidget(Control* owner, QWidget* parent) : Hooked(owner, ClickOrder::Synthesized, parent) {}
+};
+
+// A line edit whose keys go through KeyPress of its control (a text box or
+// a combo box's edit part).
+class LineEditWidget : public Hooked<QLineEdit> {
+ public:
+  explicit LineEditWidget(Control* owner, QWidget* parent, bool primary)
+      : Hooked(owner, ClickOrder::Synthesized, parent), primary_(primary) {}
+  ~LineEditWidget() override {
+    if (!primary_) Release();
+  }
+  LineEditWidget(const LineEditWidget&) = delete;
+  LineEditWidget& operator=(const LineEditWidget&) = delete;
+
+ protected:
+  bool HandleKey(QKeyEvent* e) override { return Access::LineEditKey(*owner_, this, e); }
+  void contextMenuEvent(QContextMenuEvent* e) override {
+    if (!owner_) return QLineEdit::contextMenuEvent(e);
+    QMenu* menu = Access::BuildContextMenu(*owner_, this);
+    {
+      NestedLoop loop;
+      menu->exec(e->globalPos());
+    }
+    delete menu;
+  }
+
+ private:
+  bool primary_;
+};
+
+class ButtonWidget : public Hooked<QPushButton> {
+ public:
+  explicit ButtonWidget(Control* owner, QWidget* parent) : Hooked(owner, ClickOrder::WidgetAfterUp, parent) {}
+
+ protected:
+  bool HandleKey(QKeyEvent* e) override;
+};
+
+class CheckWidget : public Hooked<QCheckBox> {
+ public:
+  explicit CheckWidget(Control* owner, QWidget* parent) : Hooked(owner, ClickOrder::WidgetBeforeUp, parent) {
+    setTristate(true);
+  }
+
+ protected:
+  // The user's click toggles between unchecked and checked only; a greyed
+  // box becomes checked.
+  void nextCheckState() override { setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked); }
+  // A click anywhere on the control counts, not only on the box and text.
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
+class OptionWidget : public Hooked<QRadioButton> {
+ public:
+  explicit OptionWidget(Control* owner, QWidget* parent) : Hooked(owner, ClickOrder::WidgetBeforeUp, parent) {}
+
+ protected:
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
+class ComboWidget : public Hooked<QComboBox> {
+ public:
+  explicit ComboWidget(Control* owner, QWidget* parent) : Hooked(owner, ClickOrder::Synthesized, parent) {}
+};
+
+class ScrollWidget : public Hooked<QScrollBar> {
+ public:
+  explicit ScrollWidget(Control* owner, QWidget* parent)
+      : Hooked(owner, ClickOrder::WidgetAfterUp, Qt::Vertical, parent) {}
+  int dragStart = 0;
+};
+
+// The inner area of a picture box: paints the kept image, holds the child
+// controls and reports the mouse for the picture box.
+class CanvasWidget : public Hooked<QWidget> {
+ public:
+  explicit CanvasWidget(Control* owner, QWidget* parent) : Hooked(owner, ClickOrder::Synthesized, parent) {}
+  ~CanvasWidget() override { Release(); }
+  CanvasWidget(const CanvasWidget&) = delete;
+  CanvasWidget& operator=(const CanvasWidget&) = delete;
+  QImage image;
+  QColor background;
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+};
+
+}  // namespace korvalo::forms::detail

@@ -1,0 +1,371 @@
+// Control arrays, forms, menus, the picture box and the window services.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/forms/forms.h"
+#include "platform/forms/testing.h"
+
+namespace korvalo::forms {
+namespace {
+
+using testing::PromptScript;
+using testing::RecordingCanvas;
+
+// A grid row like the editor's: a frame per row with a text box moved into it.
+class GridWindow : public Form {
+ public:
+  GridWindow() : Form("frmGrid") {
+    Move(0, 0, 6855, 6000);
+    frameBase.Move(120, 120, 6495, 4000);
+    frameLine(0).Move(360, 0, 5775, 400);
+    txtDistance(0).Move(2760, 100, 1455, 285);
+    txtDistance(0).SetToolTipText("Distance");
+    txtDistance(0).SetBackColor(RGB(1, 2, 3));
+    cmdNo(0).Move(0, 100, 340, 285);
+    cmdNo(0).SetCaption(" 1");
+    cmdNo(0).SetEnabled(false);
+    txtDistance.OnChange = [this](int k) { changed.push_back(k); };
+  }
+  std::vector<int> changed;
+  Frame frameBase{*this, "frameBase"};
+  ControlArray<CommandButton> cmdNo{frameBase, "cmdNo"};
+  ControlArray<Frame> frameLine{frameBase, "frameLine"};
+  ControlArray<TextBox> txtDistance{frameLine(0), "txtDistance"};
+};
+
+TEST(ControlArrays, LoadCopiesElementZeroInvisibleInItsContainer) {
+  GridWindow w;
+  TextBox& t = w.txtDistance.Load(5);
+  EXPECT_EQ(5, t.Index());
+  EXPECT_FALSE(t.Visible());
+  EXPECT_EQ(&w.frameLine(0), &t.Parent());
+  EXPECT_EQ(2760, t.Left());
+  EXPECT_EQ(100, t.Top());
+  EXPECT_EQ(1455, t.Width());
+  EXPECT_EQ(285, t.Height());
+  EXPECT_EQ("Distance", t.ToolTipText());
+  EXPECT_EQ(RGB(1, 2, 3), t.BackColor());
+  CommandButton& b = w.cmdNo.Load(1);
+  EXPECT_EQ(" 1", b.Caption());
+  EXPECT_FALSE(b.Enabled());
+}
+
+TEST(ControlArrays, ElementMovesIntoAnotherContainerAndCarriesItsIndex) {
+  GridWindow w;
+  Frame& f = w.frameLine.Load(3);
+  TextBox& t = w.txtDistance.Load(3);
+  t.SetContainer(f);
+  t.SetVisible(true);
+  EXPECT_EQ(&f, &t.Parent());
+  EXPECT_EQ(2760, t.Left());
+  t.SetText("12.5");
+  EXPECT_EQ(std::vector<int>{3}, w.changed);
+}
+
+TEST(ControlArrays, LoadAndUnloadErrors) {
+  GridWindow w;
+  w.txtDistance.Load(1);
+  try {
+    w.txtDistance.Load(1);
+    ADD_FAILURE() << "loaded twice";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(kErrAlreadyLoaded, e.Number());
+  }
+  try {
+    w.txtDistance(2);
+    ADD_FAILURE() << "missing element returned";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(kErrElementMissing, e.Number());
+  }
+  try {
+    w.txtDistance.Unload(0);
+    ADD_FAILURE() << "element 0 unloaded";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(kErrCannotUnload, e.Number());
+  }
+  w.txtDistance.Unload(1);
+  EXPECT_FALSE(w.txtDistance.Exists(1));
+  EXPECT_EQ(1, w.txtDistance.Count());
+  EXPECT_EQ(0, w.txtDistance.UBound());
+}
+
+TEST(ControlArrays, GridOfEightyRowsStaysConsistent) {
+  GridWindow w;
+  for (int k = 1; k < 80; ++k) {
+    w.cmdNo.Load(k).SetCaption(std::to_string(k + 1));
+    Frame& f = w.frameLine.Load(k);
+    f.SetVisible(true);
+    f.SetTop(400 * k);
+    w.txtDistance.Load(k).SetContainer(f);
+  }
+  EXPECT_EQ(80, w.txtDistance.Count());
+  EXPECT_EQ("80", w.cmdNo(79).Caption());
+  EXPECT_EQ(31600, w.frameLine(79).Top());
+  EXPECT_TRUE(w.frameLine(79).Visible());
+}
+
+class PlainForm : public Form {
+ public:
+  PlainForm(const std::string& name, std::vector<std::string>& log) : Form(name), log_(log) {
+    OnLoad = [this] { log_.push_back(Name() + "_Load"); };
+    OnActivate = [this] { log_.push_back(Name() + "_Activate"); };
+    OnDeactivate = [this] { log_.push_back(Name() + "_Deactivate"); };
+    OnResize = [this] { log_.push_back(Name() + "_Resize"); };
+    OnUnload = [this](int&) { log_.push_back(Name() + "_Unload"); };
+  }
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+TEST(Forms, ShowRaisesLoadResizeActivateAndAMessageBoxNoActivate) {
+  std::vector<std::string> log;
+  PlainForm a("A", log);
+  a.Show();
+  EXPECT_EQ((std::vector<std::string>{"A_Load", "A_Resize", "A_Activate"}), log);
+  log.clear();
+  {
+    PromptScript script;
+    script.ExpectMsgBox("Note", vbOKOnly);
+    MsgBox("Note");
+  }
+  testing::UserActivate(a);  // the activation comes back from the box
+  EXPECT_TRUE(log.empty());
+}
+
+TEST(Forms, ActivateComesFromAnotherFormOfTheProgram) {
+  std::vector<std::string> log;
+  PlainForm a("A", log), b("B", log);
+  a.Show();
+  b.Show();
+  log.clear();
+  testing::UserActivate(a);
+  EXPECT_EQ((std::vector<std::string>{"B_Deactivate", "A_Activate"}), log);
+  log.clear();
+  b.Unload();  // B was not active: nothing for A
+  EXPECT_EQ((std::vector<std::string>{"B_Unload"}), log);
+  EXPECT_EQ(&a, ActiveForm());
+}
+
+TEST(Forms, ClosingTheActiveFormActivatesThePreviousOne) {
+  std::vector<std::string> log;
+  PlainForm a("A", log), b("B", log);
+  a.Show();
+  b.Show();
+  log.clear();
+  b.Unload();
+  EXPECT_EQ((std::vector<std::string>{"B_Unload", "A_Activate"}), log);
+  EXPECT_FALSE(b.Loaded());
+}
+
+TEST(Forms, ResizeOnEverySizeChangeByProgramOrUser) {
+  std::vector<std::string> log;
+  PlainForm a("A", log);
+  a.Move(0, 0, 6855, 4550);
+  a.Show();
+  log.clear();
+  a.SetHeight(5550);
+  a.SetHeight(5550);  // unchanged: nothing
+  testing::UserResize(a, 7000, 6000);
+  EXPECT_EQ((std::vector<std::string>{"A_Resize", "A_Resize"}), log);
+  EXPECT_EQ(7005, a.Width());  // whole pixels
+  EXPECT_EQ(6000, a.Height());
+}
+
+TEST(Forms, ResizeHandlerCanForceTheWidth) {
+  std::vector<std::string> log;
+  PlainForm a("A", log);
+  a.OnResize = [&a] {
+    if (a.WindowState() == vbMinimized) return;
+    a.SetWidth(6855);
+    if (a.Height() < 4550) a.SetHeight(4550);
+  };
+  a.Move(0, 0, 6855, 5000);
+  a.Show();
+  testing::UserResize(a, 8000, 3000);
+  EXPECT_EQ(6855, a.Width());
+  EXPECT_EQ(4550, a.Height());
+}
+
+TEST(Forms, OuterSizeAgainstInnerScaleSize) {
+  std::vector<std::string> log;
+  PlainForm a("A", log);
+  a.Move(0, 0, 6855, 4550);
+  // Frame of 4 pixels each side, title bar 23 pixels, no menu bar.
+  EXPECT_EQ(6855 - 120, a.ScaleWidth());
+  EXPECT_EQ(4080, a.ScaleHeight());  // 4550 twips is 303 whole pixels: 303 - 8 - 23 = 272
+  // A menu bar takes its height from the inner area.
+  Menu file(a, "mnuFile", "&File");
+  EXPECT_LT(a.ScaleHeight(), 4080);
+  EXPECT_EQ(6855 - 120, a.ScaleWidth());
+}
+
+TEST(Forms, MinimisedFormCannotBeSized) {
+  std::vector<std::string> log;
+  PlainForm a("A", log);
+  a.Show();
+  a.SetWindowState(vbMinimized);
+  try {
+    a.SetWidth(5000);
+    ADD_FAILURE() << "sized while minimised";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(kErrMinimised, e.Number());
+  }
+  a.SetWindowState(vbNormal);
+  a.SetWidth(5000);
+  EXPECT_EQ(5000, a.Width());
+}
+
+TEST(Forms, NegativeSizeIsRefused) {
+  GridWindow w;
+  try {
+    w.frameBase.SetHeight(-10);
+    ADD_FAILURE() << "negative height set";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(kErrInvalidProperty, e.Number());
+  }
+  EXPECT_EQ(4000, w.frameBase.Height());
+}
+
+TEST(Forms, TopMostKeepsPositionAndSize) {
+  std::vector<std::string> log;
+  PlainForm a("A", log);
+  a.Move(300, 450, 6855, 4550);
+  a.Show();
+  log.clear();
+  a.SetTopMost(true);
+  EXPECT_TRUE(a.TopMost());
+  a.SetTopMost(false);
+  EXPECT_FALSE(a.TopMost());
+  EXPECT_EQ(300, a.Left());
+  EXPECT_EQ(450, a.Top());
+  EXPECT_EQ(6855, a.Width());
+  EXPECT_TRUE(log.empty());  // no resize, no activation
+}
+
+TEST(Forms, QueryUnloadCanCancel) {
+  std::vector<std::string> log;
+  PlainForm a("A", log);
+  a.OnQueryUnload = [](int& cancel, int mode) { cancel = mode == vbFormControlMenu ? 1 : 0; };
+  a.Show();
+  testing::UserClose(a);
+  EXPECT_TRUE(a.Visible());
+  EXPECT_TRUE(a.Unload());
+  EXPECT_FALSE(a.Visible());
+}
+
+TEST(Forms, ModalFormIsScripted) {
+  std::vector<std::string> log;
+  PlainForm about("frmAbout", log);
+  PromptScript script;
+  script.ExpectModal("frmAbout", [](Form& f) { f.Unload(); });
+  about.Show(vbModal);
+  EXPECT_FALSE(about.Visible());
+}
+
+class MenuWindow : public Form {
+ public:
+  MenuWindow() : Form("frmMenus") {
+    mnuPopup.SetVisible(false);
+    mnuHistory.OnClick = [this](int k) { log.push_back("mnuHistory " + std::to_string(k)); };
+    mnuEdit.OnClick = [this](int) { log.push_back("mnuEdit opened"); };
+    mnuPopChange.OnClick = [this](int) { log.push_back("mnuPopChange"); };
+    mnuPopup.OnClick = [this](int) { log.push_back("mnuPopup"); };
+  }
+  std::vector<std::string> log;
+  Menu mnuFile{*this, "mnuFile", "&File"};
+  ControlArray<Menu> mnuHistory{mnuFile, "mnuHistory", "No recent projects"};
+  Menu mnuSep{mnuFile, "mnuSep", "-"};
+  Menu mnuExit{mnuFile, "mnuExit", "E&xit"};
+  Menu mnuEdit{*this, "mnuEdit", "&Edit"};
+  Menu mnuCurve{mnuEdit, "mnuCurve", "Change to curve"};
+  Menu mnuPopup{*this, "mnuPopup", "Popup"};
+  Menu mnuPopChange{mnuPopup, "mnuPopChange", "Change to curve"};
+  Menu mnuPopDisabled{mnuPopup, "mnuPopDisabled", "Delete"};
+};
+
+TEST(Menus, ArrayElementsGoAfterTheLastElement) {
+  MenuWindow w;
+  w.mnuHistory.Load(1).SetVisible(true);
+  w.mnuHistory.Load(2).SetVisible(true);
+  const auto& items = w.mnuFile.Items();
+  ASSERT_EQ(5u, items.size());
+  EXPECT_EQ(&w.mnuHistory(2), items[2]);
+  EXPECT_EQ(&w.mnuSep, items[3]);
+  EXPECT_TRUE(w.mnuSep.IsSeparator());
+  testing::UserChooseMenu(w.mnuHistory(2));
+  EXPECT_EQ((std::vector<std::string>{"mnuHistory 2"}), w.log);
+}
+
+TEST(Menus, OpeningAMenuRaisesItsClick) {
+  MenuWindow w;
+  testing::UserChooseMenu(w.mnuEdit);
+  EXPECT_EQ((std::vector<std::string>{"mnuEdit opened"}), w.log);
+  w.mnuCurve.SetChecked(true);
+  EXPECT_TRUE(w.mnuCurve.Checked());
+}
+
+TEST(Menus, PopupMenuRunsTheChosenItemBeforeReturning) {
+  MenuWindow w;
+  w.mnuPopDisabled.SetEnabled(false);
+  PromptScript script;
+  script.ExpectPopup("mnuPopup", "mnuPopChange").ExpectPopup("mnuPopup", "");
+  w.PopupMenu(w.mnuPopup);
+  w.log.push_back("returned");
+  w.PopupMenu(w.mnuPopup);
+  EXPECT_EQ((std::vector<std::string>{"mnuPopup", "mnuPopChange", "returned", "mnuPopup"}), w.log);
+}
+
+TEST(Timer, FiresWhileEnabled) {
+  MenuWindow w;
+  Timer t(w, "tmr");
+  int n = 0;
+  t.OnTimer = [&n](int) { ++n; };
+  t.SetInterval(100);
+  t.Fire();
+  EXPECT_EQ(1, n);
+}
+
+TEST(Picture, DrawingGoesToTheTapAndTheImage) {
+  GridWindow w;
+  PictureBox pic(w, "picParcel");
+  pic.Move(3960, 0, 2655, 2655);
+  pic.SetBackColor(vbWhite);
+  RecordingCanvas rec(pic);
+  Canvas& c = pic.Drawing();
+  c.Clear();
+  c.Line(0, 0, 1500, 1500, vbBlack);
+  c.Arc(1000, 1000, 500, 0, 3.14159265358979, RGB(0, 128, 0));
+  c.Rectangle(0, 0, 2575, 2575, vbBlack);
+  ASSERT_EQ(4u, rec.Calls().size());
+  EXPECT_EQ("Line 0 0 1500 1500 &H0", rec.Calls()[1].ToString());
+  EXPECT_EQ("Arc 1000 1000 500 0 3.141592654 &H8000", rec.Calls()[2].ToString());
+  EXPECT_EQ(3u, rec.SinceClear().size());
+  EXPECT_EQ(2655 - 60, pic.ScaleWidth());
+}
+
+TEST(Colours, SystemColoursComeFromThePalette) {
+  EXPECT_EQ(0x0000FFu, RGB(255, 0, 0));
+  EXPECT_EQ(0x80FF80u, RGB(128, 255, 128));
+  EXPECT_TRUE(IsSystemColour(vbButtonFace));
+  EXPECT_FALSE(IsSystemColour(ResolveColour(vbButtonFace)));
+  EXPECT_EQ(0x123456u, ResolveColour(0x123456));
+  EXPECT_EQ(1, PixelsFromTwips(15));
+  EXPECT_EQ(6855, TwipsFromPixels(457));
+}
+
+TEST(Services, ScreenSizeAndHourglass) {
+  EXPECT_GT(ScreenWidth(), 0);
+  EXPECT_EQ(0, ScreenWidth() % kTwipsPerPixel);
+  {
+    HourglassPointer busy;
+    EXPECT_EQ(vbHourglass, MousePointer());
+  }
+  EXPECT_EQ(vbDefault, MousePointer());
+}
+
+}  // namespace
+}  // namespace korvalo::forms

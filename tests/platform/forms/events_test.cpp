@@ -1,0 +1,342 @@
+// Event rules of the forms layer: which assignment or user action raises
+// which events, in which order, for program changes and user actions alike.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/forms/forms.h"
+#include "platform/forms/testing.h"
+
+namespace korvalo::forms {
+namespace {
+
+using testing::PromptScript;
+
+// A window with one control of each kind; every event is written to a log.
+class TestWindow : public Form {
+ public:
+  TestWindow() : Form("frmTest") {
+    Move(0, 0, 7200, 6000);
+    frame.Move(120, 120, 3000, 1500);
+    txt.Move(3300, 120, 1455, 285);
+    txtOther.Move(3300, 480, 1455, 285);
+    txtArr(0).Move(120, 120, 1455, 285);
+    chk.Move(3300, 840, 615, 255);
+    optA.Move(3300, 1200, 900, 255);
+    optB.Move(4300, 1200, 900, 255);
+    optInFrame.Move(120, 600, 900, 255);
+    cbx.Move(3300, 1560, 1800, 315);
+    vs.Move(6600, 0, 375, 3000);
+    vs.SetMax(32000);
+    vs.SetSmallChange(400);
+    vs.SetLargeChange(800);
+    cmd.Move(120, 1800, 975, 300);
+    pic.Move(120, 2400, 2655, 2655);
+    optA.SetValue(true);
+
+    Log(txt, "txt");
+    Log(txtOther, "txtOther");
+    txtArr.OnChange = [this](int k) { Add("txtArr(" + std::to_string(k) + ")_Change"); };
+    LogCommon(chk, "chk");
+    LogCommon(optA, "optA");
+    LogCommon(optB, "optB");
+    LogCommon(optInFrame, "optInFrame");
+    LogCommon(cmd, "cmd");
+    cbx.OnClick = [this](int) { Add("cbx_Click"); };
+    cbx.OnChange = [this](int) { Add("cbx_Change"); };
+    vs.OnChange = [this](int) { Add("vs_Change " + std::to_string(vs.Value())); };
+    vs.OnScroll = [this](int) { Add("vs_Scroll " + std::to_string(vs.Value())); };
+    vs.OnGotFocus = [this](int) { Add("vs_GotFocus"); };
+    OnActivate = [this] { Add("Form_Activate"); };
+    OnDeactivate = [this] { Add("Form_Deactivate"); };
+    OnResize = [this] { Add("Form_Resize"); };
+  }
+
+  void Add(const std::string& s) { log.push_back(s); }
+
+  template <class C>
+  void LogCommon(C& c, const std::string& name) {
+    c.OnClick = [this, name](int) { Add(name + "_Click"); };
+    c.OnGotFocus = [this, name](int) { Add(name + "_GotFocus"); };
+    c.OnLostFocus = [this, name](int) { Add(name + "_LostFocus"); };
+    c.OnMouseDown = [this, name](int, int b, int, double, double) { Add(name + "_MouseDown " + std::to_string(b)); };
+    c.OnMouseUp = [this, name](int, int b, int, double, double) { Add(name + "_MouseUp " + std::to_string(b)); };
+  }
+  void Log(TextBox& box, const std::string& name) {
+    LogCommon(box, name);
+    box.OnChange = [this, name, &box](int) { Add(name + "_Change " + box.Text()); };
+    box.OnKeyPress = [this, name](int, int& key) {
+      Add(name + "_KeyPress " + std::to_string(key));
+      if (keyRule) keyRule(key);
+    };
+  }
+
+  std::vector<std::string> log;
+  std::function<void(int&)> keyRule;
+
+  Frame frame{*this, "frame"};
+  TextBox txt{*this, "txt"};
+  TextBox txtOther{*this, "txtOther"};
+  ControlArray<TextBox> txtArr{frame, "txtArr"};
+  CheckBox chk{*this, "chk", "+"};
+  OptionButton optA{*this, "optA", "A"};
+  OptionButton optB{*this, "optB", "B"};
+  OptionButton optInFrame{frame, "optInFrame", "C"};
+  ComboBox cbx{*this, "cbx"};
+  VScrollBar vs{*this, "vs"};
+  CommandButton cmd{*this, "cmd", "&Go"};
+  PictureBox pic{*this, "pic"};
+};
+
+using Steps = std::vector<std::string>;
+
+struct Case {
+  const char* rule;
+  std::function<void(TestWindow&)> arrange;
+  std::function<void(TestWindow&)> act;
+  Steps expected;
+};
+
+void None(TestWindow&) {}
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.rule; }
+
+class EventRules : public ::testing::TestWithParam<Case> {};
+
+TEST_P(EventRules, RaiseTheseEventsInThisOrder) {
+  const Case& c = GetParam();
+  TestWindow w;
+  w.Show();
+  w.txt.SetFocus();
+  c.arrange(w);
+  w.log.clear();
+  c.act(w);
+  EXPECT_EQ(c.expected, w.log) << c.rule;
+}
+
+const Case kCases[] = {
+    // Text boxes.
+    {"program sets a different text: Change", None, [](TestWindow& w) { w.txt.SetText("12"); }, {"txt_Change 12"}},
+    {"program sets the same text: nothing", [](TestWindow& w) { w.txt.SetText("12"); },
+     [](TestWindow& w) { w.txt.SetText("12"); }, {}},
+    {"user types: KeyPress then Change per key", None, [](TestWindow& w) { testing::UserType(w.txt, "4a"); },
+     {"txt_KeyPress 52", "txt_Change 4", "txt_KeyPress 97", "txt_Change 4a"}},
+    {"KeyPress 0 swallows the key", [](TestWindow& w) { w.keyRule = [](int& k) { k = 0; }; },
+     [](TestWindow& w) { testing::UserType(w.txt, "x"); }, {"txt_KeyPress 120"}},
+    {"KeyPress 176 puts the degree sign", [](TestWindow& w) { w.keyRule = [](int& k) { if (k == 'd') k = 176; }; },
+     [](TestWindow& w) { testing::UserType(w.txt, "4d"); },
+     {"txt_KeyPress 52", "txt_Change 4", "txt_KeyPress 100", "txt_Change 4\u00B0"}},
+    {"Backspace goes through KeyPress", [](TestWindow& w) { w.txt.SetText("45"); w.txt.SetSelStart(2); },
+     [](TestWindow& w) { testing::UserKey(w.txt, vbKeyBack); }, {"txt_KeyPress 8", "txt_Change 4"}},
+    {"Ctrl+V goes through KeyPress and can be swallowed",
+     [](TestWindow& w) {
+       testing::SetClipboardText("abc");
+       w.keyRule = [](int& k) { if (k == kCtrlV) k = 0; };
+     },
+     [](TestWindow& w) { testing::UserKey(w.txt, kCtrlV); }, {"txt_KeyPress 22"}},
+    {"Ctrl+V allowed pastes", [](TestWindow&) { testing::SetClipboardText("abc"); },
+     [](TestWindow& w) { testing::UserKey(w.txt, kCtrlV); }, {"txt_KeyPress 22", "txt_Change abc"}},
+    {"context-menu paste obeys the key rules",
+     [](TestWindow& w) {
+       testing::SetClipboardText("abc");
+       w.keyRule = [](int& k) { if (k == kCtrlV) k = 0; };
+     },
+     [](TestWindow& w) { testing::UserContextPaste(w.txt); }, {"txt_KeyPress 22"}},
+    {"context-menu paste allowed pastes", [](TestWindow&) { testing::SetClipboardText("xy"); },
+     [](TestWindow& w) { testing::UserContextPaste(w.txt); }, {"txt_KeyPress 22", "txt_Change xy"}},
+    {"array element carries its index", None, [](TestWindow& w) { w.txtArr(0).SetText("1"); }, {"txtArr(0)_Change"}},
+
+    // Check box.
+    {"program sets a different value: Click", None, [](TestWindow& w) { w.chk.SetValue(1); }, {"chk_Click"}},
+    {"program sets the same value: nothing", [](TestWindow& w) { w.chk.SetValue(1); },
+     [](TestWindow& w) { w.chk.SetValue(1); }, {}},
+    {"program sets greyed: Click", None, [](TestWindow& w) { w.chk.SetValue(2); }, {"chk_Click"}},
+    {"program sets from greyed: Click", [](TestWindow& w) { w.chk.SetValue(2); },
+     [](TestWindow& w) { w.chk.SetValue(0); }, {"chk_Click"}},
+    {"user click: focus, MouseDown, toggle and Click, then MouseUp", None,
+     [](TestWindow& w) { testing::UserClick(w.chk); },
+     {"txt_LostFocus", "chk_GotFocus", "chk_MouseDown 1", "chk_Click", "chk_MouseUp 1"}},
+
+    // Option buttons.
+    {"program selects an unselected option: its Click only", None, [](TestWindow& w) { w.optB.SetValue(true); },
+     {"optB_Click"}},
+    {"program selects the selected option: nothing", None, [](TestWindow& w) { w.optA.SetValue(true); }, {}},
+    {"option in another container is a group of its own", None,
+     [](TestWindow& w) { w.optInFrame.SetValue(true); }, {"optInFrame_Click"}},
+    {"user clicks an unselected option", None, [](TestWindow& w) { testing::UserClick(w.optB); },
+     {"txt_LostFocus", "optB_GotFocus", "optB_MouseDown 1", "optB_Click", "optB_MouseUp 1"}},
+    {"user clicks the selected option: no Click", None, [](TestWindow& w) { testing::UserClick(w.optA); },
+     {"txt_LostFocus", "optA_GotFocus", "optA_MouseDown 1", "optA_MouseUp 1"}},
+
+    // Combo box.
+    {"program sets ListIndex: Click", [](TestWindow& w) { w.cbx.AddItem("a"); w.cbx.AddItem("b"); },
+     [](TestWindow& w) { w.cbx.SetListIndex(1); }, {"cbx_Click"}},
+    {"program sets Text: Change, no Click", [](TestWindow& w) { w.cbx.AddItem("a"); },
+     [](TestWindow& w) { w.cbx.SetText("a"); }, {"cbx_Change"}},
+    {"user picks from the list: Click", [](TestWindow& w) { w.cbx.AddItem("a"); w.cbx.AddItem("b"); },
+     [](TestWindow& w) { testing::UserSelect(w.cbx, 1); }, {"txt_LostFocus", "cbx_Click"}},
+
+    // Scroll bar.
+    {"program sets Value: Change", None, [](TestWindow& w) { w.vs.SetValue(400); }, {"vs_Change 400"}},
+    {"arrow click: focus then Change", None, [](TestWindow& w) { testing::UserScrollArrow(w.vs, true); },
+     {"txt_LostFocus", "vs_GotFocus", "vs_Change 400"}},
+    {"page click: Change", [](TestWindow& w) { w.vs.SetFocus(); },
+     [](TestWindow& w) { testing::UserScrollPage(w.vs, true); }, {"vs_Change 800"}},
+    {"thumb drag: Scroll while dragging, Change on release", [](TestWindow& w) { w.vs.SetFocus(); },
+     [](TestWindow& w) { testing::UserDragThumb(w.vs, {100, 200}); },
+     {"vs_Scroll 100", "vs_Scroll 200", "vs_Change 200"}},
+    {"lowering Max below Value pulls Value in: Change", [](TestWindow& w) { w.vs.SetValue(2000); },
+     [](TestWindow& w) { w.vs.SetMax(1000); }, {"vs_Change 1000"}},
+
+    // Focus.
+    {"SetFocus: LostFocus of the old, GotFocus of the new", None, [](TestWindow& w) { w.txtOther.SetFocus(); },
+     {"txt_LostFocus", "txtOther_GotFocus"}},
+    {"SetFocus on the focused control: nothing", None, [](TestWindow& w) { w.txt.SetFocus(); }, {}},
+    {"a message box does not move the focus", None,
+     [](TestWindow& w) {
+       PromptScript script;
+       script.ExpectMsgBox("Hi", vbOKOnly);
+       MsgBox("Hi");
+       (void)w;
+     },
+     {}},
+
+    // Command button.
+    {"button click: MouseDown, MouseUp, Click", [](TestWindow& w) { w.cmd.SetFocus(); },
+     [](TestWindow& w) { testing::UserClick(w.cmd); }, {"cmd_MouseDown 1", "cmd_MouseUp 1", "cmd_Click"}},
+    {"right click raises no Click", [](TestWindow& w) { w.cmd.SetFocus(); },
+     [](TestWindow& w) { testing::UserMouseClick(w.cmd, vbRightButton); }, {"cmd_MouseDown 2", "cmd_MouseUp 2"}},
+
+    // Nesting: the events of a change made inside a handler run inside it.
+    {"nested change runs inside the handler",
+     [](TestWindow& w) {
+       w.txt.OnChange = [&w](int) {
+         w.Add("txt_Change begin");
+         w.txtOther.SetText("n");
+         w.Add("txt_Change end");
+       };
+     },
+     [](TestWindow& w) { w.txt.SetText("1"); }, {"txt_Change begin", "txtOther_Change n", "txt_Change end"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Forms, EventRules, ::testing::ValuesIn(kCases));
+
+// Own flags against the effective state.
+TEST(OwnFlags, DisabledContainerBlocksChildrenWithoutChangingTheirFlags) {
+  TestWindow w;
+  w.Show();
+  w.frame.SetEnabled(false);
+  EXPECT_TRUE(w.txtArr(0).Enabled());
+  EXPECT_FALSE(w.txtArr(0).IsEffectivelyEnabled());
+  EXPECT_FALSE(w.txtArr(0).CanFocus());
+  w.log.clear();
+  testing::UserClick(w.optInFrame);
+  EXPECT_TRUE(w.log.empty());
+  EXPECT_FALSE(w.optInFrame.Value());
+  EXPECT_THROW(w.txtArr(0).SetFocus(), RuntimeError);
+}
+
+TEST(OwnFlags, VisibleIsTheOwnFlagBeforeShowingAndWhileMinimised) {
+  TestWindow w;
+  EXPECT_TRUE(w.txt.Visible());
+  EXPECT_FALSE(w.txt.IsEffectivelyVisible());
+  w.txt.SetVisible(false);
+  EXPECT_FALSE(w.txt.Visible());
+  w.txt.SetVisible(true);
+  w.Show();
+  w.SetWindowState(vbMinimized);
+  EXPECT_TRUE(w.txt.Visible());
+  EXPECT_TRUE(w.Visible());
+}
+
+TEST(Focus, HandlerMovingTheFocusOnLeavesItThere) {
+  // Leaving a box whose LostFocus sends the focus to a button whose GotFocus
+  // sends it back: the box ends focused, the target never got GotFocus.
+  TestWindow w;
+  w.Show();
+  w.txt.SetFocus();
+  w.txt.OnLostFocus = [&w](int) {
+    w.Add("txt_LostFocus");
+    w.cmd.SetFocus();
+  };
+  w.cmd.OnGotFocus = [&w](int) {
+    w.Add("cmd_GotFocus");
+    w.txt.SetFocus();
+  };
+  w.log.clear();
+  w.txtOther.SetFocus();
+  EXPECT_EQ((Steps{"txt_LostFocus", "cmd_GotFocus", "cmd_LostFocus", "txt_GotFocus"}), w.log);
+  EXPECT_TRUE(w.txt.HasFocus());
+}
+
+TEST(Focus, UserTabFollowsTabIndex) {
+  TestWindow w;
+  w.Show();
+  w.txtOther.SetTabIndex(0);
+  w.txt.SetTabIndex(1);
+  w.txtOther.SetFocus();
+  EXPECT_EQ(0, w.txtOther.TabIndex());
+  EXPECT_EQ(1, w.txt.TabIndex());
+  w.log.clear();
+  testing::UserTab(w.txtOther);
+  EXPECT_EQ((Steps{"txtOther_LostFocus", "txt_GotFocus"}), w.log);
+}
+
+// Errors escaping a handler.
+TEST(Errors, EscapingErrorIsReportedAndTheProgramGoesOn) {
+  TestWindow w;
+  w.Show();
+  w.cmd.OnClick = [](int) { throw RuntimeError(3022); };
+  PromptScript script;
+  script.ExpectUnknownError(3022);
+  w.cmd.PerformClick();
+  EXPECT_EQ(0, script.Pending());
+  w.txt.SetText("still running");
+  EXPECT_EQ("still running", w.txt.Text());
+}
+
+TEST(Errors, NestedErrorTravelsToTheStatementThatRaisedTheEvent) {
+  TestWindow w;
+  w.txtOther.OnChange = [](int) { throw std::out_of_range("row"); };
+  int caught = 0;
+  w.txt.OnChange = [&](int) {
+    try {
+      w.txtOther.SetText("x");
+    } catch (const std::exception& e) {
+      caught = ErrorNumberOf(e);
+    }
+  };
+  PromptScript script;  // no box expected: the handler caught it
+  w.txt.SetText("1");
+  EXPECT_EQ(kErrSubscriptOutOfRange, caught);
+}
+
+TEST(Errors, UnknownErrorText) {
+  const std::string t = UnknownErrorText(3022);
+  EXPECT_EQ(0u, t.find("Unknown Error Number 3022 has occured.\n"));
+  EXPECT_NE(std::string::npos, t.find(kSupportMail));
+  EXPECT_NE(std::string::npos, t.find(kSupportPhone));
+}
+
+TEST(Prompts, MessageBoxDefaultsToTheProgramTitle) {
+  PromptScript script;
+  script.ExpectMsgBox("Would you like to save?", vbYesNo + vbQuestion, vbNo, "Korvalo");
+  EXPECT_EQ(vbNo, MsgBox("Would you like to save?", vbYesNo + vbQuestion));
+  EXPECT_EQ(PromptKind::Message, script.Seen().at(0).kind);
+  EXPECT_EQ(vbQuestion, script.Seen().at(0).Icon());
+  EXPECT_EQ(vbYesNo, script.Seen().at(0).ButtonSet());
+}
+
+TEST(Prompts, FileAndFolderAnswers) {
+  PromptScript script;
+  script.ExpectOpenFile(std::string("/tmp/a.kvx")).ExpectOpenFile(std::nullopt).ExpectFolder(std::string("/tmp"));
+  EXPECT_EQ("/tmp/a.kvx", OpenFileName({}).value_or(""));
+  EXPECT_FALSE(OpenFileName({}).has_value());
+  EXPECT_EQ("/tmp", PickFolder("Pick").value_or(""));
+}
+
+}  // namespace
+}  // namespace korvalo::forms

@@ -1,0 +1,131 @@
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "storage/first_row.h"
+#include "storage_fixture.h"
+
+namespace korvalo {
+namespace {
+
+const char* const kSingleInstance =
+    "The database is already opened by another instance of Korvalo.\n"
+    "The single-user version can only be used by one instance at a time.";
+const char* const kReinstall =
+    "Korvalo could not find the database or it has become corrupted.\n"
+    "This program cannot continue.  Please re-install Korvalo.";
+
+class SystemDbTest : public StorageTest {
+ protected:
+  SystemDbTest() : StorageTest(Edition::A2004, false) {}
+};
+
+dao::Value SystemField(const char* field) {
+  dao::Database db = OpenSystemDatabaseByPath(false);
+  return detail::ReadFirstRow(db, "tblSetting", field);
+}
+
+TEST_F(SystemDbTest, StartUpConnectionServesLaterOpensOfThisProcess) {
+  ASSERT_TRUE(OpenSystemDatabase());
+  EXPECT_TRUE(TakeFirstRunFlag());
+  EXPECT_FALSE(TakeFirstRunFlag());
+  EXPECT_TRUE(VideoPromptWanted());
+  StopVideoPrompt();
+  EXPECT_FALSE(VideoPromptWanted());
+  SaveAutoName(true);
+  EXPECT_TRUE(LoadAutoName());
+  SaveAutoName(false);
+  EXPECT_FALSE(LoadAutoName());
+  // The first-run writers open exclusively without the password.
+  SetDefaultMetric(true);
+  SetDefaultBearingMode(false);
+  EXPECT_EQ(SystemField("unitfeet"), dao::Value(false));
+  EXPECT_EQ(SystemField("Bearing"), dao::Value(false));
+  SetDefaultMetric(false);
+  EXPECT_EQ(SystemField("unitfeet"), dao::Value(true));
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SystemDbTest, SecondProcessGetsTheSingleInstanceMessage) {
+  ASSERT_TRUE(OpenSystemDatabase());
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    messages.clear();
+    bool opened = OpenSystemDatabase();
+    bool ok = !opened && messages.size() == 1 && messages[0].text == kSingleInstance &&
+              messages[0].icon == MessageIcon::Critical;
+    _exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  // The first instance goes on unaffected.
+  EXPECT_TRUE(TakeFirstRunFlag());
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SystemDbTest, MissingForeignOrLockedWithAnotherPasswordAsksForReinstall) {
+  const std::string path = SystemDatabasePath();
+  struct Case {
+    const char* name;
+    std::function<void()> spoil;
+  };
+  const Case cases[] = {
+      {"missing", [&] { std::filesystem::remove(path); }},
+      {"foreign", [&] { std::ofstream(path) << "this is a text file, not a system database of the program"; }},
+      {"other password",
+       [&] {
+         dao::Database db = dao::Database::Create(path);
+         db.SetPassword("other");
+       }},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(path);
+    c.spoil();
+    messages.clear();
+    EXPECT_FALSE(OpenSystemDatabase()) << c.name;
+    EXPECT_EQ(Texts(), std::vector<std::string>{kReinstall}) << c.name;
+    EXPECT_FALSE(Program().SystemDb.has_value()) << c.name;
+  }
+  std::filesystem::remove(path);
+  OpenSystemDatabase();
+  EXPECT_FALSE(std::filesystem::exists(path));  // never created
+}
+
+TEST_F(SystemDbTest, FailuresShowTheirMessages) {
+  std::filesystem::remove(SystemDatabasePath());
+  EXPECT_TRUE(TakeFirstRunFlag());   // a failed read counts as a first run
+  EXPECT_TRUE(VideoPromptWanted());  // and offers the videos
+  EXPECT_FALSE(LoadAutoName());
+  SetDefaultMetric(true);
+  ASSERT_EQ(messages.size(), 4u);
+  EXPECT_EQ(messages[0].text, "Open system DB error!");
+  EXPECT_EQ(messages[1].text, "Open system DB error!");
+  EXPECT_EQ(messages[2].text, kGeneralErrorMessage);
+  EXPECT_EQ(messages[3].text, "Couldn't change the default setting!");
+  EXPECT_EQ(messages[3].title, "Warning");
+}
+
+TEST_F(SystemDbTest, CreditsListEachContributionWithItsNames) {
+  ASSERT_TRUE(OpenSystemDatabase());
+  dao::Database& db = *Program().SystemDb;
+  db.Execute("DELETE * FROM tblCredits");
+  std::string text = "Credits:";
+  FillCredits(text);
+  EXPECT_EQ(text, "Credits:");  // nothing to add
+
+  const std::pair<std::string, std::string> rows[] = {
+      {"Surveyors' review", "Ann O'Neil"}, {"Testing", "Bo"}, {"Surveyors' review", "Cy"}};
+  for (const auto& [contribution, name] : rows) {
+    db.Execute("INSERT INTO tblCredits (Contribution, Name) VALUES (?, ?)", {contribution, name});
+  }
+  text.clear();
+  FillCredits(text);
+  EXPECT_EQ(text, "\nSurveyors' review\n\tAnn O'Neil\n\tCy\n\nTesting\n\tBo\n");
+}
+
+}  // namespace
+}  // namespace korvalo
