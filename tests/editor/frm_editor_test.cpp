@@ -268,6 +268,12 @@ TEST_F(EditorTest, ResizeKeepsTheWidthAndMinimumHeightAndTheGridFollows) {
     editor->picParcel.SetHeight(5550);
     forms::testing::UserResize(*editor, 6855, 5600);
     EXPECT_EQ(editor->frameBase.Height(), 2095);
+
+    // Minimised, the window cannot be sized: nothing changes, no message.
+    editor->SetWindowState(forms::vbMinimized);
+    editor->SetWindowState(forms::vbNormal);
+    EXPECT_EQ(editor->Width(), 6855);
+    EXPECT_EQ(prompts.Seen().size(), 0u);
     editor.reset();
   }
 }
@@ -394,6 +400,16 @@ TEST_F(EditorTest, DrawingPlacesTheCourseNumbersAndTheBorder) {
   // Picture coordinates until the next computation.
   EXPECT_DOUBLE_EQ(editor->Coord[0].x, 200);
   EXPECT_DOUBLE_EQ(editor->Coord[0].y, 2455);
+
+  // The picture's size is taken afresh: a wide picture fits the height.
+  editor->picParcel.Move(0, 0, 3000, 2000);
+  editor->Drawing();
+  const std::vector<DrawCall> wide = recorder.SinceClear();
+  EXPECT_DOUBLE_EQ(wide.back().c, 3000 - 80);
+  EXPECT_DOUBLE_EQ(wide.back().d, 2000 - 80);
+  // Scale 1600 / 100, centred: the west side at x 1500 - 800.
+  EXPECT_DOUBLE_EQ(editor->Coord[0].x, 700);
+  EXPECT_DOUBLE_EQ(editor->Coord[0].y, 1800);
 
   // Row 0 incomplete: cleared, every number hidden.
   editor->txtBearingLine(0).SetText("");
