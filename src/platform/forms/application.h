@@ -11,7 +11,8 @@ namespace korvalo::forms {
 class Form;
 
 // Brings up the windowing system (or uses the one a test already started).
-// One per program, created first in main.
+// One per program, created first in main. Benchmarks should create it too,
+// so they run the same event loop as the program.
 class Application {
  public:
   Application(int& argc, char** argv);
