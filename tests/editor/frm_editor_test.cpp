@@ -327,6 +327,21 @@ TEST_F(EditorTest, UnconfirmedArcSignGivesNoArea) {
   EXPECT_EQ(editor->lblArea.Caption(), "3926.99");
 }
 
+TEST_F(EditorTest, TotalDistanceFollowsTheBuild) {
+  // The R14 build counts an arc by its length, the others by its chord.
+  struct Case {
+    Edition edition;
+    double total;
+  };
+  for (const Case& c : {Case{Edition::A2004, 200}, Case{Edition::R14, 257.079632679}}) {
+    LoadEditor(c.edition);
+    SetLine(0, "N90dE", "100");
+    SetArc(1, "S90dW", "157.079632679", "100", "50", 0);
+    EXPECT_NEAR(editor->Result.TotalDistance, c.total, 1e-9);
+    editor.reset();
+  }
+}
+
 TEST_F(EditorTest, NoCompleteRowKeepsTotalAndColour) {
   LoadEditor();
   Program().ProjectSettings.ClosureTolerance = 0.01;
