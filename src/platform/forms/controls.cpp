@@ -284,7 +284,10 @@ TextBox::TextBox(Container& container, const std::string& name) : Control(contai
   w->setAcceptDrops(false);
   w->setContextMenuPolicy(Qt::DefaultContextMenu);
   SetDefaultColours(vbWindowBackground, vbWindowText);
-  QObject::connect(w, &QLineEdit::textChanged, w, [this](const QString& t) { Access::LineEditTextChanged(*this, t); });
+  QObject::connect(w, &QLineEdit::textChanged, w, [this](const QString& t) {
+    detail::QtBoundary boundary;
+    Access::LineEditTextChanged(*this, t);
+  });
 }
 
 void TextBox::SetText(const std::string& text) {
@@ -329,7 +332,14 @@ std::string TextBox::SelText() const { return S(static_cast<QLineEdit*>(Widget()
 
 void TextBox::SetSelText(const std::string& text) {
   auto* w = static_cast<QLineEdit*>(Widget());
-  w->insert(Q(text));  // textChanged raises Change
+  {
+    QSignalBlocker block(w);
+    w->insert(Q(text));
+  }
+  const std::string now = S(w->text());
+  if (now == text_) return;
+  text_ = now;
+  Raise(Own().OnChange, Index());
 }
 
 void TextBox::SetMaxLength(int length) {
@@ -381,7 +391,10 @@ CommandButton::CommandButton(Container& container, const std::string& name, cons
   w->setFocusPolicy(Qt::StrongFocus);
   w->setAutoDefault(false);
   SetCaption(caption);
-  QObject::connect(w, &QPushButton::clicked, w, [this] { Access::Click(*this); });
+  QObject::connect(w, &QPushButton::clicked, w, [this] {
+    detail::QtBoundary boundary;
+    Access::Click(*this);
+  });
 }
 
 void CommandButton::SetCaption(const std::string& caption) {
@@ -417,8 +430,6 @@ std::unique_ptr<CommandButton> CommandButton::CloneElement(int) const {
   return c;
 }
 
-bool detail::ButtonWidget::HandleKey(QKeyEvent* e) { return Access::PlainKey(*owner_, e); }
-
 // --- CheckBox ------------------------------------------------------------------
 
 CheckBox::CheckBox(Container& container, const std::string& name, const std::string& caption)
@@ -428,7 +439,10 @@ CheckBox::CheckBox(Container& container, const std::string& name, const std::str
   w->setFocusPolicy(Qt::StrongFocus);
   SetCaption(caption);
   QObject::connect(w, &QCheckBox::stateChanged, w,
-                   [this](int state) { Access::CheckStateChanged(*this, state); });
+                   [this](int state) {
+    detail::QtBoundary boundary;
+    Access::CheckStateChanged(*this, state);
+  });
 }
 
 void CheckBox::SetCaption(const std::string& caption) {
@@ -472,7 +486,10 @@ OptionButton::OptionButton(Container& container, const std::string& name, const 
   Attach(w);
   w->setFocusPolicy(Qt::StrongFocus);
   SetCaption(caption);
-  QObject::connect(w, &QRadioButton::toggled, w, [this](bool on) { Access::OptionToggled(*this, on); });
+  QObject::connect(w, &QRadioButton::toggled, w, [this](bool on) {
+    detail::QtBoundary boundary;
+    Access::OptionToggled(*this, on);
+  });
 }
 
 void OptionButton::SetCaption(const std::string& caption) {
@@ -503,9 +520,15 @@ ComboBox::ComboBox(Container& container, const std::string& name, int style)
     w->setLineEdit(edit);
     w->setCompleter(nullptr);
     QObject::connect(edit, &QLineEdit::textEdited, w,
-                     [this](const QString& t) { Access::LineEditTextChanged(*this, t); });
+                     [this](const QString& t) {
+    detail::QtBoundary boundary;
+    Access::LineEditTextChanged(*this, t);
+  });
   }
-  QObject::connect(w, &QComboBox::activated, w, [this](int i) { Access::ComboActivated(*this, i); });
+  QObject::connect(w, &QComboBox::activated, w, [this](int i) {
+    detail::QtBoundary boundary;
+    Access::ComboActivated(*this, i);
+  });
 }
 
 void ComboBox::CheckIndex(int index, int error) const {
@@ -645,10 +668,14 @@ VScrollBar::VScrollBar(Container& container, const std::string& name) : Control(
   w->setSingleStep(smallChange_);
   w->setPageStep(largeChange_);
   QObject::connect(w, &QScrollBar::valueChanged, w, [this, w](int v) {
+    detail::QtBoundary boundary;
     Access::ScrollValueChanged(*this, v, w->isSliderDown());
   });
   QObject::connect(w, &QScrollBar::sliderPressed, w, [this, w] { w->dragStart = value_; });
-  QObject::connect(w, &QScrollBar::sliderReleased, w, [this] { Access::ScrollReleased(*this); });
+  QObject::connect(w, &QScrollBar::sliderReleased, w, [this] {
+    detail::QtBoundary boundary;
+    Access::ScrollReleased(*this);
+  });
 }
 
 void VScrollBar::SetMin(int value) {
@@ -703,8 +730,12 @@ std::unique_ptr<VScrollBar> VScrollBar::CloneElement(int) const {
 Frame::Frame(Container& container, const std::string& name, const std::string& caption)
     : Control(container, name) {
   auto* w = new detail::FrameWidget(this, container.ContentWidget());
+  w->reportKeys = false;
   Attach(w);
   content_ = w;
+  // A frame paints its back colour: one lying over another hides the other's
+  // children.
+  w->setAutoFillBackground(true);
   w->setFrameStyle(QFrame::Box | QFrame::Sunken);
   SetCaption(caption);
 }
@@ -779,7 +810,10 @@ class PictureBox::Surface : public Canvas {
     const QRectF box(cx / kTwipsPerPixel - r, cy / kTwipsPerPixel - r, 2 * r, 2 * r);
     const int start16 = static_cast<int>(std::lround(startAngle * 180.0 / 3.14159265358979 * 16.0));
     const int span16 = static_cast<int>(std::lround(span * 180.0 / 3.14159265358979 * 16.0));
-    Paint(colour, [&](QPainter& p) { p.drawArc(box, start16, span16); });
+    Paint(colour, [&](QPainter& p) {
+      p.setRenderHint(QPainter::Antialiasing, true);
+      p.drawArc(box, start16, span16);
+    });
   }
   Canvas* tap = nullptr;
 
@@ -790,7 +824,8 @@ class PictureBox::Surface : public Canvas {
     auto* c = Inner();
     if (c->image.isNull()) return;
     QPainter p(&c->image);
-    p.setRenderHint(QPainter::Antialiasing, true);
+    // Lines and borders fall on whole pixels, as the windows expect.
+    p.setRenderHint(QPainter::Antialiasing, false);
     QPen pen(detail::ToQColor(colour));
     pen.setWidth(std::max(1, owner_.DrawWidth()));
     p.setPen(pen);
@@ -808,6 +843,7 @@ PictureBox::PictureBox(Container& container, const std::string& name) : Control(
   outer->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   outer->setLineWidth(2);
   auto* inner = new detail::CanvasWidget(this, outer);
+  inner->reportKeys = false;
   inner->background = detail::ToQColor(vbButtonFace);
   content_ = inner;
   surface_ = std::make_unique<Surface>(*this);

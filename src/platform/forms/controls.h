@@ -584,23 +584,46 @@ class PictureBox : public Control, public Container, public ControlEvents {
 
 // ---------------------------------------------------------------------------
 
+namespace detail {
+// What a form knows of its control arrays: unloading the form unloads the
+// elements loaded while it was loaded.
+class ArrayBase {
+ public:
+  virtual void UnloadRunTimeElements() = 0;
+
+ protected:
+  ~ArrayBase() = default;
+};
+void AttachArray(Form& form, ArrayBase* array);
+void DetachArray(Form& form, ArrayBase* array);
+bool FormLoaded(const Form& form);
+}  // namespace detail
+
 // A control array: element 0 from the window's design, further elements
 // loaded at run time. Load(k) copies the properties of element 0 (the lowest
 // loaded element) except Visible, Index and the tab position: the new
 // element starts invisible in element 0's container. T is a control kind or
 // Menu.
+//
+// Elements loaded before the form is loaded (in the window's constructor)
+// belong to the design; elements loaded from the form's Load on are unloaded
+// again when the form is unloaded, so that the next Load can load them anew.
 template <class T>
-class ControlArray : public T::Events {
+class ControlArray : public T::Events, private detail::ArrayBase {
  public:
   // Creates element 0 with the arguments of T's constructor.
   template <class... Args>
   explicit ControlArray(Args&&... args) {
     elements_.push_back(std::make_unique<T>(std::forward<Args>(args)...));
+    runTime_.push_back(false);
     elements_[0]->JoinArray(this, 0);
+    form_ = &elements_[0]->ParentForm();
+    detail::AttachArray(*form_, this);
   }
   ControlArray(const ControlArray&) = delete;
   ControlArray& operator=(const ControlArray&) = delete;
   ~ControlArray() {
+    detail::DetachArray(*form_, this);
     // Later elements go first: they may sit inside element 0's container.
     while (!elements_.empty()) elements_.pop_back();
   }
@@ -624,8 +647,12 @@ class ControlArray : public T::Events {
     const T& from = *elements_[static_cast<std::size_t>(LBound())];
     std::unique_ptr<T> element = from.CloneElement(k);
     element->JoinArray(this, k);
-    if (static_cast<std::size_t>(k) >= elements_.size()) elements_.resize(static_cast<std::size_t>(k) + 1);
+    if (static_cast<std::size_t>(k) >= elements_.size()) {
+      elements_.resize(static_cast<std::size_t>(k) + 1);
+      runTime_.resize(static_cast<std::size_t>(k) + 1, false);
+    }
     elements_[static_cast<std::size_t>(k)] = std::move(element);
+    runTime_[static_cast<std::size_t>(k)] = detail::FormLoaded(*form_);
     return *elements_[static_cast<std::size_t>(k)];
   }
 
@@ -634,7 +661,10 @@ class ControlArray : public T::Events {
     if (!Exists(k)) throw RuntimeError(kErrElementMissing, "Control array element does not exist");
     if (k == 0) throw RuntimeError(kErrCannotUnload, "Can't unload controls created at design time");
     elements_[static_cast<std::size_t>(k)].reset();
-    while (!elements_.empty() && !elements_.back()) elements_.pop_back();
+    while (!elements_.empty() && !elements_.back()) {
+      elements_.pop_back();
+      runTime_.pop_back();
+    }
   }
 
   int Count() const {
@@ -650,7 +680,14 @@ class ControlArray : public T::Events {
   int UBound() const { return static_cast<int>(elements_.size()) - 1; }
 
  private:
+  void UnloadRunTimeElements() override {
+    for (int k = UBound(); k > 0; --k) {
+      if (Exists(k) && runTime_[static_cast<std::size_t>(k)]) Unload(k);
+    }
+  }
   std::vector<std::unique_ptr<T>> elements_;
+  std::vector<bool> runTime_;
+  Form* form_ = nullptr;
 };
 
 }  // namespace korvalo::forms

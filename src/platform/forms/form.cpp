@@ -64,10 +64,12 @@ class FormWindow : public QWidget {
   explicit FormWindow(Form& form) : form_(form) {}
   Form& form_;
   std::deque<QSize> requested;  // client sizes the program asked for, newest last
+  std::deque<QPoint> requestedPos;  // positions the program asked for
   bool closingByCode = false;
 
  protected:
   void closeEvent(QCloseEvent* e) override {
+    detail::QtBoundary boundary;
     if (closingByCode || Access::FormCloseRequested(form_)) {
       e->accept();
     } else {
@@ -75,6 +77,7 @@ class FormWindow : public QWidget {
     }
   }
   void resizeEvent(QResizeEvent* e) override {
+    detail::QtBoundary boundary;
     QWidget::resizeEvent(e);
     const QSize s = e->size();
     if (std::find(requested.begin(), requested.end(), s) == requested.end() && form_.Visible() &&
@@ -84,6 +87,7 @@ class FormWindow : public QWidget {
     Access::LayoutForm(form_);
   }
   void changeEvent(QEvent* e) override {
+    detail::QtBoundary boundary;
     QWidget::changeEvent(e);
     if (e->type() == QEvent::WindowStateChange) {
       const Qt::WindowStates st = windowState();
@@ -94,10 +98,25 @@ class FormWindow : public QWidget {
     }
   }
   void moveEvent(QMoveEvent* e) override {
+    detail::QtBoundary boundary;
     QWidget::moveEvent(e);
+    // The window system may report the frame's corner or the inner corner
+    // for the place the program asked for; either is no move of the user's.
+    const QPoint p = pos();
+    const QPoint inner = geometry().topLeft();
+    auto requestedAt = [this](const QPoint& q) {
+      return std::find(requestedPos.begin(), requestedPos.end(), q) != requestedPos.end();
+    };
+    if (!requestedAt(p) && !requestedAt(inner) && form_.Visible() && form_.WindowState() == vbNormal) {
+      Access::FormMovedByUser(form_, p.x(), p.y());
+    }
   }
-  bool focusNextPrevChild(bool next) override { return Access::TabNext(form_, next); }
+  bool focusNextPrevChild(bool next) override {
+    detail::QtBoundary boundary;
+    return Access::TabNext(form_, next);
+  }
   void keyPressEvent(QKeyEvent* e) override {
+    detail::QtBoundary boundary;
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Escape) {
       const bool enter = e->key() != Qt::Key_Escape;
       for (Control* c : Access::TabOrder(form_)) {
@@ -367,7 +386,13 @@ void Access::OptionSetValue(OptionButton& c, bool on) {
   if (on == c.value_) return;
   auto* w = static_cast<QRadioButton*>(c.widget_);
   if (on) {
-    w->setChecked(true);  // toggled: the others go off, then Click here
+    {
+      // The others of the group go off through their own signals.
+      QSignalBlocker block(w);
+      w->setChecked(true);
+    }
+    c.value_ = true;
+    Raise(c.CommonHandlers().OnClick, c.Index());
     return;
   }
   c.value_ = false;
@@ -559,6 +584,19 @@ void Form::Hide() {
   PassActivationOn(*this);
 }
 
+void detail::AttachArray(Form& form, ArrayBase* array) { form.arrays_.push_back(array); }
+void detail::DetachArray(Form& form, ArrayBase* array) {
+  form.arrays_.erase(std::remove(form.arrays_.begin(), form.arrays_.end(), array), form.arrays_.end());
+}
+bool detail::FormLoaded(const Form& form) { return form.Loaded(); }
+
+namespace {
+// Later arrays first: their elements may sit in elements of earlier ones.
+void UnloadRunTimeElements(std::vector<detail::ArrayBase*> arrays) {
+  for (auto it = arrays.rbegin(); it != arrays.rend(); ++it) (*it)->UnloadRunTimeElements();
+}
+}  // namespace
+
 bool Form::Unload() {
   if (!loaded_ && !visible_) return true;
   int cancel = 0;
@@ -576,6 +614,7 @@ bool Form::Unload() {
     if (auto it = g_modalLoops.find(this); it != g_modalLoops.end()) it->second->quit();
     PassActivationOn(*this);
   }
+  UnloadRunTimeElements(arrays_);
   return true;
 }
 
@@ -650,12 +689,17 @@ void Access::LayoutForm(Form& f) {
   }
   if (f.windowState_ == vbNormal) {
     const QSize want(cw, ch);
-    if (w->size() != want) {
+    if (w->requested.empty() || w->requested.back() != want) {
       w->requested.push_back(want);
       if (w->requested.size() > 8) w->requested.pop_front();
-      w->resize(want);
     }
-    w->move(Px(f.left_), Px(f.top_));
+    if (w->size() != want) w->resize(want);
+    const QPoint at(Px(f.left_), Px(f.top_));
+    if (w->requestedPos.empty() || w->requestedPos.back() != at) {
+      w->requestedPos.push_back(at);
+      if (w->requestedPos.size() > 8) w->requestedPos.pop_front();
+    }
+    if (w->pos() != at) w->move(at);
   }
   const QSize now = f.windowState_ == vbNormal ? QSize(cw, ch) : w->size();
   f.content_->setGeometry(0, menuH, now.width(), std::max(0, now.height() - menuH));
@@ -669,6 +713,14 @@ void Access::FormResizedByUser(Form& f, int clientWidthPx, int clientHeightPx) {
   if (w->requested.size() > 8) w->requested.pop_front();
   RaiseForm(f.OnResize);
   LayoutForm(f);
+}
+
+void Access::FormMovedByUser(Form& f, int xPx, int yPx) {
+  f.left_ = TwipsFromPixels(xPx);
+  f.top_ = TwipsFromPixels(yPx);
+  auto* w = static_cast<FormWindow*>(f.window_);
+  w->requestedPos.push_back(QPoint(xPx, yPx));
+  if (w->requestedPos.size() > 8) w->requestedPos.pop_front();
 }
 
 void Access::FormStateChangedByUser(Form& f, int state) {
@@ -691,6 +743,7 @@ bool Access::FormCloseRequested(Form& f) {
   f.visible_ = false;
   if (auto it = g_modalLoops.find(&f); it != g_modalLoops.end()) it->second->quit();
   PassActivationOn(f);
+  UnloadRunTimeElements(f.arrays_);
   return true;
 }
 
@@ -733,7 +786,10 @@ Menu::Menu(Menu* parent, Form& form, const std::string& name, const std::string&
     auto* qmenu = new QMenu(Q(caption), window);
     subMenu_ = qmenu;
     action_ = qmenu->menuAction();
-    QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [this] { Access::MenuAboutToShow(*this); });
+    QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [this] {
+      detail::QtBoundary boundary;
+      Access::MenuAboutToShow(*this);
+    });
     auto* bar = static_cast<QMenuBar*>(form.menuBar_);
     QAction* before = nullptr;
     if (after) {
@@ -762,7 +818,10 @@ Menu::Menu(Menu* parent, Form& form, const std::string& name, const std::string&
     parentMenu->insertAction(before, action_);
   }
   action_->setData(QVariant::fromValue(static_cast<void*>(this)));
-  QObject::connect(action_, &QAction::triggered, action_, [this] { Access::MenuTriggered(*this); });
+  QObject::connect(action_, &QAction::triggered, action_, [this] {
+    detail::QtBoundary boundary;
+    Access::MenuTriggered(*this);
+  });
 }
 
 Menu::~Menu() {
@@ -783,7 +842,10 @@ void* Menu::SubMenu() {
     auto* qmenu = new QMenu(Q(caption_), form_->window_);
     subMenu_ = qmenu;
     action_->setMenu(qmenu);
-    QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [this] { Access::MenuAboutToShow(*this); });
+    QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [this] {
+      detail::QtBoundary boundary;
+      Access::MenuAboutToShow(*this);
+    });
   }
   return subMenu_;
 }
@@ -870,7 +932,10 @@ Menu* detail::RunPopup(Menu& menu) {
 Timer::Timer(Form& form, const std::string& name) : name_(name), form_(&form) {
   auto* t = new QTimer(form.Window());
   timer_ = t;
-  QObject::connect(t, &QTimer::timeout, t, [this] { Fire(); });
+  QObject::connect(t, &QTimer::timeout, t, [this] {
+    detail::QtBoundary boundary;
+    Fire();
+  });
 }
 
 Timer::~Timer() { delete static_cast<QTimer*>(timer_); }

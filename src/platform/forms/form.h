@@ -101,8 +101,9 @@ class Form : public Container {
   // what happens in a modal form).
   void Show(int modal = vbModeless);
   void Hide();
-  // QueryUnload and Unload, then hides. Returns false when a handler
-  // cancelled. Controls keep their state; runtime array elements stay.
+  // QueryUnload and Unload, then hides and unloads the array elements loaded
+  // since Load. Returns false when a handler cancelled. The design controls
+  // keep their state.
   bool Unload();
 
   // Top-most on or off without moving, sizing or activating the window.
@@ -131,6 +132,8 @@ class Form : public Container {
   friend struct detail::Access;
   friend class Control;
   friend class Menu;
+  friend void detail::AttachArray(Form&, detail::ArrayBase*);
+  friend void detail::DetachArray(Form&, detail::ArrayBase*);
 
   std::string name_;
   std::string caption_;
@@ -149,6 +152,7 @@ class Form : public Container {
   Control* eventFocus_ = nullptr;  // the control whose GotFocus ran last
   std::vector<Control*> tabOrder_;
   std::vector<Menu*> topMenus_;
+  std::vector<detail::ArrayBase*> arrays_;
 };
 
 struct MenuEvents {

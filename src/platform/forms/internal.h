@@ -41,6 +41,11 @@ class NestedLoop {
   int saved_;
 };
 
+// Where Qt calls into the layer (widget events, signals): errors of the
+// handlers raised there are reported there and never travel through Qt's
+// own frames.
+using QtBoundary = NestedLoop;
+
 inline void Raise(const IndexHandler& h, int index) {
   if (h) RunHandler([&] { h(index); });
 }
@@ -107,6 +112,7 @@ struct Access {
   static void FormActivated(Form& f);
   static void FormResizedByUser(Form& f, int clientWidthPx, int clientHeightPx);
   static void FormStateChangedByUser(Form& f, int state);
+  static void FormMovedByUser(Form& f, int xPx, int yPx);
   static bool FormCloseRequested(Form& f);
   static void LayoutForm(Form& f);
   static const std::vector<Control*>& TabOrder(const Form& f) { return f.tabOrder_; }

@@ -329,6 +329,31 @@ void UserKey(Control& control, int keyAscii) {
   SendKeyAscii(KeyTarget(control), keyAscii);
 }
 
+void UserPressKey(Control& control, int keyCode, int shift) {
+  if (!control.HasFocus()) UserFocus(control);
+  if (!control.HasFocus()) return;
+  int key = Qt::Key_unknown;
+  switch (keyCode) {
+    case vbKeyLeft: key = Qt::Key_Left; break;
+    case vbKeyUp: key = Qt::Key_Up; break;
+    case vbKeyRight: key = Qt::Key_Right; break;
+    case vbKeyDown: key = Qt::Key_Down; break;
+    case vbKeyPageUp: key = Qt::Key_PageUp; break;
+    case vbKeyPageDown: key = Qt::Key_PageDown; break;
+    case vbKeyHome: key = Qt::Key_Home; break;
+    case vbKeyEnd: key = Qt::Key_End; break;
+    case vbKeyDelete: key = Qt::Key_Delete; break;
+    default:
+      if (keyCode >= vbKeyF1 && keyCode < vbKeyF1 + 12) key = Qt::Key_F1 + (keyCode - vbKeyF1);
+      break;
+  }
+  Qt::KeyboardModifiers mods;
+  if (shift & vbShiftMask) mods |= Qt::ShiftModifier;
+  if (shift & vbCtrlMask) mods |= Qt::ControlModifier;
+  if (shift & vbAltMask) mods |= Qt::AltModifier;
+  SendKey(KeyTarget(control), key, mods, QString());
+}
+
 void UserContextPaste(TextBox& box) {
   if (!UserCanReach(box, "context paste")) return;
   if (!box.HasFocus()) UserFocus(box);

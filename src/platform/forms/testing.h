@@ -83,6 +83,10 @@ void UserTab(Control& control, bool forward = true);
 void UserType(Control& control, const std::string& text);
 // One key by its character code ("\b" = 8, Ctrl+V = 22, ...).
 void UserKey(Control& control, int keyAscii);
+// A key that types no character (vbKeyDown, vbKeyDelete, vbKeyF1...), with
+// the shift state (vbShiftMask, vbCtrlMask, vbAltMask), pressed in the
+// control after it is given the focus.
+void UserPressKey(Control& control, int keyCode, int shift = 0);
 // The Paste item of the text box's context menu.
 void UserContextPaste(TextBox& box);
 // Puts text on the clipboard.

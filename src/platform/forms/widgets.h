@@ -47,12 +47,17 @@ class Hooked : public Base {
   Control* Owner() const { return owner_; }
 
  protected:
+  // Mouse events stop at the control they happened on: a click on a label
+  // is not also a click on its frame.
   void mousePressEvent(QMouseEvent* e) override {
+    QtBoundary boundary;
     if (!owner_) return Base::mousePressEvent(e);
     Access::MouseDown(*owner_, e);
     if (owner_) Base::mousePressEvent(e);
+    e->accept();
   }
   void mouseReleaseEvent(QMouseEvent* e) override {
+    QtBoundary boundary;
     if (!owner_) return Base::mouseReleaseEvent(e);
     Control* owner = owner_;
     const bool inside = this->rect().contains(e->position().toPoint());
@@ -72,8 +77,10 @@ class Hooked : public Base {
         break;
     }
     afterDouble_ = false;
+    e->accept();
   }
   void mouseDoubleClickEvent(QMouseEvent* e) override {
+    QtBoundary boundary;
     if (!owner_) return Base::mouseDoubleClickEvent(e);
     if (order_ == ClickOrder::Synthesized) {
       Base::mouseDoubleClickEvent(e);
@@ -85,27 +92,37 @@ class Hooked : public Base {
       // Buttons take the second click as a click of its own.
       mousePressEvent(e);
     }
+    e->accept();
   }
   void mouseMoveEvent(QMouseEvent* e) override {
+    QtBoundary boundary;
     if (owner_) Access::MouseMove(*owner_, e);
     Base::mouseMoveEvent(e);
+    if (owner_) e->accept();
   }
   void focusInEvent(QFocusEvent* e) override {
+    QtBoundary boundary;
     Base::focusInEvent(e);
     if (owner_) Access::QtFocusIn(*owner_, e->reason());
   }
   void keyPressEvent(QKeyEvent* e) override {
-    if (!owner_ || !HandleKey(e)) Base::keyPressEvent(e);
+    QtBoundary boundary;
+    if (!owner_ || !reportKeys || !HandleKey(e)) Base::keyPressEvent(e);
   }
   void keyReleaseEvent(QKeyEvent* e) override {
-    if (owner_) Access::KeyUp(*owner_, e);
+    QtBoundary boundary;
+    if (owner_ && reportKeys) Access::KeyUp(*owner_, e);
     Base::keyReleaseEvent(e);
   }
   // True when the key was dealt with and the base must not see it.
-  virtual bool HandleKey(QKeyEvent* e) {
-    if (Access::KeyDown(*owner_, e)) return true;
-    return false;
-  }
+  virtual bool HandleKey(QKeyEvent* e) { return Access::PlainKey(*owner_, e); }
+
+ public:
+  // Containers pass on the keys their children leave (Return to the form's
+  // default button) without raising key events of their own.
+  bool reportKeys = true;
+
+ protected:
 
   Control* owner_;
   ClickOrder order_;
@@ -137,6 +154,7 @@ class LineEditWidget : public Hooked<QLineEdit> {
  protected:
   bool HandleKey(QKeyEvent* e) override { return Access::LineEditKey(*owner_, this, e); }
   void contextMenuEvent(QContextMenuEvent* e) override {
+    QtBoundary boundary;
     if (!owner_) return QLineEdit::contextMenuEvent(e);
     QMenu* menu = Access::BuildContextMenu(*owner_, this);
     {
@@ -153,9 +171,6 @@ class LineEditWidget : public Hooked<QLineEdit> {
 class ButtonWidget : public Hooked<QPushButton> {
  public:
   explicit ButtonWidget(Control* owner, QWidget* parent) : Hooked(owner, ClickOrder::WidgetAfterUp, parent) {}
-
- protected:
-  bool HandleKey(QKeyEvent* e) override;
 };
 
 class CheckWidget : public Hooked<QCheckBox> {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
+#include <QImage>
 #include <string>
 #include <vector>
 
@@ -90,6 +92,22 @@ TEST(ControlArrays, LoadAndUnloadErrors) {
   EXPECT_FALSE(w.txtDistance.Exists(1));
   EXPECT_EQ(1, w.txtDistance.Count());
   EXPECT_EQ(0, w.txtDistance.UBound());
+}
+
+TEST(ControlArrays, UnloadingTheFormUnloadsWhatItsLoadLoaded) {
+  GridWindow w;
+  w.txtDistance.Load(1);  // before the form's Load: part of the design
+  w.OnLoad = [&w] {
+    for (int k = 2; k < 5; ++k) w.frameLine.Load(k);
+    for (int k = 2; k < 5; ++k) w.txtDistance.Load(k).SetContainer(w.frameLine(k));
+  };
+  w.Show();
+  EXPECT_EQ(5, w.txtDistance.Count());
+  EXPECT_TRUE(w.Unload());
+  EXPECT_EQ(2, w.txtDistance.Count());
+  EXPECT_EQ(1, w.frameLine.Count());
+  w.Show();  // the Load loads them anew
+  EXPECT_EQ(5, w.txtDistance.Count());
 }
 
 TEST(ControlArrays, GridOfEightyRowsStaysConsistent) {
@@ -235,6 +253,9 @@ TEST(Forms, TopMostKeepsPositionAndSize) {
   PlainForm a("A", log);
   a.Move(300, 450, 6855, 4550);
   a.Show();
+  DoEvents();  // the window system's placement is not the user's move
+  EXPECT_EQ(300, a.Left());
+  EXPECT_EQ(450, a.Top());
   log.clear();
   a.SetTopMost(true);
   EXPECT_TRUE(a.TopMost());
@@ -243,7 +264,19 @@ TEST(Forms, TopMostKeepsPositionAndSize) {
   EXPECT_EQ(300, a.Left());
   EXPECT_EQ(450, a.Top());
   EXPECT_EQ(6855, a.Width());
+  DoEvents();
+  EXPECT_EQ(300, a.Left());
   EXPECT_TRUE(log.empty());  // no resize, no activation
+}
+
+TEST(Forms, PlacedAtTheTopLeftCornerReadsBackZero) {
+  std::vector<std::string> log;
+  PlainForm a("A", log);
+  a.Move(0, 0);
+  a.Show();
+  for (int i = 0; i < 3; ++i) DoEvents();
+  EXPECT_EQ(0, a.Left());
+  EXPECT_EQ(0, a.Top());
 }
 
 TEST(Forms, QueryUnloadCanCancel) {
@@ -345,6 +378,28 @@ TEST(Picture, DrawingGoesToTheTapAndTheImage) {
   EXPECT_EQ("Arc 1000 1000 500 0 3.141592654 &H8000", rec.Calls()[2].ToString());
   EXPECT_EQ(3u, rec.SinceClear().size());
   EXPECT_EQ(2655 - 60, pic.ScaleWidth());
+}
+
+TEST(Picture, FrameInFrontHidesTheChildrenOfTheFrameBehind) {
+  Form f("frmStack");
+  f.Move(0, 0, 6000, 4000);
+  Frame behind(f, "frameArc");
+  behind.Move(300, 300, 3000, 1200);
+  Label red(behind, "lblRed", "");
+  red.Move(0, 0, 3000, 1200);
+  red.SetBackColor(vbRed);
+  Frame front(f, "frameLine");
+  front.Move(300, 300, 3000, 600);
+  f.Show();
+  const std::string path = ::testing::TempDir() + "frames_stack.png";
+  ASSERT_TRUE(SaveWindowImage(f, path));
+  const QImage image(QString::fromStdString(path));
+  ASSERT_FALSE(image.isNull());
+  // Inside the front frame: its own face, not the red label behind it.
+  const QColor inFront = image.pixelColor(100, 30);
+  EXPECT_NE(QColor(Qt::red), inFront);
+  // Below the front frame the label shows.
+  EXPECT_EQ(QColor(Qt::red), image.pixelColor(100, 70));
 }
 
 TEST(Colours, SystemColoursComeFromThePalette) {

@@ -149,6 +149,15 @@ const Case kCases[] = {
      [](TestWindow& w) { testing::UserContextPaste(w.txt); }, {"txt_KeyPress 22", "txt_Change xy"}},
     {"array element carries its index", None, [](TestWindow& w) { w.txtArr(0).SetText("1"); }, {"txtArr(0)_Change"}},
 
+    {"double-click: MouseDown, MouseUp, Click, DblClick, MouseUp",
+     [](TestWindow& w) { w.txt.OnDblClick = [&w](int) { w.Add("txt_DblClick"); }; },
+     [](TestWindow& w) { testing::UserDoubleClick(w.txt); },
+     {"txt_MouseDown 1", "txt_MouseUp 1", "txt_Click", "txt_DblClick", "txt_MouseUp 1"}},
+    {"a click on a control inside a frame is not the frame's",
+     [](TestWindow& w) { w.frame.OnClick = [&w](int) { w.Add("frame_Click"); }; },
+     [](TestWindow& w) { testing::UserClick(w.optInFrame); },
+     {"txt_LostFocus", "optInFrame_GotFocus", "optInFrame_MouseDown 1", "optInFrame_Click", "optInFrame_MouseUp 1"}},
+
     // Check box.
     {"program sets a different value: Click", None, [](TestWindow& w) { w.chk.SetValue(1); }, {"chk_Click"}},
     {"program sets the same value: nothing", [](TestWindow& w) { w.chk.SetValue(1); },
@@ -188,6 +197,8 @@ const Case kCases[] = {
     {"thumb drag: Scroll while dragging, Change on release", [](TestWindow& w) { w.vs.SetFocus(); },
      [](TestWindow& w) { testing::UserDragThumb(w.vs, {100, 200}); },
      {"vs_Scroll 100", "vs_Scroll 200", "vs_Change 200"}},
+    {"arrow key on the focused bar: Change", [](TestWindow& w) { w.vs.SetFocus(); },
+     [](TestWindow& w) { testing::UserPressKey(w.vs, vbKeyDown); }, {"vs_Change 400"}},
     {"lowering Max below Value pulls Value in: Change", [](TestWindow& w) { w.vs.SetValue(2000); },
      [](TestWindow& w) { w.vs.SetMax(1000); }, {"vs_Change 1000"}},
 
@@ -312,6 +323,34 @@ TEST(Errors, NestedErrorTravelsToTheStatementThatRaisedTheEvent) {
   PromptScript script;  // no box expected: the handler caught it
   w.txt.SetText("1");
   EXPECT_EQ(kErrSubscriptOutOfRange, caught);
+}
+
+TEST(Errors, ErrorOfAUserActionIsReportedWithoutLeavingThroughQt) {
+  TestWindow w;
+  w.Show();
+  w.chk.OnClick = [](int) { throw RuntimeError(13); };
+  PromptScript script;
+  script.ExpectUnknownError(13);
+  testing::UserClick(w.chk);
+  EXPECT_EQ(1, w.chk.Value());
+}
+
+TEST(Errors, ProgramSelectionPassesTheErrorToTheCaller) {
+  TestWindow w;
+  w.optB.OnClick = [](int) { throw RuntimeError(3022); };
+  int caught = 0;
+  w.cmd.OnClick = [&](int) {
+    try {
+      w.optB.SetValue(true);
+    } catch (const RuntimeError& e) {
+      caught = e.Number();
+    }
+  };
+  PromptScript script;
+  w.cmd.PerformClick();
+  EXPECT_EQ(3022, caught);
+  EXPECT_TRUE(w.optB.Value());
+  EXPECT_FALSE(w.optA.Value());
 }
 
 TEST(Errors, UnknownErrorText) {
