@@ -480,9 +480,11 @@ void FrmEditor::AskInitialConfiguration() {
 void FrmEditor::OpenCommandLineProject() {
   const std::optional<std::string> path = CommandLineProject(startup_.commandLine);
   if (!path) return;
-  Program().ProjectPath = *path;
+  // A file that is not there is ignored without a message, and it does not
+  // become the current project: later steps would open it as one.
   std::error_code error;
   if (!std::filesystem::is_regular_file(*path, error)) return;
+  Program().ProjectPath = *path;
   if (startup_.openCommandLineProject) startup_.openCommandLineProject();
 }
 

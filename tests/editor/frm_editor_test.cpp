@@ -149,7 +149,7 @@ TEST_F(EditorTest, CommandLineProjectIsHandedToTheOpenRoadOnlyWhenItExists) {
   };
   const Case cases[] = {
       {"\"" + existing + "\"", existing, true},
-      {missing, missing, false},
+      {missing, "", false},  // not taken as the current project
       {existing + ".bak", "", false},
       {"", "", false},
   };
