@@ -7,9 +7,12 @@
 // escapes the outermost handler (the one started by the user, a timer or a
 // program change made outside any handler) is caught and reported with the
 // unknown-error box, and the program goes on. Inside a handler, an exception
-// of a nested event (one raised by a property change the handler made)
-// travels back to the statement that caused it, so a handler may catch the
-// errors of what it calls.
+// of a nested event (one raised by a property change the handler made: Text,
+// Value, ListIndex, SetFocus, PerformClick...) travels back to the statement
+// that caused it, so a handler may catch the errors of what it calls. Events
+// the window system raises on its own account inside a handler (the focus
+// moving on because the focused control was hidden or disabled) report their
+// errors at once instead.
 
 #include <exception>
 #include <stdexcept>
