@@ -1,0 +1,229 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "editor/link_services.h"
+#include "geometry/drawing.h"
+#include "geometry/traverse.h"
+#include "platform/forms/forms.h"
+
+// The editor window of the linked edition: the program's main window and the
+// home of the course grid. Row k of the grid is element k of the row control
+// arrays (cmdNo, frameLine with its line fields, frameArc with its arc fields
+// and the sign boxes chksign 2k "+" and 2k + 1 "-", and lblLineNo in the
+// picture); the controls hold the course values, there is no other list of
+// courses. The window's load builds rows 1 to CourseLimit - 1 from row 0.
+namespace korvalo::editor {
+
+// The figures of the current parcel as the last CalculateAndDraw left them;
+// the save takes them from here.
+struct ClosureFigures {
+  int LastRow = -1;          // last row of the unbroken run of complete rows
+  double Area = 0.0;         // 0 when "N/A" or no row is complete
+  double Closure = 0.0;      // rounded to ErrDecimal
+  std::string ClosureBearing;
+  double TotalDistance = 0.0;
+  double PrecisionRatio = 0.0;
+};
+
+class FrmEditor : public forms::Form {
+ public:
+  // The grid gets CourseLimit rows: 80 in the linked edition, 50 in the
+  // standalone edition.
+  explicit FrmEditor(int courseLimit);
+  ~FrmEditor() override;
+
+  // Wiring done by the program before the window is loaded. Not owned.
+  void SetLinkServices(LinkServices* link) { link_ = link; }
+  void SetStartupServices(StartupServices startup) { startup_ = std::move(startup); }
+
+  int CourseLimit() const { return courseLimit_; }
+
+  // --- public operations --------------------------------------------------
+  // Redraws the preview and computes closure, area, closure direction and
+  // precision of the unbroken run of complete rows into the result labels.
+  // Does nothing while CalcEnabled is false.
+  void CalculateAndDraw();
+  // Draws the complete courses into picParcel, scaled to fit and centred,
+  // and places the course-number labels.
+  void Drawing();
+
+  // Locks or unlocks the entry controls of every row (not the row frames or
+  // row buttons).
+  void EnableCourseControls(bool enabled);
+
+  // The course rows as the computation reads them, rows 0 to CourseLimit - 1.
+  std::vector<geometry::CourseRow> CourseRows() const;
+  geometry::TraverseSettings CurrentTraverseSettings() const;
+
+  // --- the editor's state -------------------------------------------------
+  bool CalcEnabled = true;
+  bool ManualInvert = false;
+  // Row of the current course; CourseLimit for none.
+  int CurrentRow = 0;
+  // Twips of row offset per scroll unit (2 for 80 rows).
+  double ScrollScale = 0.0;
+  // The picture's size at load, to return to after a zoom.
+  int PictureNormalWidth = 0;
+  int PictureNormalHeight = 0;
+  ClosureFigures Result;
+  // Traverse points: survey units after CalculateAndDraw, picture
+  // coordinates after a Drawing that placed the figure.
+  geometry::Coord Coord;
+
+  // --- controls, in their containers --------------------------------------
+  forms::Frame frameOptmodel;
+  forms::ControlArray<forms::OptionButton> optmodel;
+  forms::Label Label3;
+  forms::TextBox txtPrevious;
+  forms::CommandButton cmdZoom;
+  forms::PictureBox picParcel;
+  forms::ControlArray<forms::Label> lblLineNo;
+
+  forms::Frame Frame1;
+  forms::Label lblParcel;
+  forms::ComboBox cbxParcel;
+  forms::TextBox txtParcel;
+  forms::CommandButton cmdPrevious;
+  forms::CommandButton cmdNext;
+  forms::CommandButton cmdEdit;
+  forms::CommandButton cmdInsert;
+  forms::CommandButton cmdAutoInverse;
+  forms::CommandButton cmdSave;
+  forms::CommandButton cmdDelete;
+  forms::CommandButton cmdCancel;
+  forms::TextBox txtCover;
+
+  forms::Frame Frame3;
+  forms::Label lblClosureLabel;
+  forms::Label Label5;
+  forms::Label lblBearing;
+  forms::Label Label7;
+  forms::Label lblClosure;
+  forms::Label lblArea;
+  forms::Label lblDirection;
+  forms::Label lblPrecision;
+
+  // Row-operation options; hidden, without behaviour of its own.
+  forms::Frame Frame4;
+
+  forms::Frame frameBase;
+  forms::ControlArray<forms::CommandButton> cmdNo;
+  forms::ControlArray<forms::Frame> frameLine;
+  forms::ControlArray<forms::Frame> frameArc;
+  forms::VScrollBar VScroll1;
+
+  forms::ControlArray<forms::Label> lblB;
+  forms::ControlArray<forms::TextBox> txtBearingLine;
+  forms::ControlArray<forms::Label> lblD;
+  forms::ControlArray<forms::TextBox> txtDistanceLine;
+  forms::ControlArray<forms::CommandButton> cmdLineInvert;
+
+  forms::ControlArray<forms::Label> lblArcB;
+  forms::ControlArray<forms::TextBox> txtBearingArc;
+  forms::ControlArray<forms::Label> lblA;
+  forms::ControlArray<forms::TextBox> txtArc;
+  forms::ControlArray<forms::Label> lblC;
+  forms::ControlArray<forms::TextBox> txtChord;
+  forms::ControlArray<forms::Label> lblR;
+  forms::ControlArray<forms::TextBox> txtRadius;
+  forms::ControlArray<forms::CheckBox> chksign;
+  forms::ControlArray<forms::CommandButton> cmdArcInvert;
+
+  // --- menus ----------------------------------------------------------------
+  forms::Menu mnuFile;
+  forms::Menu mnuNew;
+  forms::Menu mnuOpen;
+  forms::Menu mnuDividFile1;
+  forms::Menu mnuCADLink;
+  forms::Menu mnuRelocateCAD;
+  forms::Menu mnuCurrentCAD;
+  forms::Menu mnuDividFIle2;
+  forms::ControlArray<forms::Menu> mnuHistory;
+  forms::Menu mnuDividFile3;
+  forms::Menu mnuExit;
+
+  forms::Menu mnuEdit;
+  forms::Menu mnuSaveParcel;
+  forms::Menu mnuCancelParcel;
+  forms::Menu mnuEditMode;
+  forms::Menu mnuDeleteParcel;
+  forms::Menu mnuInsertParcel;
+  forms::Menu mnuDividEdit1;
+  forms::Menu mnuDeleteCourse;
+  forms::Menu mnuInsertBefore;
+  forms::Menu mnuInsertAfter;
+  forms::Menu mnuFlipBearing;
+  forms::Menu mnuDivieEdit2;
+  forms::Menu mnuChangeLineCurve;
+  forms::Menu mnuDivideEdit3;
+  forms::Menu mnuNorthing;
+
+  forms::Menu mnuView;
+  forms::Menu mnuSizePicture;
+  forms::Menu mnuMiniWin;
+  forms::Menu mnuRefresh;
+
+  forms::Menu mnuOptions;
+  forms::Menu mnuSetting;
+  forms::Menu mnuVerfyCurves;
+  forms::Menu mnuAutoInvert;
+  forms::Menu mnuVerfyTangent;
+  forms::Menu mnuMiniWindow;
+
+  forms::Menu mnuReport;
+  forms::Menu mnuFullReport;
+  forms::Menu mnuSumReport;
+  forms::Menu mnuPicReport;
+
+  forms::Menu mnuHelpMain;
+  forms::Menu mnuHelp;
+  forms::Menu mnuVideos;
+  forms::Menu mnuVideoQuick;
+  forms::Menu mnuVideoConfg;
+  forms::Menu mnuAbout;
+  forms::Menu mnuFAQ;
+  forms::Menu mnuSupport;
+  forms::Menu mnuComment;
+  forms::Menu mnuWebsite;
+
+  forms::Menu mnuPopup;
+  forms::Menu mnuPopEdit;
+  forms::Menu mnuPopDelete;
+  forms::Menu mnuPopInsertBefore;
+  forms::Menu mnuPopInsertAfter;
+  forms::Menu mnuPopDivide1;
+  forms::Menu mnuPopChangeLineCurve;
+  forms::Menu mnuPopDivide2;
+  forms::Menu mnuPopFlipBearing;
+
+ private:
+  void DesignControls();
+  void DesignRowZero();
+  void DesignMenus();
+  void WireEvents();
+
+  void Form_Load();
+  void Form_Resize();
+  void VScroll1_Change();
+  void VScroll1_GotFocus();
+  void AskInitialConfiguration();
+  void OpenCommandLineProject();
+
+  // Whether each row shows its line frame.
+  std::vector<bool> LineRows() const;
+  void PlaceLabels(const std::vector<geometry::CourseLabel>& labels);
+
+  int courseLimit_;
+  LinkServices* link_ = nullptr;
+  StartupServices startup_;
+};
+
+// Tells the user that picked drawing text is left over after the last row
+// (only when some is) and empties the queue, so that the grab ends.
+void CourseLimitNotice(std::deque<std::string>& pickedTexts);
+std::string CourseLimitNoticeText();
+
+}  // namespace korvalo::editor
