@@ -8,23 +8,9 @@
 #include "cadlink/mod_link.h"
 #include "common/edition.h"
 #include "editor/frm_editor.h"
+#include "editor/message_boxes.h"
 #include "platform/forms/forms.h"
-#include "storage/messages.h"
 #include "storage/program_state.h"
-
-namespace {
-
-int MessageIconButtons(korvalo::MessageIcon icon) {
-  switch (icon) {
-    case korvalo::MessageIcon::Critical: return korvalo::forms::vbCritical;
-    case korvalo::MessageIcon::Warning: return korvalo::forms::vbExclamation;
-    case korvalo::MessageIcon::Information: return korvalo::forms::vbInformation;
-    case korvalo::MessageIcon::None: break;
-  }
-  return 0;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   using namespace korvalo;
@@ -34,9 +20,7 @@ int main(int argc, char** argv) {
   ProgramState& program = Program();
   program.ProgramFolder = forms::ProgramFolder();
   program.CourseLimit = CourseLimitFor(CurrentEdition());
-  SetMessageSink([](const Message& message) {
-    forms::MsgBox(message.text, forms::vbOKOnly + MessageIconButtons(message.icon), message.title);
-  });
+  editor::ShowStorageMessagesInMessageBoxes();
 
   editor::FrmEditor editor(program.CourseLimit);
   cadlink::ModLink link(editor);

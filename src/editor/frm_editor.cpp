@@ -10,6 +10,7 @@
 #include "editor/grid_layout.h"
 #include "geometry/drawing.h"
 #include "storage/program_state.h"
+#include "storage/project_settings.h"
 #include "storage/system_db.h"
 
 namespace korvalo::editor {
@@ -348,6 +349,11 @@ void FrmEditor::WireEvents() {
     box->OnChange = recalculate;
   }
   chksign.OnClick = recalculate;
+
+  mnuVerfyCurves.OnClick = [this](int) { mnuVerfyCurves_Click(); };
+  mnuAutoInvert.OnClick = [this](int) { mnuAutoInvert_Click(); };
+  mnuVerfyTangent.OnClick = [this](int) { mnuVerfyTangent_Click(); };
+  mnuMiniWindow.OnClick = [this](int) { mnuMiniWindow_Click(); };
 }
 
 // ---------------------------------------------------------------------------
@@ -486,6 +492,51 @@ void FrmEditor::OpenCommandLineProject() {
   if (!std::filesystem::is_regular_file(*path, error)) return;
   Program().ProjectPath = *path;
   if (startup_.openCommandLineProject) startup_.openCommandLineProject();
+}
+
+// ---------------------------------------------------------------------------
+// Project settings.
+
+void FrmEditor::ShowProjectSettings() {
+  const ProjectSettings& project = Program().ProjectSettings;
+  mnuVerfyCurves.SetChecked(project.AddAreaCheck);
+  mnuAutoInvert.SetChecked(project.AutoInvert);
+  mnuVerfyTangent.SetChecked(project.TangentCheck);
+  mnuMiniWindow.SetChecked(project.Minimize);
+  cmdAutoInverse.SetEnabled(!project.AutoInvert);
+  lblBearing.SetCaption(project.Bearing ? "Bearing" : "Azimuth");
+}
+
+bool FrmEditor::ReloadProjectSettings() {
+  if (!::korvalo::LoadProjectSettings()) return false;
+  ShowProjectSettings();
+  return true;
+}
+
+void FrmEditor::FlipProjectSwitch(Menu& item, ProjectSwitch which) {
+  const bool on = !item.Checked();
+  item.SetChecked(on);
+  // A failed store has told the user; the tick goes back, the setting stays.
+  if (!ApplyProjectSwitch(which, on)) item.SetChecked(!on);
+}
+
+void FrmEditor::mnuVerfyCurves_Click() {
+  FlipProjectSwitch(mnuVerfyCurves, ProjectSwitch::VerifyAreaInCurves);
+}
+
+void FrmEditor::mnuAutoInvert_Click() {
+  FlipProjectSwitch(mnuAutoInvert, ProjectSwitch::AutoInvert);
+  // The Auto button inverts on request: it serves a parcel being edited, and
+  // only while the program does not already invert picked courses itself.
+  cmdAutoInverse.SetEnabled(!Program().ProjectSettings.AutoInvert && cmdSave.Enabled());
+}
+
+void FrmEditor::mnuVerfyTangent_Click() {
+  FlipProjectSwitch(mnuVerfyTangent, ProjectSwitch::VerifyTangentialCurves);
+}
+
+void FrmEditor::mnuMiniWindow_Click() {
+  FlipProjectSwitch(mnuMiniWindow, ProjectSwitch::MinimizeDuringGrab);
 }
 
 // ---------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "geometry/drawing.h"
 #include "geometry/traverse.h"
 #include "platform/forms/forms.h"
+#include "storage/project_settings.h"
 
 // The editor window of the linked edition: the program's main window and the
 // home of the course grid. Row k of the grid is element k of the row control
@@ -49,6 +50,16 @@ class FrmEditor : public forms::Form {
   // Draws the complete courses into picParcel, scaled to fit and centred,
   // and places the course-number labels.
   void Drawing();
+
+  // Shows the open project's settings (as ProjectSettings holds them): the
+  // ticks of the four Options switches, the Auto button usable exactly while
+  // auto-invert is off, and the direction label "Bearing" or "Azimuth". The
+  // project-open roads run it once the settings are loaded.
+  void ShowProjectSettings();
+  // Loads the settings of the project at ProjectPath and, when they could be
+  // read, shows them. A refused load (its message already shown) leaves the
+  // window as it was and returns false.
+  bool ReloadProjectSettings();
 
   // Locks or unlocks the entry controls of every row (not the row frames or
   // row buttons).
@@ -210,6 +221,14 @@ class FrmEditor : public forms::Form {
   void VScroll1_Change();
   void VScroll1_GotFocus();
   void AskInitialConfiguration();
+
+  // The Options menu's switches: each flips its tick, stores the new state
+  // in the project at once and puts the tick back when the store fails.
+  void mnuVerfyCurves_Click();
+  void mnuAutoInvert_Click();
+  void mnuVerfyTangent_Click();
+  void mnuMiniWindow_Click();
+  void FlipProjectSwitch(forms::Menu& item, ProjectSwitch which);
   void OpenCommandLineProject();
 
   // Whether each row shows its line frame.

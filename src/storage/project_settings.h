@@ -80,8 +80,8 @@ std::string ResolveDrawingPath(std::string_view stored, std::string_view program
 // "default.dwg". An empty drawing path means the project has no drawing: no
 // message, DrawingPath stays empty.
 //
-// The editor then brings its option menus, Auto button, direction label,
-// tooltips and tab order up to date from ProjectSettings.
+// Windows are not touched here: the editor shows the loaded settings itself
+// (FrmEditor::ReloadProjectSettings runs this loader, then shows them).
 bool LoadProjectSettings();
 
 // Writes one field, addressed by position, of the settings row of the project
