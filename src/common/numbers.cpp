@@ -47,65 +47,17 @@ double FromDecimal(bool negative, const std::string& digits, int exponent) {
   return negative ? -value : value;
 }
 
-}  // namespace
-
-std::optional<double> ReadNumber(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && text[begin] == ' ') ++begin;
-  while (end > begin && text[end - 1] == ' ') --end;
-  const std::string_view body = text.substr(begin, end - begin);
-  bool point = false;
-  for (char c : body) {
-    if (c == '.') {
-      if (point) return std::nullopt;
-      point = true;
-    } else if (c < '0' || c > '9') {
-      return std::nullopt;
-    }
-  }
-  // Up to 15 digits make a whole number below 2^53 and a power of ten that are
-  // both exact, so one division gives the correctly rounded value, the same
-  // that the general reading below gives, without building a text.
-  if (body.size() <= 16) {
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    std::uint64_t whole = 0;
-    int digits = 0;
-    int decimals = 0;
-    bool afterPoint = false;
-    for (char c : body) {
-      if (c == '.') {
-        afterPoint = true;
-        continue;
-      }
-      whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
-      ++digits;
-      if (afterPoint) ++decimals;
-    }
-    if (digits <= 15) return static_cast<double>(whole) / kPowers[decimals];
-  }
-  const std::string full = "0" + std::string(body) + (point && body.back() == '.' ? "0" : "");
-  double value = 0.0;
-  const auto res = std::from_chars(full.data(), full.data() + full.size(), value,
-                                   std::chars_format::fixed);
-  if (res.ec != std::errc() || res.ptr != full.data() + full.size()) return std::nullopt;
-  return value;
-}
-
-double ReadNumberOr(std::string_view text, double fallback) {
-  return ReadNumber(text).value_or(fallback);
-}
-
-double RoundHalfEven(double value, int places) {
-  if (!std::isfinite(value) || value == 0.0) return value;
+// |value| (finite, not 0) rounded to `places` decimals with halves to even on
+// its 15 digits; no digits when it rounds to 0. The digits are not trimmed.
+Decimal15 RoundDecimal(double value, int places) {
   Decimal15 d = ToDecimal15(value);
   // Digits whose weight is at least 10^-places.
   const int keep = d.exponent + places + 1;
-  if (keep >= static_cast<int>(d.digits.size())) {
-    return FromDecimal(d.negative, d.digits, d.exponent);
+  if (keep >= static_cast<int>(d.digits.size())) return d;
+  if (keep < 0) {
+    d.digits.clear();
+    return d;
   }
-  if (keep < 0) return d.negative ? -0.0 : 0.0;
   std::string kept = d.digits.substr(0, static_cast<std::size_t>(keep));
   const std::string rest = d.digits.substr(static_cast<std::size_t>(keep));
   bool up = false;
@@ -116,7 +68,6 @@ double RoundHalfEven(double value, int places) {
     const bool lastOdd = !kept.empty() && ((kept.back() - '0') % 2 == 1);
     up = more || lastOdd;
   }
-  int exponent = d.exponent;
   if (up) {
     int i = static_cast<int>(kept.size()) - 1;
     while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9') {
@@ -127,21 +78,16 @@ double RoundHalfEven(double value, int places) {
       ++kept[static_cast<std::size_t>(i)];
     } else {
       kept.insert(kept.begin(), '1');
-      ++exponent;
+      ++d.exponent;
     }
   }
-  if (kept.empty() || kept.find_first_not_of('0') == std::string::npos) {
-    return d.negative ? -0.0 : 0.0;
-  }
-  return FromDecimal(d.negative, kept, exponent);
+  if (kept.empty() || kept.find_first_not_of('0') == std::string::npos) kept.clear();
+  d.digits = kept;
+  return d;
 }
 
-std::string NumberText(double value) {
-  if (value == 0.0) return "0";
-  if (!std::isfinite(value)) {
-    return std::isnan(value) ? "NaN" : (value < 0 ? "-Infinity" : "Infinity");
-  }
-  Decimal15 d = ToDecimal15(value);
+// The plain text of a decimal value: no exponent, no trailing zeros.
+std::string DecimalText(Decimal15 d) {
   const std::size_t last = d.digits.find_last_not_of('0');
   d.digits.resize(last + 1);
   std::string out = d.negative ? "-" : "";
@@ -164,8 +110,77 @@ std::string NumberText(double value) {
   return out;
 }
 
-std::string RoundedText(double value, int places) {
-  return NumberText(RoundHalfEven(value, places));
+}  // namespace
+
+std::optional<double> ReadNumber(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && text[begin] == ' ') ++begin;
+  while (end > begin && text[end - 1] == ' ') --end;
+  const std::string_view body = text.substr(begin, end - begin);
+  // One pass checks the text and gathers its digits as a whole number.
+  std::uint64_t whole = 0;  // meaningful up to 15 digits
+  int digits = 0;
+  int decimals = 0;
+  bool point = false;
+  for (char c : body) {
+    if (c >= '0' && c <= '9') {
+      whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
+      ++digits;
+      if (point) ++decimals;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  // Up to 15 digits make a whole number below 2^53 and a power of ten that are
+  // both exact, so one division gives the correctly rounded value, the same
+  // that the general reading below gives, without building a text.
+  if (digits <= 15) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    return static_cast<double>(whole) / kPowers[decimals];
+  }
+  const std::string full = "0" + std::string(body) + (point && body.back() == '.' ? "0" : "");
+  double value = 0.0;
+  const auto res = std::from_chars(full.data(), full.data() + full.size(), value,
+                                   std::chars_format::fixed);
+  if (res.ec != std::errc() || res.ptr != full.data() + full.size()) return std::nullopt;
+  return value;
 }
 
+double ReadNumberOr(std::string_view text, double fallback) {
+  return ReadNumber(text).value_or(fallback);
+}
+
+double RoundHalfEven(double value, int places) {
+  if (!std::isfinite(value) || value == 0.0) return value;
+  const Decimal15 d = RoundDecimal(value, places);
+  if (d.digits.empty()) return d.negative ? -0.0 : 0.0;
+  return FromDecimal(d.negative, d.digits, d.exponent);
+}
+
+std::string NumberText(double value) {
+  if (value == 0.0) return "0";
+  if (!std::isfinite(value)) {
+    return std::isnan(value) ? "NaN" : (value < 0 ? "-Infinity" : "Infinity");
+  }
+  // A whole number below 10^15 is its own 15 digits: its text is the integer's.
+  if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+    return std::to_string(static_cast<long long>(value));
+  }
+  return DecimalText(ToDecimal15(value));
+}
+
+std::string RoundedText(double value, int places) {
+  if (!std::isfinite(value) || value == 0.0) return NumberText(value);
+  const Decimal15 d = RoundDecimal(value, places);
+  if (d.digits.empty()) return "0";
+  // Up to 15 significant digits read back as a double whose 15 digits are the
+  // same, so the rounded digits are already the text of the rounded value;
+  // far from 1, where doubles lose digits or run out, the long way holds.
+  if (d.exponent > -300 && d.exponent < 300) return DecimalText(d);
+  return NumberText(RoundHalfEven(value, places));
+}
 }  // namespace korvalo

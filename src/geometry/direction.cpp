@@ -54,22 +54,20 @@ double BearingAngle(const std::u32string& text, const DirectionSettings& setting
   return 0.0;
 }
 
-enum class Scan { Accepted, Refused, Abandoned };
-
-// Walks an angle part from its last character to its first and hands every
-// digit with its part (0 degrees, 1 minutes, 2 seconds) to onDigit, which may
-// abandon the walk by returning false. A malformed text is refused; the
-// digits handed over are then those gathered up to where the walk stopped
-// (an inner double quote refuses the text but the walk goes on).
-template <typename OnDigit>
-Scan ScanAnglePart(const char32_t* chars, std::size_t n, OnDigit onDigit) {
+// Walks an angle part from its last character to its first and puts every
+// digit in front of its part (0 degrees, 1 minutes, 2 seconds). True when the
+// text is well-formed; a malformed text is refused, and the parts then hold
+// the digits gathered up to where the walk stopped (an inner double quote
+// refuses the text but the walk goes on).
+bool ScanAnglePart(const std::u32string& chars, DmsParts& parts) {
+  const std::size_t n = chars.size();
   bool wellFormed = true;
   int part = 0;
   for (std::size_t i = n; i-- > 0;) {
     const char32_t c = chars[i];
     if (IsDigit(c)) {
-      if (i == n - 1) return Scan::Refused;
-      if (!onDigit(part, c)) return Scan::Abandoned;
+      if (i == n - 1) return false;
+      parts[static_cast<std::size_t>(part)].insert(0, 1, static_cast<char>(c));
     } else if (i == n - 1) {
       if (c == U'"') {
         part = 2;
@@ -78,7 +76,7 @@ Scan ScanAnglePart(const char32_t* chars, std::size_t n, OnDigit onDigit) {
       } else if (c == utf8::kDegreeSign) {
         part = 0;
       } else {
-        return Scan::Refused;
+        return false;
       }
     } else if (c == U'"') {
       wellFormed = false;
@@ -87,99 +85,111 @@ Scan ScanAnglePart(const char32_t* chars, std::size_t n, OnDigit onDigit) {
     } else if (c == utf8::kDegreeSign && (part == 1 || part == 2)) {
       part = 0;
     } else {
-      return Scan::Refused;
+      return false;
     }
   }
-  return wellFormed ? Scan::Accepted : Scan::Refused;
+  return wellFormed;
 }
 
-// The reading of a direction without allocations, for the traverse, which
-// reads every course on every keystroke. It covers the texts the grid holds:
-// ASCII with the degree sign (or U+00F8), no drawing code of the degree sign,
-// up to 64 characters, digit runs of up to 15 digits. Any other text takes
-// the general reading; both give the same angle.
-constexpr std::size_t kCompactLimit = 64;
+// The reading of a direction in one pass over its bytes, without allocations,
+// for the traverse, which reads every course on every keystroke. It covers the
+// texts the grid holds: well-formed angle parts of digits, marks and blanks
+// (the degree sign or U+00F8), digit runs of up to 15 digits, ASCII quadrant
+// letters. Any other text takes the general reading; both give the same angle.
 
-struct CompactText {
-  char32_t chars[kCompactLimit];
-  std::size_t size = 0;
-};
+// True when the degree sign or U+00F8 starts at byte i.
+bool DegreeSignAt(std::string_view text, std::size_t i) {
+  if (i + 1 >= text.size()) return false;
+  const auto lead = static_cast<unsigned char>(text[i]);
+  const auto next = static_cast<unsigned char>(text[i + 1]);
+  return (lead == 0xC2 && next == 0xB0) || (lead == 0xC3 && next == 0xB8);
+}
 
-// The text without blanks, U+00F8 as the degree sign; false when the general
-// reading is needed.
-bool Compact(std::string_view text, const DirectionSettings& settings, CompactText& out) {
-  const std::string& symbol = settings.degreeSymbol;
-  if (!symbol.empty() && static_cast<unsigned char>(symbol[0]) >= 0x80) return false;
-  const auto upper = [](char32_t c) { return (c >= U'a' && c <= U'z') ? c - 32 : c; };
-  const char32_t symbolStart = symbol.empty() ? 0 : upper(static_cast<char32_t>(symbol[0]));
-  for (std::size_t i = 0; i < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    char32_t c = byte;
-    if (byte < 0x80) {
-      if (symbolStart != 0 && upper(c) == symbolStart) return false;
+// True when the drawing code of the degree sign cannot occur in a text of
+// digits, blanks and marks: it holds an ASCII character that is none of them,
+// in either case. Such texts then need no replacing.
+bool CodeCannotHide(const std::string& symbol) {
+  if (symbol.empty()) return true;
+  for (char c : symbol) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80 && !(c >= '0' && c <= '9') && c != ' ' && c != '\'' && c != '"') return true;
+  }
+  return false;
+}
+
+// The sum of the parts of a well-formed angle part -- runs of digits each
+// closed by its mark, the marks in the order degrees, minutes, seconds --
+// as CalDegree gives it; false when the text is anything else.
+bool FastDegrees(std::string_view text, double& degrees) {
+  std::uint64_t value[3] = {0, 0, 0};
+  std::uint64_t run = 0;
+  int runDigits = 0;
+  int nextPart = 0;  // the lowest part whose mark may still come
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    int part = 0;
+    if (c >= '0' && c <= '9') {
+      // Up to 15 digits make a whole number that a double holds exactly.
+      if (++runDigits > 15) return false;
+      run = run * 10 + static_cast<std::uint64_t>(c - '0');
+      continue;
+    }
+    if (c == ' ') continue;
+    if (c == '\'') {
+      part = 1;
+    } else if (c == '"') {
+      part = 2;
+    } else if (DegreeSignAt(text, i)) {
+      part = 0;
       ++i;
-      if (c == U' ') continue;
-    } else if (i + 1 < text.size() && (byte == 0xC2 || byte == 0xC3) &&
-               static_cast<unsigned char>(text[i + 1]) == 0xB0 + (byte == 0xC3 ? 8 : 0)) {
-      c = utf8::kDegreeSign;  // U+00B0, or U+00F8 which reads as it
-      i += 2;
     } else {
       return false;
     }
-    if (out.size == kCompactLimit) return false;
-    out.chars[out.size++] = c;
+    if (part < nextPart) return false;
+    value[part] = run;
+    run = 0;
+    runDigits = 0;
+    nextPart = part + 1;
   }
+  if (runDigits > 0) return false;  // digits without their mark
+  degrees = static_cast<double>(value[0]) + static_cast<double>(value[1]) / 60.0 +
+            static_cast<double>(value[2]) / 3600.0;
   return true;
 }
 
-// The sum of the parts of an angle part, as SplitDMS and CalDegree give it;
-// false when a digit run is too long to add up exactly.
-bool CompactDegrees(const char32_t* chars, std::size_t n, double& degrees) {
-  static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
-                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14};
-  double value[3] = {0.0, 0.0, 0.0};
-  int digits[3] = {0, 0, 0};
-  const Scan scan = ScanAnglePart(chars, n, [&](int part, char32_t c) {
-    if (digits[part] == 15) return false;
-    value[part] += static_cast<double>(c - U'0') * kPowers[digits[part]++];
-    return true;
-  });
-  if (scan == Scan::Abandoned) return false;
-  degrees = value[0] + value[1] / 60.0 + value[2] / 3600.0;
-  return true;
-}
-
-// ReadDirectionAngle over compact characters; false when the general reading
-// is needed.
-bool CompactAngle(std::string_view text, const DirectionSettings& settings,
-                  std::optional<double>& angle) {
-  CompactText compact;
-  if (!Compact(text, settings, compact)) return false;
-  const std::size_t n = compact.size;
-  const char32_t* chars = compact.chars;
+// ReadDirectionAngle for the texts FastDegrees covers; false when the general
+// reading is needed.
+bool FastAngle(std::string_view text, const DirectionSettings& settings,
+               std::optional<double>& angle) {
+  if (!CodeCannotHide(settings.degreeSymbol)) return false;
   double a = 0.0;
   if (!settings.bearing) {
-    if (!CompactDegrees(chars, n, a)) return false;
+    if (!FastDegrees(text, a)) return false;
     angle = 450.0 - a;
     return true;
   }
-  if (n < 2) {
-    angle.reset();
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && text[begin] == ' ') ++begin;
+  while (end > begin && text[end - 1] == ' ') --end;
+  if (end - begin < 2) {
+    angle.reset();  // a single byte is a single character: no quadrant
     return true;
   }
-  if (!CompactDegrees(chars + 1, n - 2, a)) return false;
-  const char32_t first = utf8::AsciiUpper(chars[0]);
-  const char32_t last = utf8::AsciiUpper(chars[n - 1]);
-  if (first == U'N' && last == U'E') {
-    angle = 90.0 - a;
-  } else if (first == U'N' && last == U'W') {
-    angle = 90.0 + a;
-  } else if (first == U'S' && last == U'E') {
-    angle = 270.0 + a;
-  } else if (first == U'S' && last == U'W') {
-    angle = 270.0 - a;
+  const auto first = static_cast<unsigned char>(text[begin]);
+  const auto last = static_cast<unsigned char>(text[end - 1]);
+  if (first >= 0x80 || last >= 0x80) return false;
+  const char32_t ns = utf8::AsciiUpper(static_cast<char32_t>(first));
+  const char32_t ew = utf8::AsciiUpper(static_cast<char32_t>(last));
+  if ((ns != U'N' && ns != U'S') || (ew != U'E' && ew != U'W')) {
+    angle = 0.0;  // an unknown quadrant
+    return true;
+  }
+  if (!FastDegrees(text.substr(begin + 1, end - begin - 2), a)) return false;
+  if (ns == U'N') {
+    angle = ew == U'E' ? 90.0 - a : 90.0 + a;
   } else {
-    angle = 0.0;
+    angle = ew == U'E' ? 270.0 + a : 270.0 - a;
   }
   return true;
 }
@@ -242,11 +252,7 @@ bool SplitDMS(std::string_view text, DmsParts& parts, const DirectionSettings& s
   for (char32_t& c : chars) {
     if (c == utf8::kOldDegreeSign) c = utf8::kDegreeSign;
   }
-  const Scan scan = ScanAnglePart(chars.data(), chars.size(), [&](int part, char32_t c) {
-    parts[static_cast<std::size_t>(part)].insert(0, 1, static_cast<char>(c));
-    return true;
-  });
-  return scan == Scan::Accepted;
+  return ScanAnglePart(chars, parts);
 }
 
 bool IsValidDirection(std::string& text, const DirectionSettings& settings) {
@@ -289,7 +295,7 @@ double CalAngle(std::string& text, const DirectionSettings& settings) {
 
 std::optional<double> ReadDirectionAngle(std::string_view text, const DirectionSettings& settings) {
   std::optional<double> angle;
-  if (CompactAngle(text, settings, angle)) return angle;
+  if (FastAngle(text, settings, angle)) return angle;
   std::string copy(text);
   if (settings.bearing && utf8::Length(utf8::RemoveBlanks(copy)) < 2) return std::nullopt;
   return CalAngle(copy, settings);

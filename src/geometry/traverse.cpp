@@ -49,6 +49,52 @@ void Advance(Traverse& traverse, int i, const CourseValues& values) {
                                                  from.y + values.length * std::sin(theta)};
 }
 
+// The circular segment of an arc row and the sign it takes in the area; no
+// area when the segment cannot be formed.
+struct ArcSegment {
+  std::optional<double> area;
+  SegmentSign sign = SegmentSign::Plus;
+};
+
+ArcSegment SegmentOf(const CourseRow& row, std::optional<double> chord) {
+  ArcSegment segment;
+  segment.sign = AreaSign(row);
+  const auto a = ReadNumber(row.arcLength);
+  const auto radius = ReadNumber(row.radius);
+  if (a && chord && radius && *radius != 0.0) {
+    segment.area = (*a * *radius - *chord * *radius * std::cos(*a / (2.0 * *radius))) / 2.0;
+  }
+  return segment;
+}
+
+// Area of the polygon over points 0 to n + 1 (n >= 0).
+double PolygonArea(const Coord& coord, int n) {
+  const auto p = [&](int i) { return coord[static_cast<std::size_t>(i)]; };
+  double sum = p(0).x * (p(1).y - p(n).y);
+  for (int i = 1; i <= n; ++i) sum += p(i).x * (p(i + 1).y - p(i - 1).y);
+  return std::fabs(sum) / 2.0;
+}
+
+// The polygon's area with the arcs' segments added or subtracted in row order.
+std::optional<double> AreaWithSegments(double area, const std::vector<ArcSegment>& segments) {
+  for (const ArcSegment& segment : segments) {
+    // A segment that cannot be formed must not leave an area that looks valid.
+    if (!segment.area) return std::nullopt;
+    switch (segment.sign) {
+      case SegmentSign::Plus:
+        area += *segment.area;
+        break;
+      case SegmentSign::Minus:
+        area -= *segment.area;
+        break;
+      case SegmentSign::Unconfirmed:
+        return std::nullopt;
+    }
+    if (!std::isfinite(area)) return std::nullopt;
+  }
+  return area;
+}
+
 int RowLimit(const std::vector<CourseRow>& rows, const TraverseSettings& settings) {
   return std::min(static_cast<int>(rows.size()), settings.courseLimit);
 }
@@ -117,33 +163,12 @@ Traverse CalCoord(const std::vector<CourseRow>& rows, int n, const TraverseSetti
 std::optional<double> ParcelArea(const std::vector<CourseRow>& rows, int n, const Coord& coord) {
   n = std::min({n, static_cast<int>(rows.size()) - 1, static_cast<int>(coord.size()) - 2});
   if (n < 0) return 0.0;
-  const auto p = [&](int i) { return coord[static_cast<std::size_t>(i)]; };
-  double sum = p(0).x * (p(1).y - p(n).y);
-  for (int i = 1; i <= n; ++i) sum += p(i).x * (p(i + 1).y - p(i - 1).y);
-  double area = std::fabs(sum) / 2.0;
-
+  std::vector<ArcSegment> segments;
   for (int r = 0; r <= n; ++r) {
     const CourseRow& row = rows[static_cast<std::size_t>(r)];
-    if (row.kind != CourseKind::Arc) continue;
-    const auto a = ReadNumber(row.arcLength);
-    const auto c = ReadNumber(row.distance);
-    const auto radius = ReadNumber(row.radius);
-    // A segment that cannot be formed must not leave an area that looks valid.
-    if (!a || !c || !radius || *radius == 0.0) return std::nullopt;
-    const double s = (*a * *radius - *c * *radius * std::cos(*a / (2.0 * *radius))) / 2.0;
-    switch (AreaSign(row)) {
-      case SegmentSign::Plus:
-        area += s;
-        break;
-      case SegmentSign::Minus:
-        area -= s;
-        break;
-      case SegmentSign::Unconfirmed:
-        return std::nullopt;
-    }
-    if (!std::isfinite(area)) return std::nullopt;
+    if (row.kind == CourseKind::Arc) segments.push_back(SegmentOf(row, ReadNumber(row.distance)));
   }
-  return area;
+  return AreaWithSegments(PolygonArea(coord, n), segments);
 }
 
 double CalPrecision(double ratio) {
@@ -160,12 +185,17 @@ std::string PrecisionText(double precision) {
 ClosureResult ComputeClosure(const std::vector<CourseRow>& rows, const TraverseSettings& settings) {
   ClosureResult result;
   // One pass does what FindLastLine and CalCoord do: every row is read once.
+  // The arcs' segments are taken on the way, from the values already read.
   Traverse traverse = StartTraverse(settings);
   const int limit = RowLimit(rows, settings);
+  std::vector<ArcSegment> segments;
+  segments.reserve(static_cast<std::size_t>(std::max(limit, 0)));
   for (int k = 0; k < limit; ++k) {
-    const auto values = ReadCourse(rows[static_cast<std::size_t>(k)], settings);
+    const CourseRow& row = rows[static_cast<std::size_t>(k)];
+    const auto values = ReadCourse(row, settings);
     if (!values) break;
     Advance(traverse, k + 1, *values);
+    if (row.kind == CourseKind::Arc) segments.push_back(SegmentOf(row, values->length));
     result.lastRow = k;
   }
   if (result.lastRow < 0) {
@@ -176,7 +206,7 @@ ClosureResult ComputeClosure(const std::vector<CourseRow>& rows, const TraverseS
   const int n = result.lastRow;
   result.totalDistance = traverse.totalDistance;
 
-  const std::optional<double> area = ParcelArea(rows, n, traverse.coord);
+  const std::optional<double> area = AreaWithSegments(PolygonArea(traverse.coord, n), segments);
   result.areaAvailable = area.has_value();
   result.area = area.value_or(0.0);
 

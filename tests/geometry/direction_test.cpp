@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "test_rows.h"
 
@@ -156,6 +160,53 @@ TEST(ReadDirectionAngle, GivesCalAnglesAngle) {
         ASSERT_TRUE(angle) << text;
         EXPECT_EQ(*angle, CalAngle(copy, settings)) << text;
       }
+    }
+  }
+}
+
+// Generated texts near the ones the grid holds -- blanks, lower case, the
+// drawing code in either case, U+00F8, leading zeros, over-long digit runs,
+// empty parts, marks out of order, stray letters -- read to the same bits as
+// CalAngle reads them.
+TEST(ReadDirectionAngle, GeneratedTextsGiveCalAnglesBits) {
+  const std::vector<std::string> letters = {"N", "S", "E", "W", "n", "s", "e", "w", "Q", "", " ",
+                                            "\u00E9"};
+  const std::vector<std::string> marks = {"\u00B0", "\u00F8", "%%D", "%%d", "'", "\"", "",
+                                          " ", "x", "\u00B0\u00B0"};
+  const std::vector<std::string> runs = {"", "0", "7", "45", "059", "90", "359", "60", "1.5",
+                                         "000000000000045", "0000000000000045",
+                                         "123456789012345", "1234567890123456", "9 9",
+                                         "99999999999999999999"};
+  std::mt19937 random(20261210);
+  const auto pick = [&](const std::vector<std::string>& from) {
+    return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
+  };
+  const DirectionSettings settings[] = {kBearing, kAzimuth, DirectionSettings{true, ""},
+                                        DirectionSettings{false, "\u00B0"},
+                                        DirectionSettings{true, "'"}, DirectionSettings{true, "d"}};
+  for (int k = 0; k < 20000; ++k) {
+    std::string angle;
+    // Mostly the well-formed order degrees, minutes, seconds; sometimes not.
+    const bool ordered = k % 4 != 0;
+    const int parts = std::uniform_int_distribution<int>(0, 3)(random);
+    static const char* const kOrdered[] = {"\u00B0", "'", "\""};
+    for (int part = 0; part < parts; ++part) {
+      angle += pick(runs);
+      angle += ordered ? std::string(kOrdered[part]) : pick(marks);
+    }
+    if (k % 7 == 0) angle += pick(runs);
+    const std::string text = pick(letters) + angle + pick(letters);
+    for (const DirectionSettings& s : settings) {
+      std::string copy = text;
+      const auto angleRead = ReadDirectionAngle(text, s);
+      if (s.bearing && utf8::Length(utf8::RemoveBlanks(text)) < 2) {
+        EXPECT_FALSE(angleRead) << text;
+        continue;
+      }
+      ASSERT_TRUE(angleRead) << text;
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(*angleRead),
+                std::bit_cast<std::uint64_t>(CalAngle(copy, s)))
+          << text << " bearing " << s.bearing << " code " << s.degreeSymbol;
     }
   }
 }
