@@ -99,8 +99,6 @@ std::string Substr(std::string_view text, std::size_t start, std::size_t count) 
   return Encode(std::u32string_view(cps).substr(start, count));
 }
 
-char32_t AsciiUpper(char32_t c) { return (c >= U'a' && c <= U'z') ? c - 32 : c; }
-
 std::string AsciiUpper(std::string_view text) {
   std::string out(text);
   for (char& c : out) {

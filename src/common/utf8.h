@@ -33,7 +33,7 @@ std::string Substr(std::string_view text, std::size_t start,
 // Upper and lower case of ASCII letters only; other characters unchanged.
 std::string AsciiUpper(std::string_view text);
 std::string AsciiLower(std::string_view text);
-char32_t AsciiUpper(char32_t c);
+inline char32_t AsciiUpper(char32_t c) { return (c >= U'a' && c <= U'z') ? c - 32 : c; }
 
 // Removes every blank (U+0020).
 std::string RemoveBlanks(std::string_view text);

@@ -157,41 +157,40 @@ bool FastDegrees(std::string_view text, double& degrees) {
   return true;
 }
 
-// ReadDirectionAngle for the texts FastDegrees covers; false when the general
-// reading is needed.
-bool FastAngle(std::string_view text, const DirectionSettings& settings,
-               std::optional<double>& angle) {
-  if (!CodeCannotHide(settings.degreeSymbol)) return false;
+enum class FastReading { Angle, NoQuadrant, General };
+
+// ReadDirectionAngle for the texts FastDegrees covers: the angle, a bearing
+// without quadrant, or General when the general reading is needed.
+FastReading FastAngle(std::string_view text, const DirectionSettings& settings, double& angle) {
+  if (!CodeCannotHide(settings.degreeSymbol)) return FastReading::General;
   double a = 0.0;
   if (!settings.bearing) {
-    if (!FastDegrees(text, a)) return false;
+    if (!FastDegrees(text, a)) return FastReading::General;
     angle = 450.0 - a;
-    return true;
+    return FastReading::Angle;
   }
   std::size_t begin = 0;
   std::size_t end = text.size();
   while (begin < end && text[begin] == ' ') ++begin;
   while (end > begin && text[end - 1] == ' ') --end;
-  if (end - begin < 2) {
-    angle.reset();  // a single byte is a single character: no quadrant
-    return true;
-  }
+  // A single byte is a single character: there is no quadrant.
+  if (end - begin < 2) return FastReading::NoQuadrant;
   const auto first = static_cast<unsigned char>(text[begin]);
   const auto last = static_cast<unsigned char>(text[end - 1]);
-  if (first >= 0x80 || last >= 0x80) return false;
+  if (first >= 0x80 || last >= 0x80) return FastReading::General;
   const char32_t ns = utf8::AsciiUpper(static_cast<char32_t>(first));
   const char32_t ew = utf8::AsciiUpper(static_cast<char32_t>(last));
   if ((ns != U'N' && ns != U'S') || (ew != U'E' && ew != U'W')) {
     angle = 0.0;  // an unknown quadrant
-    return true;
+    return FastReading::Angle;
   }
-  if (!FastDegrees(text.substr(begin + 1, end - begin - 2), a)) return false;
+  if (!FastDegrees(text.substr(begin + 1, end - begin - 2), a)) return FastReading::General;
   if (ns == U'N') {
     angle = ew == U'E' ? 90.0 - a : 90.0 + a;
   } else {
     angle = ew == U'E' ? 270.0 + a : 270.0 - a;
   }
-  return true;
+  return FastReading::Angle;
 }
 
 }  // namespace
@@ -294,8 +293,15 @@ double CalAngle(std::string& text, const DirectionSettings& settings) {
 }
 
 std::optional<double> ReadDirectionAngle(std::string_view text, const DirectionSettings& settings) {
-  std::optional<double> angle;
-  if (FastAngle(text, settings, angle)) return angle;
+  double angle = 0.0;
+  switch (FastAngle(text, settings, angle)) {
+    case FastReading::Angle:
+      return angle;
+    case FastReading::NoQuadrant:
+      return std::nullopt;
+    case FastReading::General:
+      break;
+  }
   std::string copy(text);
   if (settings.bearing && utf8::Length(utf8::RemoveBlanks(copy)) < 2) return std::nullopt;
   return CalAngle(copy, settings);

@@ -49,22 +49,17 @@ void Advance(Traverse& traverse, int i, const CourseValues& values) {
                                                  from.y + values.length * std::sin(theta)};
 }
 
-// The circular segment of an arc row and the sign it takes in the area; no
-// area when the segment cannot be formed.
+// What the area takes from an arc row: its circular segment's values, no
+// value where a field does not read, and the sign of the segment.
 struct ArcSegment {
-  std::optional<double> area;
+  std::optional<double> arcLength;
+  std::optional<double> chord;
+  std::optional<double> radius;
   SegmentSign sign = SegmentSign::Plus;
 };
 
 ArcSegment SegmentOf(const CourseRow& row, std::optional<double> chord) {
-  ArcSegment segment;
-  segment.sign = AreaSign(row);
-  const auto a = ReadNumber(row.arcLength);
-  const auto radius = ReadNumber(row.radius);
-  if (a && chord && radius && *radius != 0.0) {
-    segment.area = (*a * *radius - *chord * *radius * std::cos(*a / (2.0 * *radius))) / 2.0;
-  }
-  return segment;
+  return {ReadNumber(row.arcLength), chord, ReadNumber(row.radius), AreaSign(row)};
 }
 
 // Area of the polygon over points 0 to n + 1 (n >= 0).
@@ -78,14 +73,16 @@ double PolygonArea(const Coord& coord, int n) {
 // The polygon's area with the arcs' segments added or subtracted in row order.
 std::optional<double> AreaWithSegments(double area, const std::vector<ArcSegment>& segments) {
   for (const ArcSegment& segment : segments) {
+    const auto& [a, c, radius, sign] = segment;
     // A segment that cannot be formed must not leave an area that looks valid.
-    if (!segment.area) return std::nullopt;
-    switch (segment.sign) {
+    if (!a || !c || !radius || *radius == 0.0) return std::nullopt;
+    const double s = (*a * *radius - *c * *radius * std::cos(*a / (2.0 * *radius))) / 2.0;
+    switch (sign) {
       case SegmentSign::Plus:
-        area += *segment.area;
+        area += s;
         break;
       case SegmentSign::Minus:
-        area -= *segment.area;
+        area -= s;
         break;
       case SegmentSign::Unconfirmed:
         return std::nullopt;
@@ -184,19 +181,25 @@ std::string PrecisionText(double precision) {
 
 ClosureResult ComputeClosure(const std::vector<CourseRow>& rows, const TraverseSettings& settings) {
   ClosureResult result;
-  // One pass does what FindLastLine and CalCoord do: every row is read once.
-  // The arcs' segments are taken on the way, from the values already read.
-  Traverse traverse = StartTraverse(settings);
+  // One pass reads the rows as FindLastLine does, each row once, the arcs'
+  // segments from the values already read; the points are walked afterwards,
+  // from the values gathered, as CalCoord walks them.
   const int limit = RowLimit(rows, settings);
+  std::vector<CourseValues> courses;
+  courses.reserve(static_cast<std::size_t>(std::max(limit, 0)));
   std::vector<ArcSegment> segments;
-  segments.reserve(static_cast<std::size_t>(std::max(limit, 0)));
+  segments.reserve(courses.capacity());
   for (int k = 0; k < limit; ++k) {
     const CourseRow& row = rows[static_cast<std::size_t>(k)];
     const auto values = ReadCourse(row, settings);
     if (!values) break;
-    Advance(traverse, k + 1, *values);
+    courses.push_back(*values);
     if (row.kind == CourseKind::Arc) segments.push_back(SegmentOf(row, values->length));
     result.lastRow = k;
+  }
+  Traverse traverse = StartTraverse(settings);
+  for (std::size_t i = 0; i < courses.size(); ++i) {
+    Advance(traverse, static_cast<int>(i) + 1, courses[i]);
   }
   if (result.lastRow < 0) {
     result.areaText = "0";
