@@ -112,7 +112,7 @@ std::string DecimalText(Decimal15 d) {
 
 }  // namespace
 
-std::optional<double> ReadNumber(std::string_view text) {
+bool ReadNumberTo(std::string_view text, double& value) {
   std::size_t begin = 0;
   std::size_t end = text.size();
   while (begin < end && text[begin] == ' ') ++begin;
@@ -131,7 +131,7 @@ std::optional<double> ReadNumber(std::string_view text) {
     } else if (c == '.' && !point) {
       point = true;
     } else {
-      return std::nullopt;
+      return false;
     }
   }
   // Up to 15 digits make a whole number below 2^53 and a power of ten that are
@@ -140,14 +140,16 @@ std::optional<double> ReadNumber(std::string_view text) {
   if (digits <= 15) {
     static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    return static_cast<double>(whole) / kPowers[decimals];
+    value = static_cast<double>(whole) / kPowers[decimals];
+    return true;
   }
   const std::string full = "0" + std::string(body) + (point && body.back() == '.' ? "0" : "");
-  double value = 0.0;
-  const auto res = std::from_chars(full.data(), full.data() + full.size(), value,
+  double read = 0.0;
+  const auto res = std::from_chars(full.data(), full.data() + full.size(), read,
                                    std::chars_format::fixed);
-  if (res.ec != std::errc() || res.ptr != full.data() + full.size()) return std::nullopt;
-  return value;
+  if (res.ec != std::errc() || res.ptr != full.data() + full.size()) return false;
+  value = read;
+  return true;
 }
 
 double ReadNumberOr(std::string_view text, double fallback) {

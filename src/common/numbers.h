@@ -21,7 +21,16 @@
 // separator, no trailing zeros, "." as the decimal point whatever the locale.
 namespace korvalo {
 
-std::optional<double> ReadNumber(std::string_view text);
+// ReadNumber as a flag and a value, for readers of many fields: `value` is
+// set only when the text reads as a number. (An optional double returned from
+// a function that is not inlined makes the caller wait on its flag.)
+bool ReadNumberTo(std::string_view text, double& value);
+
+inline std::optional<double> ReadNumber(std::string_view text) {
+  double value = 0.0;
+  if (!ReadNumberTo(text, value)) return std::nullopt;
+  return value;
+}
 
 // ReadNumber, or `fallback` when the text does not read as a number.
 double ReadNumberOr(std::string_view text, double fallback);
