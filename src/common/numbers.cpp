@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <cstdint>
 #include <cstdio>
 
@@ -43,7 +44,13 @@ double FromDecimal(bool negative, const std::string& digits, int exponent) {
   text += 'e';
   text += std::to_string(exponent);
   double value = 0.0;
-  std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::scientific);
+  const auto res =
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::scientific);
+  // Near the top of the double range the 15-digit value can lie just above
+  // the largest double: that is the nearest value there is, not 0.
+  if (res.ec == std::errc::result_out_of_range && exponent > 0) {
+    value = std::numeric_limits<double>::max();
+  }
   return negative ? -value : value;
 }
 

@@ -156,6 +156,13 @@ TEST(RoundedText, GeneratedValuesGiveThePlainTextOfTheRoundedValue) {
   }
 }
 
+TEST(RoundHalfEven, TopOfTheDoubleRangeStaysLarge) {
+  const double big = std::numeric_limits<double>::max();
+  EXPECT_EQ(RoundHalfEven(big, 2), big);
+  EXPECT_EQ(RoundHalfEven(-big, 0), -big);
+  EXPECT_NE(RoundedText(big, 2), "0");
+}
+
 TEST(NumberText, PointOnEveryLocale) {
   const char* old = std::setlocale(LC_ALL, nullptr);
   const std::string saved = old ? old : "C";
