@@ -1095,13 +1095,16 @@ void Access::RealiseChildren(Container& container) {
   // Front to back: frames paint their whole area, so a child wholly behind
   // visible frames in front of it is not seen (the arc frames behind the
   // line frames of the grid).
+  // Only the parts inside the container's area count.
   const auto& children = container.children_;
+  const QRect inside(0, 0, container.ScaleWidth(), container.ScaleHeight());
   QRegion covered;
   std::vector<Control*> wanted;
   for (std::size_t i = children.size(); i-- > 0;) {
     Control* child = children[i];
     if (!child->visible_) continue;
-    const QRect area(child->left_, child->top_, child->width_, child->height_);
+    const QRect area = QRect(child->left_, child->top_, child->width_, child->height_).intersected(inside);
+    if (area.isEmpty()) continue;
     if (Wanted(*child) && (covered.isEmpty() || !QRegion(area).subtracted(covered).isEmpty())) {
       wanted.push_back(child);
     }
