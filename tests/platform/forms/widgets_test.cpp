@@ -117,17 +117,26 @@ TEST(LazyWidgets, SetFocusReachesAControlThatHasNoWidgetYet) {
 }
 
 TEST(LazyWidgets, TextIsKeptAsTheBoxKeepsItWithOrWithoutAWidget) {
-  RowsWindow w;
-  w.LoadRow(1, 2400);
-  w.txtValue(0).SetMaxLength(3);
-  w.txtValue(1).SetMaxLength(3);
-  w.Show();
-  DoEvents();
-  ASSERT_NE(nullptr, w.txtValue(0).Widget());
-  ASSERT_EQ(nullptr, w.txtValue(1).Widget());
-  for (int k : {0, 1}) {
-    w.txtValue(k).SetText("abcdef");
-    EXPECT_EQ("abc", w.txtValue(k).Text()) << k;
+  const std::string texts[] = {"abcdef", "a\nb", "x\ty", "N 12\xC2\xB0 E", "\xF0\x9D\x84\x9Ez", "abc\xF0\x9D\x84\x9E"};
+  for (const std::string& text : texts) {
+    RowsWindow w;
+    w.LoadRow(1, 2400);
+    w.txtValue(0).SetMaxLength(4);
+    w.txtValue(1).SetMaxLength(4);
+    w.Show();
+    DoEvents();
+    ASSERT_NE(nullptr, w.txtValue(0).Widget());
+    ASSERT_EQ(nullptr, w.txtValue(1).Widget());
+    w.txtValue(0).SetText(text);
+    w.txtValue(1).SetText(text);
+    EXPECT_EQ(w.txtValue(0).Text(), w.txtValue(1).Text()) << text;
+    // And the widget made later shows the same.
+    w.frameRow(1).SetTop(600);
+    DoEvents();
+    ASSERT_NE(nullptr, w.txtValue(1).Widget());
+    w.txtValue(1).SetSelStart(0);
+    w.txtValue(1).SetSelLength(10);
+    EXPECT_EQ(w.txtValue(0).Text(), w.txtValue(1).SelText()) << text;
   }
 }
 
