@@ -548,8 +548,8 @@ void Form::Show(int modal) {
   if (!wasVisible) {
     if (modal == vbModal) w->setWindowModality(Qt::ApplicationModal);
     Access::LayoutForm(*this);
-    // The controls' widgets are made once this turn's statements are done
-    // (the load places the rows after showing the window).
+    // The controls' widgets are made once this turn's statements are done:
+    // a window's load may still place its controls after showing it.
     Access::ScheduleRealise(*this);
     if (windowState_ == vbMinimized) {
       w->showMinimized();

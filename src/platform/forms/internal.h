@@ -125,7 +125,6 @@ struct Access {
   static void WidgetGone(Control& c);
   // Widgets made when needed: the control's own (and its containers') now.
   static QWidget* Realise(Control& c) { return c.Realised(); }
-  static bool TakesFocus(const Control& c) { return c.TakesFocus(); }
   // Queues a pass that makes the widgets now wanted on screen (after the
   // program's statements of this turn, before the window paints).
   static void ScheduleRealise(Form& f);
