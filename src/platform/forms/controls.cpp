@@ -102,9 +102,13 @@ void Control::SetContainer(Container& container) {
   if (widget_) {
     // A control with a widget keeps it: its new container gets one too.
     if (Control* parent = AsControl(&container)) parent->Realised();
-    widget_->setParent(container.ContentWidget());
-    Access::PlaceWidget(*this);
-    widget_->setVisible(visible_);
+    if (QWidget* content = container.ContentWidget()) {
+      widget_->setParent(content);
+      Access::PlaceWidget(*this);
+      widget_->setVisible(visible_);
+    } else {
+      delete widget_;  // a container that cannot have one: the state stays
+    }
   }
   Access::ScheduleRealise(*form_);
 }
