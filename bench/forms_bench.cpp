@@ -26,6 +26,7 @@ class Grid : public Form {
     Move(0, 0, 6855, 9000);
     frameBase.Move(120, 2640, 6495, 5000);
     pic.Move(3960, 0, 2655, 2655);
+    DesignRowZero();
     for (int k = 1; k < kRows; ++k) {
       cmdNo.Load(k).SetVisible(true);
       Frame& line = frameLine.Load(k);
@@ -44,6 +45,30 @@ class Grid : public Form {
       Place(cmdArcInvert.Load(k), arc);
       lblLineNo.Load(k);
     }
+  }
+  // Row 0 as the editor designs it: the loaded rows copy its sizes, so the
+  // rows inside frameBase's area are the ones on screen.
+  void DesignRowZero() {
+    cmdNo(0).Move(0, 100, 340, 285);
+    frameLine(0).Move(360, 0, 5775, 400);
+    frameArc(0).Move(360, 0, 5775, 800);
+    lblB(0).Move(120, 100, 195, 255);
+    txtBearingLine(0).Move(360, 100, 1455, 285);
+    lblD(0).Move(2520, 100, 195, 255);
+    txtDistanceLine(0).Move(2760, 100, 1455, 285);
+    cmdLineInvert(0).Move(4680, 100, 735, 255);
+    lblArcB(0).Move(120, 120, 195, 255);
+    txtBearingArc(0).Move(360, 120, 1440, 285);
+    lblA(0).Move(1920, 120, 195, 255);
+    txtArc(0).Move(2160, 120, 1455, 285);
+    lblC(0).Move(3720, 120, 195, 255);
+    txtChord(0).Move(3960, 120, 1455, 285);
+    lblR(0).Move(120, 450, 195, 255);
+    txtRadius(0).Move(360, 460, 1455, 285);
+    chkPlus(0).Move(2400, 480, 615, 255);
+    chkMinus(0).Move(3240, 480, 615, 255);
+    cmdArcInvert(0).Move(4680, 480, 735, 280);
+    lblLineNo(0).Move(0, 0, 135, 180);
   }
   template <class C>
   static void Place(C& c, Frame& f) {

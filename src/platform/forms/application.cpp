@@ -71,6 +71,7 @@ HourglassPointer::HourglassPointer() : previous_(MousePointer()) { SetMousePoint
 HourglassPointer::~HourglassPointer() { SetMousePointer(previous_); }
 
 bool SaveWindowImage(Form& form, const std::string& path) {
+  detail::Access::RealisePending(form);
   return form.Window()->grab().save(detail::Q(path), "PNG");
 }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QPainter>
+#include <QRegion>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <cmath>
@@ -41,16 +42,26 @@ qsizetype QIndexOf(const QString& s, int codePoint) {
 
 // --- Container, Control -------------------------------------------------------
 
-Container::~Container() = default;
+Container::~Container() {
+  // Controls still placed here lose their container with it.
+  for (Control* child : children_) child->container_ = nullptr;
+}
 
 Control::Control(Container& container, const std::string& name)
-    : name_(name), container_(&container), form_(&container.ContainerForm()), backColor_(vbButtonFace) {}
+    : name_(name), container_(&container), form_(&container.ContainerForm()), backColor_(vbButtonFace) {
+  container.children_.push_back(this);
+  form_->tabOrder_.push_back(this);
+}
 
 Control::~Control() {
   Form& form = ParentForm();
   if (form.focused_ == this) form.focused_ = nullptr;
   if (form.eventFocus_ == this) form.eventFocus_ = nullptr;
   Access::RemoveFromForm(*this);
+  if (container_) {
+    auto& siblings = container_->children_;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  }
   if (widget_) {
     QWidget* w = widget_;
     widget_ = nullptr;
@@ -58,21 +69,48 @@ Control::~Control() {
   }
 }
 
-void Control::Attach(QWidget* widget) {
-  widget_ = widget;
-  widget_->setAutoFillBackground(false);
-  ParentForm().tabOrder_.push_back(this);
+QWidget* Control::Realised() const {
+  auto* self = const_cast<Control*>(this);
+  if (widget_ || !container_) return widget_;
+  if (Control* parent = AsControl(container_)) parent->Realised();
+  QWidget* parentWidget = container_->ContentWidget();
+  if (!parentWidget) return nullptr;
+  self->widget_ = self->CreateWidget(parentWidget);
+  QWidget* w = widget_;
+  if (!enabled_) w->setEnabled(false);
+  if (coloursSet_) self->ApplyColours();
+  if (fontSet_) w->setFont(detail::ToQFont(font_));
+  if (!toolTip_.empty()) w->setToolTip(Q(toolTip_));
+  Access::PlaceWidget(*self);
+  Access::Stack(*self);
+  if (!visible_) w->setVisible(false);
+  else if (parentWidget->isVisible()) w->show();
+  // Its children may be wanted now.
+  if (ownContent_) Access::ScheduleRealise(*form_);
+  return widget_;
 }
 
 void Control::SetContainer(Container& container) {
   if (&container == container_) return;
   if (&container.ContainerForm() != form_) throw RuntimeError(kErrInvalidProcedureCall, "Invalid procedure call or argument");
-  container_ = &container;
-  if (widget_) {
-    widget_->setParent(container.ContentWidget());
-    Access::PlaceWidget(*this);
-    widget_->setVisible(visible_);
+  if (container_) {
+    auto& siblings = container_->children_;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
   }
+  container_ = &container;
+  container.children_.push_back(this);
+  if (widget_) {
+    // A control with a widget keeps it: its new container gets one too.
+    if (Control* parent = AsControl(&container)) parent->Realised();
+    if (QWidget* content = container.ContentWidget()) {
+      widget_->setParent(content);
+      Access::PlaceWidget(*this);
+      widget_->setVisible(visible_);
+    } else {
+      delete widget_;  // a container that cannot have one: the state stays
+    }
+  }
+  Access::ScheduleRealise(*form_);
 }
 
 void Control::SetLeft(int twips) { Move(twips, top_, width_, height_); }
@@ -88,6 +126,7 @@ void Control::Move(int left, int top, int width, int height) {
   width_ = width;
   height_ = height;
   Access::PlaceWidget(*this);
+  if (!widget_ || ownContent_) Access::ScheduleRealise(*form_);
 }
 
 void Control::SetEnabled(bool enabled) {
@@ -98,6 +137,9 @@ void Control::SetEnabled(bool enabled) {
 void Control::SetVisible(bool visible) {
   visible_ = visible;
   if (widget_) widget_->setVisible(visible);
+  // A control shown may want its widget; a frame, shown or hidden, may
+  // uncover others.
+  if ((visible && !widget_) || ownContent_) Access::ScheduleRealise(*form_);
 }
 
 bool Control::IsEffectivelyEnabled() const {
@@ -114,10 +156,12 @@ bool Control::IsEffectivelyVisible() const {
 
 void Control::SetBackColor(Colour colour) {
   backColor_ = colour;
+  coloursSet_ = true;
   ApplyColours();
 }
 void Control::SetForeColor(Colour colour) {
   foreColor_ = colour;
+  coloursSet_ = true;
   ApplyColours();
 }
 
@@ -131,6 +175,7 @@ void Control::ApplyColours() {
 
 void Control::SetFont(const Font& font) {
   font_ = font;
+  fontSet_ = true;
   if (widget_) widget_->setFont(detail::ToQFont(font));
 }
 
@@ -156,7 +201,7 @@ void Control::SetTabIndex(int position) {
 void Control::SetTabStop(bool stop) { tabStop_ = stop; }
 
 bool Control::CanFocus() const {
-  if (!widget_ || widget_->focusPolicy() == Qt::NoFocus) return false;
+  if (!container_ || !TakesFocus()) return false;
   return IsEffectivelyEnabled() && IsEffectivelyVisible();
 }
 
@@ -168,6 +213,12 @@ void Control::SetFocus() {
 bool Control::HasFocus() const { return ParentForm().focused_ == this; }
 
 void Control::ZOrder(int position) {
+  if (container_) {
+    auto& siblings = container_->children_;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    siblings.insert(position == 0 ? siblings.end() : siblings.begin(), this);
+  }
+  if (ownContent_) Access::ScheduleRealise(*form_);
   if (!widget_) return;
   if (position == 0)
     widget_->raise();
@@ -176,6 +227,7 @@ void Control::ZOrder(int position) {
 }
 
 void Control::Refresh() {
+  Access::RealisePending(*form_);
   if (widget_) widget_->repaint();
 }
 
@@ -189,17 +241,17 @@ void Control::CopyCommon(const Control& from) {
   tabStop_ = from.tabStop_;
   backColor_ = from.backColor_;
   foreColor_ = from.foreColor_;
+  coloursSet_ = from.coloursSet_;
   font_ = from.font_;
+  fontSet_ = from.fontSet_;
   toolTip_ = from.toolTip_;
   tag_ = from.tag_;
   if (!widget_) return;
+  // Kinds that make their widget at once: the copied state goes in.
   widget_->setVisible(false);
   widget_->setEnabled(enabled_);
-  if (from.widget_) {
-    if (from.widget_->testAttribute(Qt::WA_SetPalette)) widget_->setPalette(from.widget_->palette());
-    if (from.widget_->testAttribute(Qt::WA_SetFont)) widget_->setFont(from.widget_->font());
-    widget_->setAutoFillBackground(from.widget_->autoFillBackground());
-  }
+  if (coloursSet_) ApplyColours();
+  if (fontSet_) widget_->setFont(detail::ToQFont(font_));
   if (!toolTip_.empty()) widget_->setToolTip(Q(toolTip_));
   Access::PlaceWidget(*this);
 }
@@ -212,52 +264,63 @@ void Control::JoinArray(const ControlEvents* handlers, int index) {
 
 // --- Label ---------------------------------------------------------------------
 
+namespace {
+Qt::Alignment HorizontalAlignment(int alignment) {
+  if (alignment == vbRightJustify) return Qt::AlignRight;
+  if (alignment == vbCenter) return Qt::AlignHCenter;
+  return Qt::AlignLeft;
+}
+}  // namespace
+
 Label::Label(Container& container, const std::string& name, const std::string& caption)
-    : Control(container, name) {
-  auto* w = new detail::LabelWidget(this, container.ContentWidget());
-  Attach(w);
-  w->setAutoFillBackground(true);
+    : Control(container, name), caption_(caption) {}
+
+QWidget* Label::CreateWidget(QWidget* parent) {
+  auto* w = new detail::LabelWidget(this, parent);
+  w->setAutoFillBackground(backStyle_ != 0);
   w->setTextFormat(Qt::PlainText);
-  w->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  SetCaption(caption);
+  w->setAlignment(HorizontalAlignment(alignment_) | Qt::AlignTop);
+  if (borderStyle_ != 0) w->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  if (wordWrap_) w->setWordWrap(true);
+  w->setText(detail::PlainCaption(caption_));
+  return w;
 }
 
 void Label::SetCaption(const std::string& caption) {
   caption_ = caption;
-  auto* w = static_cast<QLabel*>(Widget());
-  w->setText(detail::PlainCaption(caption));
+  if (auto* w = static_cast<QLabel*>(Widget())) w->setText(detail::PlainCaption(caption));
   if (autoSize_) SetAutoSize(true);
 }
 
 void Label::SetAlignment(int alignment) {
   alignment_ = alignment;
-  Qt::Alignment a = Qt::AlignLeft;
-  if (alignment == vbRightJustify) a = Qt::AlignRight;
-  if (alignment == vbCenter) a = Qt::AlignHCenter;
-  static_cast<QLabel*>(Widget())->setAlignment(a | Qt::AlignTop);
+  if (auto* w = static_cast<QLabel*>(Widget())) w->setAlignment(HorizontalAlignment(alignment) | Qt::AlignTop);
 }
 
 void Label::SetBackStyle(int style) {
   backStyle_ = style;
-  Widget()->setAutoFillBackground(style != 0);
+  if (QWidget* w = Widget()) w->setAutoFillBackground(style != 0);
 }
 
 void Label::SetBorderStyle(int style) {
   borderStyle_ = style;
-  auto* w = static_cast<QLabel*>(Widget());
-  w->setFrameStyle(style == 0 ? QFrame::NoFrame : (QFrame::Panel | QFrame::Sunken));
+  if (auto* w = static_cast<QLabel*>(Widget()))
+    w->setFrameStyle(style == 0 ? QFrame::NoFrame : (QFrame::Panel | QFrame::Sunken));
 }
 
 void Label::SetAutoSize(bool autoSize) {
   autoSize_ = autoSize;
   if (!autoSize) return;
-  const QSize hint = Widget()->sizeHint();
+  // The size the caption needs comes from the widget.
+  QWidget* w = Realised();
+  if (!w) return;
+  const QSize hint = w->sizeHint();
   Move(Left(), Top(), TwipsFromPixels(hint.width()), TwipsFromPixels(hint.height()));
 }
 
 void Label::SetWordWrap(bool wrap) {
   wordWrap_ = wrap;
-  static_cast<QLabel*>(Widget())->setWordWrap(wrap);
+  if (auto* w = static_cast<QLabel*>(Widget())) w->setWordWrap(wrap);
 }
 
 void Label::ApplyColours() {
@@ -267,71 +330,101 @@ void Label::ApplyColours() {
 std::unique_ptr<Label> Label::CloneElement(int) const {
   auto c = std::make_unique<Label>(Parent(), Name(), caption_);
   c->CopyCommon(*this);
-  if (alignment_ != vbLeftJustify) c->SetAlignment(alignment_);
-  if (backStyle_ != 1) c->SetBackStyle(backStyle_);
-  if (borderStyle_ != 0) c->SetBorderStyle(borderStyle_);
+  c->alignment_ = alignment_;
+  c->backStyle_ = backStyle_;
+  c->borderStyle_ = borderStyle_;
   c->autoSize_ = autoSize_;
-  if (wordWrap_) c->SetWordWrap(true);
+  c->wordWrap_ = wordWrap_;
   return c;
 }
 
 // --- TextBox -------------------------------------------------------------------
 
 TextBox::TextBox(Container& container, const std::string& name) : Control(container, name) {
-  auto* w = new detail::LineEditWidget(this, container.ContentWidget(), true);
-  Attach(w);
+  SetDefaultColours(vbWindowBackground, vbWindowText);
+}
+
+QWidget* TextBox::CreateWidget(QWidget* parent) {
+  auto* w = new detail::LineEditWidget(this, parent, true);
+  w->setAutoFillBackground(false);
   w->setFrame(true);
   w->setAcceptDrops(false);
   w->setContextMenuPolicy(Qt::DefaultContextMenu);
-  SetDefaultColours(vbWindowBackground, vbWindowText);
+  if (maxLength_) w->setMaxLength(maxLength_ > 0 ? maxLength_ : 32767);
+  if (locked_) w->setReadOnly(true);
+  if (alignment_ != vbLeftJustify) w->setAlignment(HorizontalAlignment(alignment_) | Qt::AlignVCenter);
+  w->setText(Q(text_));
   QObject::connect(w, &QLineEdit::textChanged, w, [this](const QString& t) {
     detail::QtBoundary boundary;
     Access::LineEditTextChanged(*this, t);
   });
+  return w;
 }
+
+namespace {
+// Without a widget: the text as a line edit keeps it (cut to the longest
+// text allowed).
+std::string TextAsKept(const std::string& text, int maxLength) {
+  QString q = Q(text);
+  const int limit = maxLength > 0 ? maxLength : 32767;
+  if (q.size() > limit) q.truncate(limit);
+  return S(q);
+}
+}  // namespace
 
 void TextBox::SetText(const std::string& text) {
   if (text == text_) return;
-  auto* w = static_cast<QLineEdit*>(Widget());
-  {
-    QSignalBlocker block(w);
-    w->setText(Q(text));
+  if (auto* w = static_cast<QLineEdit*>(Widget())) {
+    {
+      QSignalBlocker block(w);
+      w->setText(Q(text));
+    }
+    text_ = S(w->text());
+  } else {
+    text_ = TextAsKept(text, maxLength_);
   }
-  text_ = S(w->text());
   Raise(Own().OnChange, Index());
 }
 
+// The selection lives in the widget: asking for it makes the widget.
 int TextBox::SelStart() const {
-  auto* w = static_cast<QLineEdit*>(Widget());
+  auto* w = static_cast<QLineEdit*>(Realised());
+  if (!w) return 0;
   const qsizetype start = w->hasSelectedText() ? w->selectionStart() : w->cursorPosition();
   return CodePoints(w->text(), start);
 }
 
 void TextBox::SetSelStart(int start) {
   if (start < 0) throw RuntimeError(kErrInvalidProperty, "Invalid property value");
-  auto* w = static_cast<QLineEdit*>(Widget());
+  auto* w = static_cast<QLineEdit*>(Realised());
+  if (!w) return;
   w->setCursorPosition(static_cast<int>(QIndexOf(w->text(), start)));
 }
 
 int TextBox::SelLength() const {
-  auto* w = static_cast<QLineEdit*>(Widget());
-  if (!w->hasSelectedText()) return 0;
+  auto* w = static_cast<QLineEdit*>(Realised());
+  if (!w || !w->hasSelectedText()) return 0;
   return static_cast<int>(w->selectedText().toUcs4().size());
 }
 
 void TextBox::SetSelLength(int length) {
   if (length < 0) throw RuntimeError(kErrInvalidProperty, "Invalid property value");
-  auto* w = static_cast<QLineEdit*>(Widget());
+  auto* w = static_cast<QLineEdit*>(Realised());
+  if (!w) return;
   const int start = SelStart();
   const qsizetype qs = QIndexOf(w->text(), start);
   const qsizetype qe = QIndexOf(w->text(), start + length);
   w->setSelection(static_cast<int>(qs), static_cast<int>(qe - qs));
 }
 
-std::string TextBox::SelText() const { return S(static_cast<QLineEdit*>(Widget())->selectedText()); }
+std::string TextBox::SelText() const {
+  auto* w = static_cast<QLineEdit*>(Realised());
+  return w ? S(w->selectedText()) : std::string();
+}
 
 void TextBox::SetSelText(const std::string& text) {
-  auto* w = static_cast<QLineEdit*>(Widget());
+  auto* w = static_cast<QLineEdit*>(Realised());
+  if (!w) return;
   {
     QSignalBlocker block(w);
     w->insert(Q(text));
@@ -344,24 +437,24 @@ void TextBox::SetSelText(const std::string& text) {
 
 void TextBox::SetMaxLength(int length) {
   maxLength_ = length;
-  static_cast<QLineEdit*>(Widget())->setMaxLength(length > 0 ? length : 32767);
+  // A shorter limit cuts the text (raising Change) in the widget.
+  auto* w = static_cast<QLineEdit*>(text_.empty() ? Widget() : Realised());
+  if (w) w->setMaxLength(length > 0 ? length : 32767);
 }
 
 void TextBox::SetLocked(bool locked) {
   locked_ = locked;
-  static_cast<QLineEdit*>(Widget())->setReadOnly(locked);
+  if (auto* w = static_cast<QLineEdit*>(Widget())) w->setReadOnly(locked);
 }
 
 void TextBox::SetAlignment(int alignment) {
   alignment_ = alignment;
-  Qt::Alignment a = Qt::AlignLeft;
-  if (alignment == vbRightJustify) a = Qt::AlignRight;
-  if (alignment == vbCenter) a = Qt::AlignHCenter;
-  static_cast<QLineEdit*>(Widget())->setAlignment(a | Qt::AlignVCenter);
+  if (auto* w = static_cast<QLineEdit*>(Widget())) w->setAlignment(HorizontalAlignment(alignment) | Qt::AlignVCenter);
 }
 
 void TextBox::ApplyColours() {
   QWidget* w = Widget();
+  if (!w) return;
   QPalette pal = w->palette();
   pal.setColor(QPalette::Base, detail::ToQColor(BackColor()));
   pal.setColor(QPalette::Text, detail::ToQColor(ForeColor()));
@@ -371,39 +464,56 @@ void TextBox::ApplyColours() {
 std::unique_ptr<TextBox> TextBox::CloneElement(int) const {
   auto c = std::make_unique<TextBox>(Parent(), Name());
   c->CopyCommon(*this);
-  if (maxLength_) c->SetMaxLength(maxLength_);
-  if (locked_) c->SetLocked(true);
-  if (alignment_ != vbLeftJustify) c->SetAlignment(alignment_);
-  if (!text_.empty()) {
-    QSignalBlocker block(c->Widget());
-    static_cast<QLineEdit*>(c->Widget())->setText(Q(text_));
-    c->text_ = text_;
-  }
+  c->maxLength_ = maxLength_;
+  c->locked_ = locked_;
+  c->alignment_ = alignment_;
+  c->text_ = text_;
   return c;
 }
 
 // --- CommandButton -------------------------------------------------------------
 
+namespace {
+// "&Save" has an access key, "&&" alone does not.
+bool HasAccessKey(const std::string& caption) {
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] != '&') return true;
+    ++i;
+  }
+  return false;
+}
+}  // namespace
+
+// A button with an access key gets its widget at once: the key works while
+// the button is visible, even scrolled out of view or covered.
 CommandButton::CommandButton(Container& container, const std::string& name, const std::string& caption)
-    : Control(container, name) {
-  auto* w = new detail::ButtonWidget(this, container.ContentWidget());
-  Attach(w);
+    : Control(container, name), caption_(caption) {
+  if (HasAccessKey(caption)) Realised();
+}
+
+QWidget* CommandButton::CreateWidget(QWidget* parent) {
+  auto* w = new detail::ButtonWidget(this, parent);
+  w->setAutoFillBackground(false);
   w->setFocusPolicy(Qt::StrongFocus);
   w->setAutoDefault(false);
-  SetCaption(caption);
+  w->setText(Q(caption_));
   QObject::connect(w, &QPushButton::clicked, w, [this] {
     detail::QtBoundary boundary;
     Access::Click(*this);
   });
+  return w;
 }
 
 void CommandButton::SetCaption(const std::string& caption) {
   caption_ = caption;
-  static_cast<QPushButton*>(Widget())->setText(Q(caption));
+  auto* w = static_cast<QPushButton*>(HasAccessKey(caption) ? Realised() : Widget());
+  if (w) w->setText(Q(caption));
 }
 
 void CommandButton::SetStyle(int style) {
   style_ = style;
+  coloursSet_ = true;
   ApplyColours();
 }
 
@@ -414,6 +524,7 @@ void CommandButton::PerformClick() { Access::Click(*this); }
 
 void CommandButton::ApplyColours() {
   QWidget* w = Widget();
+  if (!w) return;
   QPalette pal = w->palette();
   const Colour back = style_ == vbButtonGraphical ? BackColor() : vbButtonFace;
   pal.setColor(QPalette::Button, detail::ToQColor(back));
@@ -423,8 +534,8 @@ void CommandButton::ApplyColours() {
 
 std::unique_ptr<CommandButton> CommandButton::CloneElement(int) const {
   auto c = std::make_unique<CommandButton>(Parent(), Name(), caption_);
+  c->style_ = style_;  // before the colours go into a widget made at once
   c->CopyCommon(*this);
-  c->style_ = style_;
   c->default_ = false;
   c->cancel_ = false;
   return c;
@@ -432,69 +543,89 @@ std::unique_ptr<CommandButton> CommandButton::CloneElement(int) const {
 
 // --- CheckBox ------------------------------------------------------------------
 
+namespace {
+Qt::CheckState CheckStateOf(int value) {
+  return value == vbUnchecked ? Qt::Unchecked : value == vbChecked ? Qt::Checked : Qt::PartiallyChecked;
+}
+}  // namespace
+
 CheckBox::CheckBox(Container& container, const std::string& name, const std::string& caption)
-    : Control(container, name) {
-  auto* w = new detail::CheckWidget(this, container.ContentWidget());
-  Attach(w);
+    : Control(container, name), caption_(caption) {
+  if (HasAccessKey(caption)) Realised();
+}
+
+QWidget* CheckBox::CreateWidget(QWidget* parent) {
+  auto* w = new detail::CheckWidget(this, parent);
+  w->setAutoFillBackground(false);
   w->setFocusPolicy(Qt::StrongFocus);
-  SetCaption(caption);
-  QObject::connect(w, &QCheckBox::stateChanged, w,
-                   [this](int state) {
+  w->setText(Q(caption_));
+  if (alignment_ == vbRightJustify) w->setLayoutDirection(Qt::RightToLeft);
+  w->setCheckState(CheckStateOf(value_));
+  QObject::connect(w, &QCheckBox::stateChanged, w, [this](int state) {
     detail::QtBoundary boundary;
     Access::CheckStateChanged(*this, state);
   });
+  return w;
 }
 
 void CheckBox::SetCaption(const std::string& caption) {
   caption_ = caption;
-  static_cast<QCheckBox*>(Widget())->setText(Q(caption));
+  auto* w = static_cast<QCheckBox*>(HasAccessKey(caption) ? Realised() : Widget());
+  if (w) w->setText(Q(caption));
 }
 
 void CheckBox::SetValue(int value) {
   if (value < 0 || value > 2) throw RuntimeError(kErrInvalidProperty, "Invalid property value");
   if (value == value_) return;
   value_ = value;
-  {
-    QSignalBlocker block(Widget());
-    static_cast<QCheckBox*>(Widget())->setCheckState(value == 0   ? Qt::Unchecked
-                                                     : value == 1 ? Qt::Checked
-                                                                  : Qt::PartiallyChecked);
+  if (auto* w = static_cast<QCheckBox*>(Widget())) {
+    QSignalBlocker block(w);
+    w->setCheckState(CheckStateOf(value));
   }
   Raise(CommonHandlers().OnClick, Index());
 }
 
 void CheckBox::SetAlignment(int alignment) {
   alignment_ = alignment;
-  Widget()->setLayoutDirection(alignment == vbRightJustify ? Qt::RightToLeft : Qt::LeftToRight);
+  if (QWidget* w = Widget()) w->setLayoutDirection(alignment == vbRightJustify ? Qt::RightToLeft : Qt::LeftToRight);
 }
 
 std::unique_ptr<CheckBox> CheckBox::CloneElement(int) const {
   auto c = std::make_unique<CheckBox>(Parent(), Name(), caption_);
   c->CopyCommon(*this);
-  if (alignment_ != vbLeftJustify) c->SetAlignment(alignment_);
+  c->alignment_ = alignment_;
   c->value_ = value_;
-  QSignalBlocker block(c->Widget());
-  static_cast<QCheckBox*>(c->Widget())->setCheckState(static_cast<QCheckBox*>(Widget())->checkState());
+  if (auto* w = static_cast<QCheckBox*>(c->Widget())) {
+    if (alignment_ == vbRightJustify) w->setLayoutDirection(Qt::RightToLeft);
+    QSignalBlocker block(w);
+    w->setCheckState(CheckStateOf(value_));
+  }
   return c;
 }
 
 // --- OptionButton --------------------------------------------------------------
+// Option buttons make their widget at once: their groups are Qt's.
 
 OptionButton::OptionButton(Container& container, const std::string& name, const std::string& caption)
-    : Control(container, name) {
-  auto* w = new detail::OptionWidget(this, container.ContentWidget());
-  Attach(w);
+    : Control(container, name), caption_(caption) {
+  Realised();
+}
+
+QWidget* OptionButton::CreateWidget(QWidget* parent) {
+  auto* w = new detail::OptionWidget(this, parent);
+  w->setAutoFillBackground(false);
   w->setFocusPolicy(Qt::StrongFocus);
-  SetCaption(caption);
+  w->setText(Q(caption_));
   QObject::connect(w, &QRadioButton::toggled, w, [this](bool on) {
     detail::QtBoundary boundary;
     Access::OptionToggled(*this, on);
   });
+  return w;
 }
 
 void OptionButton::SetCaption(const std::string& caption) {
   caption_ = caption;
-  static_cast<QRadioButton*>(Widget())->setText(Q(caption));
+  if (auto* w = static_cast<QRadioButton*>(Widget())) w->setText(Q(caption));
 }
 
 void OptionButton::SetValue(bool selected) { Access::OptionSetValue(*this, selected); }
@@ -507,28 +638,36 @@ std::unique_ptr<OptionButton> OptionButton::CloneElement(int) const {
 
 // --- ComboBox ------------------------------------------------------------------
 
+// Combo boxes make their widget at once (their list lives there as well).
 ComboBox::ComboBox(Container& container, const std::string& name, int style)
     : Control(container, name), style_(style) {
-  auto* w = new detail::ComboWidget(this, container.ContentWidget());
-  Attach(w);
+  SetDefaultColours(vbWindowBackground, vbWindowText);
+  Realised();
+}
+
+QWidget* ComboBox::CreateWidget(QWidget* parent) {
+  auto* w = new detail::ComboWidget(this, parent);
+  w->setAutoFillBackground(false);
   w->setFocusPolicy(Qt::StrongFocus);
   w->setInsertPolicy(QComboBox::NoInsert);
-  SetDefaultColours(vbWindowBackground, vbWindowText);
-  if (style == vbComboDropdown) {
+  if (style_ == vbComboDropdown) {
     w->setEditable(true);
     auto* edit = new detail::LineEditWidget(this, w, false);
     w->setLineEdit(edit);
     w->setCompleter(nullptr);
-    QObject::connect(edit, &QLineEdit::textEdited, w,
-                     [this](const QString& t) {
-    detail::QtBoundary boundary;
-    Access::LineEditTextChanged(*this, t);
-  });
+    QObject::connect(edit, &QLineEdit::textEdited, w, [this](const QString& t) {
+      detail::QtBoundary boundary;
+      Access::LineEditTextChanged(*this, t);
+    });
   }
+  for (const Item& item : items_) w->addItem(Q(item.text));
+  w->setCurrentIndex(listIndex_);
+  if (style_ == vbComboDropdown) w->setEditText(Q(text_));
   QObject::connect(w, &QComboBox::activated, w, [this](int i) {
     detail::QtBoundary boundary;
     Access::ComboActivated(*this, i);
   });
+  return w;
 }
 
 void ComboBox::CheckIndex(int index, int error) const {
@@ -646,6 +785,7 @@ void ComboBox::SetText(const std::string& text) {
 
 void ComboBox::ApplyColours() {
   QWidget* w = Widget();
+  if (!w) return;
   QPalette pal = w->palette();
   pal.setColor(QPalette::Base, detail::ToQColor(BackColor()));
   pal.setColor(QPalette::Text, detail::ToQColor(ForeColor()));
@@ -660,13 +800,19 @@ std::unique_ptr<ComboBox> ComboBox::CloneElement(int) const {
 
 // --- VScrollBar ----------------------------------------------------------------
 
+// Scroll bars make their widget at once.
 VScrollBar::VScrollBar(Container& container, const std::string& name) : Control(container, name) {
-  auto* w = new detail::ScrollWidget(this, container.ContentWidget());
-  Attach(w);
+  Realised();
+}
+
+QWidget* VScrollBar::CreateWidget(QWidget* parent) {
+  auto* w = new detail::ScrollWidget(this, parent);
+  w->setAutoFillBackground(false);
   w->setFocusPolicy(Qt::StrongFocus);
-  w->setRange(min_, max_);
+  w->setRange(std::min(min_, max_), std::max(min_, max_));
   w->setSingleStep(smallChange_);
   w->setPageStep(largeChange_);
+  w->setValue(value_);
   QObject::connect(w, &QScrollBar::valueChanged, w, [this, w](int v) {
     detail::QtBoundary boundary;
     Access::ScrollValueChanged(*this, v, w->isSliderDown());
@@ -676,6 +822,7 @@ VScrollBar::VScrollBar(Container& container, const std::string& name) : Control(
     detail::QtBoundary boundary;
     Access::ScrollReleased(*this);
   });
+  return w;
 }
 
 void VScrollBar::SetMin(int value) {
@@ -728,21 +875,17 @@ std::unique_ptr<VScrollBar> VScrollBar::CloneElement(int) const {
 // --- Frame ---------------------------------------------------------------------
 
 Frame::Frame(Container& container, const std::string& name, const std::string& caption)
-    : Control(container, name) {
-  auto* w = new detail::FrameWidget(this, container.ContentWidget());
-  w->reportKeys = false;
-  Attach(w);
-  content_ = w;
-  // A frame paints its back colour: one lying over another hides the other's
-  // children.
-  w->setAutoFillBackground(true);
-  w->setFrameStyle(QFrame::Box | QFrame::Sunken);
-  SetCaption(caption);
+    : Control(container, name), caption_(caption) {
+  ownContent_ = this;
 }
 
-void Frame::SetCaption(const std::string& caption) {
-  caption_ = caption;
-  QWidget* w = Widget();
+Frame::~Frame() {
+  // The content goes with the widget; the control part ends after this one.
+  ownContent_ = nullptr;
+}
+
+namespace {
+void ShowFrameCaption(QWidget* w, const std::string& caption) {
   auto* label = w->findChild<QLabel*>(QStringLiteral("korvalo_frame_caption"), Qt::FindDirectChildrenOnly);
   if (caption.empty()) {
     delete label;
@@ -759,16 +902,35 @@ void Frame::SetCaption(const std::string& caption) {
   label->show();
   label->lower();
 }
+}  // namespace
+
+QWidget* Frame::CreateWidget(QWidget* parent) {
+  auto* w = new detail::FrameWidget(this, parent);
+  w->reportKeys = false;
+  content_ = w;
+  // A frame paints its back colour: one lying over another hides the other's
+  // children.
+  w->setAutoFillBackground(true);
+  w->setFrameStyle(borderStyle_ == 0 ? QFrame::NoFrame : (QFrame::Box | QFrame::Sunken));
+  if (!caption_.empty()) ShowFrameCaption(w, caption_);
+  return w;
+}
+
+void Frame::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  if (QWidget* w = Widget()) ShowFrameCaption(w, caption);
+}
 
 void Frame::SetBorderStyle(int style) {
   borderStyle_ = style;
-  static_cast<QFrame*>(Widget())->setFrameStyle(style == 0 ? QFrame::NoFrame : (QFrame::Box | QFrame::Sunken));
+  if (auto* w = static_cast<QFrame*>(Widget()))
+    w->setFrameStyle(style == 0 ? QFrame::NoFrame : (QFrame::Box | QFrame::Sunken));
 }
 
 std::unique_ptr<Frame> Frame::CloneElement(int) const {
   auto c = std::make_unique<Frame>(Parent(), Name(), caption_);
   c->CopyCommon(*this);
-  if (borderStyle_ != 1) c->SetBorderStyle(borderStyle_);
+  c->borderStyle_ = borderStyle_;
   return c;
 }
 
@@ -782,6 +944,7 @@ class PictureBox::Surface : public Canvas {
   void Clear() override {
     if (tap) tap->Clear();
     auto* c = Inner();
+    if (!c) return;
     c->background = detail::ToQColor(owner_.BackColor());
     c->image.fill(c->background);
     c->update();
@@ -822,7 +985,7 @@ class PictureBox::Surface : public Canvas {
   template <class F>
   void Paint(Colour colour, F&& draw) {
     auto* c = Inner();
-    if (c->image.isNull()) return;
+    if (!c || c->image.isNull()) return;
     QPainter p(&c->image);
     // Lines and borders fall on whole pixels, as the windows expect.
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -836,27 +999,35 @@ class PictureBox::Surface : public Canvas {
   PictureBox& owner_;
 };
 
+// Picture boxes make their widget at once: what is drawn is kept in it.
 PictureBox::PictureBox(Container& container, const std::string& name) : Control(container, name) {
-  auto* outer = new detail::FrameWidget(this, container.ContentWidget());
-  Attach(outer);
+  ownContent_ = this;
+  surface_ = std::make_unique<Surface>(*this);
+  Realised();
+}
+
+QWidget* PictureBox::CreateWidget(QWidget* parent) {
+  auto* outer = new detail::FrameWidget(this, parent);
+  outer->setAutoFillBackground(false);
   outer->setFocusPolicy(Qt::StrongFocus);
-  outer->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  outer->setFrameStyle(borderStyle_ == 0 ? QFrame::NoFrame : (QFrame::Panel | QFrame::Sunken));
   outer->setLineWidth(2);
   auto* inner = new detail::CanvasWidget(this, outer);
   inner->reportKeys = false;
   inner->background = detail::ToQColor(vbButtonFace);
   content_ = inner;
-  surface_ = std::make_unique<Surface>(*this);
+  return outer;
 }
 
-PictureBox::~PictureBox() = default;
+PictureBox::~PictureBox() { ownContent_ = nullptr; }
 
 int PictureBox::ScaleWidth() const { return std::max(0, Width() - (borderStyle_ ? 4 * kTwipsPerPixel : 0)); }
 int PictureBox::ScaleHeight() const { return std::max(0, Height() - (borderStyle_ ? 4 * kTwipsPerPixel : 0)); }
 
 void PictureBox::SetBorderStyle(int style) {
   borderStyle_ = style;
-  static_cast<QFrame*>(Widget())->setFrameStyle(style == 0 ? QFrame::NoFrame : (QFrame::Panel | QFrame::Sunken));
+  if (auto* w = static_cast<QFrame*>(Widget()))
+    w->setFrameStyle(style == 0 ? QFrame::NoFrame : (QFrame::Panel | QFrame::Sunken));
   Access::PlaceWidget(*this);
 }
 
@@ -868,6 +1039,7 @@ void PictureBox::SetCanvasTap(Canvas* tap) { surface_->tap = tap; }
 
 void PictureBox::ApplyColours() {
   auto* inner = static_cast<detail::CanvasWidget*>(ContentWidget());
+  if (!inner) return;
   inner->background = detail::ToQColor(BackColor());
 }
 
@@ -909,11 +1081,81 @@ void Access::PlaceWidget(Control& c) {
   c.widget_->setGeometry(x, y, std::max(0, w), std::max(0, h));
   if (auto* picture = dynamic_cast<PictureBox*>(&c)) {
     const int border = picture->BorderStyle() ? 2 : 0;
-    picture->ContentWidget()->setGeometry(border, border, std::max(0, w - 2 * border), std::max(0, h - 2 * border));
+    if (QWidget* inner = picture->ContentWidget()) inner->setGeometry(border, border, std::max(0, w - 2 * border), std::max(0, h - 2 * border));
   }
 }
 
-void Access::WidgetGone(Control& c) { c.widget_ = nullptr; }
+// --- making widgets when they are needed ----------------------------------------
+
+bool Access::Wanted(const Control& c) {
+  if (c.widget_ || !c.visible_ || !c.container_ || !c.form_->visible_) return false;
+  if (!c.container_->ContentWidget()) return false;
+  // Inside the container's area (a row scrolled out of a frame is not).
+  const int width = c.container_->ScaleWidth(), height = c.container_->ScaleHeight();
+  return c.left_ < width && c.top_ < height && c.left_ + c.width_ > 0 && c.top_ + c.height_ > 0;
+}
+
+void Access::RealiseChildren(Container& container) {
+  // Front to back: frames paint their whole area, so a child wholly behind
+  // visible frames in front of it is not seen (the arc frames behind the
+  // line frames of the grid).
+  // Only the parts inside the container's area count.
+  const auto& children = container.children_;
+  const QRect inside(0, 0, container.ScaleWidth(), container.ScaleHeight());
+  QRegion covered;
+  std::vector<Control*> wanted;
+  for (std::size_t i = children.size(); i-- > 0;) {
+    Control* child = children[i];
+    if (!child->visible_) continue;
+    const QRect area = QRect(child->left_, child->top_, child->width_, child->height_).intersected(inside);
+    if (area.isEmpty()) continue;
+    if (Wanted(*child) && (covered.isEmpty() || !QRegion(area).subtracted(covered).isEmpty())) {
+      wanted.push_back(child);
+    }
+    if (dynamic_cast<Frame*>(child)) covered += area;
+  }
+  for (Control* child : wanted) child->Realised();
+  // Further in, where the containers have widgets. By index: making widgets
+  // changes no list of children.
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    Control* child = children[i];
+    if (child->widget_ && child->ownContent_) RealiseChildren(*child->ownContent_);
+  }
+}
+
+void Access::ScheduleRealise(Form& f) {
+  if (f.realisePending_ || !f.visible_) return;
+  f.realisePending_ = true;
+  QMetaObject::invokeMethod(
+      f.window_, [&f] { RealisePending(f); }, Qt::QueuedConnection);
+}
+
+void Access::RealisePending(Form& f) {
+  if (!f.realisePending_) return;
+  // The pass reaches the children of the containers it gives widgets: no
+  // further pass is queued meanwhile.
+  RealiseChildren(f);
+  f.realisePending_ = false;
+}
+
+void Access::Stack(Control& c) {
+  // Under the nearest sibling in front of it that has a widget; a new widget
+  // is in front of all already.
+  const auto& siblings = c.container_->children_;
+  auto it = std::find(siblings.begin(), siblings.end(), &c);
+  if (it == siblings.end()) return;
+  for (++it; it != siblings.end(); ++it) {
+    if ((*it)->widget_ && (*it)->widget_->parentWidget() == c.widget_->parentWidget()) {
+      c.widget_->stackUnder((*it)->widget_);
+      return;
+    }
+  }
+}
+
+void Access::WidgetGone(Control& c) {
+  c.widget_ = nullptr;
+  if (c.ownContent_) c.ownContent_->content_ = nullptr;
+}
 
 void Access::ScrollRangeChanged(VScrollBar& c) {
   const int low = std::min(c.min_, c.max_), high = std::max(c.min_, c.max_);

@@ -101,12 +101,19 @@ class Container {
   virtual int ScaleWidth() const = 0;
   virtual int ScaleHeight() const = 0;
 
-  // For the layer's own use: the widget that holds the children.
+  // For the layer's own use: the widget that holds the children (null while
+  // a frame or picture box has no widget yet).
   QWidget* ContentWidget() const { return content_; }
 
  protected:
   Container() = default;
   QWidget* content_ = nullptr;
+
+ private:
+  friend class Control;
+  friend struct detail::Access;
+  // The controls placed here, back to front.
+  std::vector<Control*> children_;
 };
 
 class Control {
@@ -182,14 +189,22 @@ class Control {
   // Repaints at once.
   void Refresh();
 
-  // For the layer's own use.
+  // For the layer's own use: the control's widget, null until it is
+  // realised. Widgets are made when they are needed on screen (the control
+  // and its containers visible in a shown form, inside its container's area)
+  // or when something needs them (focus, the user's input, the selection);
+  // until then the control lives on its own state.
   QWidget* Widget() const { return widget_; }
 
  protected:
   Control(Container& container, const std::string& name);
-  // Every control kind creates its widget in its constructor and hands it
-  // over here.
-  void Attach(QWidget* widget);
+  // Makes the kind's widget in parent from the control's state; the common
+  // properties (place, flags, colours, font, tip) are applied after.
+  virtual QWidget* CreateWidget(QWidget* parent) = 0;
+  // Whether the kind takes the focus (click, Tab, SetFocus).
+  virtual bool TakesFocus() const { return true; }
+  // The widget, made now (with its containers') if it has none.
+  QWidget* Realised() const;
   // Copies the common properties of another element of the same array (all
   // but Visible, Index and the tab position).
   void CopyCommon(const Control& from);
@@ -208,10 +223,16 @@ class Control {
   }
   // Colour roles differ per kind (a text box's back colour is its base).
   virtual void ApplyColours();
+  // Set by containers (frames, picture boxes): their content goes with the
+  // widget.
+  Container* ownContent_ = nullptr;
+  // Whether colours were given (else the widget keeps Qt's palette).
+  bool coloursSet_ = false;
 
  private:
   friend struct detail::Access;
   friend class Form;
+  friend class Container;
 
   std::string name_;
   int index_ = 0;
@@ -220,6 +241,7 @@ class Control {
   Form* form_;
   QWidget* widget_ = nullptr;
   const ControlEvents* arrayHandlers_ = nullptr;
+  bool fontSet_ = false;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   bool enabled_ = true;
   bool visible_ = true;
@@ -255,6 +277,8 @@ class Label : public Control, public ControlEvents {
 
  protected:
   const ControlEvents& CommonHandlers() const override { return Handlers(*this); }
+  QWidget* CreateWidget(QWidget* parent) override;
+  bool TakesFocus() const override { return false; }
   void ApplyColours() override;
 
  private:
@@ -301,6 +325,7 @@ class TextBox : public Control, public ChangeEvents {
 
  protected:
   const ControlEvents& CommonHandlers() const override { return Handlers(*this); }
+  QWidget* CreateWidget(QWidget* parent) override;
   const ChangeEvents& Own() const {
     return ArrayHandlers() ? static_cast<const ChangeEvents&>(*ArrayHandlers()) : *this;
   }
@@ -342,6 +367,7 @@ class CommandButton : public Control, public ControlEvents {
 
  protected:
   const ControlEvents& CommonHandlers() const override { return Handlers(*this); }
+  QWidget* CreateWidget(QWidget* parent) override;
   void ApplyColours() override;
 
  private:
@@ -379,6 +405,7 @@ class CheckBox : public Control, public ControlEvents {
 
  protected:
   const ControlEvents& CommonHandlers() const override { return Handlers(*this); }
+  QWidget* CreateWidget(QWidget* parent) override;
 
  private:
   template <class T>
@@ -406,6 +433,7 @@ class OptionButton : public Control, public ControlEvents {
 
  protected:
   const ControlEvents& CommonHandlers() const override { return Handlers(*this); }
+  QWidget* CreateWidget(QWidget* parent) override;
 
  private:
   template <class T>
@@ -451,6 +479,7 @@ class ComboBox : public Control, public ChangeEvents {
 
  protected:
   const ControlEvents& CommonHandlers() const override { return Handlers(*this); }
+  QWidget* CreateWidget(QWidget* parent) override;
   const ChangeEvents& Own() const {
     return ArrayHandlers() ? static_cast<const ChangeEvents&>(*ArrayHandlers()) : *this;
   }
@@ -496,6 +525,7 @@ class VScrollBar : public Control, public ScrollEvents {
 
  protected:
   const ControlEvents& CommonHandlers() const override { return Handlers(*this); }
+  QWidget* CreateWidget(QWidget* parent) override;
   const ScrollEvents& Own() const {
     return ArrayHandlers() ? static_cast<const ScrollEvents&>(*ArrayHandlers()) : *this;
   }
@@ -517,6 +547,7 @@ class Frame : public Control, public Container, public ControlEvents {
  public:
   using Events = ControlEvents;
   Frame(Container& container, const std::string& name, const std::string& caption = {});
+  ~Frame() override;
 
   Form& ContainerForm() override { return ParentForm(); }
   int ScaleWidth() const override { return Width(); }
@@ -530,6 +561,8 @@ class Frame : public Control, public Container, public ControlEvents {
 
  protected:
   const ControlEvents& CommonHandlers() const override { return Handlers(*this); }
+  QWidget* CreateWidget(QWidget* parent) override;
+  bool TakesFocus() const override { return false; }
 
  private:
   template <class T>
@@ -569,6 +602,7 @@ class PictureBox : public Control, public Container, public ControlEvents {
 
  protected:
   const ControlEvents& CommonHandlers() const override { return Handlers(*this); }
+  QWidget* CreateWidget(QWidget* parent) override;
   void ApplyColours() override;
 
  private:

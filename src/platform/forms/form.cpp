@@ -111,6 +111,14 @@ class FormWindow : public QWidget {
       Access::FormMovedByUser(form_, p.x(), p.y());
     }
   }
+  bool event(QEvent* e) override {
+    // Widgets wanted on screen are made before the window paints.
+    if (e->type() == QEvent::UpdateRequest) {
+      detail::QtBoundary boundary;
+      Access::RealisePending(form_);
+    }
+    return QWidget::event(e);
+  }
   bool focusNextPrevChild(bool next) override {
     detail::QtBoundary boundary;
     return Access::TabNext(form_, next);
@@ -140,7 +148,9 @@ void Access::FocusTo(Control& c) {
   Form& f = c.ParentForm();
   if (f.focused_ == &c) return;
   f.focused_ = &c;
-  if (c.widget_ && f.window_ && f.window_->isVisible()) c.widget_->setFocus(Qt::OtherFocusReason);
+  if (f.window_ && f.window_->isVisible()) {
+    if (QWidget* w = c.Realised()) w->setFocus(Qt::OtherFocusReason);
+  }
   Control* old = f.eventFocus_;
   if (old && old != &c) {
     f.eventFocus_ = nullptr;
@@ -156,7 +166,7 @@ void Access::QtFocusIn(Control& c, Qt::FocusReason reason) {
   Form& f = c.ParentForm();
   if (f.focused_ == &c) return;
   if ((reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) && f.focused_ &&
-      f.focused_->CanFocus() && f.focused_->widget_) {
+      f.focused_->CanFocus() && f.focused_->Realised()) {
     // The window got the activation back: the focus stays where the program
     // had it.
     f.focused_->widget_->setFocus(Qt::OtherFocusReason);
@@ -195,7 +205,7 @@ void Access::RemoveFromForm(Control& c) {
 // --- mouse and keys ---------------------------------------------------------------
 
 void Access::MouseDown(Control& c, QMouseEvent* e) {
-  if ((c.widget_->focusPolicy() & Qt::ClickFocus) && c.CanFocus()) FocusTo(c);
+  if (c.CanFocus()) FocusTo(c);
   const auto& h = c.CommonHandlers().OnMouseDown;
   const int button = ButtonOf(e->button());
   if (h && button) {
@@ -538,6 +548,9 @@ void Form::Show(int modal) {
   if (!wasVisible) {
     if (modal == vbModal) w->setWindowModality(Qt::ApplicationModal);
     Access::LayoutForm(*this);
+    // The controls' widgets are made once this turn's statements are done:
+    // a window's load may still place its controls after showing it.
+    Access::ScheduleRealise(*this);
     if (windowState_ == vbMinimized) {
       w->showMinimized();
     } else if (windowState_ == vbMaximized) {
@@ -712,7 +725,11 @@ void Access::LayoutForm(Form& f) {
     if (w->pos() != at) w->move(at);
   }
   const QSize now = f.windowState_ == vbNormal ? QSize(cw, ch) : w->size();
-  f.content_->setGeometry(0, menuH, now.width(), std::max(0, now.height() - menuH));
+  const QRect content(0, menuH, now.width(), std::max(0, now.height() - menuH));
+  if (f.content_->geometry() != content) {
+    f.content_->setGeometry(content);
+    ScheduleRealise(f);
+  }
 }
 
 void Access::FormResizedByUser(Form& f, int clientWidthPx, int clientHeightPx) {

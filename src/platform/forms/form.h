@@ -148,6 +148,7 @@ class Form : public Container {
   bool topMost_ = false;
   QWidget* window_ = nullptr;
   void* menuBar_ = nullptr;
+  bool realisePending_ = false;  // widgets may be wanted: a pass is queued
   Control* focused_ = nullptr;
   Control* eventFocus_ = nullptr;  // the control whose GotFocus ran last
   std::vector<Control*> tabOrder_;

@@ -123,6 +123,18 @@ struct Access {
   static QMenu* MenuWidget(Menu& m);
   static Menu* MenuOfAction(QAction* a);
   static void WidgetGone(Control& c);
+  // Widgets made when needed: the control's own (and its containers') now.
+  static QWidget* Realise(Control& c) { return c.Realised(); }
+  // Queues a pass that makes the widgets now wanted on screen (after the
+  // program's statements of this turn, before the window paints).
+  static void ScheduleRealise(Form& f);
+  // Runs a queued pass now.
+  static void RealisePending(Form& f);
+  // Makes the wanted widgets among the container's children, and further
+  // inside the containers that have widgets.
+  static void RealiseChildren(Container& container);
+  static bool Wanted(const Control& c);
+  static void Stack(Control& c);
   static void OptionSetValue(OptionButton& c, bool on);
 };
 

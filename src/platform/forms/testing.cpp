@@ -59,17 +59,19 @@ PromptAnswer CautiousAnswer(const Prompt& p) {
   return a;
 }
 
+// The user's input goes to the control's widget, made now if it has none.
 QWidget* MouseTarget(Control& c) {
+  QWidget* w = Access::Realise(c);
   if (dynamic_cast<PictureBox*>(&c)) return static_cast<PictureBox&>(c).ContentWidget();
-  return c.Widget();
+  return w;
 }
 
 QWidget* KeyTarget(Control& c) {
-  if (auto* combo = dynamic_cast<ComboBox*>(&c)) {
-    auto* w = static_cast<QComboBox*>(combo->Widget());
-    if (w->lineEdit()) return w->lineEdit();
+  QWidget* w = Access::Realise(c);
+  if (dynamic_cast<ComboBox*>(&c)) {
+    if (auto* edit = static_cast<QComboBox*>(w)->lineEdit()) return edit;
   }
-  return c.Widget();
+  return w;
 }
 
 bool UserCanReach(Control& c, const char* action) {
@@ -357,7 +359,7 @@ void UserPressKey(Control& control, int keyCode, int shift) {
 void UserContextPaste(TextBox& box) {
   if (!UserCanReach(box, "context paste")) return;
   if (!box.HasFocus()) UserFocus(box);
-  auto* edit = static_cast<QLineEdit*>(box.Widget());
+  auto* edit = static_cast<QLineEdit*>(Access::Realise(box));
   QMenu* menu = Access::BuildContextMenu(box, edit);
   for (QAction* a : menu->actions()) {
     if (a->objectName() == QLatin1String("edit-paste")) {
@@ -373,7 +375,7 @@ void UserSelect(ComboBox& combo, int index) {
   if (!UserCanReach(combo, "select")) return;
   if (!combo.IsEffectivelyEnabled()) return;
   if (combo.CanFocus() && !combo.HasFocus()) Access::FocusTo(combo);
-  auto* w = static_cast<QComboBox*>(combo.Widget());
+  auto* w = static_cast<QComboBox*>(Access::Realise(combo));
   w->setCurrentIndex(index);
   emit w->activated(index);
 }
@@ -382,7 +384,7 @@ namespace {
 QScrollBar* ScrollTarget(VScrollBar& bar) {
   if (!UserCanReach(bar, "scroll") || !bar.IsEffectivelyEnabled()) return nullptr;
   if (bar.CanFocus() && !bar.HasFocus()) Access::FocusTo(bar);  // a click on the bar takes the focus
-  return static_cast<QScrollBar*>(bar.Widget());
+  return static_cast<QScrollBar*>(Access::Realise(bar));
 }
 }  // namespace
 
