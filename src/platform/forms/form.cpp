@@ -340,6 +340,14 @@ void Access::ClipboardCommand(Control& c, QLineEdit* edit, int keyAscii) {
   if (code != 0) ApplyKeyAscii(edit, code);
 }
 
+void Access::ComposedText(Control& c, QLineEdit* edit, const QString& text) {
+  for (const char32_t cp : text.toUcs4()) {
+    if (cp < 32 || cp == 127) continue;
+    const int code = RunKeyPress(c, detail::KeyAsciiOf(cp));
+    if (code != 0) ApplyKeyAscii(edit, code);
+  }
+}
+
 void Access::SelectionPaste(Control& c, QLineEdit* edit) {
   QClipboard* clipboard = QGuiApplication::clipboard();
   if (!clipboard->supportsSelection() || edit->isReadOnly()) return;

@@ -98,6 +98,9 @@ struct Access {
   static bool LineEditKey(Control& c, QLineEdit* edit, QKeyEvent* e);
   // Clipboard commands of the context menu, through KeyPress.
   static void ClipboardCommand(Control& c, QLineEdit* edit, int keyAscii);
+  // Text committed by an input method: KeyPress for each character, then
+  // as with a typed key.
+  static void ComposedText(Control& c, QLineEdit* edit, const QString& text);
   // The X11 selection pasted by the middle button, through KeyPress (22).
   static void SelectionPaste(Control& c, QLineEdit* edit);
   static QMenu* BuildContextMenu(Control& c, QLineEdit* edit);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -367,6 +368,14 @@ void UserContextPaste(TextBox& box) {
     }
   }
   delete menu;
+}
+
+void UserComposeText(TextBox& box, const std::string& text) {
+  if (!UserCanReach(box, "compose")) return;
+  if (!box.HasFocus()) UserFocus(box);
+  QInputMethodEvent e;
+  e.setCommitString(Q(text));
+  QApplication::sendEvent(KeyTarget(box), &e);
 }
 
 void SetClipboardText(const std::string& text) { QApplication::clipboard()->setText(Q(text)); }

@@ -89,6 +89,9 @@ void UserKey(Control& control, int keyAscii);
 void UserPressKey(Control& control, int keyCode, int shift = 0);
 // The Paste item of the text box's context menu.
 void UserContextPaste(TextBox& box);
+// Text (UTF-8) that an input method commits into the focused text box, as a
+// dead key or a compose sequence delivers it.
+void UserComposeText(TextBox& box, const std::string& text);
 // Puts text on the clipboard.
 void SetClipboardText(const std::string& text);
 // Picks item index from the combo box's list.

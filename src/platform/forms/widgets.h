@@ -10,6 +10,7 @@
 #include <QFocusEvent>
 #include <QFrame>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -160,6 +161,20 @@ class LineEditWidget : public Hooked<QLineEdit> {
     Control* owner = owner_;
     Access::MouseUp(*owner, e);
     Access::SelectionPaste(*owner, this);
+    e->accept();
+  }
+  // Characters an input method commits (dead keys, compose sequences) are
+  // typed characters as well: each goes through KeyPress. The edit keeps
+  // the pre-edit text it shows while a sequence is under way.
+  void inputMethodEvent(QInputMethodEvent* e) override {
+    QtBoundary boundary;
+    if (!owner_ || !reportKeys || e->commitString().isEmpty()) return QLineEdit::inputMethodEvent(e);
+    const QString committed = e->commitString();
+    QInputMethodEvent rest(e->preeditString(), e->attributes());
+    rest.setCommitString(QString(), e->replacementStart(), e->replacementLength());
+    QLineEdit::inputMethodEvent(&rest);
+    Control* owner = owner_;
+    Access::ComposedText(*owner, this, committed);
     e->accept();
   }
   void contextMenuEvent(QContextMenuEvent* e) override {

@@ -147,6 +147,13 @@ const Case kCases[] = {
      [](TestWindow& w) { testing::UserContextPaste(w.txt); }, {"txt_KeyPress 22"}},
     {"context-menu paste allowed pastes", [](TestWindow&) { testing::SetClipboardText("xy"); },
      [](TestWindow& w) { testing::UserContextPaste(w.txt); }, {"txt_KeyPress 22", "txt_Change xy"}},
+    {"composed characters go through KeyPress one by one",
+     [](TestWindow& w) { w.keyRule = [](int& k) { if (k == 'x') k = 0; }; },
+     [](TestWindow& w) { testing::UserComposeText(w.txt, "\u00E9x"); },
+     {"txt_KeyPress 233", "txt_Change \u00E9", "txt_KeyPress 120"}},
+    {"a composed character can be rewritten", [](TestWindow& w) { w.keyRule = [](int& k) { k = 176; }; },
+     [](TestWindow& w) { testing::UserComposeText(w.txt, "\u00E9"); },
+     {"txt_KeyPress 233", "txt_Change \u00B0"}},
     {"array element carries its index", None, [](TestWindow& w) { w.txtArr(0).SetText("1"); }, {"txtArr(0)_Change"}},
 
     {"double-click: MouseDown, MouseUp, Click, DblClick, MouseUp",
