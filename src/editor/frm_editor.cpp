@@ -633,10 +633,11 @@ geometry::TraverseSettings FrmEditor::CurrentTraverseSettings() const {
 void FrmEditor::CalculateAndDraw() {
   if (!CalcEnabled) return;
   cmdZoom.SetEnabled(true);
-  Drawing();
-
+  // The rows are read once for the drawing and the figures.
   const std::vector<geometry::CourseRow> rows = CourseRows();
   const geometry::TraverseSettings settings = CurrentTraverseSettings();
+  DrawRows(rows, settings);
+
   const geometry::ClosureResult result = geometry::ComputeClosure(rows, settings);
   Result.LastRow = result.lastRow;
   if (!result.HasCourses()) {
@@ -665,11 +666,13 @@ void FrmEditor::CalculateAndDraw() {
   if (result.closureColour) lblClosure.SetForeColor(static_cast<Colour>(*result.closureColour));
 }
 
-void FrmEditor::Drawing() {
+void FrmEditor::Drawing() { DrawRows(CourseRows(), CurrentTraverseSettings()); }
+
+void FrmEditor::DrawRows(const std::vector<geometry::CourseRow>& rows,
+                         const geometry::TraverseSettings& settings) {
   PictureCanvas canvas(picParcel);
   const geometry::DrawingResult drawn =
-      geometry::DrawParcel(CourseRows(), CurrentTraverseSettings(), picParcel.Width(),
-                           picParcel.Height(), canvas);
+      geometry::DrawParcel(rows, settings, picParcel.Width(), picParcel.Height(), canvas);
   Result.LastRow = drawn.lastRow;
   if (drawn.coord) Coord = *drawn.coord;
   if (drawn.totalDistance) Result.TotalDistance = *drawn.totalDistance;

@@ -233,6 +233,9 @@ class FrmEditor : public forms::Form {
 
   // Whether each row shows its line frame.
   std::vector<bool> LineRows() const;
+  // Drawing over rows already read from the grid.
+  void DrawRows(const std::vector<geometry::CourseRow>& rows,
+                const geometry::TraverseSettings& settings);
   void PlaceLabels(const std::vector<geometry::CourseLabel>& labels);
 
   int courseLimit_;
