@@ -965,10 +965,19 @@ class PictureBox::Surface : public Canvas {
   }
   void Arc(double cx, double cy, double radius, double startAngle, double endAngle, Colour colour) override {
     if (tap) tap->Arc(cx, cy, radius, startAngle, endAngle, colour);
+    // An arc that has no finite place or size is not drawn.
+    if (!std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(radius) || !std::isfinite(startAngle) ||
+        !std::isfinite(endAngle)) {
+      return;
+    }
     const double twoPi = 6.28318530717958;
     double span = endAngle - startAngle;
-    while (span < 0) span += twoPi;
-    while (span > twoPi) span -= twoPi;
+    if (span < 0 || span > twoPi) {
+      // Whole turns taken off at once: many turns do not keep the loop busy.
+      span = std::fmod(span, twoPi);
+      if (span < 0) span += twoPi;
+    }
+    startAngle = std::fmod(startAngle, twoPi);
     const double r = radius / kTwipsPerPixel;
     const QRectF box(cx / kTwipsPerPixel - r, cy / kTwipsPerPixel - r, 2 * r, 2 * r);
     const int start16 = static_cast<int>(std::lround(startAngle * 180.0 / 3.14159265358979 * 16.0));

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -378,6 +379,20 @@ TEST(Picture, DrawingGoesToTheTapAndTheImage) {
   EXPECT_EQ("Arc 1000 1000 500 0 3.141592654 &H8000", rec.Calls()[2].ToString());
   EXPECT_EQ(3u, rec.SinceClear().size());
   EXPECT_EQ(2655 - 60, pic.ScaleWidth());
+}
+
+TEST(Picture, ArcAnglesOfManyTurnsOrNoneFiniteDoNotStallTheDrawing) {
+  GridWindow w;
+  PictureBox pic(w, "picParcel");
+  pic.Move(3960, 0, 2655, 2655);
+  RecordingCanvas rec(pic);
+  Canvas& c = pic.Drawing();
+  c.Clear();
+  c.Arc(1000, 1000, 500, 0, 1e20, vbBlack);
+  c.Arc(1000, 1000, 500, -1e20, 0, vbBlack);
+  c.Arc(1000, 1000, 500, 0, std::numeric_limits<double>::infinity(), vbBlack);
+  c.Arc(1000, 1000, std::numeric_limits<double>::quiet_NaN(), 0, 1, vbBlack);
+  EXPECT_EQ(4u, rec.SinceClear().size());
 }
 
 TEST(Picture, FrameInFrontHidesTheChildrenOfTheFrameBehind) {
