@@ -330,7 +330,9 @@ bool Access::LineEditKey(Control& c, QLineEdit* edit, QKeyEvent* e) {
     ApplyKeyAscii(edit, code);
     return true;
   }
-  if (code == vbKeyReturn || code == vbKeyEscape) return false;
+  // Return and Escape as typed go on to the edit and the form (default and
+  // cancel buttons); put in place of another key they type nothing.
+  if (code == ascii) return false;
   ApplyKeyAscii(edit, code);
   return true;
 }
