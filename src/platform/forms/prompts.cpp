@@ -46,6 +46,8 @@ QString QtFilter(const std::string& filter) {
 int RealMessageBox(const Prompt& p) {
   QMessageBox box(DialogParent());
   box.setWindowTitle(Q(p.title));
+  // As written: a name in the text that looks like markup is not markup.
+  box.setTextFormat(Qt::PlainText);
   box.setText(Q(p.text));
   switch (p.Icon()) {
     case vbCritical: box.setIcon(QMessageBox::Critical); break;

@@ -3,11 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/forms/forms.h"
+#include "platform/forms/internal.h"
 #include "platform/forms/testing.h"
 
 namespace korvalo::forms {
@@ -377,6 +382,27 @@ TEST(Prompts, MessageBoxDefaultsToTheProgramTitle) {
   EXPECT_EQ(PromptKind::Message, script.Seen().at(0).kind);
   EXPECT_EQ(vbQuestion, script.Seen().at(0).Icon());
   EXPECT_EQ(vbYesNo, script.Seen().at(0).ButtonSet());
+}
+
+TEST(Prompts, RealMessageBoxShowsItsTextAsWritten) {
+  // A parcel name in a message may look like markup; it shows as typed.
+  Qt::TextFormat format = Qt::AutoText;
+  QString title;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(nullptr, box);
+    format = box->textFormat();
+    title = box->windowTitle();
+    box->button(QMessageBox::Ok)->click();
+  });
+  Prompt p;
+  p.kind = PromptKind::Message;
+  p.text = "The lot <b>Lot 5</b> already exists.";
+  p.buttons = vbOKOnly;
+  p.title = "Korvalo";
+  EXPECT_EQ(vbOK, detail::ShowRealPrompt(p).button);
+  EXPECT_EQ(Qt::PlainText, format);
+  EXPECT_EQ(QStringLiteral("Korvalo"), title);
 }
 
 TEST(Prompts, FileAndFolderAnswers) {
