@@ -308,7 +308,7 @@ std::optional<double> ReadDirectionAngle(std::string_view text, const DirectionS
 }
 
 double AngleFromEast(std::string_view text, const DirectionSettings& settings) {
-  if (settings.bearing) return BearingAngle(utf8::Decode(text), settings);
+  if (settings.bearing) return BearingAngle(utf8::Decode(utf8::RemoveBlanks(text)), settings);
   std::string copy(text);
   const double whole = RoundHalfEven(CalDegree(copy, settings) + 270.0, 0);
   return std::fmod(whole, 360.0);
