@@ -456,9 +456,18 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
   c->path = path;
   c->lock = detail::HeldExclusivelyHere(detail::LockKey(path));
   const bool heldHere = c->lock != nullptr;
-  if (!heldHere && detail::TakeLock(path, options.exclusive, c->lock) == detail::LockResult::Conflict) {
-    throw DaoError(err::kExclusiveElsewhere,
-                   "The file '" + path + "' is already in use by another process");
+  if (!heldHere) {
+    switch (detail::TakeLock(path, options.exclusive, c->lock)) {
+      case detail::LockResult::Granted:
+        break;
+      case detail::LockResult::Conflict:
+        throw DaoError(err::kExclusiveElsewhere,
+                       "The file '" + path + "' is already in use by another process");
+      case detail::LockResult::Unavailable:
+        throw DaoError(err::kDiskError, "The file '" + path +
+                                            "' cannot be opened exclusively: its lock file '" + path +
+                                            ".lock' cannot be made");
+    }
   }
   int flags = (options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_EXRESCODE;
   int rc = sqlite3_open_v2(path.c_str(), &c->db, flags, nullptr);

@@ -28,7 +28,9 @@
 // opened exclusively has none, so project folders gain no side-cars).
 // While this process holds a path exclusively its own later opens of it
 // succeed, exclusive or not and without the password; an open from another
-// process fails with kExclusiveElsewhere. The database file itself is never
+// process fails with kExclusiveElsewhere. An exclusive open whose side-car
+// cannot be made (a folder that cannot be written) fails with kDiskError, not
+// as a hold of another process. The database file itself is never
 // opened and closed to take a lock (that would drop SQLite's own locks).
 namespace korvalo::dao {
 

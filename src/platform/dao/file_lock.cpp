@@ -55,7 +55,7 @@ LockResult TakeLock(const std::string& databasePath, bool exclusive, std::shared
   const std::string lockPath = key + ".lock";
   int fd = exclusive ? ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)
                      : ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return exclusive ? LockResult::Conflict : LockResult::Granted;
+  if (fd < 0) return exclusive ? LockResult::Unavailable : LockResult::Granted;
   int rc;
   do {
     rc = ::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);

@@ -29,11 +29,12 @@ std::string LockKey(const std::string& databasePath);
 // shares the hold, so it lasts until the last of them is closed.
 std::shared_ptr<FileLock> HeldExclusivelyHere(const std::string& key);
 
-enum class LockResult { Granted, Conflict };
+enum class LockResult { Granted, Conflict, Unavailable };
 
 // Takes the lock for `databasePath` without waiting. Conflict when another
-// process holds a conflicting lock, or when an exclusive lock's side-car
-// cannot be made. Only an exclusive lock creates the side-car; a shared lock
+// process holds a conflicting lock; Unavailable when an exclusive lock's
+// side-car cannot be made (a folder that cannot be written), which is no
+// sign of another process. Only an exclusive lock creates the side-car; a shared lock
 // without one is granted with no lock held (nobody holds the file
 // exclusively), so project folders gain no side-cars.
 LockResult TakeLock(const std::string& databasePath, bool exclusive, std::shared_ptr<FileLock>& lock);

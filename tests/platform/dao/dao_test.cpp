@@ -255,5 +255,16 @@ TEST(DaoOpen, ExclusiveHoldAndPassword) {
   EXPECT_EQ(again.OpenRecordset("t").RecordCount(), 2);
 }
 
+// A lock file that cannot be made is a file error, not another process's hold:
+// nothing may tell the user that another instance is running.
+TEST(DaoOpen, ExclusiveOpenWithoutItsLockFileIsNoConflict) {
+  TempFolder dir;
+  const std::string path = dir.File("system.zrq");
+  Database::Create(path).Close();
+  std::filesystem::create_directory(path + ".lock");  // in the way of the lock file
+  EXPECT_EQ(ErrorOf([&] { Database::Open(path, {true, false, ""}); }), err::kDiskError);
+  Database::Open(path).Close();  // shared opens need no lock file
+}
+
 }  // namespace
 }  // namespace korvalo::dao
