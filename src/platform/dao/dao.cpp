@@ -622,8 +622,11 @@ void Database::BeginTrans() {
 void Database::CommitTrans() {
   Connection& c = Conn();
   if (c.transactionDepth == 0) throw DaoError(err::kNoTransaction, "No transaction is running");
-  --c.transactionDepth;
-  c.Exec(c.transactionDepth == 0 ? "COMMIT" : "RELEASE t" + std::to_string(c.transactionDepth));
+  // A commit the engine refuses leaves the transaction open: it still counts,
+  // so that the caller's rollback ends it.
+  const int inner = c.transactionDepth - 1;
+  c.Exec(inner == 0 ? "COMMIT" : "RELEASE t" + std::to_string(inner));
+  c.transactionDepth = inner;
 }
 
 void Database::Rollback() {

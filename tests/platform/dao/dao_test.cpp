@@ -187,6 +187,32 @@ TEST_F(DaoTest, TransactionsRollBackEveryRow) {
   EXPECT_EQ(db.OpenRecordset("tblParcel").RecordCount(), 1);
 }
 
+// A commit the engine refuses leaves the transaction open, to be rolled back:
+// the writes after it must not run inside a transaction nobody ends (they
+// would be lost when the file is closed).
+TEST_F(DaoTest, ARefusedCommitCanBeRolledBack) {
+  db.Execute("PRAGMA foreign_keys = ON");
+  db.Execute("CREATE TABLE tblOwner (id INTEGER PRIMARY KEY)");
+  db.Execute("CREATE TABLE tblOwned (owner INTEGER REFERENCES tblOwner (id) DEFERRABLE INITIALLY DEFERRED)");
+  {
+    Transaction tx(db);
+    Add("A");
+    db.Execute("INSERT INTO tblOwned (owner) VALUES (?)", {std::int64_t{5}});  // refused at the commit
+    EXPECT_NE(ErrorOf([&] { tx.Commit(); }), 0);
+    EXPECT_TRUE(db.InTransaction());
+  }
+  EXPECT_FALSE(db.InTransaction());
+  {
+    Transaction tx(db);
+    Add("B");
+    tx.Commit();
+  }
+  Database other = Database::Open(path);
+  Recordset rs = other.OpenRecordset("tblParcel");
+  ASSERT_EQ(rs.RecordCount(), 1);
+  EXPECT_EQ(rs.Get("Parcel"), Value(std::string("B")));
+}
+
 TEST_F(DaoTest, AppendedFieldComesLastWithItsDefault) {
   Add("A");
   FieldDef f = F("NonTang", FieldType::Boolean);
