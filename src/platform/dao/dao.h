@@ -23,7 +23,8 @@
 // OpenRecordset take them beside the SQL text.
 //
 // Locking: an exclusive open takes an advisory lock (flock) on a side-car
-// file "<database>.lock" and records the path in a per-process registry; a
+// file "<database>.lock" (removed again when the open is refused and made
+// it) and records the path in a per-process registry; a
 // shared open takes a shared lock on that file when it exists (a file never
 // opened exclusively has none, so project folders gain no side-cars).
 // While this process holds a path exclusively its own later opens of it

@@ -10,15 +10,20 @@ namespace korvalo::dao::detail {
 // One lock on one side-car file; released when the last owner lets go.
 class FileLock {
  public:
-  FileLock(int fd, std::string key, bool exclusive);
+  FileLock(int fd, std::string key, bool exclusive, bool createdSideCar = false);
   ~FileLock();
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
+
+  // Removes the side-car when this lock made it: an open that is refused
+  // leaves nothing beside the file.
+  void RemoveSideCarIfMade();
 
  private:
   int fd_;
   std::string key_;
   bool exclusive_;
+  bool createdSideCar_;
 };
 
 // The key of a database path in the registry (its canonical form).

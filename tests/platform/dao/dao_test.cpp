@@ -237,6 +237,9 @@ TEST(DaoOpen, RefusesMissingAndForeignFiles) {
   sqlite3_exec(other, "CREATE TABLE t (x)", nullptr, nullptr, nullptr);
   sqlite3_close(other);
   EXPECT_EQ(ErrorOf([&] { Database::Open(dir.File("other.db")); }), err::kNotADatabase);
+  // A refused exclusive open leaves nothing beside the file either.
+  EXPECT_EQ(ErrorOf([&] { Database::Open(dir.File("text.kvx"), {true, false, ""}); }), err::kNotADatabase);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("text.kvx.lock")));
   // Shared opens leave no side-car files behind.
   Database::Create(dir.File("ours.kvx")).Close();
   Database::Open(dir.File("ours.kvx")).Close();
