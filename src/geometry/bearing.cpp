@@ -66,7 +66,7 @@ std::string RotateLeft90(std::string_view direction, const DirectionSettings& se
     std::string copy(direction);
     return DecimalToDMS(CalDegree(copy, settings) + 270.0);
   }
-  const std::u32string chars = utf8::Decode(direction);
+  const std::u32string chars = utf8::Decode(utf8::RemoveBlanks(direction));
   if (chars.size() < 2) return "";
   const char32_t first = utf8::AsciiUpper(chars.front());
   const char32_t last = utf8::AsciiUpper(chars.back());

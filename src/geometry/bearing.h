@@ -23,7 +23,7 @@ std::string BearingFromPoints(double x1, double y1, double x2, double y2,
 std::string DecimalToDMS(double angle);
 
 // The direction turned 90 degrees counter-clockwise; "" when a bearing has no
-// valid quadrant (letters are read in either case).
+// valid quadrant (blanks are removed first; letters are read in either case).
 std::string RotateLeft90(std::string_view direction, const DirectionSettings& settings);
 
 // How far two directions are from parallel, 0 to 90 degrees; opposite

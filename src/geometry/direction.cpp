@@ -42,16 +42,21 @@ std::string Quadrant(const std::u32string& text) {
   return utf8::Encode(utf8::AsciiUpper(text.front())) + utf8::Encode(utf8::AsciiUpper(text.back()));
 }
 
+// The angle from east of a bearing of `a` degrees in the quadrant of its two
+// letters (upper case); no value for any other pair of letters.
+std::optional<double> QuadrantAngle(char32_t ns, char32_t ew, double a) {
+  if (ns == U'N' && ew == U'E') return 90.0 - a;
+  if (ns == U'N' && ew == U'W') return 90.0 + a;
+  if (ns == U'S' && ew == U'E') return 270.0 + a;
+  if (ns == U'S' && ew == U'W') return 270.0 - a;
+  return std::nullopt;
+}
+
 double BearingAngle(const std::u32string& text, const DirectionSettings& settings) {
-  const std::string quadrant = Quadrant(text);
-  if (quadrant.empty()) return 0.0;
+  if (text.size() < 2) return 0.0;
   std::string middle = utf8::Encode(Middle(text));
   const double a = CalDegree(middle, settings);
-  if (quadrant == "NE") return 90.0 - a;
-  if (quadrant == "NW") return 90.0 + a;
-  if (quadrant == "SE") return 270.0 + a;
-  if (quadrant == "SW") return 270.0 - a;
-  return 0.0;
+  return QuadrantAngle(utf8::AsciiUpper(text.front()), utf8::AsciiUpper(text.back()), a).value_or(0.0);
 }
 
 // Walks an angle part from its last character to its first and puts every
@@ -185,11 +190,7 @@ FastReading FastAngle(std::string_view text, const DirectionSettings& settings, 
     return FastReading::Angle;
   }
   if (!FastDegrees(text.substr(begin + 1, end - begin - 2), a)) return FastReading::General;
-  if (ns == U'N') {
-    angle = ew == U'E' ? 90.0 - a : 90.0 + a;
-  } else {
-    angle = ew == U'E' ? 270.0 + a : 270.0 - a;
-  }
+  angle = QuadrantAngle(ns, ew, a).value_or(0.0);
   return FastReading::Angle;
 }
 
@@ -308,7 +309,7 @@ std::optional<double> ReadDirectionAngle(std::string_view text, const DirectionS
 }
 
 double AngleFromEast(std::string_view text, const DirectionSettings& settings) {
-  if (settings.bearing) return BearingAngle(utf8::Decode(text), settings);
+  if (settings.bearing) return BearingAngle(utf8::Decode(utf8::RemoveBlanks(text)), settings);
   std::string copy(text);
   const double whole = RoundHalfEven(CalDegree(copy, settings) + 270.0, 0);
   return std::fmod(whole, 360.0);

@@ -79,8 +79,9 @@ double CalAngle(std::string& text, const DirectionSettings& settings);
 // characters). The value is CalAngle's.
 std::optional<double> ReadDirectionAngle(std::string_view text, const DirectionSettings& settings);
 
-// The comparison angle of auto-invert, in degrees. Azimuth mode: the azimuth
-// turned back by 90 degrees, a whole number from 0 to 359.
+// The comparison angle of auto-invert, in degrees; blanks are removed first.
+// Azimuth mode: the azimuth turned back by 90 degrees, a whole number from 0
+// to 359.
 double AngleFromEast(std::string_view text, const DirectionSettings& settings);
 
 }  // namespace korvalo::geometry

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "common/edition.h"
 #include "common/utf8.h"
 #include "storage/messages.h"
@@ -32,16 +34,9 @@ std::optional<double> ViewerDefault(const std::string& field) {
   return std::nullopt;
 }
 
-}  // namespace
-
-bool CreateProjectDatabase(const std::string& folder, const std::string& name, const std::string& drawingText) {
-  const std::string path = folder + name + kProjectExtension;
-  if (RegularFileExists(path)) {
-    Notify("This project already exists!");
-    return false;
-  }
+// The tables and the settings row of a new project file, in one transaction.
+void FillNewProject(dao::Database& db, const std::string& drawingText) {
   const Edition edition = CurrentEdition();
-  dao::Database db = dao::Database::Create(path, kProjectLocale, true);
   dao::Transaction tx(db);
   const dao::TableDef settingTable = schema::ProjectSettingTable(edition);
   db.CreateTable(settingTable);
@@ -69,6 +64,27 @@ bool CreateProjectDatabase(const std::string& folder, const std::string& name, c
   to.Close();
   system.Close();
   tx.Commit();
+}
+
+}  // namespace
+
+bool CreateProjectDatabase(const std::string& folder, const std::string& name, const std::string& drawingText) {
+  const std::string path = folder + name + kProjectExtension;
+  if (RegularFileExists(path)) {
+    Notify("This project already exists!");
+    return false;
+  }
+  dao::Database db = dao::Database::Create(path, kProjectLocale, true);
+  try {
+    FillNewProject(db, drawingText);
+  } catch (...) {
+    // A file that was not built whole is no project: it goes, so that the
+    // name can be used again and nothing half-built is ever opened.
+    db.Close();
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    throw;
+  }
   db.Close();
   return true;
 }

@@ -16,7 +16,8 @@ inline constexpr const char* kProjectLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0"
 // linked drawing. Returns false after the message "This project already
 // exists!" when a file of that path exists; nothing is touched then. Engine
 // and file errors are raised (dao::DaoError). The whole build is one
-// transaction: a failed build leaves at most an empty database file.
+// transaction, and a build that fails removes the file it started, so that
+// no half-built project stays behind and the name can be used again.
 bool CreateProjectDatabase(const std::string& folder, const std::string& name, const std::string& drawingText);
 
 // Brings a project file of an older version up to date. Its creation opens

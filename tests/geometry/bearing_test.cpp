@@ -58,6 +58,8 @@ TEST(RotateLeft90, TurnsCounterClockwise) {
       // Lower-case letters turn like upper-case ones.
       {D("n45de"), true, D("N45d0'0\"W")},  {D("X45dE"), true, ""},
       {"N", true, ""},                       {D("30d"), false, D("300d0'0\"")},
+      // Blanks around the letters are removed before the quadrant is taken.
+      {D(" N30dE "), true, D("N60d0'0\"W")}, {D("S 30d E"), true, D("N60d0'0\"E")},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(RotateLeft90(c.direction, c.bearing ? kBearing : kAzimuth), c.rotated)

@@ -219,6 +219,11 @@ TEST(AngleFromEast, ComparisonAngles) {
   EXPECT_DOUBLE_EQ(AngleFromEast(D("S30dW"), kBearing), 240);
   EXPECT_DOUBLE_EQ(AngleFromEast(D("X30dW"), kBearing), 0);
   EXPECT_DOUBLE_EQ(AngleFromEast("N", kBearing), 0);
+  // Blanks are removed before the quadrant letters are taken, as CalAngle
+  // does: a bearing the field accepts with blanks around it is not due east.
+  EXPECT_DOUBLE_EQ(AngleFromEast(D(" N30dE "), kBearing), 60);
+  EXPECT_DOUBLE_EQ(AngleFromEast(D("S 30d W"), kBearing), 240);
+  EXPECT_DOUBLE_EQ(AngleFromEast(D(" 30d "), kAzimuth), 300);
 }
 
 TEST(ReverseDirection, OppositeDirections) {

@@ -142,6 +142,30 @@ TEST(ComputeClosure, AreaNotAvailable) {
   }
 }
 
+// The pieces the reports call on their own give the closure's area.
+TEST(ParcelArea, OverCalCoordsPointsIsTheClosuresArea) {
+  const std::string halfCircle = "314.159265358979";
+  const std::vector<std::vector<CourseRow>> parcels = {
+      Square("100.05"),
+      {L("N0dE", "200"), A("N90dE", halfCircle, "200", "100", SegmentSign::Minus), L("S0dE", "200"),
+       L("S90dW", "200")},
+      {L("N0dE", "100"), A("N90dE", "100", "100", "0", SegmentSign::Plus), L("S0dE", "100")},
+      {L("N0dE", "100"), A("N90dE", "100", "100", "1000", SegmentSign::Unconfirmed)},
+      {L("N0dE", "100")},
+  };
+  for (const auto& rows : parcels) {
+    const TraverseSettings settings = Settings();
+    const int last = FindLastLine(rows, settings);
+    const std::optional<double> area = ParcelArea(rows, last, CalCoord(rows, last, settings).coord);
+    const ClosureResult r = ComputeClosure(rows, settings);
+    ASSERT_EQ(area.has_value(), r.areaAvailable) << rows.size();
+    if (area) {
+      EXPECT_DOUBLE_EQ(*area, r.area) << rows.size();
+    }
+  }
+  EXPECT_EQ(ParcelArea({}, -1, Coord(81)), 0.0);  // no complete row
+}
+
 TEST(FindLastLine, StopsAtTheFirstIncompleteOrUnreadableRow) {
   struct Case {
     const char* what;

@@ -71,6 +71,21 @@ TEST_F(ProjectDbTest, AnExistingFileIsLeftAlone) {
   EXPECT_EQ(content.str(), "keep me");
 }
 
+TEST_F(ProjectDbTest, AFailedBuildLeavesNoHalfBuiltFile) {
+  // The program defaults cannot be read: the build fails after the file was
+  // started, and the file goes with it.
+  std::filesystem::remove(SystemDatabasePath());
+  EXPECT_EQ(ErrorOf([&] { CreateProjectDatabase(dir.Path() + "/", "Lots", ""); }),
+            dao::err::kFileNotFound);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("Lots.kvx")));
+  // With the defaults back, the same name builds a whole project.
+  BuildSystemDatabase(SystemDatabasePath(), Edition::A2004);
+  EXPECT_TRUE(CreateProjectDatabase(dir.Path() + "/", "Lots", ""));
+  EXPECT_TRUE(messages.empty());
+  dao::Database db = dao::Database::Open(dir.File("Lots.kvx"));
+  EXPECT_EQ(db.OpenRecordset("tblSetting").RecordCount(), 1);
+}
+
 TEST_F(ProjectDbTest, ParcelNamesAreUniqueWithoutRegardToCase) {
   NewProject("Town", "./town.dwg");
   dao::Database db = dao::Database::Open(Program().ProjectPath);

@@ -89,6 +89,7 @@ TEST_F(SystemDbTest, MissingForeignOrLockedWithAnotherPasswordAsksForReinstall) 
     EXPECT_FALSE(OpenSystemDatabase()) << c.name;
     EXPECT_EQ(Texts(), std::vector<std::string>{kReinstall}) << c.name;
     EXPECT_FALSE(Program().SystemDb.has_value()) << c.name;
+    EXPECT_FALSE(std::filesystem::exists(path + ".lock")) << c.name;  // nothing is created
   }
   std::filesystem::remove(path);
   OpenSystemDatabase();

@@ -456,48 +456,64 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
   c->path = path;
   c->lock = detail::HeldExclusivelyHere(detail::LockKey(path));
   const bool heldHere = c->lock != nullptr;
-  if (!heldHere && detail::TakeLock(path, options.exclusive, c->lock) == detail::LockResult::Conflict) {
-    throw DaoError(err::kExclusiveElsewhere,
-                   "The file '" + path + "' is already in use by another process");
-  }
-  int flags = (options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_EXRESCODE;
-  int rc = sqlite3_open_v2(path.c_str(), &c->db, flags, nullptr);
-  if (rc != SQLITE_OK) c->Fail(rc);
-  sqlite3_busy_timeout(c->db, 2000);
-
-  // Is it a database of ours?
-  sqlite3_stmt* stmt = nullptr;
-  rc = sqlite3_prepare_v2(c->db, "PRAGMA application_id", -1, &stmt, nullptr);
-  int id = 0;
-  if (rc == SQLITE_OK) {
-    rc = sqlite3_step(stmt);
-    if (rc == SQLITE_ROW) id = sqlite3_column_int(stmt, 0);
-  }
-  sqlite3_finalize(stmt);
-  if ((rc != SQLITE_ROW && rc != SQLITE_DONE && rc != SQLITE_OK) || id != kApplicationId) {
-    throw DaoError(err::kNotADatabase, "'" + path + "' is not a Korvalo database");
-  }
-
-  // Password: needed unless this process already holds the file.
-  std::string stored;
-  stmt = nullptr;
-  if (sqlite3_prepare_v2(c->db, "SELECT value FROM korvalo_meta WHERE key = 'password'", -1, &stmt,
-                         nullptr) == SQLITE_OK &&
-      sqlite3_step(stmt) == SQLITE_ROW) {
-    auto p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-    stored = p != nullptr ? p : "";
-  }
-  sqlite3_finalize(stmt);
-  if (!stored.empty() && !heldHere) {
-    std::string given;
-    std::string lower = utf8::AsciiLower(options.connect);
-    auto at = lower.find(";pwd=");
-    if (at != std::string::npos) {
-      given = options.connect.substr(at + 5);
-      auto end = given.find(';');
-      if (end != std::string::npos) given.resize(end);
+  if (!heldHere) {
+    switch (detail::TakeLock(path, options.exclusive, c->lock)) {
+      case detail::LockResult::Granted:
+        break;
+      case detail::LockResult::Conflict:
+        throw DaoError(err::kExclusiveElsewhere,
+                       "The file '" + path + "' is already in use by another process");
+      case detail::LockResult::Unavailable:
+        throw DaoError(err::kDiskError, "The file '" + path +
+                                            "' cannot be opened exclusively: its lock file '" + path +
+                                            ".lock' cannot be made");
     }
-    if (given != stored) throw DaoError(err::kWrongPassword, "Not a valid password");
+  }
+  try {
+    int flags = (options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_EXRESCODE;
+    int rc = sqlite3_open_v2(path.c_str(), &c->db, flags, nullptr);
+    if (rc != SQLITE_OK) c->Fail(rc);
+    sqlite3_busy_timeout(c->db, 2000);
+
+    // Is it a database of ours?
+    sqlite3_stmt* stmt = nullptr;
+    rc = sqlite3_prepare_v2(c->db, "PRAGMA application_id", -1, &stmt, nullptr);
+    int id = 0;
+    if (rc == SQLITE_OK) {
+      rc = sqlite3_step(stmt);
+      if (rc == SQLITE_ROW) id = sqlite3_column_int(stmt, 0);
+    }
+    sqlite3_finalize(stmt);
+    if ((rc != SQLITE_ROW && rc != SQLITE_DONE && rc != SQLITE_OK) || id != kApplicationId) {
+      throw DaoError(err::kNotADatabase, "'" + path + "' is not a Korvalo database");
+    }
+
+    // Password: needed unless this process already holds the file.
+    std::string stored;
+    stmt = nullptr;
+    if (sqlite3_prepare_v2(c->db, "SELECT value FROM korvalo_meta WHERE key = 'password'", -1, &stmt,
+                           nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW) {
+      auto p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+      stored = p != nullptr ? p : "";
+    }
+    sqlite3_finalize(stmt);
+    if (!stored.empty() && !heldHere) {
+      std::string given;
+      std::string lower = utf8::AsciiLower(options.connect);
+      auto at = lower.find(";pwd=");
+      if (at != std::string::npos) {
+        given = options.connect.substr(at + 5);
+        auto end = given.find(';');
+        if (end != std::string::npos) given.resize(end);
+      }
+      if (given != stored) throw DaoError(err::kWrongPassword, "Not a valid password");
+    }
+  } catch (...) {
+    // A refused open leaves nothing beside the file: the lock file goes when
+    // this open made it.
+    if (!heldHere && c->lock) c->lock->RemoveSideCarIfMade();
+    throw;
   }
   return Database(c);
 }
@@ -613,8 +629,11 @@ void Database::BeginTrans() {
 void Database::CommitTrans() {
   Connection& c = Conn();
   if (c.transactionDepth == 0) throw DaoError(err::kNoTransaction, "No transaction is running");
-  --c.transactionDepth;
-  c.Exec(c.transactionDepth == 0 ? "COMMIT" : "RELEASE t" + std::to_string(c.transactionDepth));
+  // A commit the engine refuses leaves the transaction open: it still counts,
+  // so that the caller's rollback ends it.
+  const int inner = c.transactionDepth - 1;
+  c.Exec(inner == 0 ? "COMMIT" : "RELEASE t" + std::to_string(inner));
+  c.transactionDepth = inner;
 }
 
 void Database::Rollback() {

@@ -23,12 +23,15 @@
 // OpenRecordset take them beside the SQL text.
 //
 // Locking: an exclusive open takes an advisory lock (flock) on a side-car
-// file "<database>.lock" and records the path in a per-process registry; a
+// file "<database>.lock" (removed again when the open is refused and made
+// it) and records the path in a per-process registry; a
 // shared open takes a shared lock on that file when it exists (a file never
 // opened exclusively has none, so project folders gain no side-cars).
 // While this process holds a path exclusively its own later opens of it
 // succeed, exclusive or not and without the password; an open from another
-// process fails with kExclusiveElsewhere. The database file itself is never
+// process fails with kExclusiveElsewhere. An exclusive open whose side-car
+// cannot be made (a folder that cannot be written) fails with kDiskError, not
+// as a hold of another process. The database file itself is never
 // opened and closed to take a lock (that would drop SQLite's own locks).
 namespace korvalo::dao {
 

@@ -31,7 +31,14 @@ std::string LockKey(const std::string& databasePath) {
   return ec ? databasePath : canonical.string();
 }
 
-FileLock::FileLock(int fd, std::string key, bool exclusive) : fd_(fd), key_(std::move(key)), exclusive_(exclusive) {}
+FileLock::FileLock(int fd, std::string key, bool exclusive, bool createdSideCar)
+    : fd_(fd), key_(std::move(key)), exclusive_(exclusive), createdSideCar_(createdSideCar) {}
+
+void FileLock::RemoveSideCarIfMade() {
+  if (!createdSideCar_) return;
+  ::unlink((key_ + ".lock").c_str());
+  createdSideCar_ = false;
+}
 
 FileLock::~FileLock() {
   if (exclusive_) {
@@ -53,9 +60,16 @@ LockResult TakeLock(const std::string& databasePath, bool exclusive, std::shared
   lock.reset();
   std::string key = LockKey(databasePath);
   const std::string lockPath = key + ".lock";
-  int fd = exclusive ? ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)
-                     : ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return exclusive ? LockResult::Conflict : LockResult::Granted;
+  bool created = false;
+  int fd = -1;
+  if (exclusive) {
+    fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    created = fd >= 0;
+    if (fd < 0 && errno == EEXIST) fd = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC);
+  } else {
+    fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+  }
+  if (fd < 0) return exclusive ? LockResult::Unavailable : LockResult::Granted;
   int rc;
   do {
     rc = ::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
@@ -64,7 +78,7 @@ LockResult TakeLock(const std::string& databasePath, bool exclusive, std::shared
     ::close(fd);
     return LockResult::Conflict;
   }
-  lock = std::make_shared<FileLock>(fd, key, exclusive);
+  lock = std::make_shared<FileLock>(fd, key, exclusive, created);
   if (exclusive) {
     std::lock_guard guard(g_mutex);
     Registry()[key] = Holding{getpid(), lock};

@@ -187,6 +187,32 @@ TEST_F(DaoTest, TransactionsRollBackEveryRow) {
   EXPECT_EQ(db.OpenRecordset("tblParcel").RecordCount(), 1);
 }
 
+// A commit the engine refuses leaves the transaction open, to be rolled back:
+// the writes after it must not run inside a transaction nobody ends (they
+// would be lost when the file is closed).
+TEST_F(DaoTest, ARefusedCommitCanBeRolledBack) {
+  db.Execute("PRAGMA foreign_keys = ON");
+  db.Execute("CREATE TABLE tblOwner (id INTEGER PRIMARY KEY)");
+  db.Execute("CREATE TABLE tblOwned (owner INTEGER REFERENCES tblOwner (id) DEFERRABLE INITIALLY DEFERRED)");
+  {
+    Transaction tx(db);
+    Add("A");
+    db.Execute("INSERT INTO tblOwned (owner) VALUES (?)", {std::int64_t{5}});  // refused at the commit
+    EXPECT_NE(ErrorOf([&] { tx.Commit(); }), 0);
+    EXPECT_TRUE(db.InTransaction());
+  }
+  EXPECT_FALSE(db.InTransaction());
+  {
+    Transaction tx(db);
+    Add("B");
+    tx.Commit();
+  }
+  Database other = Database::Open(path);
+  Recordset rs = other.OpenRecordset("tblParcel");
+  ASSERT_EQ(rs.RecordCount(), 1);
+  EXPECT_EQ(rs.Get("Parcel"), Value(std::string("B")));
+}
+
 TEST_F(DaoTest, AppendedFieldComesLastWithItsDefault) {
   Add("A");
   FieldDef f = F("NonTang", FieldType::Boolean);
@@ -211,6 +237,9 @@ TEST(DaoOpen, RefusesMissingAndForeignFiles) {
   sqlite3_exec(other, "CREATE TABLE t (x)", nullptr, nullptr, nullptr);
   sqlite3_close(other);
   EXPECT_EQ(ErrorOf([&] { Database::Open(dir.File("other.db")); }), err::kNotADatabase);
+  // A refused exclusive open leaves nothing beside the file either.
+  EXPECT_EQ(ErrorOf([&] { Database::Open(dir.File("text.kvx"), {true, false, ""}); }), err::kNotADatabase);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("text.kvx.lock")));
   // Shared opens leave no side-car files behind.
   Database::Create(dir.File("ours.kvx")).Close();
   Database::Open(dir.File("ours.kvx")).Close();
@@ -253,6 +282,17 @@ TEST(DaoOpen, ExclusiveHoldAndPassword) {
   // The holder goes on working.
   held.Execute("INSERT INTO t (x) VALUES (?)", {std::int64_t{2}});
   EXPECT_EQ(again.OpenRecordset("t").RecordCount(), 2);
+}
+
+// A lock file that cannot be made is a file error, not another process's hold:
+// nothing may tell the user that another instance is running.
+TEST(DaoOpen, ExclusiveOpenWithoutItsLockFileIsNoConflict) {
+  TempFolder dir;
+  const std::string path = dir.File("system.zrq");
+  Database::Create(path).Close();
+  std::filesystem::create_directory(path + ".lock");  // in the way of the lock file
+  EXPECT_EQ(ErrorOf([&] { Database::Open(path, {true, false, ""}); }), err::kDiskError);
+  Database::Open(path).Close();  // shared opens need no lock file
 }
 
 }  // namespace
