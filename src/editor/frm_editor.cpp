@@ -653,7 +653,7 @@ void FrmEditor::CalculateAndDraw() {
     return;
   }
   // Survey coordinates again: the drawing left picture coordinates.
-  Coord = geometry::CalCoord(rows, result.lastRow, settings).coord;
+  Coord = result.coord;
   Result.Area = result.area;
   Result.Closure = result.closure;
   Result.ClosureBearing = result.closureBearing;

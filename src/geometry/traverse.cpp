@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "common/numbers.h"
 #include "geometry/bearing.h"
@@ -226,6 +227,7 @@ ClosureResult ComputeClosure(const std::vector<CourseRow>& rows, const TraverseS
   result.precisionText = PrecisionText(CalPrecision(result.precisionRatio));
   result.closureColour =
       ReadNumberOr(result.closureText, 0.0) > settings.closureTolerance ? kRed : kDarkGreen;
+  result.coord = std::move(traverse.coord);
   return result;
 }
 

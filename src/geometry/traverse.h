@@ -110,6 +110,9 @@ struct ClosureResult {
   // No value when no row is complete: the editor keeps what it showed.
   std::optional<double> totalDistance;
   std::optional<int> closureColour;
+  // The traverse in survey units (points 0 to lastRow + 1 filled), as CalCoord
+  // gives it; empty when no row is complete.
+  Coord coord;
   // The four result labels.
   std::string areaText;
   std::string closureText;

@@ -156,8 +156,15 @@ TEST(ParcelArea, OverCalCoordsPointsIsTheClosuresArea) {
   for (const auto& rows : parcels) {
     const TraverseSettings settings = Settings();
     const int last = FindLastLine(rows, settings);
-    const std::optional<double> area = ParcelArea(rows, last, CalCoord(rows, last, settings).coord);
+    const Coord coord = CalCoord(rows, last, settings).coord;
+    const std::optional<double> area = ParcelArea(rows, last, coord);
     const ClosureResult r = ComputeClosure(rows, settings);
+    // The closure hands back the same survey points CalCoord gives.
+    ASSERT_EQ(r.coord.size(), coord.size());
+    for (int i = 0; i <= last + 1; ++i) {
+      EXPECT_EQ(r.coord[static_cast<std::size_t>(i)].x, coord[static_cast<std::size_t>(i)].x);
+      EXPECT_EQ(r.coord[static_cast<std::size_t>(i)].y, coord[static_cast<std::size_t>(i)].y);
+    }
     ASSERT_EQ(area.has_value(), r.areaAvailable) << rows.size();
     if (area) {
       EXPECT_DOUBLE_EQ(*area, r.area) << rows.size();
