@@ -74,7 +74,7 @@ bool CreateProjectDatabase(const std::string& folder, const std::string& name, c
     Notify("This project already exists!");
     return false;
   }
-  dao::Database db = dao::Database::Create(path, kProjectLocale, true);
+  dao::Database db = dao::Database::Create(path, schema::kDatabaseLocale, true);
   try {
     FillNewProject(db, drawingText);
   } catch (...) {

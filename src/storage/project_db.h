@@ -8,7 +8,6 @@
 namespace korvalo {
 
 inline constexpr const char* kProjectExtension = ".kvx";
-inline constexpr const char* kProjectLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
 
 // Builds the project file folder + name + ".kvx" (the folder ends in its
 // separator) with its three tables and its settings row, copied from the

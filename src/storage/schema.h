@@ -9,6 +9,11 @@
 // part of the format: the settings rows are read and written by position.
 namespace korvalo::schema {
 
+// The locale every database of the program is created with: text compares
+// without regard to case.
+inline constexpr const char* kDatabaseLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+
+
 // Project file (".kvx").
 dao::TableDef ProjectSettingTable(Edition edition);  // tblSetting: 22 fields, 34 standalone
 dao::TableDef ParcelTable();                         // tblParcel

@@ -146,7 +146,7 @@ void SetDefaultBearingMode(bool bearing) { SetDefaultAt(kPosBearing, bearing); }
 void SetDefaultMetric(bool metric) { SetDefaultAt(kPosUnitFeet, !metric); }
 
 void BuildSystemDatabase(const std::string& path, Edition edition) {
-  dao::Database db = dao::Database::Create(path, ";LANGID=0x0409;CP=1252;COUNTRY=0", true);
+  dao::Database db = dao::Database::Create(path, schema::kDatabaseLocale, true);
   dao::Transaction tx(db);
   db.CreateTable(schema::SystemSettingTable(edition));
   db.CreateTable(schema::RecentProjectTable());
