@@ -7,7 +7,9 @@ packages=(
   qt6-base-dev libgl-dev libxcb1-dev
   libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core xvfb xauth poppler-utils
+  fonts-dejavu-core fonts-liberation xvfb xauth openbox poppler-utils
+  libgdal-dev gdal-bin libicu-dev sqlite3
+  clang libclang-rt-14-dev
 )
 
 missing=()
