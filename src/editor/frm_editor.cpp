@@ -310,17 +310,7 @@ void FrmEditor::WireEvents() {
   // While the thumb is dragged the rows stay; they move when it is released.
   VScroll1.OnScroll = [](int) {};
 
-  // Every change of a course value recomputes the parcel.
-  const auto recalculate = [this](int) { CalculateAndDraw(); };
-  for (TextBox::Events* box : {static_cast<TextBox::Events*>(&txtBearingLine),
-                               static_cast<TextBox::Events*>(&txtDistanceLine),
-                               static_cast<TextBox::Events*>(&txtBearingArc),
-                               static_cast<TextBox::Events*>(&txtArc),
-                               static_cast<TextBox::Events*>(&txtChord),
-                               static_cast<TextBox::Events*>(&txtRadius)}) {
-    box->OnChange = recalculate;
-  }
-  chksign.OnClick = recalculate;
+  WireRowRules();
 
   mnuVerfyCurves.OnClick = [this](int) { mnuVerfyCurves_Click(); };
   mnuAutoInvert.OnClick = [this](int) { mnuAutoInvert_Click(); };

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <array>
 #include <deque>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "editor/course_grid.h"
 #include "editor/link_services.h"
 #include "geometry/drawing.h"
 #include "geometry/traverse.h"
@@ -64,6 +68,38 @@ class FrmEditor : public forms::Form {
   // Locks or unlocks the entry controls of every row (not the row frames or
   // row buttons).
   void EnableCourseControls(bool enabled);
+
+  // --- the arc inputs' order and places (the grid's rules) ------------------
+  // Lays the arc inputs of every row out in the project's entry order and
+  // rebuilds ArcFieldOrder.
+  void ArrangeArcFields();
+  // Names of the arc inputs by entry position ("txtBearing", "txtArc",
+  // "txtChord", "txtRadius"; index 0 is position 1).
+  const std::array<std::string, 4>& ArcFieldOrder() const { return grid_->ArcFieldOrder(); }
+  int ArcFieldPosition(std::string_view name) const { return grid_->ArcFieldPosition(name); }
+  // The focus order of the course rows for the project's entry order.
+  void SetCourseTabOrder();
+
+  // --- row operations --------------------------------------------------------
+  void ToggleLineCurve(int k) { grid_->ToggleLineCurve(k); }
+  void ShiftRowsBelow(int k, int dy) { grid_->ShiftRowsBelow(k, dy); }
+  // False (after telling the user) when the last row holds a course.
+  bool Insert_Proc(int idx) { return grid_->Insert_Proc(idx); }
+  void ResetRow(int idx) { grid_->ResetRow(idx); }
+  void Delete_Proc(int idx) { grid_->Delete_Proc(idx); }
+  // Empties the parcel name, every course row and the result labels, lays
+  // the arc inputs out anew, locks the rows after the first and puts the
+  // focus on the name box (or the parcel list while the box is hidden).
+  void ClearEditor();
+
+  // --- the editing state -----------------------------------------------------
+  // A parcel is being edited while Save is enabled. SetEditing switches Save,
+  // Cancel, Auto, the cover over the parcel list, New, the mode options and
+  // in review mode Edit.
+  void SetEditing(bool editing);
+  bool Editing() const { return cmdSave.Enabled(); }
+  // Grab mode: the "Grab model" option is selected.
+  bool GrabMode() const { return optmodel(0).Value(); }
 
   // The course rows as the computation reads them, rows 0 to CourseLimit - 1.
   std::vector<geometry::CourseRow> CourseRows() const;
@@ -231,6 +267,13 @@ class FrmEditor : public forms::Form {
   void FlipProjectSwitch(forms::Menu& item, ProjectSwitch which);
   void OpenCommandLineProject();
 
+  // The grid's rules on this window's rows, and the parcel-name box's.
+  void WireRowRules();
+  // The row button's pop-up menu.
+  void ShowRowMenu(int row);
+  void StartGrab(GrabField field, int row);
+  void txtParcel_DblClick();
+
   // Whether each row shows its line frame.
   std::vector<bool> LineRows() const;
   // Drawing over rows already read from the grid.
@@ -239,6 +282,7 @@ class FrmEditor : public forms::Form {
   void PlaceLabels(const std::vector<geometry::CourseLabel>& labels);
 
   int courseLimit_;
+  std::unique_ptr<CourseGrid> grid_;
   LinkServices* link_ = nullptr;
   StartupServices startup_;
 };

@@ -1,4 +1,5 @@
 #include "editor/frm_editor.h"
+#include "editor/tooltips.h"
 #include "storage/program_state.h"
 #include "storage/project_settings.h"
 
@@ -23,6 +24,8 @@ void FrmEditor::ShowProjectSettings() {
 
 bool FrmEditor::ReloadProjectSettings() {
   if (!::korvalo::LoadProjectSettings()) return false;
+  ClearToolTips();
+  SetCourseTabOrder();
   ShowProjectSettings();
   return true;
 }

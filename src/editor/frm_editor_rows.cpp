@@ -1,4 +1,8 @@
 #include <cstddef>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "common/edition.h"
@@ -6,11 +10,66 @@
 #include "editor/grid_layout.h"
 #include "storage/program_state.h"
 
-// The editor window: the course rows (reading them, locking them, scrolling
-// them).
+// The editor window: the course rows (their rules, reading them, locking
+// them, scrolling them) and the parcel-name box.
 namespace korvalo::editor {
 
 using namespace forms;
+
+void FrmEditor::WireRowRules() {
+  CourseGridControls controls{*this,           frameBase,     cmdNo,           frameLine,
+                              frameArc,        txtBearingLine, txtDistanceLine, cmdLineInvert,
+                              txtBearingArc,   txtArc,        txtChord,        txtRadius,
+                              lblA,            lblC,          lblR,            chksign,
+                              cmdArcInvert};
+  CourseGridHooks hooks;
+  hooks.calculate = [this] { CalculateAndDraw(); };
+  hooks.enterEditing = [this] { SetEditing(true); };
+  hooks.grabMode = [this] { return GrabMode(); };
+  hooks.grab = [this](GrabField field, int row) {
+    if (link_) link_->GrabCourseField(field, row);
+  };
+  hooks.rowMenu = [this](int row) { ShowRowMenu(row); };
+  grid_ = std::make_unique<CourseGrid>(controls, courseLimit_, CalcEnabled, CurrentRow,
+                                       std::move(hooks));
+  grid_->WireRowEvents();
+
+  txtParcel.OnGotFocus = [this](int) { txtParcel.SetBackColor(kFocusColour); };
+  txtParcel.OnLostFocus = [this](int) { txtParcel.SetBackColor(vbWindowBackground); };
+  txtParcel.OnClick = [this](int) { SetEditing(true); };
+  // A name typed or pasted is an edit of the parcel, as a click is.
+  txtParcel.OnChange = [this](int) {
+    if (txtParcel.HasFocus()) SetEditing(true);
+  };
+  txtParcel.OnDblClick = [this](int) { txtParcel_DblClick(); };
+}
+
+void FrmEditor::txtParcel_DblClick() {
+  if (!GrabMode()) return;
+  SetEditing(true);
+  if (link_) link_->GrabParcelName();
+}
+
+void FrmEditor::ShowRowMenu(int row) {
+  // Each step runs even when the one before failed; a failure is reported.
+  const auto step = [](const std::function<void()>& body) {
+    try {
+      body();
+    } catch (const std::exception& e) {
+      ShowUnknownError(ErrorNumberOf(e));
+    }
+  };
+  step([&] {
+    mnuPopChangeLineCurve.SetCaption(frameLine(row).Visible() ? "Change to curve"
+                                                               : "Change to line");
+    mnuPopChangeLineCurve.SetEnabled(true);
+  });
+  // The focus makes the row current.
+  step([&] { cmdNo(row).SetFocus(); });
+  step([&] { PopupMenu(mnuPopup); });
+}
+
+void FrmEditor::SetCourseTabOrder() { grid_->SetCourseTabOrder(Program().ProjectSettings); }
 
 std::vector<bool> FrmEditor::LineRows() const {
   std::vector<bool> lines(static_cast<std::size_t>(courseLimit_));

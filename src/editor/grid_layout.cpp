@@ -70,4 +70,23 @@ int GridHeightFor(int windowHeight, int pictureHeight) {
   return windowHeight - pictureHeight - kGridHeightAllowance;
 }
 
+ArcSlot ArcSlotFor(int position) {
+  constexpr int kFirstLineTop = 120;
+  constexpr int kSecondLineTop = 460;
+  constexpr int kFirstBoxLeft = 360;
+  constexpr int kSlotPitch = 1800;
+  constexpr int kLabelOffset = 240;
+  ArcSlot slot;
+  if (position == 4) {
+    slot.boxTop = kSecondLineTop;
+    slot.boxLeft = kFirstBoxLeft;
+  } else {
+    slot.boxTop = kFirstLineTop;
+    slot.boxLeft = kFirstBoxLeft + (position - 1) * kSlotPitch;
+  }
+  slot.labelTop = slot.boxTop;
+  slot.labelLeft = slot.boxLeft - kLabelOffset;
+  return slot;
+}
+
 }  // namespace korvalo::editor

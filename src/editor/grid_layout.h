@@ -56,6 +56,18 @@ std::vector<int> ScrolledRowTops(const std::vector<bool>& lineRows, int value,
 int NarrowedScrollMax(const std::vector<bool>& lineRows, const std::vector<bool>& enabledRows,
                       int courseLimit, bool standalone);
 
+// Where an arc input and its caption label sit inside the arc frame for an
+// entry position 1 to 4: positions 1 to 3 side by side on the first line,
+// position 4 at the start of the second; the label 240 to the left of its
+// box.
+struct ArcSlot {
+  int boxTop = 0;
+  int boxLeft = 0;
+  int labelTop = 0;
+  int labelLeft = 0;
+};
+ArcSlot ArcSlotFor(int position);
+
 // The size the window keeps after a resize: the width is fixed, the height has
 // a floor.
 struct EditorSize {

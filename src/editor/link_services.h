@@ -4,10 +4,13 @@
 #include <string>
 
 // What the editor window asks of its surroundings that other parts of the
-// program provide: the AutoCAD link's switches of the project controls, and
-// the start-up roads of project storage. The program wires them up; tests
-// install their own.
+// program provide: the AutoCAD link's switches of the project controls and
+// its text grabs, and the start-up roads of project storage. The program
+// wires them up; tests install their own.
 namespace korvalo::editor {
+
+// The course box a grab starts from.
+enum class GrabField { LineBearing, Distance, ArcBearing, ArcLength, Chord, Radius };
 
 class LinkServices {
  public:
@@ -16,6 +19,15 @@ class LinkServices {
   virtual void EnableProjectUI(bool enabled) = 0;
   // Shows the linked drawing in the File menu and keeps the editor on top.
   virtual void ShowLinkState() = 0;
+  // A double-click on a course box in grab mode, after the editor has
+  // entered its editing state: the user picks texts in the drawing and they
+  // are placed from this box of the row on. Nothing until the link exists.
+  virtual void GrabCourseField(GrabField field, int row) {
+    static_cast<void>(field);
+    static_cast<void>(row);
+  }
+  // The same for the parcel-name box: the picked name, then row 0.
+  virtual void GrabParcelName() {}
 };
 
 struct StartupServices {

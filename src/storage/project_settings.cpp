@@ -20,6 +20,23 @@ std::string ResolveDrawingPath(std::string_view stored, std::string_view program
   return path;
 }
 
+bool ArcPositionsSound(const ProjectSettings& settings) {
+  if (settings.BearingPos != 1) return false;
+  bool seen[5] = {false, false, false, false, false};
+  for (int p : {settings.ArcPos, settings.ChordPos, settings.RadiusPos}) {
+    if (p < 2 || p > 4 || seen[p]) return false;
+    seen[p] = true;
+  }
+  return true;
+}
+
+void UseShippedArcPositions(ProjectSettings& settings) {
+  settings.BearingPos = 1;
+  settings.ArcPos = 2;
+  settings.ChordPos = 3;
+  settings.RadiusPos = 4;
+}
+
 namespace {
 
 // Reads one field into `out`; a missing, empty or unreadable field leaves
@@ -136,6 +153,10 @@ bool LoadProjectSettings() {
              ". The default drawing will be opened. Please relocate the drawing.");
       drawingPath = FileBesideProgram("default.dwg");
     }
+  }
+  if (!ArcPositionsSound(s)) {
+    UseShippedArcPositions(s);
+    Notify(kUnsoundArcPositionsMessage, MessageIcon::Warning);
   }
   program.ProjectSettings = s;
   program.DrawingPath = drawingPath;

@@ -36,6 +36,16 @@ struct ProjectSettings {
   bool operator==(const ProjectSettings&) const = default;
 };
 
+// The arc inputs' entry positions are sound when they are a permutation of
+// 1 to 4 with the chord direction at 1 (the row layout and the focus order
+// are built for it). The options dialog keeps to the same rule.
+bool ArcPositionsSound(const ProjectSettings& settings);
+// The order a new project gets: chord direction, arc length, chord, radius.
+void UseShippedArcPositions(ProjectSettings& settings);
+inline constexpr const char* kUnsoundArcPositionsMessage =
+    "The entry order of the curve fields stored in this project is not valid. The order chord "
+    "bearing, arc length, chord, radius is used instead; you can change it in Project options.";
+
 // Positions of the project's tblSetting fields.
 namespace setting {
 inline constexpr int kTxtArc = 0;

@@ -1,3 +1,4 @@
+#include <array>
 #include <filesystem>
 #include <fstream>
 
@@ -19,7 +20,8 @@ TEST_F(ProjectSettingsTest, LoaderDerivesAnglesAndTrimsTheDegreeCode) {
   NewProject("A");
   Store(Program().ProjectPath,
         "WarningRanged = 5, WarningRangem = 0, WarningRanges = 0, TangentToleranced = 1, TangentTolerancem = 30, "
-        "TangentTolerances = 36, DegreeSymbol = ' %d', Bearing = 0, ErrDecimal = 4, txtArc = 3");
+        "TangentTolerances = 36, DegreeSymbol = ' %d', Bearing = 0, ErrDecimal = 4, txtArc = 3, "
+        "txtChord = 2");
   ASSERT_TRUE(LoadProjectSettings());
   const ProjectSettings& s = Program().ProjectSettings;
   EXPECT_DOUBLE_EQ(s.WarningRange, 5.0);
@@ -28,10 +30,59 @@ TEST_F(ProjectSettingsTest, LoaderDerivesAnglesAndTrimsTheDegreeCode) {
   EXPECT_FALSE(s.Bearing);
   EXPECT_EQ(s.ErrDecimal, 4);
   EXPECT_EQ(s.ArcPos, 3);
+  EXPECT_EQ(s.ChordPos, 2);
   EXPECT_EQ(s.BearingPos, 1);
   EXPECT_DOUBLE_EQ(s.ClosureTolerance, 0.05);
   EXPECT_TRUE(s.UnitFeet);
   EXPECT_TRUE(messages.empty());
+}
+
+// Damaged or hand-edited arc-input positions: the shipped order is used, the
+// user is told once, and the file keeps what it holds.
+TEST_F(ProjectSettingsTest, UnsoundArcPositionsFallBackToTheShippedOrder) {
+  struct Case {
+    std::array<int, 4> stored;  // txtBearing, txtArc, txtChord, txtRadius; -1 for NULL
+    bool sound;
+  };
+  const Case cases[] = {
+      {{1, 2, 3, 4}, true},
+      {{1, 4, 2, 3}, true},
+      {{1, 2, 2, 4}, false},   // two inputs on one slot
+      {{2, 1, 3, 4}, false},   // the chord direction moved
+      {{1, 2, 3, 5}, false},   // out of range
+      {{1, 0, 3, 4}, false},
+      {{1, -1, 3, 4}, false},  // missing
+  };
+  const char* const fields[] = {"txtBearing", "txtArc", "txtChord", "txtRadius"};
+  NewProject("A");
+  for (const Case& c : cases) {
+    std::string assignments;
+    for (std::size_t f = 0; f < 4; ++f) {
+      if (f > 0) assignments += ", ";
+      assignments += std::string(fields[f]) + " = " +
+                     (c.stored[f] < 0 ? std::string("NULL") : std::to_string(c.stored[f]));
+    }
+    SCOPED_TRACE(assignments);
+    messages.clear();
+    Store(Program().ProjectPath, assignments);
+    ASSERT_TRUE(LoadProjectSettings());
+    const ProjectSettings& s = Program().ProjectSettings;
+    if (c.sound) {
+      EXPECT_TRUE(messages.empty());
+      EXPECT_EQ(s.ArcPos, c.stored[1]);
+      continue;
+    }
+    EXPECT_EQ(Texts(), std::vector<std::string>{kUnsoundArcPositionsMessage});
+    EXPECT_EQ((std::array<int, 4>{s.BearingPos, s.ArcPos, s.ChordPos, s.RadiusPos}),
+              (std::array<int, 4>{1, 2, 3, 4}));
+    // The stored row keeps what it holds.
+    dao::Database db = dao::Database::Open(Program().ProjectPath);
+    dao::Recordset rs = db.OpenRecordset("tblSetting", dao::RecordsetType::Snapshot);
+    for (std::size_t f = 0; f < 4; ++f) {
+      const dao::Value v = rs.Get(fields[f]);
+      EXPECT_EQ(dao::IsNull(v) ? -1 : dao::AsLong(v), c.stored[f]) << fields[f];
+    }
+  }
 }
 
 TEST_F(ProjectSettingsTest, OlderFileWithoutDirectionFieldsWorksInBearingMode) {

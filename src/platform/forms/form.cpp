@@ -41,6 +41,8 @@ namespace {
 // Activation history of the program's forms, most recent last.
 Form* g_active = nullptr;
 std::vector<Form*> g_history;
+// Every form that exists, in creation order.
+std::vector<Form*> g_forms;
 std::map<Form*, QEventLoop*> g_modalLoops;
 
 void RaiseForm(const std::function<void()>& h) {
@@ -457,6 +459,7 @@ void Access::ScrollReleased(VScrollBar& c) {
 // --- Form -------------------------------------------------------------------------
 
 Form::Form(const std::string& name) : name_(name) {
+  g_forms.push_back(this);
   auto* w = new FormWindow(*this);
   window_ = w;
   w->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -468,6 +471,7 @@ Form::Form(const std::string& name) : name_(name) {
 }
 
 Form::~Form() {
+  g_forms.erase(std::remove(g_forms.begin(), g_forms.end(), this), g_forms.end());
   for (auto& [form, loop] : g_modalLoops) {
     if (form == this) loop->quit();
   }
@@ -998,5 +1002,30 @@ void Timer::Update() {
 }
 
 void Timer::Fire() { Raise(OnTimer, 0); }
+
+// --- enumeration ------------------------------------------------------------------
+
+std::vector<Form*> LoadedForms() {
+  std::vector<Form*> loaded;
+  for (Form* f : g_forms) {
+    if (f->Loaded()) loaded.push_back(f);
+  }
+  return loaded;
+}
+
+namespace {
+void CollectControls(const Container& container, std::vector<Control*>& out) {
+  for (Control* c : Access::Children(container)) {
+    out.push_back(c);
+    if (const auto* inner = dynamic_cast<const Container*>(c)) CollectControls(*inner, out);
+  }
+}
+}  // namespace
+
+std::vector<Control*> FormControls(const Form& form) {
+  std::vector<Control*> controls;
+  CollectControls(form, controls);
+  return controls;
+}
 
 }  // namespace korvalo::forms

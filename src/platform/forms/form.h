@@ -156,6 +156,12 @@ class Form : public Container {
   std::vector<detail::ArrayBase*> arrays_;
 };
 
+// Every form that is loaded, in the order the forms were created.
+std::vector<Form*> LoadedForms();
+// Every control on the form: each container's controls, and after a
+// container that is itself a control, the controls inside it.
+std::vector<Control*> FormControls(const Form& form);
+
 struct MenuEvents {
   // A menu item: chosen. A menu with items: about to open.
   IndexHandler OnClick;

@@ -126,6 +126,7 @@ struct Access {
   static QMenu* MenuWidget(Menu& m);
   static Menu* MenuOfAction(QAction* a);
   static void WidgetGone(Control& c);
+  static const std::vector<Control*>& Children(const Container& c) { return c.children_; }
   // Widgets made when needed: the control's own (and its containers') now.
   static QWidget* Realise(Control& c) { return c.Realised(); }
   // Queues a pass that makes the widgets now wanted on screen (after the
