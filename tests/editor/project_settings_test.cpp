@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 #include <string>
 
@@ -253,6 +254,24 @@ TEST_F(EditorProjectTest, RefusedLoadLeavesTheEditorAsItWas) {
   EXPECT_TRUE(editor->mnuAutoInvert.Checked());
   EXPECT_FALSE(editor->mnuVerfyTangent.Checked());
   EXPECT_TRUE(editor->mnuMiniWindow.Checked());
+}
+
+TEST_F(EditorProjectTest, ADamagedArcOrderIsToldOnceAndTheGridStaysUsable) {
+  const std::string project = NewProject("Damaged");
+  Store(project, "txtBearing = 1, txtArc = 3, txtChord = 3, txtRadius = 4, ToolTipOn = 0");
+  prompts.ExpectMsgBox(kUnsoundArcPositionsMessage, forms::vbOKOnly + forms::vbExclamation);
+  OpenProject(project);
+  EXPECT_EQ(prompts.Pending(), 0);
+  // The settings reload laid the focus order out and cleared the tooltips.
+  EXPECT_EQ(editor->txtArc(0).TabIndex(), editor->txtBearingArc(0).TabIndex() + 1);
+  EXPECT_EQ(editor->txtArc(3).ToolTipText(), "");
+
+  editor->ClearEditor();
+  const std::array<std::string, 4> shipped = {"txtBearing", "txtArc", "txtChord", "txtRadius"};
+  EXPECT_EQ(editor->ArcFieldOrder(), shipped);
+  EXPECT_EQ(editor->txtArc(0).Left(), 2160);
+  EXPECT_EQ(editor->txtChord(0).Left(), 3960);
+  EXPECT_EQ(editor->txtRadius(0).Top(), 460);
 }
 
 }  // namespace
