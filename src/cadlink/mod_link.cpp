@@ -1,5 +1,7 @@
 #include "cadlink/mod_link.h"
 
+#include "common/edition.h"
+#include "platform/cad/system.h"
 #include "storage/program_state.h"
 
 namespace korvalo::cadlink {
@@ -28,5 +30,22 @@ void ShowLinkState(editor::FrmEditor& editor) {
   editor.mnuRelocateCAD.SetEnabled(true);
   editor.mnuCurrentCAD.SetCaption(Program().DrawingPath);
 }
+
+void EditorLinkHost::SetTopMost(bool on) { editor_.SetTopMost(on); }
+void EditorLinkHost::Minimize() { editor_.SetWindowState(forms::vbMinimized); }
+void EditorLinkHost::Restore() { editor_.SetWindowState(forms::vbNormal); }
+void EditorLinkHost::ProcessPendingEvents() { forms::DoEvents(); }
+void EditorLinkHost::SetCalcEnabled(bool enabled) { editor_.CalcEnabled = enabled; }
+void EditorLinkHost::SetCurrentCadCaption(const std::string& caption) {
+  editor_.mnuCurrentCAD.SetCaption(caption);
+}
+void EditorLinkHost::SetCurrentCadEnabled(bool enabled) { editor_.mnuCurrentCAD.SetEnabled(enabled); }
+void EditorLinkHost::ReloadProjectSettings() { editor_.ReloadProjectSettings(); }
+void EditorLinkHost::SelectGrabModel() { editor_.optmodel(0).SetValue(true); }
+
+ModLink::ModLink(editor::FrmEditor& editor) : ModLink(editor, cad::SystemAutomation()) {}
+
+ModLink::ModLink(editor::FrmEditor& editor, cad::Automation& automation)
+    : editor_(editor), host_(editor), cad_(automation, PolicyFor(CurrentEdition()), host_) {}
 
 }  // namespace korvalo::cadlink

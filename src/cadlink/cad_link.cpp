@@ -1,0 +1,292 @@
+#include "cadlink/cad_link.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "common/utf8.h"
+#include "geometry/tokens.h"
+#include "platform/forms/forms.h"
+#include "storage/program_state.h"
+#include "storage/project_settings.h"
+
+namespace korvalo::cadlink {
+namespace {
+
+constexpr int kMaximised = 3;
+constexpr const char* kRelocateHint =
+    "File>Auto CAD link>Relocate CAD file.";
+constexpr const char* kMayNotWork = ". This may cause your application does not work properly.";
+
+// A member called through no object fails as the automation does.
+template <class T>
+T& Obj(const std::shared_ptr<T>& object) {
+  if (!object) throw cad::CadError(cad::kObjectNotSet, "Object variable or With block variable not set");
+  return *object;
+}
+
+void Message(const std::string& text) { forms::MsgBox(text, forms::vbOKOnly); }
+
+std::string DefaultDrawing() { return FileBesideProgram("default.dwg"); }
+
+}  // namespace
+
+bool SameDrawing(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) return false;
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path pa = fs::absolute(fs::path(a), error).lexically_normal();
+  const fs::path pb = fs::absolute(fs::path(b), error).lexically_normal();
+  return pa == pb;
+}
+
+CadLink::CadLink(cad::Automation& automation, CadLinkPolicy policy, LinkHost& host)
+    : automation_(automation), policy_(policy), host_(host) {}
+
+template <class F>
+bool CadLink::Try(F&& call) {
+  try {
+    call();
+    return true;
+  } catch (const cad::CadError& error) {
+    pending_ = error;
+    return false;
+  }
+}
+
+std::string CadLink::PendingText() const {
+  return "Error " + std::to_string(pending_->Number()) + ": " + pending_->Description();
+}
+
+void CadLink::ShowPending(const std::string& text) {
+  Message(text);
+  pending_.reset();
+}
+
+int CadLink::ConnectCAD() {
+  pending_.reset();
+  host_.SetTopMost(false);
+  int result = kLinked;
+  const std::string& drawing = Program().DrawingPath;
+
+  app_.reset();
+  if (!Try([&] { app_ = automation_.GetObject(cad::kProgramId); })) {
+    pending_.reset();
+    if (!Try([&] { app_ = automation_.CreateObject(cad::kProgramId); })) {
+      Message(pending_->Description());
+      Message("Can't find AutoCAD application!");
+      pending_.reset();
+      return kCadNotFound;
+    }
+  }
+
+  // The project drawing failed to open: say so, then open the fallback.
+  auto openDefault = [&](const std::string& message, bool inDocument) {
+    ShowPending(message);
+    host_.ProcessPendingEvents();
+    if (inDocument) {
+      Try([&] { Obj(doc_).Open(DefaultDrawing()); });
+    } else {
+      Try([&] { Obj(Obj(app_).Documents()).Open(DefaultDrawing()); });
+    }
+    result = kDefaultDrawing;
+  };
+  const std::string failedToLoad = ". " + drawing +
+                                   " failed to load . Try to relocate the DWG file through: " +
+                                   kRelocateHint;
+
+  if (policy_.countsDocuments) {
+    if (policy_.visibleFirst) Try([&] { Obj(app_).SetVisible(true); });
+    int count = 0;
+    Try([&] { count = Obj(Obj(app_).Documents()).Count(); });
+    if (count >= 2) {
+      Message(
+          "You had AutoCAD open with 2 or more drawing loaded. Please close all loaded drawing "
+          "and try again.");
+      pending_.reset();
+      return kSeveralDrawings;
+    }
+    if (count == 1) {
+      Try([&] { doc_ = Obj(app_).ActiveDocument(); });
+      if (policy_.writesSdiOnConnect) Try([&] { Obj(doc_).SetVariable("SDI", 1); });
+      std::string fullName;
+      const bool named = Try([&] { fullName = Obj(doc_).FullName(); });
+      if (!named || !SameDrawing(fullName, drawing)) {
+        Try([&] { Obj(doc_).Open(drawing); });
+        if (pending_) openDefault(PendingText() + failedToLoad, policy_.fallbackInDocument);
+      }
+    } else {
+      Try([&] { Obj(Obj(app_).Documents()).Open(drawing); });
+      if (pending_) {
+        openDefault(PendingText() + ". The " + drawing +
+                        " does not exist. You should relocate the DWG file through: " +
+                        kRelocateHint,
+                    false);
+      }
+      Try([&] { doc_ = Obj(app_).ActiveDocument(); });
+    }
+    if (policy_.reportsActiveDocumentError && pending_) {
+      ShowPending(PendingText() + " at getting active document: " + pending_->Description() +
+                  kMayNotWork);
+    }
+  } else {
+    if (policy_.visibleFirst) Try([&] { Obj(app_).SetVisible(true); });
+    Try([&] { doc_ = Obj(app_).ActiveDocument(); });
+    std::string fullName;
+    const bool named = Try([&] { fullName = Obj(doc_).FullName(); });
+    if (!named || !SameDrawing(fullName, drawing)) {
+      Try([&] { Obj(doc_).Open(drawing); });
+      if (pending_) openDefault(PendingText() + failedToLoad, policy_.fallbackInDocument);
+    }
+  }
+
+  if (!Try([&] { Obj(doc_).SetVariable("OSMODE", 0); })) {
+    ShowPending("Error " + std::to_string(pending_->Number()) +
+                " at setting OSMODE: " + pending_->Description() + kMayNotWork);
+  }
+  if (policy_.writesSdiOnConnect) {
+    if (!Try([&] { Obj(doc_).SetVariable("SDI", 1); })) {
+      ShowPending("Error " + std::to_string(pending_->Number()) +
+                  " at setting SDI: " + pending_->Description() + kMayNotWork);
+    }
+    // Single-document mode stays off between picks.
+    Try([&] { Obj(doc_).SetVariable("SDI", 0); });
+  }
+
+  Try([&] { Obj(app_).SetVisible(true); });
+  Try([&] { Obj(app_).SetWindowState(kMaximised); });
+  Try([&] { Obj(doc_).SetWindowState(kMaximised); });
+  pending_.reset();
+  host_.SetTopMost(true);
+  return result;
+}
+
+void CadLink::SetCADSDI(int value) {
+  std::shared_ptr<cad::Application> app;
+  try {
+    app = automation_.GetObject(cad::kProgramId);
+  } catch (const cad::CadError&) {
+    // Only a pick may start the CAD program; switching single-document
+    // mode off needs none running.
+    if (value == 0) return;
+    try {
+      app = automation_.CreateObject(cad::kProgramId);
+    } catch (const cad::CadError&) {
+      return;
+    }
+  }
+  app_ = app;
+  try {
+    doc_ = app_->ActiveDocument();
+  } catch (const cad::CadError&) {
+  }
+  try {
+    Obj(doc_).SetVariable("SDI", value);
+  } catch (const cad::CadError&) {
+  }
+}
+
+std::vector<std::string> CadLink::TextsToTokens(cad::SelectionSet& set) {
+  for (int i = set.Count() - 1; i >= 0; --i) {
+    const std::shared_ptr<cad::Entity> entity = set.Item(i);
+    const std::string name = Obj(entity).EntityName();
+    if (!utf8::EqualsNoCase(name, "AcDbMText") && !utf8::EqualsNoCase(name, "AcDbText")) {
+      set.RemoveItems({entity});
+    }
+  }
+  const geometry::TokenSettings settings{Program().ProjectSettings.DegreeSymbol};
+  std::vector<std::string> tokens;
+  const int count = set.Count();
+  for (int i = 0; i < count; ++i) {
+    geometry::AppendTextTokens(Obj(set.Item(i)).TextString(), settings, tokens);
+  }
+  return tokens;
+}
+
+std::optional<std::vector<std::string>> CadLink::PickTextsInCad() {
+  SetCADSDI(1);
+  if (Program().ProjectSettings.Minimize) host_.Minimize();
+  if (policy_.focusesCadBeforePick) {
+    try {
+      automation_.SetFocus(Obj(app_).Hwnd());
+    } catch (const cad::CadError&) {
+    }
+  }
+
+  // A set left by the last pick is replaced; failures here are ignored.
+  std::shared_ptr<cad::SelectionSets> sets;
+  std::shared_ptr<cad::SelectionSet> picked;
+  try {
+    sets = Obj(doc_).SelectionSets();
+  } catch (const cad::CadError&) {
+  }
+  for (const char* name : {"SS1", "SS2"}) {
+    try {
+      Obj(Obj(sets).Item(name)).Delete();
+    } catch (const cad::CadError&) {
+    }
+  }
+  try {
+    picked = Obj(sets).Add("SS1");
+  } catch (const cad::CadError&) {
+  }
+  try {
+    Obj(sets).Add("SS2");
+  } catch (const cad::CadError&) {
+  }
+
+  std::vector<std::string> tokens;
+  try {
+    Obj(picked).SelectOnScreen();
+    tokens = TextsToTokens(*picked);
+  } catch (const cad::CadError& error) {
+    // The editor comes back before the message, so that the user sees it.
+    host_.Restore();
+    Message(error.Description());
+    SetCADSDI(0);
+    return std::nullopt;
+  }
+  host_.Restore();
+  SetCADSDI(0);
+  host_.SetCalcEnabled(tokens.empty());
+  return tokens;
+}
+
+void CadLink::CurrentCadClicked() {
+  const int status = ConnectCAD();
+  host_.SetCurrentCadEnabled(status == kLinked);
+}
+
+void CadLink::RelocateCadClicked() {
+  forms::FileDialogOptions options;
+  options.flags = 4;
+  options.filter = "AutoCAD Files (*.dwg)|*.dwg|All Files (*.*)|*.*";
+  const std::optional<std::string> chosen = forms::OpenFileName(options);
+  if (!chosen) return;
+
+  ProgramState& program = Program();
+  const std::string old = program.DrawingPath;
+  program.DrawingPath = *chosen;
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(program.DrawingPath, error)) {
+    program.DrawingPath = old;
+    return;
+  }
+  if (!SetProjectSetting(setting::kAutoCADFile, dao::Value(program.DrawingPath))) {
+    Message("Error setting drawing file!");
+    program.DrawingPath = old;
+    return;
+  }
+  host_.SetCurrentCadCaption(program.DrawingPath);
+  host_.ReloadProjectSettings();
+  const int status = ConnectCAD();
+  host_.SetCurrentCadEnabled(status == kLinked);
+  host_.SelectGrabModel();
+  host_.SetTopMost(true);
+}
+
+void CadLink::Release() {
+  doc_.reset();
+  app_.reset();
+}
+
+}  // namespace korvalo::cadlink

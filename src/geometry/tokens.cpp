@@ -1,0 +1,202 @@
+#include "geometry/tokens.h"
+
+#include "common/utf8.h"
+
+namespace korvalo::geometry {
+namespace {
+
+constexpr char32_t kBlank = U' ';
+
+// One symbol of the text as the bearing recogniser reads it.
+struct Symbol {
+  enum class Kind { Degree, Character } kind = Kind::Character;
+  char32_t upper = 0;  // the character upper-cased (Character only)
+  long position = 0;   // 1-based, first code point of the symbol
+};
+
+bool IsDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
+
+// Whether the degree code begins at index i of text (case-insensitive for
+// ASCII letters).
+bool CodeAt(const std::u32string& text, std::size_t i, const std::u32string& code) {
+  if (code.empty() || i + code.size() > text.size()) return false;
+  for (std::size_t k = 0; k < code.size(); ++k) {
+    if (utf8::AsciiUpper(text[i + k]) != utf8::AsciiUpper(code[k])) return false;
+  }
+  return true;
+}
+
+std::vector<Symbol> ReadSymbols(const std::u32string& text, const std::u32string& degreeCode) {
+  std::vector<Symbol> symbols;
+  symbols.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    Symbol s;
+    s.position = static_cast<long>(i) + 1;
+    if (CodeAt(text, i, degreeCode)) {
+      s.kind = Symbol::Kind::Degree;
+      i += degreeCode.size();
+    } else {
+      const char32_t c = text[i];
+      if (c == utf8::kDegreeSign || c == utf8::kOldDegreeSign) {
+        s.kind = Symbol::Kind::Degree;
+      } else {
+        s.upper = utf8::AsciiUpper(c);
+      }
+      ++i;
+    }
+    symbols.push_back(s);
+  }
+  return symbols;
+}
+
+bool Is(const Symbol& s, char32_t c) { return s.kind == Symbol::Kind::Character && s.upper == c; }
+bool IsDigit(const Symbol& s) { return s.kind == Symbol::Kind::Character && IsDigit(s.upper); }
+bool IsBlank(const Symbol& s) { return Is(s, kBlank); }
+bool IsDegree(const Symbol& s) { return s.kind == Symbol::Kind::Degree; }
+bool IsNorthSouth(const Symbol& s) { return Is(s, U'N') || Is(s, U'S'); }
+
+bool FindBearing(PatternSpan& span, const std::u32string& text, const std::u32string& degreeCode) {
+  // States: -1 searching; 0 after N or S; 1 degrees; 2 after the degree
+  // sign; 3 minutes; 4 after "'"; 5 seconds; 6 after the second mark.
+  constexpr int kSearching = -1;
+  int state = kSearching;
+  for (const Symbol& s : ReadSymbols(text, degreeCode)) {
+    switch (state) {
+      case kSearching:
+        if (IsNorthSouth(s)) {
+          state = 0;
+          span.start = s.position;
+        }
+        continue;
+      case 0:
+        if (IsDigit(s)) {
+          state = 1;
+        } else if (!(IsBlank(s) || IsNorthSouth(s))) {
+          state = kSearching;
+        }
+        continue;
+      case 1:
+        if (IsDegree(s)) {
+          state = 2;
+          continue;
+        }
+        if (IsDigit(s) || IsBlank(s)) continue;
+        break;
+      case 2:
+        if (IsDigit(s)) {
+          state = 3;
+          continue;
+        }
+        if (IsBlank(s)) continue;
+        break;
+      case 3:
+        if (Is(s, U'\'')) {
+          state = 4;
+          continue;
+        }
+        if (IsDigit(s) || IsBlank(s)) continue;
+        break;
+      case 4:
+        if (IsDigit(s)) {
+          state = 5;
+          continue;
+        }
+        if (IsBlank(s)) continue;
+        break;
+      case 5:
+        if (Is(s, U'"')) {
+          state = 6;
+          continue;
+        }
+        if (IsDigit(s) || IsBlank(s)) continue;
+        break;
+      case 6:
+        if (Is(s, U'E') || Is(s, U'W')) {
+          span.end = s.position;
+          return true;
+        }
+        if (IsBlank(s)) continue;
+        break;
+    }
+    // States 1 to 6 with a symbol no row above took: an N or S restarts the
+    // match keeping the earlier start; anything else drops it.
+    state = IsNorthSouth(s) ? 0 : kSearching;
+  }
+  return false;
+}
+
+void SplitWords(std::u32string_view text, std::vector<std::string>& tokens) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t blank = text.find(kBlank, i);
+    const std::size_t end = blank == std::u32string_view::npos ? text.size() : blank;
+    if (end > i) tokens.push_back(utf8::Encode(text.substr(i, end - i)));
+    i = end + 1;
+  }
+}
+
+std::u32string Clean(std::u32string s) {
+  const std::size_t first = s.find_first_not_of(kBlank);
+  if (first == std::u32string::npos) {
+    s.clear();
+  } else {
+    s = s.substr(first, s.find_last_not_of(kBlank) - first + 1);
+  }
+  for (char32_t& c : s) {
+    if (c == U'=') c = kBlank;
+  }
+  if (s.size() >= 2 && s.front() == U'{' && s.back() == U'}') s = s.substr(1, s.size() - 2);
+  if (!s.empty() && s.front() == U'\\') {
+    // A leading format code such as "\A1;" or "\H2x;" ends at its ";".
+    const std::size_t semicolon = s.find(U';');
+    if (semicolon == 3 || semicolon == 4) s.erase(0, semicolon + 1);
+  }
+  return s;
+}
+
+}  // namespace
+
+bool FindBearingPattern(PatternSpan& span, std::string_view text, std::string_view degreeSymbol) {
+  return FindBearing(span, utf8::Decode(text), utf8::Decode(degreeSymbol));
+}
+
+void SplitWords(std::string& text, std::vector<std::string>& tokens) {
+  SplitWords(utf8::Decode(text), tokens);
+  text.clear();
+}
+
+std::string CleanPickedText(std::string_view text) {
+  return utf8::Encode(Clean(utf8::Decode(text)));
+}
+
+void AppendTextTokens(std::string_view pickedText, const TokenSettings& settings,
+                      std::vector<std::string>& tokens) {
+  const std::u32string s = Clean(utf8::Decode(pickedText));
+  if (s.find(kBlank) == std::u32string::npos) {
+    tokens.push_back(utf8::Encode(s));
+    return;
+  }
+  PatternSpan span;
+  if (!FindBearing(span, s, utf8::Decode(settings.degreeSymbol))) {
+    SplitWords(s, tokens);
+    return;
+  }
+  const auto b = static_cast<std::size_t>(span.start - 1);
+  const auto e = static_cast<std::size_t>(span.end - 1);
+  const std::u32string_view view(s);
+  SplitWords(view.substr(0, b), tokens);
+  std::u32string bearing(view.substr(b, e - b + 1));
+  std::erase(bearing, kBlank);
+  tokens.push_back(utf8::Encode(bearing));
+  SplitWords(view.substr(e + 1), tokens);
+}
+
+std::vector<std::string> TextsToTokens(const std::vector<std::string>& pickedTexts,
+                                       const TokenSettings& settings) {
+  std::vector<std::string> tokens;
+  for (const std::string& text : pickedTexts) AppendTextTokens(text, settings, tokens);
+  return tokens;
+}
+
+}  // namespace korvalo::geometry

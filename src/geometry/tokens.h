@@ -1,0 +1,74 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Picked drawing text turned into tokens: the values a surveyor picks off a
+// drawing (directions, distances, arc lengths, chords, radii, parcel names)
+// before the grab steps place them in the course fields.
+//
+// A picked text is first cleaned (CleanPickedText), then split at blanks,
+// except that a quadrant bearing written with blanks inside
+// ("N 45 %%D 30 ' 15 \" E") is kept as one token with its blanks removed.
+// Tokens keep their letter case; the drawing code of the degree sign is left
+// as written (the grab steps map it later).
+//
+// Positions are 1-based and count code points of the text passed in, so a
+// multi-byte character or a three-character degree code before a bearing
+// does not shift it. A blank is the character 32 only; other white space is
+// part of a word.
+//
+// Nothing here throws or shows a message.
+namespace korvalo::geometry {
+
+// Where a recogniser found a direction: the positions of its first and last
+// symbols. For a bearing, first is its N or S and last the E or W that ended
+// the match; a degree code holding an "e" or "w" does not end it.
+struct PatternSpan {
+  long start = 0;
+  long end = 0;
+};
+
+// Finds a quadrant bearing anywhere in the text: N or S, degrees, a degree
+// sign, minutes, "'", seconds, the second mark '"', then E or W, with blanks
+// allowed between the parts. The letters are read in either case; the degree
+// sign is U+00B0, U+00F8 or an occurrence of degreeSymbol (the drawing code,
+// compared without regard to case; ignored when empty).
+//
+// span.start is only changed once an N or S has been met; an N or S that
+// interrupts a partial bearing restarts the match but keeps the earlier
+// start ("N45 S45%%D30'15\"E" is one bearing from the first N). span.end is
+// set only when a bearing is found. Azimuths and bearings without minutes or
+// seconds are not recognised.
+bool FindBearingPattern(PatternSpan& span, std::string_view text, std::string_view degreeSymbol);
+
+// Splits the text at blanks and appends the words, in order, to tokens; runs
+// of blanks give no empty words. The text is consumed: empty afterwards.
+void SplitWords(std::string& text, std::vector<std::string>& tokens);
+
+// A picked text made ready for splitting: blanks trimmed at both ends, every
+// "=" turned into a blank, a pair of enclosing braces removed, and a leading
+// format code ("\A1;") removed when its ";" stands at position 4 or 5.
+std::string CleanPickedText(std::string_view text);
+
+// How picked text is read.
+struct TokenSettings {
+  // The drawing code of the degree sign (the project's DegreeSymbol).
+  std::string degreeSymbol = "%%D";
+};
+
+// Appends the tokens of one picked text: the cleaned text as one token when
+// it holds no blank (an empty text gives one empty token); otherwise the
+// words before a recognised bearing, the bearing without its blanks, and the
+// words after it; the words alone when no bearing is found.
+//
+// The tokens joined equal the cleaned text without its blanks.
+void AppendTextTokens(std::string_view pickedText, const TokenSettings& settings,
+                      std::vector<std::string>& tokens);
+
+// The tokens of several picked texts, in text order.
+std::vector<std::string> TextsToTokens(const std::vector<std::string>& pickedTexts,
+                                       const TokenSettings& settings);
+
+}  // namespace korvalo::geometry

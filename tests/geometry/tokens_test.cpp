@@ -1,0 +1,143 @@
+#include "geometry/tokens.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/utf8.h"
+
+namespace korvalo::geometry {
+namespace {
+
+using Tokens = std::vector<std::string>;
+
+std::string Joined(const Tokens& tokens) {
+  std::string all;
+  for (const std::string& t : tokens) all += t;
+  return all;
+}
+
+struct TokenCase {
+  const char* text;
+  Tokens tokens;
+  const char* degreeSymbol = "%%D";
+};
+
+// One table: what a surveyor's picked text becomes. The seconds mark is the
+// double quote; "°" is U+00B0 and "ø" U+00F8.
+const TokenCase kTokenCases[] = {
+    // Typical drawing texts.
+    {"LOT 12 N45%%d30'15\"E 100.00=", {"LOT", "12", "N45%%d30'15\"E", "100.00"}},
+    {"N 45 %%D 30 ' 15 \" E", {"N45%%D30'15\"E"}},
+    {"R=150.00", {"R", "150.00"}},
+    {"{\\A1;N45%%D30'15\"E}", {"N45%%D30'15\"E"}},
+    {"N45 S45%%D30'15\"E", {"N45S45%%D30'15\"E"}},
+    {"90%%D 45%%D N45%%D30'15\"E", {"90%%D", "45%%D", "N45%%D30'15\"E"}},
+    {"12.50", {"12.50"}},
+    // Without a blank after cleaning the text is one token, even empty.
+    {"", {""}},
+    {"   ", {""}},
+    {"{}", {""}},
+    {"N45%%D30'15\"E", {"N45%%D30'15\"E"}},
+    {"{LOT5}", {"LOT5"}},
+    {"{LOT5", {"{LOT5"}},
+    // "=" turns into a blank after the ends were trimmed.
+    {"=", {}},
+    {" =12.5= ", {"12.5"}},
+    {"A  =  B", {"A", "B"}},
+    // A leading format code goes when its ";" is at position 4 or 5.
+    {"\\A1;12.50", {"12.50"}},
+    {"\\H2x;12.50", {"12.50"}},
+    {"\\Fabc12;text", {"\\Fabc12;text"}},
+    {"\\P12", {"\\P12"}},
+    {"\\A1;", {""}},
+    {"{\\H2x;LOT 7}", {"LOT", "7"}},
+    // Lower case is found and kept.
+    {"n 45%%d30'15\" e 12", {"n45%%d30'15\"e", "12"}},
+    // Text after the E or W is split off, with or without a blank.
+    {"N45%%D30'15\"E 100.00 LOT 5", {"N45%%D30'15\"E", "100.00", "LOT", "5"}},
+    {"N 45%%D30'15\"EAST 5", {"N45%%D30'15\"E", "AST", "5"}},
+    {"S 45%%D30'15\" W120.00", {"S45%%D30'15\"W", "120.00"}},
+    // Azimuths and bearings without minutes or seconds are only split.
+    {"45%%D30'15\" 100", {"45%%D30'15\"", "100"}},
+    {"N 45%%D30' E", {"N", "45%%D30'", "E"}},
+    {"N 45%%D E 100", {"N", "45%%D", "E", "100"}},
+    // The degree sign as U+00B0 or U+00F8.
+    {"N 45°30'15\" E", {"N45°30'15\"E"}},
+    {"S 45ø30'15\" W 10", {"S45ø30'15\"W", "10"}},
+    // A degree code holding an "e": the bearing ends at its own E.
+    {"N 45deg30'15\"E 10", {"N45deg30'15\"E", "10"}, "deg"},
+    {"N 45DEG30'15\"W 10", {"N45DEG30'15\"W", "10"}, "deg"},
+    {"S 4w30'15\"E 10", {"S4w30'15\"E", "10"}, "w"},
+    // A degree code that is a quadrant letter reads as the degree sign.
+    {"S 4w30'15\"W 10", {"S", "4w30'15\"W", "10"}, "w"},
+    // With no degree code only the sign itself counts.
+    {"N 45%%D30'15\"E", {"N", "45%%D30'15\"E"}, ""},
+    {"N 45°30'15\"E", {"N45°30'15\"E"}, ""},
+    // Multi-byte characters before a bearing do not shift it.
+    {"Łot № 5 N 45°30'15\"E 7", {"Łot", "№", "5", "N45°30'15\"E", "7"}},
+    {"é N 45%%D30'15\"W", {"é", "N45%%D30'15\"W"}},
+    // Only the blank separates; a tab is part of a word.
+    {"12\t5 7", {"12\t5", "7"}},
+};
+
+TEST(TokensTest, PickedTextsGiveTheirTokens) {
+  for (const TokenCase& c : kTokenCases) {
+    Tokens tokens;
+    AppendTextTokens(c.text, TokenSettings{c.degreeSymbol}, tokens);
+    EXPECT_EQ(tokens, c.tokens) << c.text;
+    EXPECT_EQ(Joined(tokens), utf8::RemoveBlanks(CleanPickedText(c.text))) << c.text;
+  }
+}
+
+TEST(TokensTest, TextsAreTokenisedInOrderIntoOneCollection) {
+  const Tokens tokens =
+      TextsToTokens({"LOT 12", "", "N 45%%D30'15\"E", "=", "100.00"}, TokenSettings{});
+  EXPECT_EQ(tokens, (Tokens{"LOT", "12", "", "N45%%D30'15\"E", "100.00"}));
+}
+
+struct PatternCase {
+  const char* text;
+  bool found;
+  long start;  // after the call, starting from 0
+  long end;    // after the call, starting from 0
+};
+
+TEST(TokensTest, BearingRecogniserGivesFirstAndLastPosition) {
+  const PatternCase cases[] = {
+      {"LOT 12 N45%%d30'15\"E 100.00", true, 8, 20},
+      {"N 45 %%D 30 ' 15 \" E", true, 1, 20},
+      // A restart keeps the first N.
+      {"N45 S45%%D30'15\"E", true, 1, 17},
+      // A drawing code before the bearing counts as its characters.
+      {"90%%D 45%%D N45%%D30'15\"E", true, 13, 25},
+      {"°° N45°30'15\"W", true, 4, 14},
+      // Found nothing: start moves to the last N or S met, end stays.
+      {"NOTHING", false, 6, 0},
+      {"45%%D30'15\"", false, 0, 0},
+      {"N45%%D30'15\"X", false, 1, 0},
+      {"", false, 0, 0},
+  };
+  for (const PatternCase& c : cases) {
+    PatternSpan span;
+    EXPECT_EQ(FindBearingPattern(span, c.text, "%%D"), c.found) << c.text;
+    EXPECT_EQ(span.start, c.start) << c.text;
+    EXPECT_EQ(span.end, c.end) << c.text;
+  }
+}
+
+TEST(TokensTest, SplitWordsConsumesTheTextAndAppends) {
+  Tokens tokens{"first"};
+  std::string text = "  a  bc d ";
+  SplitWords(text, tokens);
+  EXPECT_EQ(tokens, (Tokens{"first", "a", "bc", "d"}));
+  EXPECT_TRUE(text.empty());
+
+  std::string blanks = "   ";
+  SplitWords(blanks, tokens);
+  EXPECT_EQ(tokens.size(), 4u);
+}
+
+}  // namespace
+}  // namespace korvalo::geometry
