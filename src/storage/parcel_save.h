@@ -84,7 +84,8 @@ bool SaveExistingParcel(const ParcelStoreContext& context, ParcelId currentParce
                         bool rename);
 
 // The parcel list: the stored names in name order with their ids. A project
-// that cannot be read gives the entries read so far, without a message.
+// that cannot be read gives an empty list, without a message (opening the
+// project has already said what is wrong with it).
 std::vector<ParcelListEntry> ParcelList(const std::string& projectPath);
 
 enum class LoadStatus {
