@@ -1,0 +1,220 @@
+#include "platform/print/printer.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QString>
+
+#include <algorithm>
+#include <utility>
+
+namespace korvalo::print {
+namespace {
+
+const std::vector<std::string>* g_testPrinters = nullptr;
+
+QString Q(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The lines of a text: CR LF, a lone LF or a lone CR each end one.
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    lines.push_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  lines.push_back(text.substr(start));
+  return lines;
+}
+
+void Configure(QPrinter& printer, const Destination& d) {
+  if (d.kind == Destination::Kind::PdfFile) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Q(d.pdfPath));
+  } else {
+    printer.setPrinterName(Q(d.printerName));
+  }
+  if (d.resolution > 0) printer.setResolution(d.resolution);
+  printer.setFullPage(false);
+  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                                    QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch));
+}
+
+QFont BaseFont(const char* family, QFont::StyleHint hint) {
+  QFont font{QString::fromLatin1(family)};
+  font.setStyleHint(hint);
+  // Unhinted glyphs measure the same at every resolution.
+  font.setHintingPreference(QFont::PreferNoHinting);
+  font.setKerning(false);
+  return font;
+}
+
+}  // namespace
+
+Destination Destination::Pdf(std::string path, int resolution) {
+  Destination d;
+  d.kind = Kind::PdfFile;
+  d.pdfPath = std::move(path);
+  d.resolution = resolution;
+  return d;
+}
+
+Destination Destination::Named(std::string printer) {
+  Destination d;
+  d.kind = Kind::Printer;
+  d.printerName = std::move(printer);
+  return d;
+}
+
+std::vector<std::string> Printers() {
+  std::vector<std::string> names;
+  if (g_testPrinters != nullptr) {
+    return *g_testPrinters;
+  }
+  for (const QString& name : QPrinterInfo::availablePrinterNames()) names.push_back(name.toStdString());
+  names.emplace_back(kPdfFileName);
+  return names;
+}
+
+void SetPrinterListForTesting(const std::vector<std::string>* printers) { g_testPrinters = printers; }
+
+struct Printer::State {
+  QPrinter printer{QPrinter::HighResolution};
+  QPainter painter;
+  QFont font = BaseFont("sans-serif", QFont::SansSerif);
+  double x = 0.0;  // inches
+  double y = 0.0;
+  double dpiX = 1.0;
+  double dpiY = 1.0;
+  bool ok = false;
+  bool ended = false;
+
+  QFontMetricsF Metrics() const { return QFontMetricsF(font, &printer); }
+  double LineHeight() const { return Metrics().height() / dpiY; }
+  double Width(std::string_view text) const { return Metrics().horizontalAdvance(Q(text)) / dpiX; }
+
+  void DrawLine(std::string_view text) {
+    if (!ok || text.empty()) return;
+    painter.setFont(font);
+    painter.drawText(QPointF(x * dpiX, y * dpiY + Metrics().ascent()), Q(text));
+  }
+};
+
+Printer::Printer(const Destination& destination) : s_(std::make_unique<State>()) {
+  Configure(s_->printer, destination);
+  s_->font.setPointSizeF(10.0);
+  s_->ok = s_->painter.begin(&s_->printer);
+  s_->dpiX = s_->printer.logicalDpiX();
+  s_->dpiY = s_->printer.logicalDpiY();
+}
+
+Printer::~Printer() { EndDoc(); }
+
+bool Printer::Ok() const { return s_->ok; }
+
+double Printer::CurrentX() const { return s_->x; }
+double Printer::CurrentY() const { return s_->y; }
+void Printer::SetCurrentX(double inches) { s_->x = inches; }
+void Printer::SetCurrentY(double inches) { s_->y = inches; }
+
+double Printer::ScaleWidth() const {
+  return s_->printer.pageLayout().paintRect(QPageLayout::Inch).width();
+}
+double Printer::ScaleHeight() const {
+  return s_->printer.pageLayout().paintRect(QPageLayout::Inch).height();
+}
+
+double Printer::FontSize() const { return s_->font.pointSizeF(); }
+void Printer::SetFontSize(double points) {
+  if (points > 0) s_->font.setPointSizeF(points);
+}
+bool Printer::FontBold() const { return s_->font.bold(); }
+void Printer::SetFontBold(bool bold) { s_->font.setBold(bold); }
+bool Printer::FontUnderline() const { return s_->font.underline(); }
+void Printer::SetFontUnderline(bool underline) { s_->font.setUnderline(underline); }
+
+double Printer::TextWidth(std::string_view text) const {
+  double widest = 0.0;
+  for (std::string_view line : SplitLines(text)) widest = std::max(widest, s_->Width(line));
+  return widest;
+}
+
+double Printer::TextHeight(std::string_view text) const {
+  return s_->LineHeight() * static_cast<double>(SplitLines(text).size());
+}
+
+void Printer::Print(std::string_view text, bool endLine) {
+  const std::vector<std::string_view> lines = SplitLines(text);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    s_->DrawLine(lines[i]);
+    if (i + 1 < lines.size()) {
+      s_->x = 0.0;
+      s_->y += s_->LineHeight();
+    } else if (endLine) {
+      s_->x = 0.0;
+      s_->y += s_->LineHeight();
+    } else {
+      s_->x += s_->Width(lines[i]);
+    }
+  }
+}
+
+void Printer::PaintPicture(const Picture& picture, double x, double y, double width, double height) {
+  if (!s_->ok || picture.Empty() ||
+      picture.pixels.size() < static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height)) {
+    return;
+  }
+  const QImage image(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width, picture.height,
+                     picture.width * 4, QImage::Format_ARGB32);
+  s_->painter.drawImage(QRectF(x * s_->dpiX, y * s_->dpiY, width * s_->dpiX, height * s_->dpiY), image);
+}
+
+void Printer::NewPage() {
+  if (s_->ok && !s_->ended) s_->ok = s_->printer.newPage();
+  s_->x = 0.0;
+  s_->y = 0.0;
+}
+
+void Printer::EndDoc() {
+  if (s_->ended) return;
+  s_->ended = true;
+  if (s_->painter.isActive()) s_->painter.end();
+}
+
+bool PrintPlainText(const Destination& destination, std::string_view text, double points) {
+  QPrinter printer(QPrinter::HighResolution);
+  Configure(printer, destination);
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  QFont font = BaseFont("monospace", QFont::TypeWriter);
+  font.setPointSizeF(points);
+  painter.setFont(font);
+  const QFontMetricsF metrics(font, &printer);
+  const double pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height();
+  double y = 0.0;
+  std::vector<std::string_view> lines = SplitLines(text);
+  // A text ending in a line break has no line after it.
+  if (lines.size() > 1 && lines.back().empty()) lines.pop_back();
+  bool ok = true;
+  for (std::string_view line : lines) {
+    if (y > 0.0 && y + metrics.height() > pageHeight) {
+      ok = printer.newPage() && ok;
+      y = 0.0;
+    }
+    if (!line.empty()) painter.drawText(QPointF(0.0, y + metrics.ascent()), Q(line));
+    y += metrics.height();
+  }
+  return painter.end() && ok;
+}
+
+}  // namespace korvalo::print

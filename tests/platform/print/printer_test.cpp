@@ -1,0 +1,170 @@
+#include "platform/print/printer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "support/pdf_text.h"
+#include "support/temp_folder.h"
+
+namespace korvalo::print {
+namespace {
+
+// Points of a position given in inches from the printable area's corner.
+double PointsFromEdge(double inches) { return 18.0 + inches * 72.0; }
+
+// A small page: a title, a row of cells at fixed inches, a line printed in
+// two parts, a text with a line break inside.
+void PrintSamplePage(Printer& p) {
+  p.SetFontSize(24);
+  p.SetFontBold(true);
+  p.SetFontUnderline(true);
+  p.SetCurrentX(1.8);
+  p.Print("TITLE");
+  p.SetFontUnderline(false);
+  p.SetFontSize(12);
+  p.SetFontBold(false);
+  for (const auto& [x, text] : {std::pair{0.5, "Leg"}, {1.0, "N45°0'0\"E"}, {2.3, "1,234.50"}}) {
+    p.SetCurrentX(x);
+    p.Print(text, false);
+  }
+  p.Print("");
+  p.SetCurrentX(0.5);
+  p.Print("AREA: ", false);
+  p.Print("9.75");
+  p.Print("upper\r\nlower");
+}
+
+TEST(PrinterTest, TextLandsAtItsInchesAndMeasuresTheSameAtEveryResolution) {
+  TempFolder folder;
+  std::vector<std::vector<pdf_text::Word>> runs;
+  for (const int dpi : {300, 1200}) {
+    const std::string pdf = folder.File("page" + std::to_string(dpi) + ".pdf");
+    {
+      Printer p(Destination::Pdf(pdf, dpi));
+      ASSERT_TRUE(p.Ok());
+      PrintSamplePage(p);
+      p.EndDoc();
+    }
+    const std::string layout = pdf_text::Layout(pdf);
+    EXPECT_NE(layout.find("TITLE"), std::string::npos) << layout;
+    EXPECT_NE(layout.find("N45°0'0\"E"), std::string::npos) << layout;
+    runs.push_back(pdf_text::Words(pdf));
+  }
+  for (const auto& words : runs) {
+    const struct {
+      const char* text;
+      double inches;
+    } cells[] = {{"TITLE", 1.8}, {"Leg", 0.5}, {"N45°0'0\"E", 1.0}, {"1,234.50", 2.3}, {"AREA:", 0.5},
+                 {"upper", 0.0}, {"lower", 0.0}};
+    for (const auto& c : cells) {
+      const pdf_text::Word w = pdf_text::Find(words, c.text);
+      ASSERT_EQ(w.page, 1) << c.text;
+      EXPECT_NEAR(w.xMin, PointsFromEdge(c.inches), 1.5) << c.text;
+    }
+    // Printed without a line end, the next text starts where the last ended.
+    const double gap = pdf_text::Find(words, "9.75").xMin - pdf_text::Find(words, "AREA:").xMax;
+    EXPECT_GT(gap, 1.0);  // the blank
+    EXPECT_LT(gap, 6.0);
+    // Lines run down the page in order.
+    EXPECT_LT(pdf_text::Find(words, "TITLE").yMax, pdf_text::Find(words, "Leg").yMax);
+    EXPECT_LT(pdf_text::Find(words, "Leg").yMax, pdf_text::Find(words, "AREA:").yMax);
+    EXPECT_LT(pdf_text::Find(words, "upper").yMax, pdf_text::Find(words, "lower").yMax);
+  }
+  ASSERT_EQ(runs[0].size(), runs[1].size());
+  for (std::size_t i = 0; i < runs[0].size(); ++i) {
+    EXPECT_EQ(runs[0][i].text, runs[1][i].text);
+    EXPECT_NEAR(runs[0][i].xMin, runs[1][i].xMin, 0.2) << runs[0][i].text;
+    EXPECT_NEAR(runs[0][i].xMax, runs[1][i].xMax, 0.2) << runs[0][i].text;
+    EXPECT_NEAR(runs[0][i].yMin, runs[1][i].yMin, 0.2) << runs[0][i].text;
+  }
+}
+
+TEST(PrinterTest, PositionAndFontFollowTheCalls) {
+  TempFolder folder;
+  Printer p(Destination::Pdf(folder.File("p.pdf")));
+  ASSERT_TRUE(p.Ok());
+  // Letter less 0.25 inch margins on each side.
+  EXPECT_NEAR(p.ScaleWidth(), 8.0, 1e-6);
+  EXPECT_NEAR(p.ScaleHeight(), 10.5, 1e-6);
+  p.SetFontSize(12);
+  const double line = p.TextHeight();
+  EXPECT_GT(line, 0.12);
+  EXPECT_LT(line, 0.3);
+  EXPECT_NEAR(p.TextHeight("a\r\nb"), 2 * line, 1e-9);
+  p.SetCurrentY(1.0);
+  p.Print("one\r\n", true);  // a line break printed in a line that ends advances two lines
+  EXPECT_NEAR(p.CurrentY(), 1.0 + 2 * line, 1e-9);
+  EXPECT_EQ(p.CurrentX(), 0.0);
+  p.SetCurrentX(2.0);
+  p.Print("abc", false);
+  EXPECT_NEAR(p.CurrentX(), 2.0 + p.TextWidth("abc"), 1e-9);
+  p.SetFontBold(true);
+  EXPECT_GT(p.TextWidth("WWWW"), 0.0);
+  p.NewPage();
+  EXPECT_EQ(p.CurrentX(), 0.0);
+  EXPECT_EQ(p.CurrentY(), 0.0);
+}
+
+TEST(PrinterTest, PagesAndPicturesReachTheFile) {
+  TempFolder folder;
+  const std::string pdf = folder.File("pages.pdf");
+  {
+    Printer p(Destination::Pdf(pdf, 600));
+    p.Print("first page");
+    p.NewPage();
+    Picture picture;
+    picture.width = 40;
+    picture.height = 40;
+    picture.pixels.assign(40 * 40, 0xFFFF0000u);
+    p.PaintPicture(picture, 2.25, 1.0, 4.0, 4.0);
+    p.Print("second page");
+    p.EndDoc();
+    p.EndDoc();  // a second end does nothing
+  }
+  EXPECT_EQ(pdf_text::Pages(pdf), 2);
+  EXPECT_NE(pdf_text::Layout(pdf, 2).find("second page"), std::string::npos);
+  EXPECT_EQ(pdf_text::Layout(pdf, 2).find("first page"), std::string::npos);
+  const std::vector<std::string> images = pdf_text::Images(pdf);
+  ASSERT_EQ(images.size(), 1u);
+  EXPECT_EQ(std::stoi(images[0]), 2) << images[0];  // on page 2
+}
+
+TEST(PrinterTest, PlainTextBreaksIntoPagesAndLosesNoLine) {
+  TempFolder folder;
+  const std::string pdf = folder.File("text.pdf");
+  std::string text;
+  for (int i = 1; i <= 150; ++i) text += "line " + std::to_string(i) + " N45°0'0\"E\r\n";
+  ASSERT_TRUE(PrintPlainText(Destination::Pdf(pdf), text));
+  const int pages = pdf_text::Pages(pdf);
+  EXPECT_GE(pages, 2);
+  const std::string all = pdf_text::Layout(pdf);
+  for (int i = 1; i <= 150; ++i) {
+    EXPECT_NE(all.find("line " + std::to_string(i) + " N45°0'0\"E"), std::string::npos) << i;
+  }
+}
+
+TEST(PrinterTest, AFileThatCannotBeWrittenIsReportedNotCrashed) {
+  Printer p(Destination::Pdf("/nonexistent-folder/x/out.pdf"));
+  EXPECT_FALSE(p.Ok());
+  p.Print("ignored");
+  p.NewPage();
+  p.EndDoc();
+  EXPECT_FALSE(PrintPlainText(Destination::Pdf("/nonexistent-folder/x/out.pdf"), "text"));
+}
+
+TEST(PrinterTest, PrintersEndWithThePdfFileAndTestsCanEmptyTheList) {
+  const std::vector<std::string> names = Printers();
+  ASSERT_FALSE(names.empty());
+  EXPECT_EQ(names.back(), kPdfFileName);
+  const std::vector<std::string> none;
+  SetPrinterListForTesting(&none);
+  EXPECT_TRUE(Printers().empty());
+  SetPrinterListForTesting(nullptr);
+  EXPECT_EQ(Printers().back(), kPdfFileName);
+}
+
+}  // namespace
+}  // namespace korvalo::print
