@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -171,7 +172,9 @@ TEST(ReadDirectionAngle, GivesCalAnglesAngle) {
       } else if (RunsFitIn32Bits(text)) {
         ASSERT_TRUE(angle) << text;
       }
-      if (angle) EXPECT_EQ(*angle, CalAngle(copy, settings)) << text;
+      if (angle) {
+        EXPECT_EQ(*angle, CalAngle(copy, settings)) << text;
+      }
     }
   }
 }
@@ -289,6 +292,76 @@ TEST(TextFilters, NumericTextHasDigitOppositeLetter) {
   EXPECT_EQ(OppositeLetter("N"), "S");
   EXPECT_EQ(OppositeLetter("X"), "");
   EXPECT_EQ(OppositeLetter(""), "");
+}
+
+// A digit run larger than a 32-bit number holds is too large to read: the
+// direction is invalid, has no angle for the traverse, and CalAngle gives a
+// finite 0 instead of an angle whose radians overflow.
+TEST(ReadDirectionAngle, AbsurdDigitRunsCannotBeRead) {
+  struct Case {
+    std::string text;
+    bool bearing;
+  };
+  const Case cases[] = {
+      {"S" + std::string(308, '9') + D("dW"), true},
+      {"N1" + D("d") + std::string(40, '5') + "'E", true},
+      {D("N2147483648dE"), true},
+      {std::string(308, '9') + D("d"), false},
+      {D("45d") + std::string(20, '1') + "\"", false},
+  };
+  for (const Case& c : cases) {
+    const DirectionSettings& settings = c.bearing ? kBearing : kAzimuth;
+    std::string copy = c.text;
+    EXPECT_FALSE(IsValidDirection(copy, settings)) << c.text;
+    EXPECT_FALSE(ReadDirectionAngle(c.text, settings)) << c.text;
+    EXPECT_FALSE(ReadDirectionAngleByCharacters(c.text, settings)) << c.text;
+    copy = c.text;
+    EXPECT_EQ(CalAngle(copy, settings), 0.0) << c.text;
+    copy = c.text;
+    EXPECT_EQ(CalDegree(copy, settings), 0.0) << c.text;
+  }
+  // The largest run that can be read still reads.
+  EXPECT_DOUBLE_EQ(ReadDirectionAngle(D("N2147483647dE"), kBearing).value(), 90.0 - 2147483647.0);
+  EXPECT_DOUBLE_EQ(ReadDirectionAngle("N" + std::string(20, '0') + D("45dE"), kBearing).value(),
+                   45.0);
+}
+
+// Malformed UTF-8 (from drawings and old files) is one U+FFFD per unit: it is
+// no degree sign, apostrophe or quadrant letter, and the fast reading and the
+// reading by characters see the same text.
+TEST(IsValidDirection, MalformedBytesAreNeverMarks) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::optional<double> angle;  // ReadDirectionAngle in bearing mode
+  };
+  const Case cases[] = {
+      {"overlong degree sign and apostrophe", "N45\xC0\xB0" "30\xC0\xA7" "E", 90.0},
+      {"three-byte overlong degree sign", "N45\xE0\x82\xB0" "E", 90.0},
+      {"degree sign split by a blank", "N45\xC2 \xB0" "E", 90.0},
+      {"stray continuation byte as the degree sign", "N45\xB0" "E", 90.0},
+      {"stray byte after the letter", "N\x80", 0.0},
+      {"stray byte alone", "\x80", std::nullopt},
+      {"surrogate as the last letter", "N45\xC2\xB0\xED\xA0\x80", 0.0},
+      {"U+00F8 is still a degree sign", "N45\xC3\xB8" "E", 45.0},
+  };
+  for (const Case& c : cases) {
+    std::string copy = c.text;
+    EXPECT_EQ(IsValidDirection(copy, kBearing), c.what == std::string("U+00F8 is still a degree sign"))
+        << c.what;
+    const auto angle = ReadDirectionAngle(c.text, kBearing);
+    EXPECT_EQ(angle, c.angle) << c.what;
+    EXPECT_EQ(ReadDirectionAngleByCharacters(c.text, kBearing), c.angle) << c.what;
+    if (angle) {
+      copy = c.text;
+      EXPECT_EQ(CalAngle(copy, kBearing), *angle) << c.what;
+    }
+  }
+  // A drawing code that is itself malformed matches no malformed unit.
+  std::string azimuth = "45\xB0" "30'";
+  EXPECT_FALSE(IsValidDirection(azimuth, DirectionSettings{false, "\xB0"}));
+  std::string code = "45%%D30'";
+  EXPECT_TRUE(IsValidDirection(code, DirectionSettings{false, "%%D"}));
 }
 
 }  // namespace
