@@ -74,9 +74,10 @@ inline constexpr std::string_view kInvalidDirectionQuestion =
 // True when `text` is a valid direction of the current mode: an angle of at
 // most 90°0'0" (bearing: "N90°30'E" is refused) or below 360° (azimuth),
 // minutes and seconds below 60 each, and no digit run larger than a 32-bit
-// number holds. Bearing mode removes the
-// blanks from the caller's variable; azimuth mode leaves it as it is and
-// needs at least three characters, blanks counted ("5°" is refused).
+// number holds. Bearing mode removes the blanks from the caller's variable
+// (and writes any malformed unit in it as U+FFFD, utf8::RemoveBlanks); azimuth
+// mode leaves it as it is and needs at least three characters, blanks counted
+// ("5°" is refused).
 bool IsValidDirection(std::string& text, const DirectionSettings& settings);
 
 // degrees + minutes / 60 + seconds / 3600 of an angle part; the caller's
