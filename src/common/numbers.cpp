@@ -1,5 +1,6 @@
 #include "common/numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -57,6 +58,7 @@ double FromDecimal(bool negative, const std::string& digits, int exponent) {
 // |value| (finite, not 0) rounded to `places` decimals with halves to even on
 // its 15 digits; no digits when it rounds to 0. The digits are not trimmed.
 Decimal15 RoundDecimal(double value, int places) {
+  places = std::clamp(places, -400, 400);
   Decimal15 d = ToDecimal15(value);
   // Digits whose weight is at least 10^-places.
   const int keep = d.exponent + places + 1;

@@ -12,6 +12,16 @@
 // letter, an exponent — does not read as a number: ReadNumber gives no value,
 // and the caller decides what that means (a course row counts as incomplete).
 //
+// Measures: the lengths of a parcel's courses (distances, chords, arc
+// lengths, radii) are read with ReadMeasure, which also refuses a number
+// larger than kLargestMeasure, 1e300: such a number is too large for the
+// computation and reads as unreadable, like "1.2.3". The bound leaves room for
+// everything the traverse forms from its measures -- sums over thousands of
+// courses, the closure's hypotenuse, the drawing's scale -- to stay finite;
+// products of two measures (the area, the arc segments) can still overflow,
+// and their users check for that and show "N/A". Texts far below the bound
+// already take the longest surveys there are: 1e155 is read.
+//
 // Rounding: to n places with halves to even on the decimal value, where the
 // decimal value of a double is its 15 significant digits (so 1.125 -> 1.12,
 // 2.5 -> 2, 0.285 -> 0.28 and 0.1 + 0.2 -> 0.3).
@@ -35,6 +45,24 @@ inline std::optional<double> ReadNumber(std::string_view text) {
 // ReadNumber, or `fallback` when the text does not read as a number.
 double ReadNumberOr(std::string_view text, double fallback);
 
+inline constexpr double kLargestMeasure = 1e300;
+
+// ReadNumberTo for a measure: false also above kLargestMeasure.
+inline bool ReadMeasureTo(std::string_view text, double& value) {
+  double read = 0.0;
+  if (!ReadNumberTo(text, read) || !(read <= kLargestMeasure)) return false;
+  value = read;
+  return true;
+}
+
+inline std::optional<double> ReadMeasure(std::string_view text) {
+  double value = 0.0;
+  if (!ReadMeasureTo(text, value)) return std::nullopt;
+  return value;
+}
+
+// Places beyond 400 either way change nothing more (a double has no digit
+// there), so any int is accepted.
 double RoundHalfEven(double value, int places);
 
 std::string NumberText(double value);

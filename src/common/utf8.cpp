@@ -5,50 +5,42 @@ namespace korvalo::utf8 {
 std::u32string Decode(std::string_view text) {
   std::u32string out;
   out.reserve(text.size());
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  while (i < n) {
-    const auto b0 = static_cast<unsigned char>(text[i]);
-    char32_t cp = 0xFFFD;
-    std::size_t len = 1;
-    if (b0 < 0x80) {
-      cp = b0;
-    } else if ((b0 & 0xE0) == 0xC0) {
-      len = 2;
-      cp = b0 & 0x1F;
-    } else if ((b0 & 0xF0) == 0xE0) {
-      len = 3;
-      cp = b0 & 0x0F;
-    } else if ((b0 & 0xF8) == 0xF0) {
-      len = 4;
-      cp = b0 & 0x07;
+  std::size_t pos = 0;
+  while (pos < text.size()) out.push_back(DecodeNext(text, pos));
+  return out;
+}
+
+bool IsWellFormed(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t at = pos;
+    if (DecodeNext(text, pos) == kReplacement && text.substr(at, pos - at) != "\uFFFD") {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string Sanitize(std::string_view text) {
+  if (IsWellFormed(text)) return std::string(text);
+  std::string out;
+  out.reserve(text.size() + 8);
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t at = pos;
+    const char32_t cp = DecodeNext(text, pos);
+    if (cp == kReplacement) {
+      out += "\uFFFD";
     } else {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
+      out.append(text.substr(at, pos - at));
     }
-    bool ok = i + len <= n;
-    for (std::size_t k = 1; ok && k < len; ++k) {
-      const auto b = static_cast<unsigned char>(text[i + k]);
-      if ((b & 0xC0) != 0x80) {
-        ok = false;
-      } else {
-        cp = (cp << 6) | (b & 0x3F);
-      }
-    }
-    if (!ok) {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    out.push_back(cp);
-    i += len;
   }
   return out;
 }
 
 std::string Encode(char32_t cp) {
   std::string out;
+  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
   if (cp < 0x80) {
     out.push_back(static_cast<char>(cp));
   } else if (cp < 0x800) {
@@ -76,8 +68,10 @@ std::string Encode(std::u32string_view text) {
 
 std::size_t Length(std::string_view text) {
   std::size_t count = 0;
-  for (char c : text) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    DecodeNext(text, pos);
+    ++count;
   }
   return count;
 }
@@ -116,9 +110,12 @@ std::string AsciiLower(std::string_view text) {
 }
 
 std::string RemoveBlanks(std::string_view text) {
+  // Sanitize first: "\xC2 \xB0" holds two malformed units, and without the
+  // blank its bytes would spell a degree sign.
+  const std::string clean = Sanitize(text);
   std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
+  out.reserve(clean.size());
+  for (char c : clean) {
     if (c != ' ') out.push_back(c);
   }
   return out;

@@ -36,6 +36,10 @@ std::string BearingFromPoints(double x1, double y1, double x2, double y2,
   const std::string ns = y2 > y1 ? "N" : "S";
   const std::string ew = x2 > x1 ? "E" : "W";
   const std::string degree(utf8::kDegree);
+  // Points that are not finite have no direction between them.
+  if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
+    return "";
+  }
   if (y2 == y1) {
     if (settings.bearing) return "N90" + degree + " 0'0\"" + ew;
     return (ew == "E" ? "90" : "270") + degree + " 0'0\"";
@@ -82,7 +86,9 @@ std::string RotateLeft90(std::string_view direction, const DirectionSettings& se
 double AngleDifference(std::string_view p, std::string_view q, const DirectionSettings& settings) {
   std::string a(p);
   std::string b(q);
-  const double d = std::fabs(CalAngle(b, settings) - CalAngle(a, settings));
+  // Angles of texts that are no valid direction may lie a turn or more apart;
+  // whole turns make no difference to parallel lines.
+  const double d = std::fmod(std::fabs(CalAngle(b, settings) - CalAngle(a, settings)), 360.0);
   return std::min({d, std::fabs(180.0 - d), 360.0 - d});
 }
 

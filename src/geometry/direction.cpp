@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "common/numbers.h"
 #include "common/utf8.h"
@@ -22,12 +23,43 @@ std::optional<std::int64_t> WholeNumber(const std::string& digits) {
   return value;
 }
 
-// A digit run read as a decimal number ("" reads 0). Runs of any length read.
-double DecimalNumber(const std::string& digits) { return ReadNumberOr(digits, 0.0); }
+// degrees + minutes / 60 + seconds / 3600; no value when a part's digit run
+// is larger than a 32-bit number holds: such a text is too large to read as a
+// direction (its angle in radians may not even be finite).
+std::optional<double> DegreesOf(const DmsParts& parts) {
+  const auto degrees = WholeNumber(parts[0]);
+  const auto minutes = WholeNumber(parts[1]);
+  const auto seconds = WholeNumber(parts[2]);
+  if (!degrees || !minutes || !seconds) return std::nullopt;
+  return static_cast<double>(*degrees) + static_cast<double>(*minutes) / 60.0 +
+         static_cast<double>(*seconds) / 3600.0;
+}
 
-double DegreesOf(const DmsParts& parts) {
-  return DecimalNumber(parts[0]) + DecimalNumber(parts[1]) / 60.0 +
-         DecimalNumber(parts[2]) / 3600.0;
+// CalDegree's sum of a text without blanks, or no value as DegreesOf.
+std::optional<double> ReadDegrees(std::string_view compact, const DirectionSettings& settings) {
+  DmsParts parts;
+  SplitDMS(compact, parts, settings);
+  return DegreesOf(parts);
+}
+
+// Replaces every occurrence of the drawing code `code` by the degree sign. A
+// code holding a malformed unit (U+FFFD) matches nothing: it would otherwise
+// turn any malformed unit of the text into a degree sign.
+void ReplaceCode(std::u32string& chars, const std::u32string& code) {
+  if (code.empty() || code.find(utf8::kReplacement) != std::u32string::npos) return;
+  std::u32string out;
+  out.reserve(chars.size());
+  std::size_t pos = 0;
+  while (true) {
+    const std::size_t hit = chars.find(code, pos);
+    if (hit == std::u32string::npos) break;
+    out.append(chars, pos, hit - pos);
+    out.push_back(utf8::kDegreeSign);
+    pos = hit + code.size();
+  }
+  if (pos == 0) return;
+  out.append(chars, pos);
+  chars = std::move(out);
 }
 
 // The text without its first and last character.
@@ -52,11 +84,26 @@ std::optional<double> QuadrantAngle(char32_t ns, char32_t ew, double a) {
   return std::nullopt;
 }
 
-double BearingAngle(const std::u32string& text, const DirectionSettings& settings) {
-  if (text.size() < 2) return 0.0;
-  std::string middle = utf8::Encode(Middle(text));
-  const double a = CalDegree(middle, settings);
-  return QuadrantAngle(utf8::AsciiUpper(text.front()), utf8::AsciiUpper(text.back()), a).value_or(0.0);
+// The angle of a bearing whose blanks are removed: no value without a
+// quadrant (fewer than two characters) or when the middle is too large to
+// read; 0 for an unknown quadrant, whatever its middle.
+std::optional<double> BearingAngle(const std::u32string& text, const DirectionSettings& settings) {
+  if (text.size() < 2) return std::nullopt;
+  const char32_t ns = utf8::AsciiUpper(text.front());
+  const char32_t ew = utf8::AsciiUpper(text.back());
+  if (!QuadrantAngle(ns, ew, 0.0)) return 0.0;
+  const auto a = ReadDegrees(utf8::Encode(Middle(text)), settings);
+  if (!a) return std::nullopt;
+  return QuadrantAngle(ns, ew, *a);
+}
+
+// The general reading of a direction over its characters.
+std::optional<double> GeneralAngle(std::string_view text, const DirectionSettings& settings) {
+  const std::string compact = utf8::RemoveBlanks(text);
+  if (settings.bearing) return BearingAngle(utf8::Decode(compact), settings);
+  const auto a = ReadDegrees(compact, settings);
+  if (!a) return std::nullopt;
+  return 450.0 - *a;
 }
 
 // Walks an angle part from its last character to its first and puts every
@@ -99,16 +146,10 @@ bool ScanAnglePart(const std::u32string& chars, DmsParts& parts) {
 // The reading of a direction in one pass over its bytes, without allocations,
 // for the traverse, which reads every course on every keystroke. It covers the
 // texts the grid holds: well-formed angle parts of digits, marks and blanks
-// (the degree sign or U+00F8), digit runs of up to 15 digits, ASCII quadrant
-// letters. Any other text takes the general reading; both give the same angle.
-
-// True when the degree sign or U+00F8 starts at byte i.
-bool DegreeSignAt(std::string_view text, std::size_t i) {
-  if (i + 1 >= text.size()) return false;
-  const auto lead = static_cast<unsigned char>(text[i]);
-  const auto next = static_cast<unsigned char>(text[i + 1]);
-  return (lead == 0xC2 && next == 0xB0) || (lead == 0xC3 && next == 0xB8);
-}
+// (the degree sign or U+00F8), digit runs of up to 15 digits whose values a
+// 32-bit number holds, ASCII quadrant letters. Any other text takes the
+// general reading; both give the same angle. Bytes above ASCII are read with
+// the one decoder, so a malformed unit is never taken for a degree sign.
 
 // True when the drawing code of the degree sign cannot occur in a text of
 // digits, blanks and marks: it holds an ASCII character that is none of them,
@@ -127,11 +168,12 @@ bool CodeCannotHide(const std::string& symbol) {
 // as CalDegree gives it; false when the text is anything else.
 bool FastDegrees(std::string_view text, double& degrees) {
   std::uint64_t value[3] = {0, 0, 0};
+  const std::size_t size = text.size();
   std::uint64_t run = 0;
   int runDigits = 0;
   int nextPart = 0;  // the lowest part whose mark may still come
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
+  for (std::size_t i = 0; i < size;) {
+    const char c = text[i++];
     int part = 0;
     if (c >= '0' && c <= '9') {
       // Up to 15 digits make a whole number that a double holds exactly.
@@ -144,13 +186,16 @@ bool FastDegrees(std::string_view text, double& degrees) {
       part = 1;
     } else if (c == '"') {
       part = 2;
-    } else if (DegreeSignAt(text, i)) {
+    } else if (static_cast<unsigned char>(c) >= 0x80) {
+      std::size_t pos = i - 1;
+      const char32_t cp = utf8::DecodeNext(text, pos);
+      if (cp != utf8::kDegreeSign && cp != utf8::kOldDegreeSign) return false;
       part = 0;
-      ++i;
+      i = pos;
     } else {
       return false;
     }
-    if (part < nextPart) return false;
+    if (part < nextPart || run > INT32_MAX) return false;
     value[part] = run;
     run = 0;
     runDigits = 0;
@@ -243,12 +288,13 @@ std::string ReverseDirection(std::string_view text, const DirectionSettings& set
 
 bool SplitDMS(std::string_view text, DmsParts& parts, const DirectionSettings& settings) {
   parts = {"", "", ""};
-  std::string marked(text);
+  // The drawing code is matched character by character on the decoded text,
+  // so that no byte of a malformed unit can become part of a degree sign.
+  std::u32string chars = utf8::Decode(text);
   if (!settings.degreeSymbol.empty()) {
-    marked = utf8::ReplaceAll(marked, utf8::AsciiUpper(settings.degreeSymbol), utf8::kDegree);
-    marked = utf8::ReplaceAll(marked, utf8::AsciiLower(settings.degreeSymbol), utf8::kDegree);
+    ReplaceCode(chars, utf8::Decode(utf8::AsciiUpper(settings.degreeSymbol)));
+    ReplaceCode(chars, utf8::Decode(utf8::AsciiLower(settings.degreeSymbol)));
   }
-  std::u32string chars = utf8::Decode(marked);
   for (char32_t& c : chars) {
     if (c == utf8::kOldDegreeSign) c = utf8::kDegreeSign;
   }
@@ -257,7 +303,6 @@ bool SplitDMS(std::string_view text, DmsParts& parts, const DirectionSettings& s
 
 bool IsValidDirection(std::string& text, const DirectionSettings& settings) {
   DmsParts parts;
-  std::int64_t degreeLimit = 0;
   if (settings.bearing) {
     text = utf8::RemoveBlanks(text);
     const std::u32string chars = utf8::Decode(text);
@@ -267,30 +312,29 @@ bool IsValidDirection(std::string& text, const DirectionSettings& settings) {
       return false;
     }
     if (!SplitDMS(utf8::AsciiUpper(utf8::Encode(Middle(chars))), parts, settings)) return false;
-    degreeLimit = 90;
   } else {
     if (utf8::Length(text) < 3) return false;
     if (!SplitDMS(utf8::RemoveBlanks(text), parts, settings)) return false;
-    degreeLimit = 359;
   }
   const auto degrees = WholeNumber(parts[0]);
   const auto minutes = WholeNumber(parts[1]);
   const auto seconds = WholeNumber(parts[2]);
   if (!degrees || !minutes || !seconds) return false;
-  return *seconds < 60 && *minutes < 60 && *degrees <= degreeLimit;
+  if (*seconds >= 60 || *minutes >= 60) return false;
+  // A bearing turns at most a quarter from north or south: 90°0'0" is the
+  // largest, so "N90°30'E" is no bearing. An azimuth stays below 360.
+  if (settings.bearing) return *degrees < 90 || (*degrees == 90 && *minutes == 0 && *seconds == 0);
+  return *degrees < 360;
 }
 
 double CalDegree(std::string& text, const DirectionSettings& settings) {
   text = utf8::RemoveBlanks(text);
-  DmsParts parts;
-  SplitDMS(text, parts, settings);
-  return DegreesOf(parts);
+  return ReadDegrees(text, settings).value_or(0.0);
 }
 
 double CalAngle(std::string& text, const DirectionSettings& settings) {
   text = utf8::RemoveBlanks(text);
-  if (settings.bearing) return BearingAngle(utf8::Decode(text), settings);
-  return 450.0 - CalDegree(text, settings);
+  return GeneralAngle(text, settings).value_or(0.0);
 }
 
 std::optional<double> ReadDirectionAngle(std::string_view text, const DirectionSettings& settings) {
@@ -303,13 +347,16 @@ std::optional<double> ReadDirectionAngle(std::string_view text, const DirectionS
     case FastReading::General:
       break;
   }
-  std::string copy(text);
-  if (settings.bearing && utf8::Length(utf8::RemoveBlanks(copy)) < 2) return std::nullopt;
-  return CalAngle(copy, settings);
+  return GeneralAngle(text, settings);
+}
+
+std::optional<double> ReadDirectionAngleByCharacters(std::string_view text,
+                                                     const DirectionSettings& settings) {
+  return GeneralAngle(text, settings);
 }
 
 double AngleFromEast(std::string_view text, const DirectionSettings& settings) {
-  if (settings.bearing) return BearingAngle(utf8::Decode(utf8::RemoveBlanks(text)), settings);
+  if (settings.bearing) return GeneralAngle(text, settings).value_or(0.0);
   std::string copy(text);
   const double whole = RoundHalfEven(CalDegree(copy, settings) + 270.0, 0);
   return std::fmod(whole, 360.0);

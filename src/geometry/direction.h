@@ -17,6 +17,15 @@
 // the drawing code of the degree sign (settings.degreeSymbol, in upper or in
 // lower case) or as U+00F8. Quadrant letters are read in either case.
 //
+// Text is read with the one UTF-8 decoder (common/utf8.h): a malformed byte
+// sequence is one U+FFFD, which is no digit, mark or letter, so it never
+// makes a text valid.
+//
+// A digit run whose value a 32-bit number cannot hold makes the text too
+// large to read: IsValidDirection refuses it, ReadDirectionAngle gives no
+// value (the traverse counts the course as incomplete), and CalDegree and
+// CalAngle give 0 for it, so that no angle is ever infinite or NaN.
+//
 // No routine here throws or shows a message; invalid texts are reported by
 // result. Texts of fewer than two characters in bearing mode have no middle:
 // CalAngle and AngleFromEast give 0 for them, ReverseDirection gives "", and
@@ -57,11 +66,18 @@ std::string ReverseDirection(std::string_view text, const DirectionSettings& set
 // gathered from the end of the text up to where the scan stopped.
 bool SplitDMS(std::string_view text, DmsParts& parts, const DirectionSettings& settings);
 
-// True when `text` is a valid direction of the current mode: degrees at most
-// 90 (bearing) or below 360 (azimuth), minutes and seconds below 60 each, and
-// no digit run larger than a 32-bit number holds. Bearing mode removes the
-// blanks from the caller's variable; azimuth mode leaves it as it is and
-// needs at least three characters, blanks counted ("5°" is refused).
+// The question the editor asks when a direction box is left holding a text
+// that IsValidDirection refuses.
+inline constexpr std::string_view kInvalidDirectionQuestion =
+    "The bearing is not formatted correctly. Would you like to keep this value?";
+
+// True when `text` is a valid direction of the current mode: an angle of at
+// most 90°0'0" (bearing: "N90°30'E" is refused) or below 360° (azimuth),
+// minutes and seconds below 60 each, and no digit run larger than a 32-bit
+// number holds. Bearing mode removes the blanks from the caller's variable
+// (and writes any malformed unit in it as U+FFFD, utf8::RemoveBlanks); azimuth
+// mode leaves it as it is and needs at least three characters, blanks counted
+// ("5°" is refused).
 bool IsValidDirection(std::string& text, const DirectionSettings& settings);
 
 // degrees + minutes / 60 + seconds / 3600 of an angle part; the caller's
@@ -70,14 +86,20 @@ bool IsValidDirection(std::string& text, const DirectionSettings& settings);
 double CalDegree(std::string& text, const DirectionSettings& settings);
 
 // The direction in degrees counter-clockwise from east; the caller's variable
-// loses its blanks. Bearings give 0 to 360, azimuths above 90 up to 450
-// (north 450). An unknown quadrant gives 0.
+// loses its blanks. Valid bearings give 0 to 360 (S90°E is 360), valid
+// azimuths above 90 up to 450 (north 450). An unknown quadrant gives 0.
 double CalAngle(std::string& text, const DirectionSettings& settings);
 
 // The direction in degrees counter-clockwise from east, or no value when the
 // text cannot be read as a direction at all (a bearing of fewer than two
-// characters). The value is CalAngle's.
+// characters).
+// The value is CalAngle's; a text too large to read has none.
+// It reads the texts of the grid in one pass over their bytes, and any other
+// text by its characters; ReadDirectionAngleByCharacters reads every text by
+// its characters, and both always agree (tests and the fuzzer hold them to it).
 std::optional<double> ReadDirectionAngle(std::string_view text, const DirectionSettings& settings);
+std::optional<double> ReadDirectionAngleByCharacters(std::string_view text,
+                                                     const DirectionSettings& settings);
 
 // The comparison angle of auto-invert, in degrees; blanks are removed first.
 // Azimuth mode: the azimuth turned back by 90 degrees, a whole number from 0

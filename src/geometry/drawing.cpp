@@ -2,12 +2,46 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 #include "common/numbers.h"
 #include "common/utf8.h"
 
 namespace korvalo::geometry {
 namespace {
+
+// Passes on only calls whose every number is finite. A call that would carry
+// a value that is not finite (an arc whose centre lies beyond any picture) is
+// not made, and the drawing ends there as it does at an arc it cannot form.
+class FiniteCanvas {
+ public:
+  explicit FiniteCanvas(ParcelCanvas& canvas) : canvas_(canvas) {}
+
+  bool refused() const { return refused_; }
+
+  void Line(double x1, double y1, double x2, double y2, int colour) {
+    if (Check({x1, y1, x2, y2})) canvas_.Line(x1, y1, x2, y2, colour);
+  }
+  void Arc(double cx, double cy, double radius, int colour, double startRad, double endRad) {
+    if (Check({cx, cy, radius, startRad, endRad})) {
+      canvas_.Arc(cx, cy, radius, colour, startRad, endRad);
+    }
+  }
+  void Rectangle(double x1, double y1, double x2, double y2) {
+    if (Check({x1, y1, x2, y2})) canvas_.Rectangle(x1, y1, x2, y2);
+  }
+
+ private:
+  bool Check(std::initializer_list<double> values) {
+    for (double v : values) {
+      if (!std::isfinite(v)) refused_ = true;
+    }
+    return !refused_;
+  }
+
+  ParcelCanvas& canvas_;
+  bool refused_ = false;
+};
 
 // Angle of a point about a centre, counter-clockwise as seen on the screen
 // (y downward), in [0, 2pi).
@@ -21,15 +55,15 @@ double ScreenAngle(double cx, double cy, double px, double py) {
 // Draws the arc of row r from p to q. False when the drawing must end here
 // (a chord longer than the diameter).
 bool DrawArc(const CourseRow& row, const std::string& direction, Point p, Point q, double scale,
-             const TraverseSettings& settings, ParcelCanvas& canvas) {
+             const TraverseSettings& settings, FiniteCanvas& canvas) {
   const bool plus = row.plusBox == kTicked;
   const int colour = plus ? kDarkGreen : kRed;
   // A "-" arc bulges to the other side of its chord: seen from the other end.
   const std::string drawn = plus ? direction : ReverseDirection(direction, settings.direction);
 
-  const auto arcLength = ReadNumber(row.arcLength);
-  const auto radiusValue = ReadNumber(row.radius);
-  const double chord = ReadNumberOr(row.distance, 0.0);
+  const auto arcLength = ReadMeasure(row.arcLength);
+  const auto radiusValue = ReadMeasure(row.radius);
+  const double chord = ReadMeasure(row.distance).value_or(0.0);
   // An arc whose arc length or radius cannot be read has no shape to draw.
   if (!arcLength || !radiusValue) return true;
   const double a = *arcLength;
@@ -39,7 +73,9 @@ bool DrawArc(const CourseRow& row, const std::string& direction, Point p, Point 
 
   std::string copy = drawn;
   const double theta = CalAngle(copy, settings.direction) * kPi / 180.0;
-  const double d = std::sqrt(radius * radius - half * half);
+  double d = std::sqrt(radius * radius - half * half);
+  // A radius whose square overflows: the same distance without the squares.
+  if (!std::isfinite(d)) d = std::sqrt(radius - half) * std::sqrt(radius + half);
   const double mx = (p.x + q.x) / 2.0;
   const double my = (p.y + q.y) / 2.0;
   const bool minor = kPi * radius > a;
@@ -94,6 +130,7 @@ DrawingResult DrawParcel(const std::vector<CourseRow>& rows, const TraverseSetti
   if (result.lastRow < 0) return result;
 
   const int n = result.lastRow;
+  FiniteCanvas checked(canvas);
   Traverse traverse = CalCoord(rows, n, settings);
   result.totalDistance = traverse.totalDistance;
   Coord& coord = traverse.coord;
@@ -111,7 +148,8 @@ DrawingResult DrawParcel(const std::vector<CourseRow>& rows, const TraverseSetti
   // A figure without width or height cannot be scaled: nothing is drawn.
   const double sx = std::fabs(size / (maxX - minX));
   const double sy = std::fabs(size / (maxY - minY));
-  if (maxX == minX || maxY == minY || !std::isfinite(sx) || !std::isfinite(sy)) {
+  if (maxX == minX || maxY == minY || !std::isfinite(sx) || !std::isfinite(sy) ||
+      !std::isfinite(width) || !std::isfinite(height)) {
     result.coord = std::move(coord);
     return result;
   }
@@ -136,19 +174,20 @@ DrawingResult DrawParcel(const std::vector<CourseRow>& rows, const TraverseSetti
   }
 
   bool whole = true;
-  for (int r = 0; r <= n && whole; ++r) {
+  for (int r = 0; r <= n && whole && !checked.refused(); ++r) {
     const CourseRow& row = rows[static_cast<std::size_t>(r)];
     const Point p = point(r);
     const Point q = point(r + 1);
     if (row.kind == CourseKind::Line) {
-      canvas.Line(p.x, p.y, q.x, q.y, kBlack);
+      checked.Line(p.x, p.y, q.x, q.y, kBlack);
     } else if (row.plusBox != kTicked && row.minusBox != kTicked) {
-      canvas.Line(p.x, p.y, q.x, q.y, kCyan);
+      checked.Line(p.x, p.y, q.x, q.y, kCyan);
     } else {
-      whole = DrawArc(row, utf8::RemoveBlanks(row.direction), p, q, scale, settings, canvas);
+      whole = DrawArc(row, utf8::RemoveBlanks(row.direction), p, q, scale, settings, checked);
     }
   }
-  if (whole) canvas.Rectangle(0.0, 0.0, width - 80.0, height - 80.0);
+  whole = whole && !checked.refused();
+  if (whole) checked.Rectangle(0.0, 0.0, width - 80.0, height - 80.0);
   result.completed = whole;
   result.coord = std::move(coord);
   return result;

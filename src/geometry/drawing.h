@@ -62,6 +62,10 @@ struct DrawingResult {
 // the side its sign gives, like every arc, to the left of its drawn
 // direction. An arc whose arc length or radius does not read as a number, or
 // a minor arc of chord 0, has no shape and is left out; the drawing goes on.
+// The canvas never receives a value that is not finite: a call that would
+// carry one (an arc whose centre or radius lies beyond any picture) is not
+// made, and the drawing ends there without its border. A picture whose width
+// or height is not finite draws nothing.
 DrawingResult DrawParcel(const std::vector<CourseRow>& rows, const TraverseSettings& settings,
                          double width, double height, ParcelCanvas& canvas);
 

@@ -24,11 +24,11 @@ std::optional<CourseValues> ReadCourse(const CourseRow& row, const TraverseSetti
   if (arc && (row.arcLength.empty() || row.radius.empty())) return std::nullopt;
   const std::optional<double> angle = ReadDirectionAngle(row.direction, settings.direction);
   if (!angle) return std::nullopt;
-  const std::optional<double> length = ReadNumber(row.distance);
+  const std::optional<double> length = ReadMeasure(row.distance);
   if (!length) return std::nullopt;
   CourseValues values{*angle, *length, *length};
   if (arc && settings.edition == Edition::R14) {
-    const std::optional<double> arcLength = ReadNumber(row.arcLength);
+    const std::optional<double> arcLength = ReadMeasure(row.arcLength);
     if (!arcLength) return std::nullopt;
     values.pathLength = *arcLength;
   }
@@ -60,7 +60,7 @@ struct ArcSegment {
 };
 
 ArcSegment SegmentOf(const CourseRow& row, std::optional<double> chord) {
-  return {ReadNumber(row.arcLength), chord, ReadNumber(row.radius), AreaSign(row)};
+  return {ReadMeasure(row.arcLength), chord, ReadMeasure(row.radius), AreaSign(row)};
 }
 
 // Area of the polygon over points 0 to n + 1 (n >= 0).
@@ -72,7 +72,10 @@ double PolygonArea(const Coord& coord, int n) {
 }
 
 // The polygon's area with the arcs' segments added or subtracted in row order.
+// Products of two measures can overflow (a figure of 1e155 on a side): an
+// area that is not finite cannot be given.
 std::optional<double> AreaWithSegments(double area, const std::vector<ArcSegment>& segments) {
+  if (!std::isfinite(area)) return std::nullopt;
   for (const ArcSegment& segment : segments) {
     const auto& [a, c, radius, sign] = segment;
     // A segment that cannot be formed must not leave an area that looks valid.
@@ -164,7 +167,7 @@ std::optional<double> ParcelArea(const std::vector<CourseRow>& rows, int n, cons
   std::vector<ArcSegment> segments;
   for (int r = 0; r <= n; ++r) {
     const CourseRow& row = rows[static_cast<std::size_t>(r)];
-    if (row.kind == CourseKind::Arc) segments.push_back(SegmentOf(row, ReadNumber(row.distance)));
+    if (row.kind == CourseKind::Arc) segments.push_back(SegmentOf(row, ReadMeasure(row.distance)));
   }
   return AreaWithSegments(PolygonArea(coord, n), segments);
 }
@@ -215,7 +218,18 @@ ClosureResult ComputeClosure(const std::vector<CourseRow>& rows, const TraverseS
   result.area = area.value_or(0.0);
 
   const Point end = traverse.coord[static_cast<std::size_t>(n + 1)];
-  result.closure = RoundHalfEven(std::sqrt(end.x * end.x + end.y * end.y), settings.errDecimal);
+  // The measures are bounded (kLargestMeasure), so the end point and the
+  // total are finite for any grid; should they not be, the figures that
+  // depend on them cannot be formed and show "N/A", and nothing that is not
+  // finite is kept.
+  const double closure = std::hypot(end.x, end.y);
+  if (!std::isfinite(closure) || !std::isfinite(traverse.totalDistance)) {
+    result.totalDistance = 0.0;
+    result.areaText = result.closureText = result.directionText = result.precisionText = "N/A";
+    result.closureColour = kRed;
+    return result;
+  }
+  result.closure = RoundHalfEven(closure, settings.errDecimal);
   result.closureBearing = BearingFromPoints(end.x, end.y, 0.0, 0.0, settings.direction);
   // The ratio uses the rounded closure, so a closure that rounds to 0 is 0.
   result.precisionRatio =

@@ -64,8 +64,9 @@ using Coord = std::vector<Point>;
 // when row 0 is incomplete. A line row is complete when its direction and
 // distance are not empty, an arc row when its direction, arc length, chord and
 // radius are not empty. A row whose direction, distance or chord cannot be
-// read (a bearing of fewer than two characters, a number such as "1.2.3")
-// counts as incomplete as well, so the traverse, the drawing and the save
+// read (a bearing of fewer than two characters, a direction with a digit run
+// too large to read, a number such as "1.2.3" or one above kLargestMeasure,
+// common/numbers.h) counts as incomplete as well, so the traverse, the drawing and the save
 // checks all stop before it; in the R14 edition, whose total distance runs
 // along the arcs, so does an arc row whose arc length cannot be read.
 // Rows after the first incomplete row are never looked at.
@@ -100,6 +101,11 @@ std::string PrecisionText(double precision);
 inline constexpr int kRed = 255;          // RGB(255, 0, 0)
 inline constexpr int kDarkGreen = 32768;  // RGB(0, 128, 0)
 
+// Every number of the result is finite and no label shows "NaN" or
+// "Infinity": the measures are bounded, the closure is a hypotenuse that does
+// not overflow, and an area too large for a double (a figure of 1e155 on a
+// side) shows "N/A". Should the end point of the traverse not be finite, all
+// four labels show "N/A" and the figures stay 0.
 struct ClosureResult {
   int lastRow = -1;                // -1: no complete row
   double area = 0.0;               // 0 when "N/A" or no complete row

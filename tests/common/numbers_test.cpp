@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <random>
 #include <clocale>
 #include <string>
@@ -172,6 +173,39 @@ TEST(NumberText, PointOnEveryLocale) {
   EXPECT_EQ(NumberText(1.5), "1.5");
   EXPECT_EQ(ReadNumber("1.5"), 1.5);
   std::setlocale(LC_ALL, saved.c_str());
+}
+
+
+// A measure above 1e300 is too large for the traverse and reads as
+// unreadable; 1e155, whose square overflows, is still a measure.
+TEST(ReadMeasure, RefusesNumbersTooLargeForTheTraverse) {
+  struct Case {
+    std::string text;
+    std::optional<double> value;
+  };
+  const Case cases[] = {
+      {"100.25", 100.25},
+      {"1" + std::string(155, '0'), 1e155},
+      {"1" + std::string(300, '0'), 1e300},
+      {"2" + std::string(300, '0'), std::nullopt},
+      {"1" + std::string(301, '0'), std::nullopt},
+      {"1" + std::string(308, '0'), std::nullopt},
+      {"1.2.3", std::nullopt},
+      {"", 0.0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadMeasure(c.text), c.value) << c.text.size() << " characters";
+  }
+  // Plain numbers keep their whole range.
+  EXPECT_EQ(ReadNumber("1" + std::string(308, '0')), 1e308);
+}
+
+// Decimals come from the settings: any int rounds without overflow.
+TEST(RoundHalfEven, AnyNumberOfPlaces) {
+  EXPECT_EQ(RoundHalfEven(1.5, std::numeric_limits<int>::max()), 1.5);
+  EXPECT_EQ(RoundHalfEven(1.5, std::numeric_limits<int>::min()), 0.0);
+  EXPECT_EQ(RoundedText(1234.5, std::numeric_limits<int>::min()), "0");
+  EXPECT_EQ(RoundedText(1234.5, std::numeric_limits<int>::max()), "1234.5");
 }
 
 }  // namespace

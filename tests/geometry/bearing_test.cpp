@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "test_rows.h"
 
@@ -76,10 +78,43 @@ TEST(AngleDifference, ParallelAndOppositeAreZero) {
       {D("N10dE"), D("N10dE"), 0},  {D("N10dE"), D("S10dW"), 0},
       {D("N89dE"), D("S89dE"), 2},  {D("N10dE"), D("S5dE"), 15},
       {D("n10de"), D("S10dW"), 0},
+      // Texts past a quadrant are no bearings, but still give 0 to 90: their
+      // angles (-0.5 and 360.5) lie a turn apart.
+      {D("N90d30'E"), D("S90d30'E"), 1}, {D("N100dE"), D("S100dE"), 20},
   };
   for (const Case& c : cases) {
     EXPECT_NEAR(AngleDifference(c.p, c.q, kBearing), c.difference, 1e-9) << c.p << " " << c.q;
   }
+}
+
+// Every valid bearing gives an angle from 0 to 360, and any two of them lie
+// 0 to 90 degrees from parallel.
+TEST(AngleDifference, ValidBearingsStayInRange) {
+  std::vector<std::string> bearings;
+  for (const char* quadrant : {"NE", "NW", "SE", "SW"}) {
+    for (const char* angle : {"0d", "0d0'1\"", "45d30'15\"", "89d59'59\"", "90d", "90d0'0\""}) {
+      bearings.push_back(std::string(1, quadrant[0]) + D(angle) + quadrant[1]);
+    }
+  }
+  for (const std::string& p : bearings) {
+    std::string copy = p;
+    ASSERT_TRUE(IsValidDirection(copy, kBearing)) << p;
+    copy = p;
+    const double angle = CalAngle(copy, kBearing);
+    EXPECT_GE(angle, 0.0) << p;
+    EXPECT_LE(angle, 360.0) << p;
+    for (const std::string& q : bearings) {
+      const double d = AngleDifference(p, q, kBearing);
+      EXPECT_GE(d, 0.0) << p << " " << q;
+      EXPECT_LE(d, 90.0) << p << " " << q;
+    }
+  }
+}
+
+TEST(BearingFromPoints, PointsThatAreNotFiniteHaveNoDirection) {
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(BearingFromPoints(inf, 0, 0, 0, kBearing), "");
+  EXPECT_EQ(BearingFromPoints(0, 0, 0, std::nan(""), kAzimuth), "");
 }
 
 }  // namespace

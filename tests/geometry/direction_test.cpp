@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -14,6 +16,12 @@ namespace korvalo::geometry {
 namespace {
 
 using namespace test_rows;
+
+// True when the text holds at most nine digits: however its parts gather
+// them, no part is then too large to read.
+bool RunsFitIn32Bits(const std::string& text) {
+  return std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }) <= 9;
+}
 
 TEST(SplitDMS, AnglePartsAndTheirRefusals) {
   struct Case {
@@ -56,7 +64,10 @@ TEST(IsValidDirection, BearingModeRemovesBlanksFromTheCallersText) {
       {D("N 45d30' E"), true, D("N45d30'E")},
       {D("n 45d30' e"), true, D("n45d30'e")},
       {D("NdE"), true, D("NdE")},
-      {D("N90d30'E"), true, D("N90d30'E")},  // degrees and minutes are tested apart
+      // A bearing turns at most 90d0'0" from north or south.
+      {D("N90d0'0\"E"), true, D("N90d0'0\"E")},
+      {D("N90d30'E"), false, D("N90d30'E")},
+      {D("S90d0'1\"W"), false, D("S90d0'1\"W")},
       {"S45%%d30'W", true, "S45%%d30'W"},
       {"S45\u00F830'W", true, "S45\u00F830'W"},
       {D("N0000000045dE"), true, D("N0000000045dE")},
@@ -154,10 +165,14 @@ TEST(ReadDirectionAngle, GivesCalAnglesAngle) {
     for (const std::string& text : texts) {
       std::string copy = text;
       const auto angle = ReadDirectionAngle(text, settings);
+      EXPECT_EQ(angle.has_value(), ReadDirectionAngleByCharacters(text, settings).has_value())
+          << text;
       if (settings.bearing && utf8::Length(utf8::RemoveBlanks(text)) < 2) {
         EXPECT_FALSE(angle) << text;
-      } else {
+      } else if (RunsFitIn32Bits(text)) {
         ASSERT_TRUE(angle) << text;
+      }
+      if (angle) {
         EXPECT_EQ(*angle, CalAngle(copy, settings)) << text;
       }
     }
@@ -199,10 +214,18 @@ TEST(ReadDirectionAngle, GeneratedTextsGiveCalAnglesBits) {
     for (const DirectionSettings& s : settings) {
       std::string copy = text;
       const auto angleRead = ReadDirectionAngle(text, s);
+      const auto byCharacters = ReadDirectionAngleByCharacters(text, s);
+      ASSERT_EQ(angleRead.has_value(), byCharacters.has_value()) << text;
+      if (angleRead) {
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(*angleRead),
+                  std::bit_cast<std::uint64_t>(*byCharacters))
+            << text;
+      }
       if (s.bearing && utf8::Length(utf8::RemoveBlanks(text)) < 2) {
         EXPECT_FALSE(angleRead) << text;
         continue;
       }
+      if (!RunsFitIn32Bits(text)) continue;
       ASSERT_TRUE(angleRead) << text;
       EXPECT_EQ(std::bit_cast<std::uint64_t>(*angleRead),
                 std::bit_cast<std::uint64_t>(CalAngle(copy, s)))
@@ -269,6 +292,76 @@ TEST(TextFilters, NumericTextHasDigitOppositeLetter) {
   EXPECT_EQ(OppositeLetter("N"), "S");
   EXPECT_EQ(OppositeLetter("X"), "");
   EXPECT_EQ(OppositeLetter(""), "");
+}
+
+// A digit run larger than a 32-bit number holds is too large to read: the
+// direction is invalid, has no angle for the traverse, and CalAngle gives a
+// finite 0 instead of an angle whose radians overflow.
+TEST(ReadDirectionAngle, AbsurdDigitRunsCannotBeRead) {
+  struct Case {
+    std::string text;
+    bool bearing;
+  };
+  const Case cases[] = {
+      {"S" + std::string(308, '9') + D("dW"), true},
+      {"N1" + D("d") + std::string(40, '5') + "'E", true},
+      {D("N2147483648dE"), true},
+      {std::string(308, '9') + D("d"), false},
+      {D("45d") + std::string(20, '1') + "\"", false},
+  };
+  for (const Case& c : cases) {
+    const DirectionSettings& settings = c.bearing ? kBearing : kAzimuth;
+    std::string copy = c.text;
+    EXPECT_FALSE(IsValidDirection(copy, settings)) << c.text;
+    EXPECT_FALSE(ReadDirectionAngle(c.text, settings)) << c.text;
+    EXPECT_FALSE(ReadDirectionAngleByCharacters(c.text, settings)) << c.text;
+    copy = c.text;
+    EXPECT_EQ(CalAngle(copy, settings), 0.0) << c.text;
+    copy = c.text;
+    EXPECT_EQ(CalDegree(copy, settings), 0.0) << c.text;
+  }
+  // The largest run that can be read still reads.
+  EXPECT_DOUBLE_EQ(ReadDirectionAngle(D("N2147483647dE"), kBearing).value(), 90.0 - 2147483647.0);
+  EXPECT_DOUBLE_EQ(ReadDirectionAngle("N" + std::string(20, '0') + D("45dE"), kBearing).value(),
+                   45.0);
+}
+
+// Malformed UTF-8 (from drawings and old files) is one U+FFFD per unit: it is
+// no degree sign, apostrophe or quadrant letter, and the fast reading and the
+// reading by characters see the same text.
+TEST(IsValidDirection, MalformedBytesAreNeverMarks) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::optional<double> angle;  // ReadDirectionAngle in bearing mode
+  };
+  const Case cases[] = {
+      {"overlong degree sign and apostrophe", "N45\xC0\xB0" "30\xC0\xA7" "E", 90.0},
+      {"three-byte overlong degree sign", "N45\xE0\x82\xB0" "E", 90.0},
+      {"degree sign split by a blank", "N45\xC2 \xB0" "E", 90.0},
+      {"stray continuation byte as the degree sign", "N45\xB0" "E", 90.0},
+      {"stray byte after the letter", "N\x80", 0.0},
+      {"stray byte alone", "\x80", std::nullopt},
+      {"surrogate as the last letter", "N45\xC2\xB0\xED\xA0\x80", 0.0},
+      {"U+00F8 is still a degree sign", "N45\xC3\xB8" "E", 45.0},
+  };
+  for (const Case& c : cases) {
+    std::string copy = c.text;
+    EXPECT_EQ(IsValidDirection(copy, kBearing), c.what == std::string("U+00F8 is still a degree sign"))
+        << c.what;
+    const auto angle = ReadDirectionAngle(c.text, kBearing);
+    EXPECT_EQ(angle, c.angle) << c.what;
+    EXPECT_EQ(ReadDirectionAngleByCharacters(c.text, kBearing), c.angle) << c.what;
+    if (angle) {
+      copy = c.text;
+      EXPECT_EQ(CalAngle(copy, kBearing), *angle) << c.what;
+    }
+  }
+  // A drawing code that is itself malformed matches no malformed unit.
+  std::string azimuth = "45\xB0" "30'";
+  EXPECT_FALSE(IsValidDirection(azimuth, DirectionSettings{false, "\xB0"}));
+  std::string code = "45%%D30'";
+  EXPECT_TRUE(IsValidDirection(code, DirectionSettings{false, "%%D"}));
 }
 
 }  // namespace

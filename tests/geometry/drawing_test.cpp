@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -244,6 +246,53 @@ TEST(DrawParcel, MajorArcGoesTheLongWay) {
   double sweep = arc.end - arc.start;
   if (sweep < 0) sweep += kTwoPi;
   EXPECT_GT(sweep, kPi);
+}
+
+bool AllFinite(const Call& c) {
+  for (double v : {c.a, c.b, c.c, c.d, c.start, c.end}) {
+    if (!std::isfinite(v)) return false;
+  }
+  return true;
+}
+
+// The canvas never receives a value that is not finite. A figure of 1e155 is
+// drawn like any other; an arc whose centre lies beyond any picture ends the
+// drawing there, as an arc that cannot be formed does.
+TEST(DrawParcel, NeverDrawsAValueThatIsNotFinite) {
+  const std::string e155 = "1" + std::string(155, '0');
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    const char* what;
+    std::vector<CourseRow> rows;
+    double width, height;
+    int lines, arcs;
+    bool completed;
+  };
+  const Case cases[] = {
+      {"three lines of 1e155", {L("N0dE", e155), L("N90dE", e155), L("S0dE", e155)}, 3000, 2000,
+       3, 0, true},
+      {"major arc of radius 3e299 on a picture of 1e-7",
+       {L("N0dE", "0.0000001"),
+        A("N90dE", "1" + std::string(300, '0'), "0.0000001", "3" + std::string(299, '0'),
+          SegmentSign::Plus),
+        L("S0dE", "0.0000001")},
+       3000, 2000, 1, 0, false},
+      {"picture of infinite width", {L("N0dE", "100"), L("N90dE", "100")}, inf, 2000, 0, 0, false},
+      {"picture of NaN height", {L("N0dE", "100"), L("N90dE", "100")}, 3000, std::nan(""), 0, 0,
+       false},
+  };
+  for (const Case& c : cases) {
+    RecordingCanvas canvas;
+    const DrawingResult r = DrawParcel(c.rows, Settings(), c.width, c.height, canvas);
+    for (const Call& call : canvas.calls) EXPECT_TRUE(AllFinite(call)) << c.what << " " << call.what;
+    EXPECT_EQ(canvas.Count("line"), c.lines) << c.what;
+    EXPECT_EQ(canvas.Count("arc"), c.arcs) << c.what;
+    EXPECT_EQ(canvas.Count("rectangle"), c.completed ? 1 : 0) << c.what;
+    EXPECT_EQ(r.completed, c.completed) << c.what;
+    for (const CourseLabel& label : r.labels) {
+      EXPECT_TRUE(std::isfinite(label.left) && std::isfinite(label.top)) << c.what;
+    }
+  }
 }
 
 }  // namespace

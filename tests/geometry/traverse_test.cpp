@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -192,6 +193,12 @@ TEST(FindLastLine, StopsAtTheFirstIncompleteOrUnreadableRow) {
       {"arc without arc length", A("N90dE", "", "99", "500", SegmentSign::Plus), 0},
       {"arc chord 1.2.3", A("N90dE", "100", "1.2.3", "500", SegmentSign::Plus), 0},
       {"arc with a line's fields only", CourseRow{CourseKind::Arc, D("N90dE"), "100", "", "", 0, 0}, 0},
+      // Numbers too large for the computation read as unreadable.
+      {"distance 1e301", L("N90dE", "1" + std::string(301, '0')), 0},
+      {"distance 1e300", L("N90dE", "1" + std::string(300, '0')), 3},
+      {"arc chord 1e301", A("N90dE", "100", "1" + std::string(301, '0'), "500", SegmentSign::Plus), 0},
+      {"degrees of 308 digits", L("S" + std::string(308, '9') + "dW", "100"), 0},
+      {"malformed degree sign", CourseRow::Line("N45\xC0\xB0" "E", "100"), 3},
   };
   for (const Case& c : cases) {
     const std::vector<CourseRow> rows = {L("N0dE", "100"), c.row, L("S0dE", "100"),
@@ -260,6 +267,51 @@ TEST(CalPrecision, PerfectAtOnePartInAMillion) {
   EXPECT_EQ(PrecisionText(-1.0), "Perfect");
   EXPECT_EQ(PrecisionText(8001.0000001), "1:8001");
   EXPECT_EQ(PrecisionText(2.5), "1:2");
+}
+
+// No figure shown or kept is ever NaN or infinite. The cases the fuzzer
+// found: measures so large that the traverse overflowed, and a square that
+// overflowed though the closure itself is a plain double.
+TEST(ComputeClosure, AbsurdMagnitudesNeverShowNaNOrInfinity) {
+  const std::string e155 = "1" + std::string(155, '0');
+  const std::string e308 = "1" + std::string(308, '0');
+  struct Case {
+    const char* what;
+    std::vector<CourseRow> rows;
+    int lastRow;
+    std::string areaText;
+    double closure;  // 0: no complete row
+  };
+  const Case cases[] = {
+      // Each 1e308 is read as unreadable: no row is complete.
+      {"two lines of 1e308", {L("N0dE", e308), L("N0dE", e308)}, -1, "0", 0.0},
+      // The closure's square overflows, the closure does not; the area does.
+      {"three lines of 1e155", {L("N0dE", e155), L("N90dE", e155), L("S0dE", e155)}, 2, "N/A", 1e155},
+      {"degrees of 308 digits after a line",
+       {L("N0dE", "100"), L("S" + std::string(308, '9') + "dW", "100")}, 0, "0", 100.0},
+      {"arc of radius 1e300",
+       {L("N0dE", "100"), A("N90dE", "1" + std::string(300, '0'), "100", "1" + std::string(300, '0'),
+                            SegmentSign::Plus)},
+       1, "N/A", 141.42},
+  };
+  for (const Case& c : cases) {
+    const ClosureResult r = ComputeClosure(c.rows, Settings());
+    EXPECT_EQ(r.lastRow, c.lastRow) << c.what;
+    EXPECT_EQ(r.areaText, c.areaText) << c.what;
+    EXPECT_NEAR(r.closure, c.closure, c.closure * 1e-12) << c.what;
+    for (double v : {r.area, r.closure, r.precisionRatio, r.totalDistance.value_or(0.0)}) {
+      EXPECT_TRUE(std::isfinite(v)) << c.what;
+    }
+    for (const std::string& text : {r.areaText, r.closureText, r.directionText, r.precisionText}) {
+      EXPECT_EQ(text.find("NaN"), std::string::npos) << c.what << ": " << text;
+      EXPECT_EQ(text.find("Infinity"), std::string::npos) << c.what << ": " << text;
+    }
+    if (r.HasCourses()) {
+      // A closure this large is no closure a surveyor accepts.
+      EXPECT_EQ(r.closureColour, kRed) << c.what;
+      EXPECT_NE(r.precisionText, "Perfect") << c.what;
+    }
+  }
 }
 
 }  // namespace

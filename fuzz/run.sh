@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds a fuzz target with clang in build-fuzz/ and runs it.
+# Usage: fuzz/run.sh [target] [seconds] [more libFuzzer flags]
+# target is a folder of fuzz/ (core, tokens, ...); default core.
+# New inputs go to build-fuzz/corpus-<target> (the checked-in seeds stay as
+# they are); a crashing input is written to build-fuzz/ as crash-*.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+target=${1:-core}
+seconds=${2:-300}
+shift 2 || shift $# || true
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DKORVALO_BUILD_FUZZERS=ON -DKORVALO_BUILD_TESTS=OFF -DKORVALO_BUILD_BENCH=OFF >/dev/null
+cmake --build build-fuzz --target "${target}_fuzzer"
+mkdir -p "build-fuzz/corpus-$target"
+dict=()
+[ -f "fuzz/$target/$target.dict" ] && dict=(-dict="fuzz/$target/$target.dict")
+build-fuzz/fuzz/"${target}_fuzzer" -max_total_time="$seconds" -max_len=2048 -timeout=10 \
+  "${dict[@]}" "$@" "build-fuzz/corpus-$target" "fuzz/$target/corpus"
