@@ -19,9 +19,6 @@ constexpr int kDegreeSign = 176;
 
 bool IsDigitKey(int key) { return key >= '0' && key <= '9'; }
 
-const char* const kNotFormattedQuestion =
-    "The bearing is not formatted correctly. Would you like to keep this value?";
-
 }  // namespace
 
 CourseGrid::CalcBatch::CalcBatch(CourseGrid& grid) : grid_(grid), previous_(grid.calcEnabled_) {
@@ -183,7 +180,7 @@ void CourseGrid::DirectionLostFocus(TextBox& box, int row) {
     box.SetBackColor(vbWindowBackground);
     return;
   }
-  if (MsgBox(kNotFormattedQuestion, vbYesNo) == vbNo) box.SetText("");
+  if (MsgBox(std::string(geometry::kInvalidDirectionQuestion), vbYesNo) == vbNo) box.SetText("");
   // The box keeps the focus colour; the row button, receiving the focus,
   // hands it straight back to the box.
   try {
