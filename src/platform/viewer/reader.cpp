@@ -247,6 +247,8 @@ class Builder {
         layerName = std::to_string(level);
         text = FieldText(f, Field(defn, "Text"));
         e.kind = DgnKind(OGR_F_GetFieldAsInteger(f, Field(defn, "Type")));
+        // A line string of two points is a line to the surveyor.
+        if (e.kind == EntityKind::Polyline && e.pointCount == 2) e.kind = EntityKind::Line;
         if (e.kind == EntityKind::Other && !text.empty()) e.kind = EntityKind::Text;
         ownIndex = OGR_F_GetFieldAsInteger(f, Field(defn, "ColorIndex"));
         break;
@@ -269,6 +271,11 @@ class Builder {
     }
     if (ownIndex >= 0) {
       e.colour = ownIndex;
+    } else if (style.transparent && style.rgb == 0) {
+      // On a layer that is off GDAL gives no colour: the layer's it is.
+      const Layer& layer = d_.layers[static_cast<std::size_t>(e.layer)];
+      e.rgb = ColourOfIndex(layer.colour);
+      e.colour = kColourByLayer;
     } else {
       const int index = IndexOfColour(e.rgb);
       const Layer& layer = d_.layers[static_cast<std::size_t>(e.layer)];

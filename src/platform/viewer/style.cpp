@@ -65,6 +65,7 @@ Style ParseStyle(const char* text) {
       }
       if (key == "c" && !colourTaken) {
         style.rgb = ParseColour(value);
+        style.transparent = value.size() == 9 && value.substr(7) == "00";
         colourTaken = true;
       } else if (label && key == "a") {
         style.angle = ParseNumber(value);

@@ -9,7 +9,8 @@
 namespace korvalo::viewer {
 
 struct Style {
-  std::uint32_t rgb = 0;  // 0xRRGGBB; alpha dropped
+  std::uint32_t rgb = 0;  // 0xRRGGBB
+  bool transparent = false;  // alpha 00: GDAL's mark of an entity on a layer that is off
   double angle = 0;       // degrees
   double size = 0;        // text height in drawing units; 0 when not given
   int anchor = 1;
