@@ -1,0 +1,1 @@
+#include "platform/viewer/viewer_fixture.h"
