@@ -12,6 +12,7 @@
 
 #include "platform/forms/errors.h"
 #include "platform/forms/testing.h"
+#include "platform/viewer/dgn_file.h"
 #include "platform/viewer/viewer_fixture.h"
 
 namespace korvalo::viewer::testing {
@@ -416,12 +417,14 @@ TEST_F(ViewerTest, RendersEveryFormatAndSavesThePictures) {
   struct Render {
     std::string path, png;
   };
-  const std::vector<Render> renders = {
+  std::vector<Render> renders = {
       {platPath, "viewer-plat-dxf.png"},
       {Fixture("line_r2000.dwg"), "viewer-line-dwg.png"},
       {Fixture("text_r2000.dwg"), "viewer-text-dwg.png"},
       {Fixture("example_r2000.dwg"), "viewer-example-dwg.png"},
   };
+  MakeDgn(dir.File("plan.dgn"));
+  renders.push_back({dir.File("plan.dgn"), "viewer-plan-dgn.png"});
   viewer.ViewerSetBackColor(255, 255, 255);
   for (const Render& r : renders) {
     std::string path = r.path;
