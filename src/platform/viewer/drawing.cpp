@@ -164,9 +164,9 @@ std::string DisplayText(std::string_view raw, bool multiLine) {
   return out;
 }
 
-TextBox TextBoxOf(const Drawing& drawing, const Entity& e) {
+void MeasureText(const Drawing& drawing, Entity& e) {
   const std::string shown = DisplayText(drawing.TextOf(e), e.kind == EntityKind::MText);
-  std::size_t lines = 1, longest = 0, current = 0;
+  std::uint32_t lines = 1, longest = 0, current = 0;
   for (const char32_t cp : utf8::Decode(shown)) {
     if (cp == U'\n') {
       ++lines;
@@ -175,9 +175,23 @@ TextBox TextBoxOf(const Drawing& drawing, const Entity& e) {
       longest = std::max(longest, ++current);
     }
   }
+  e.columns = std::max<std::uint32_t>(1, longest);
+  e.lines = lines;
+}
+
+TextBox TextBoxOf(const Drawing& drawing, const Entity& entity) {
+  Entity measured;
+  const Entity* text = &entity;
+  if (entity.lines == 0) {
+    measured = entity;
+    MeasureText(drawing, measured);
+    text = &measured;
+  }
+  const Entity& e = *text;
+  const double lines = e.lines, longest = e.columns;
   const double h = e.height > 0 ? e.height : 1.0;
-  const double width = std::max<double>(1, static_cast<double>(longest)) * kCharWidth * h;
-  const double total = h + static_cast<double>(lines - 1) * kLineSpacing * h;
+  const double width = longest * kCharWidth * h;
+  const double total = h + (lines - 1) * kLineSpacing * h;
   const int column = (e.anchor - 1) % 3;
   const int row = (e.anchor - 1) / 3;
   const double left = -width * column / 2.0;

@@ -51,6 +51,9 @@ struct Entity {
   std::uint32_t text = 0;           // into Drawing::texts, 0 = none
   double x = 0, y = 0, height = 0, angle = 0;
   int anchor = 1;
+  // The shown text's longest line in characters and its number of lines
+  // (MeasureText); 0 until measured.
+  std::uint32_t columns = 0, lines = 0;
   std::string handle;               // DXF entity handle, "" elsewhere
   Bounds box;
   bool IsText() const { return kind == EntityKind::Text || kind == EntityKind::MText; }
@@ -85,6 +88,8 @@ struct TextBox {
   double x[4], y[4];
 };
 TextBox TextBoxOf(const Drawing& drawing, const Entity& e);
+// Sets columns and lines of a text entity.
+void MeasureText(const Drawing& drawing, Entity& e);
 Bounds TextBounds(const Drawing& drawing, const Entity& e);
 
 // The standard colour of a colour index (1-255) as 0xRRGGBB; 7 is black on

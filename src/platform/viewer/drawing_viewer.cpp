@@ -92,18 +92,24 @@ struct ViewerInput {
     s.banding = false;
     if (QWidget* w = v.Widget()) w->update();
   }
-  static void Paint(DrawingViewer& v, QPainter& p) {
+  // The picture without highlights and band, made anew when out of date.
+  static const QImage& Cache(DrawingViewer& v) {
     auto& s = *v.state_;
     v.SyncPixels();
     const View& view = s.view;
     const QSize size(view.PixelWidth(), view.PixelHeight());
     if (!s.cacheValid || s.cache.size() != size) {
-      s.cache = QImage(size, QImage::Format_RGB32);
+      if (s.cache.size() != size) s.cache = QImage(size, QImage::Format_ARGB32_Premultiplied);
       QPainter cp(&s.cache);
       PaintDrawing(cp, s, view);
       s.cacheValid = true;
     }
-    p.drawImage(0, 0, s.cache);
+    return s.cache;
+  }
+  static void Paint(DrawingViewer& v, QPainter& p) {
+    auto& s = *v.state_;
+    const View& view = s.view;
+    p.drawImage(0, 0, Cache(v));
     PaintHighlights(p, s, view);
     if (s.banding) {
       QPen pen(QColor::fromRgb(~s.colours.back & 0xFFFFFF));
@@ -344,19 +350,22 @@ void DrawingViewer::ViewerSetCenter(double x, double y) {
 
 DrawingViewer::Picture DrawingViewer::ViewerPicture() const {
   auto* self = const_cast<DrawingViewer*>(this);
-  self->SyncPixels();
-  const View& view = state_->view;
-  QImage image(view.PixelWidth(), view.PixelHeight(), QImage::Format_ARGB32);
-  {
-    QPainter p(&image);
+  const QImage& cache = ViewerInput::Cache(*self);
+  QImage painted;
+  const QImage* image = &cache;
+  if (!state_->highlights.empty() || state_->banding) {
+    painted = QImage(cache.size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&painted);
     ViewerInput::Paint(*self, p);
+    image = &painted;
   }
+  // Every pixel is opaque: premultiplied and straight colours are the same.
   Picture picture;
-  picture.width = image.width();
-  picture.height = image.height();
+  picture.width = image->width();
+  picture.height = image->height();
   picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height);
   for (int y = 0; y < picture.height; ++y) {
-    const auto* row = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
+    const auto* row = reinterpret_cast<const std::uint32_t*>(image->constScanLine(y));
     std::copy(row, row + picture.width, picture.pixels.begin() + static_cast<std::ptrdiff_t>(y) * picture.width);
   }
   return picture;

@@ -100,20 +100,33 @@ void PaintDrawing(QPainter& p, const DrawingViewer::State& state, const View& vi
   if (!state.open) return;
   p.setRenderHint(QPainter::Antialiasing, false);
   const Drawing& d = state.drawing;
-  std::vector<QPointF> pts;
-  std::uint32_t penRgb = 0x1000000;  // none yet
+  // The entities are drawn colour by colour, in file order within each: a
+  // plat's layers alternate from entity to entity, and a pen change per
+  // entity costs more than the drawing.
+  struct Batch {
+    std::uint32_t rgb;
+    std::vector<std::uint32_t> entities;
+  };
+  std::vector<Batch> batches;
+  std::size_t last = 0;
   VisibleEntities(state, view, [&](std::uint32_t i) {
     const Entity& e = d.entities[i];
     if (!state.Shown(e)) return;
     const std::uint32_t rgb = EntityColour(e, state.colours);
-    if (rgb != penRgb) {
-      penRgb = rgb;
-      QPen pen(ToColor(rgb));
-      pen.setWidth(0);
-      p.setPen(pen);
+    if (batches.empty() || batches[last].rgb != rgb) {
+      last = 0;
+      while (last < batches.size() && batches[last].rgb != rgb) ++last;
+      if (last == batches.size()) batches.push_back({rgb, {}});
     }
-    PaintEntity(p, d, e, view, pts);
+    batches[last].entities.push_back(i);
   });
+  std::vector<QPointF> pts;
+  for (const Batch& b : batches) {
+    QPen pen(ToColor(b.rgb));
+    pen.setWidth(0);
+    p.setPen(pen);
+    for (const std::uint32_t i : b.entities) PaintEntity(p, d, d.entities[i], view, pts);
+  }
 }
 
 void PaintHighlights(QPainter& p, const DrawingViewer::State& state, const View& view) {

@@ -267,6 +267,7 @@ class Builder {
       e.height = style.size > 0 ? style.size : 1.0;
       e.angle = style.angle;
       e.anchor = style.anchor;
+      MeasureText(d_, e);
       e.box = TextBounds(d_, e);
     }
     if (ownIndex >= 0) {
