@@ -1,7 +1,6 @@
 #include "platform/viewer/layer_table.h"
 
 #include <charconv>
-#include <cstdint>
 
 #include "common/utf8.h"
 
@@ -49,39 +48,11 @@ bool IsKeyword(std::string_view value, std::string_view word) {
   return value == word;
 }
 
+// Valid UTF-8 comes back unchanged from decoding and encoding again;
+// malformed bytes come back as U+FFFD.
 bool ValidUtf8(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    int extra = 0;
-    char32_t cp = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if ((c & 0xE0) == 0xC0) {
-      extra = 1;
-      cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      extra = 2;
-      cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      extra = 3;
-      cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + static_cast<std::size_t>(extra) >= s.size()) return false;
-    for (int k = 1; k <= extra; ++k) {
-      const auto d = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-      if ((d & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
-    if ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) ||
-        (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
-      return false;
-    i += static_cast<std::size_t>(extra) + 1;
-  }
+  for (const char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return utf8::Encode(utf8::Decode(s)) == s;
   return true;
 }
 

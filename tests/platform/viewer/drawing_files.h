@@ -75,9 +75,12 @@ inline Pairs Header(const std::string& version, const std::string& codepage = {}
 
 inline std::string Eof(const char* eol = "\n") { return std::string("0") + eol + "EOF" + eol; }
 
+// The shared fixtures: KORVALO_FIXTURES, else the folder the build was
+// configured with (CTest does not pass every variable of the test
+// environment on).
 inline std::string Fixture(const std::string& name) {
   const char* root = std::getenv("KORVALO_FIXTURES");
-  return std::string(root ? root : "") + "/drawings/" + name;
+  return std::string(root && *root ? root : KORVALO_FIXTURES_DEFAULT) + "/drawings/" + name;
 }
 
 }  // namespace korvalo::viewer::testing
