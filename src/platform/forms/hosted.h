@@ -44,9 +44,6 @@ class HostedControl : public Control {
   // Called after Width or Height changed, widget or not.
   virtual void Resized() {}
 
-  // The widget, made now when the control's container has one; null while
-  // it cannot have one.
-  QWidget* EnsureWidget() const { return Realised(); }
   // Runs an event handler by the layer's rules: an exception escaping an
   // outermost handler is reported, a nested one travels to its cause.
   static void RaiseEvent(const std::function<void()>& body);

@@ -1,5 +1,6 @@
 #include "platform/viewer/drawing_viewer.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -31,6 +32,7 @@ int Button(Qt::MouseButton b) {
 
 // Input from the widget, under the forms layer's guard.
 struct ViewerInput {
+  static void Arm(DrawingViewer& v, bool on);
   static void Press(DrawingViewer& v, QMouseEvent* e) {
     auto& s = *v.state_;
     const QPointF at = e->position();
@@ -63,7 +65,7 @@ struct ViewerInput {
     if (s.banding) {
       if (e->button() != Qt::LeftButton) return;
       s.banding = false;
-      s.areaArmed = false;
+      Arm(v, false);
       const View& view = s.view;
       const double x1 = view.DrawingX(s.bandStart.x()), y1 = view.DrawingY(s.bandStart.y());
       const double x2 = view.DrawingX(at.x()), y2 = view.DrawingY(at.y());
@@ -88,7 +90,7 @@ struct ViewerInput {
   static void Escape(DrawingViewer& v) {
     auto& s = *v.state_;
     if (!s.areaArmed && !s.banding) return;
-    s.areaArmed = false;
+    Arm(v, false);
     s.banding = false;
     if (QWidget* w = v.Widget()) w->update();
   }
@@ -120,6 +122,40 @@ struct ViewerInput {
     }
   }
 };
+
+namespace {
+
+// Escape pressed anywhere in the program while an area zoom is armed.
+class EscapeWatch : public QObject {
+ public:
+  explicit EscapeWatch(DrawingViewer& viewer) : viewer_(viewer) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
+      forms::HostedControl::QtEntry entry;
+      ViewerInput::Escape(viewer_);
+      return true;
+    }
+    return QObject::eventFilter(watched, e);
+  }
+
+ private:
+  DrawingViewer& viewer_;
+};
+
+}  // namespace
+
+void ViewerInput::Arm(DrawingViewer& v, bool on) {
+  auto& s = *v.state_;
+  s.areaArmed = on;
+  if (!on) {
+    s.escapeWatch.reset();
+  } else if (!s.escapeWatch && QCoreApplication::instance()) {
+    s.escapeWatch = std::make_unique<EscapeWatch>(v);
+    QCoreApplication::instance()->installEventFilter(s.escapeWatch.get());
+  }
+}
 
 // --- the widget -------------------------------------------------------------------
 
@@ -221,7 +257,8 @@ void DrawingViewer::ViewerCloseDrawing() {
   s.layerShown.clear();
   s.highlights.clear();
   s.view.Clear();
-  s.areaArmed = s.banding = false;
+  ViewerInput::Arm(*this, false);
+  s.banding = false;
   current_ = -1;
   found_ = false;
   nextIndex_ = 0;
@@ -307,7 +344,7 @@ void DrawingViewer::ViewerZoom(long code) {
     case 1: s.view.ZoomAboutCentre(2.0); break;
     case -1: s.view.ZoomAboutCentre(0.5); break;
     case 2:
-      s.areaArmed = true;
+      ViewerInput::Arm(*this, true);
       s.banding = false;
       changed = false;
       break;

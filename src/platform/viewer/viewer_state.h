@@ -7,6 +7,7 @@
 #include <QPointF>
 #include <QWidget>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "platform/viewer/drawing.h"
@@ -44,6 +45,8 @@ struct DrawingViewer::State {
   long nextHandle = 1;
   // The area zoom: armed by ViewerZoom(2), a left drag draws the band.
   bool areaArmed = false;
+  // While armed, Escape cancels wherever the focus is.
+  std::unique_ptr<QObject> escapeWatch;
   bool banding = false;
   QPointF bandStart, bandEnd;
   // The picture without highlights and band, valid for the view it was made for.
