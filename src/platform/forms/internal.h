@@ -120,6 +120,10 @@ struct Access {
   static void FormMovedByUser(Form& f, int xPx, int yPx);
   static bool FormCloseRequested(Form& f);
   static void LayoutForm(Form& f);
+  // The inner size and the window's place (pixels) that the form's Left,
+  // Top, Width and Height ask for.
+  static QSize WantedClientSize(const Form& f);
+  static QPoint WantedPosition(const Form& f);
   static const std::vector<Control*>& TabOrder(const Form& f) { return f.tabOrder_; }
   static void MenuTriggered(Menu& m);
   static void MenuAboutToShow(Menu& m);
