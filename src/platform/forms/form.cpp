@@ -473,6 +473,7 @@ void Access::ScrollReleased(VScrollBar& c) {
 // --- Form -------------------------------------------------------------------------
 
 Form::Form(const std::string& name) : name_(name) {
+  detail::InstallDesktopStyle();
   auto* w = new FormWindow(*this);
   window_ = w;
   w->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -872,6 +873,7 @@ Menu::Menu(Menu* parent, Form& form, const std::string& name, const std::string&
   if (!parent) {
     if (!form.menuBar_) form.menuBar_ = new QMenuBar(window);
     auto* qmenu = new QMenu(Q(caption), window);
+    qmenu->setFont(window->font());  // a window of its own: it takes the form's font
     subMenu_ = qmenu;
     action_ = qmenu->menuAction();
     QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [this] {
@@ -892,7 +894,8 @@ Menu::Menu(Menu* parent, Form& form, const std::string& name, const std::string&
     Access::LayoutForm(form);
   } else {
     auto* parentMenu = static_cast<QMenu*>(parent->SubMenu());
-    action_ = new QAction(Q(caption), window);
+    // A separator is a line alone: its "-" is not shown as text.
+    action_ = new QAction(caption == "-" ? QString() : Q(caption), window);
     if (caption == "-") action_->setSeparator(true);
     QAction* before = nullptr;
     auto& items = parent->items_;
@@ -928,6 +931,7 @@ Menu::~Menu() {
 void* Menu::SubMenu() {
   if (!subMenu_) {
     auto* qmenu = new QMenu(Q(caption_), form_->window_);
+    qmenu->setFont(form_->window_->font());
     subMenu_ = qmenu;
     action_->setMenu(qmenu);
     QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [this] {
@@ -941,7 +945,7 @@ void* Menu::SubMenu() {
 void Menu::SetCaption(const std::string& caption) {
   caption_ = caption;
   action_->setSeparator(caption == "-");
-  action_->setText(Q(caption));
+  action_->setText(caption == "-" ? QString() : Q(caption));
   if (subMenu_) static_cast<QMenu*>(subMenu_)->setTitle(Q(caption));
 }
 

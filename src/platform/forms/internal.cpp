@@ -91,16 +91,22 @@ QColor ToQColor(Colour c) {
 
 QFont ToQFont(const Font& f) {
   QFont q;
+  // The dialog fonts the windows were laid out in become Liberation Sans,
+  // which has Arial's widths: at the same size it takes the room the layout
+  // gives a caption (DejaVu runs some captions into their neighbours).
   if (f.name == "MS Sans Serif" || f.name == "Microsoft Sans Serif" || f.name == "Tahoma" ||
       f.name == "Arial") {
-    q.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans"),
+    q.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans"),
                    QStringLiteral("Sans Serif")});
   } else if (f.name == "Courier New" || f.name == "Courier") {
-    q.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
+    q.setFamilies({QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono"),
+                   QStringLiteral("Monospace")});
   } else {
-    q.setFamilies({Q(f.name), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    q.setFamilies({Q(f.name), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
+                   QStringLiteral("Sans Serif")});
   }
-  // Points at 96 dots per inch, as the window designs assume.
+  // Points at 96 dots per inch, as the window designs assume: 8.25 points
+  // are 11 pixels, a 13-pixel line as the classic dialog font has.
   q.setPixelSize(std::max(1, static_cast<int>(f.size * 96.0 / 72.0 + 0.5)));
   q.setBold(f.bold);
   q.setItalic(f.italic);

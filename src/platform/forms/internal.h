@@ -68,6 +68,15 @@ int KeyCodeOf(const QKeyEvent* e);
 int ShiftOf(Qt::KeyboardModifiers m);
 int ButtonOf(Qt::MouseButton b);
 
+// --- the look of the forms (style.cpp) ---------------------------------------
+// Puts in the program's style once per application: access-key underlines
+// shown only while Alt is held, and never for a key that is not a letter or
+// a digit.
+void InstallDesktopStyle();
+// Whether the caption's access key would be underlined while Alt is held.
+bool AccessKeyUnderlined(const QString& caption);
+bool AltHeld();
+
 // --- access to the controls' insides --------------------------------------
 struct Access {
   // Geometry of a control's widget from its twips.
