@@ -134,6 +134,7 @@ struct Access {
   static QSize WantedClientSize(const Form& f);
   static QPoint WantedPosition(const Form& f);
   static const std::vector<Control*>& TabOrder(const Form& f) { return f.tabOrder_; }
+  static const std::vector<Control*>& Children(const Container& c) { return c.children_; }
   static void MenuTriggered(Menu& m);
   static void MenuAboutToShow(Menu& m);
   static QMenu* MenuWidget(Menu& m);

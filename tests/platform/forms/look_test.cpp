@@ -87,19 +87,19 @@ TEST(Look, EveryControlAndMenuTakesTheDialogFont) {
     SCOPED_TRACE(c->Name());
     const QFontInfo info(WidgetOf(*c)->font());
     EXPECT_EQ("Liberation Sans", info.family().toStdString());
-    EXPECT_EQ(11, info.pixelSize());
+    EXPECT_EQ(10, info.pixelSize());
   }
   QMenu* menu = w.mnuFile.Action()->menu();
   ASSERT_NE(nullptr, menu);
   EXPECT_EQ("Liberation Sans", QFontInfo(menu->font()).family().toStdString());
-  EXPECT_EQ(11, QFontInfo(menu->font()).pixelSize());
+  EXPECT_EQ(10, QFontInfo(menu->font()).pixelSize());
 
-  // A font of the program's own choice keeps its size; Courier New has its
-  // metric twin as well.
+  // Other sizes of the dialog font in the same proportion; Courier New has
+  // its metric twin as well.
   Font bigger;
   bigger.size = 9.75;
   w.lblCaption.SetFont(bigger);
-  EXPECT_EQ(13, QFontInfo(w.lblCaption.Widget()->font()).pixelSize());
+  EXPECT_EQ(12, QFontInfo(w.lblCaption.Widget()->font()).pixelSize());
   Font mono;
   mono.name = "Courier New";
   w.lblCaption.SetFont(mono);
