@@ -1,0 +1,56 @@
+#include "editor/frm_editor.h"
+#include "storage/program_state.h"
+#include "storage/project_settings.h"
+
+// The editor window: the project settings it shows and the Options menu's
+// switches.
+namespace korvalo::editor {
+
+using namespace forms;
+
+// ---------------------------------------------------------------------------
+// Project settings.
+
+void FrmEditor::ShowProjectSettings() {
+  const ProjectSettings& project = Program().ProjectSettings;
+  mnuVerfyCurves.SetChecked(project.AddAreaCheck);
+  mnuAutoInvert.SetChecked(project.AutoInvert);
+  mnuVerfyTangent.SetChecked(project.TangentCheck);
+  mnuMiniWindow.SetChecked(project.Minimize);
+  cmdAutoInverse.SetEnabled(!project.AutoInvert);
+  lblBearing.SetCaption(project.Bearing ? "Bearing" : "Azimuth");
+}
+
+bool FrmEditor::ReloadProjectSettings() {
+  if (!::korvalo::LoadProjectSettings()) return false;
+  ShowProjectSettings();
+  return true;
+}
+
+void FrmEditor::FlipProjectSwitch(Menu& item, ProjectSwitch which) {
+  const bool on = !item.Checked();
+  item.SetChecked(on);
+  // A failed store has told the user; the tick goes back, the setting stays.
+  if (!ApplyProjectSwitch(which, on)) item.SetChecked(!on);
+}
+
+void FrmEditor::mnuVerfyCurves_Click() {
+  FlipProjectSwitch(mnuVerfyCurves, ProjectSwitch::VerifyAreaInCurves);
+}
+
+void FrmEditor::mnuAutoInvert_Click() {
+  FlipProjectSwitch(mnuAutoInvert, ProjectSwitch::AutoInvert);
+  // The Auto button inverts on request: it serves a parcel being edited, and
+  // only while the program does not already invert picked courses itself.
+  cmdAutoInverse.SetEnabled(!Program().ProjectSettings.AutoInvert && cmdSave.Enabled());
+}
+
+void FrmEditor::mnuVerfyTangent_Click() {
+  FlipProjectSwitch(mnuVerfyTangent, ProjectSwitch::VerifyTangentialCurves);
+}
+
+void FrmEditor::mnuMiniWindow_Click() {
+  FlipProjectSwitch(mnuMiniWindow, ProjectSwitch::MinimizeDuringGrab);
+}
+
+}  // namespace korvalo::editor
