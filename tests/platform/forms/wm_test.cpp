@@ -51,7 +51,8 @@ class WindowManagerTest : public ::testing::Test {
     window = std::make_unique<FixedWidthWindow>();
     window->Move(left, top);
     window->Show();
-    ASSERT_TRUE(wmtest::WaitFor([&] { return window->Window()->isVisible() && wmtest::ClientRect(*window).height > 0; }));
+    ASSERT_TRUE(wmtest::WaitFor([&] { return window->Window()->isVisible() && wmtest::Managed(*window); },
+                                std::chrono::seconds(10)));
     wmtest::Settle();
   }
 

@@ -78,9 +78,29 @@ const std::string& SkipReason() { return g_skip; }
 
 bool WaitForWindowManager(std::chrono::milliseconds timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
+  auto sleep = [] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); };
+  while (!Conn() || Property(Root(), "_NET_SUPPORTING_WM_CHECK").empty()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    sleep();
+  }
+  // The manager announces itself before it is ready to take windows in,
+  // and a window mapped before then stays unframed: a probe window of ours
+  // is mapped until one is framed.
+  xcb_connection_t* c = Conn();
   while (std::chrono::steady_clock::now() < end) {
-    if (Conn() && !Property(Root(), "_NET_SUPPORTING_WM_CHECK").empty()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const xcb_window_t probe = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, Root(), 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_map_window(c, probe);
+    xcb_flush(c);
+    bool framed = false;
+    for (int i = 0; i < 25 && !framed; ++i) {
+      sleep();
+      framed = Property(probe, "_NET_FRAME_EXTENTS").size() == 4;
+    }
+    xcb_destroy_window(c, probe);
+    xcb_flush(c);
+    if (framed) return true;
   }
   return false;
 }
@@ -125,6 +145,8 @@ bool PositionRequested(Form& form) {
   const std::vector<uint32_t> hints = Property(WindowOf(form), "WM_NORMAL_HINTS");
   return !hints.empty() && (hints[0] & (1u | 4u)) != 0;  // USPosition | PPosition
 }
+
+bool Managed(Form& form) { return Property(WindowOf(form), "_NET_FRAME_EXTENTS").size() == 4; }
 
 bool ShownMaximised(Form& form) {
   const xcb_atom_t vert = Atom("_NET_WM_STATE_MAXIMIZED_VERT");

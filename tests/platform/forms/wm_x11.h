@@ -37,6 +37,8 @@ Rect FrameRect(Form& form);
 // Whether the window asked the manager for its position (USPosition or
 // PPosition in its size hints).
 bool PositionRequested(Form& form);
+// Whether the manager has taken the window in (framed it).
+bool Managed(Form& form);
 // Whether the manager shows the window maximised (both directions).
 bool ShownMaximised(Form& form);
 
