@@ -20,6 +20,11 @@
 
 #include "wm_x11.h"
 
+// Leaks of the system libraries the xcb platform brings in (the session
+// bus, fonts), which the sanitizer build would otherwise report at exit.
+extern "C" const char* __lsan_default_suppressions();
+extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus\nleak:libfontconfig\nleak:libglib\n"; }
+
 namespace {
 
 std::string FindProgram(const char* name) {
