@@ -228,7 +228,11 @@ Value Coerce(const FieldDef& f, const Value& v) {
     if (auto s = std::get_if<std::string>(&v); s && s->empty()) {
       throw DaoError(err::kTypeMismatch, "Data type mismatch in field '" + f.name + "'");
     }
-    double d = RoundHalfEven(AsDouble(v), 0);
+    const double read = AsDouble(v);
+    if (std::isnan(read)) {
+      throw DaoError(err::kTypeMismatch, "Data type mismatch in field '" + f.name + "': NaN is not a number");
+    }
+    double d = RoundHalfEven(read, 0);
     if (!(d >= static_cast<double>(lo) && d <= static_cast<double>(hi))) {
       throw DaoError(err::kNumericOverflow, "Numeric field overflow in field '" + f.name + "'");
     }
