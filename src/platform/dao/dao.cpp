@@ -12,6 +12,7 @@
 #include <cstring>
 #include <ctime>
 #include <map>
+#include <set>
 #include <unordered_map>
 
 #include "common/numbers.h"
@@ -347,6 +348,12 @@ std::map<std::string, int>& WritersHere() {
   return writers;
 }
 
+// The files (path and identity on disk) whose pages this process checked.
+std::set<std::string>& CheckedFiles() {
+  static std::set<std::string> files;
+  return files;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- connection
@@ -402,9 +409,21 @@ struct Connection {
   }
 
   // Before the first write of this connection: a file whose pages are
-  // damaged is refused before anything is written into it.
+  // damaged is refused before anything is written into it. The check reads
+  // the whole file (about a third of a second for 10,000 parcels), so it is
+  // made once a process for each file: later connections to the same file
+  // (the same path and the same file on disk) rely on it.
   void BeforeWrite() {
     if (checked) return;
+    struct stat st {};
+    std::string fileKey;
+    if (::stat(path.c_str(), &st) == 0) {
+      fileKey = lockKey + "\n" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+      if (CheckedFiles().count(fileKey) != 0) {
+        checked = true;
+        return;
+      }
+    }
     sqlite3_stmt* stmt = Prepare("PRAGMA quick_check(1)");
     int rc = sqlite3_step(stmt);
     std::string result;
@@ -418,6 +437,7 @@ struct Connection {
       throw DaoError(err::kDatabaseDamaged, Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path, result));
     }
     checked = true;
+    if (!fileKey.empty()) CheckedFiles().insert(fileKey);
   }
 
   void EnterWriters() {

@@ -366,23 +366,25 @@ TEST(DaoOpen, DamagedReadOnlyAndFolderAreToldApart) {
   EXPECT_EQ(e.Number(), err::kInvalidPath);
   EXPECT_NE(std::string(e.what()).find("is a folder"), std::string::npos);
 
-  // A project with pages damaged in the middle: refused before anything is
-  // written into it, and left as it was.
+  // A project with a damaged page that the write itself would not read: the
+  // check before the first write refuses it, and the file stays as it was.
   const std::string damaged = dir.File("damaged.kvx");
-  MakeProject(damaged);
   {
-    Database db = Database::Open(damaged);
+    Database db = Database::Create(damaged);
+    db.CreateTable(ParcelTable());
+    db.CreateIndex("tblParcel", "TempIndex", "Parcel", true);
+    db.CreateTable(CourseTable());
     Transaction tx(db);
     for (int i = 0; i < 300; ++i) AddParcel(db, "Lot " + std::to_string(i) + std::string(30, 'x'));
     tx.Commit();
   }
   {
-    // Garbage over the header of the parcel table's first page.
+    // Garbage over the header of the course table's page.
     sqlite3* raw = nullptr;
     sqlite3_open(damaged.c_str(), &raw);
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(raw, "SELECT rootpage, (SELECT page_size FROM pragma_page_size) FROM sqlite_schema "
-                            "WHERE name = 'tblParcel'", -1, &stmt, nullptr);
+                            "WHERE name = 'tblMeasurements'", -1, &stmt, nullptr);
     ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
     const long offset = (sqlite3_column_int64(stmt, 0) - 1) * sqlite3_column_int64(stmt, 1);
     sqlite3_finalize(stmt);
