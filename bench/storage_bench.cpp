@@ -85,6 +85,8 @@ BENCHMARK(BM_WriteParcel_Layer);
 struct Raw {
   explicit Raw(const std::string& path) {
     sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // The file's triggers keep the name keys with the layer's fold.
+    korvalo::dao::detail::RegisterTextRules(db, true);
     sqlite3_prepare_v2(db,
                        "INSERT INTO tblParcel (Parcel, Closure, Area, ClosureBearing, PrecisionRatio) "
                        "VALUES (?, ?, ?, ?, ?)",
@@ -213,7 +215,6 @@ class LargeFile {
       db.CreateTable(korvalo::schema::MeasurementsTable(korvalo::Edition::A2004));
     }
     Raw raw(path_);
-    korvalo::dao::detail::RegisterTextRules(raw.db, true);
     sqlite3_exec(raw.db, "BEGIN", nullptr, nullptr, nullptr);
     const std::string direction = "N12°34'56\"W";
     for (int p = 0; p < 10000; ++p) {

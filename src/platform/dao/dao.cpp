@@ -414,6 +414,7 @@ struct Connection {
   // made once a process for each file: later connections to the same file
   // (the same path and the same file on disk) rely on it.
   void BeforeWrite() {
+    if (transactionDepth == 0 && WritersHere().count(lockKey) != 0) FailWriterElsewhere();
     if (checked) return;
     struct stat st {};
     std::string fileKey;
@@ -440,13 +441,15 @@ struct Connection {
     if (!fileKey.empty()) CheckedFiles().insert(fileKey);
   }
 
+  [[noreturn]] void FailWriterElsewhere() const {
+    throw DaoError(err::kLocked, "The file '" + path +
+                                     "' is being changed through another connection of this program; its "
+                                     "changes must be made through that connection");
+  }
+
   void EnterWriters() {
     int& n = WritersHere()[lockKey];
-    if (n > 0) {
-      throw DaoError(err::kLocked, "The file '" + path +
-                                       "' is being changed through another connection of this program; its "
-                                       "changes must be made through that connection");
-    }
+    if (n > 0) FailWriterElsewhere();
     ++n;
   }
 

@@ -30,13 +30,16 @@ std::vector<Rule> RulesOf(const FieldDef& f) {
   const std::string v = "NEW." + QuoteName(f.name);
   std::vector<Rule> rules;
   if (f.type == FieldType::Double) {
-    rules.push_back({"typeof(" + v + ") NOT IN ('real', 'integer', 'null')", err::kTypeMismatch,
+    // Plain comparisons: an IN list of texts costs a temporary table on
+    // every row a trigger sees.
+    rules.push_back({"typeof(" + v + ") = 'text' OR typeof(" + v + ") = 'blob'", err::kTypeMismatch,
                      "Data type mismatch in field '" + f.name + "': it holds numbers only"});
     rules.push_back({v + " IN (9e999, -9e999)", err::kNumericOverflow,
                      "Numeric field overflow in field '" + f.name + "': an infinity cannot be stored"});
   } else if (f.type == FieldType::Text) {
     const std::string size = std::to_string(f.size > 0 ? f.size : kDefaultTextSize);
-    rules.push_back({"typeof(" + v + ") NOT IN ('text', 'null')", err::kTypeMismatch,
+    // Numbers become text on their way into a text field; only bytes stay.
+    rules.push_back({"typeof(" + v + ") = 'blob'", err::kTypeMismatch,
                      "Data type mismatch in field '" + f.name + "': it holds text only"});
     // length() stops at a NUL byte; a text holding one counts by its bytes.
     rules.push_back({"length(" + v + ") > " + size + " OR (instr(CAST(" + v + " AS BLOB), x'00') > 0 AND length(CAST(" +

@@ -468,6 +468,8 @@ TEST_F(DaoFilesTest, AParcelAndItsCoursesAreOneTransaction) {
   const DaoError e = CaughtError([&] { Transaction inner(second); });
   EXPECT_EQ(e.Number(), err::kLocked);
   EXPECT_NE(std::string(e.what()).find("another connection of this program"), std::string::npos) << e.what();
+  EXPECT_EQ(ErrorOf([&] { second.Execute("DELETE FROM tblParcel"); }), err::kLocked);
+  EXPECT_EQ(ErrorOf([&] { AddParcel(second, "Outside"); }), err::kLocked);
   tx.Commit();
   Transaction after(second);
   AddParcel(second, "Later");
