@@ -50,7 +50,10 @@ FrmSetting::FrmSetting(OptionsHost& host)
       Label3(frameOrder, "Label3", "Instructions: Click the field and use the arrows to change the order"),
       frameUnit(*this, "frameUnit", "Units of measure"),
       optFeet(frameUnit, "optFeet", "Feet"),
-      frameSub(frameUnit, "frameSub", "Area reported in"),
+      // The area frames stand over the units frame but on the form: option
+      // buttons of a frame nested in another frame that holds option
+      // buttons would be taken into the outer group.
+      frameSub(*this, "frameSub", "Area reported in"),
       optSquareAcres(frameSub(0), "optSquareAcres", "Square feet"),
       optSquareMeters(frameSub(0), "optSquareMeters", "Square meters"),
       frameBearing(*this, "frameBearing", "Bearing"),
@@ -225,6 +228,10 @@ void FrmSetting::Design() {
   }
 }
 
+void FrmSetting::PlaceInUnitFrame(Frame& frame, int left, int top, int width, int height) {
+  frame.Move(frameUnit.Left() + left, frameUnit.Top() + top, width, height);
+}
+
 void FrmSetting::DesignLinkedPlaces() {
   frameOrder.Move(240, 120, 5055, 1455);
   for (int i = 0; i < 4; ++i) {
@@ -238,8 +245,8 @@ void FrmSetting::DesignLinkedPlaces() {
   frameUnit.Move(240, 1680, 5055, 1335);
   optFeet(0).Move(240, 240, 1455, 195);
   optFeet(1).Move(2760, 240, 1095, 195);
-  frameSub(0).Move(240, 480, 2055, 735);
-  frameSub(1).Move(2760, 480, 2055, 735);
+  PlaceInUnitFrame(frameSub(0), 240, 480, 2055, 735);
+  PlaceInUnitFrame(frameSub(1), 2760, 480, 2055, 735);
   for (int i = 0; i < 2; ++i) {
     optSquareAcres(i).Move(360, 200 + 240 * i, 1455, 255);
     optSquareMeters(i).Move(360, 200 + 240 * i, 1455, 255);
@@ -306,10 +313,10 @@ void FrmSetting::DesignStandalonePlaces() {
   frameUnit.Move(240, 1320, 5055, 1095);
   optFeet(0).Move(120, 360, 735, 195);
   optFeet(1).Move(2400, 360, 855, 195);
-  frameSub(0).Move(840, 240, 1455, 735);
+  PlaceInUnitFrame(frameSub(0), 840, 240, 1455, 735);
   optSquareAcres(0).Move(120, 200, 1215, 255);
   optSquareAcres(1).Move(120, 440, 855, 255);
-  frameSub(1).Move(3240, 240, 1575, 735);
+  PlaceInUnitFrame(frameSub(1), 3240, 240, 1575, 735);
   optSquareMeters(0).Move(120, 200, 1335, 255);
   optSquareMeters(1).Move(120, 440, 1095, 255);
 

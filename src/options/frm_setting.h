@@ -108,6 +108,8 @@ class FrmSetting : public forms::Form {
   void DesignLinkedPlaces();
   void DesignStandalonePlaces();
   void DesignTabOrder();
+  // Places an area frame at a place given within the units frame.
+  void PlaceInUnitFrame(forms::Frame& frame, int left, int top, int width, int height);
   void WireEvents();
 
   void Form_Load();
