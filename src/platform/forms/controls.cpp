@@ -1,5 +1,6 @@
 #include "platform/forms/controls.h"
 
+#include <QButtonGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QPainter>
@@ -90,6 +91,10 @@ QWidget* Control::Realised() const {
   return widget_;
 }
 
+namespace detail {
+void JoinContainerGroup(QAbstractButton* button);
+}  // namespace detail
+
 void Control::SetContainer(Container& container) {
   if (&container == container_) return;
   if (&container.ContainerForm() != form_) throw RuntimeError(kErrInvalidProcedureCall, "Invalid procedure call or argument");
@@ -104,6 +109,7 @@ void Control::SetContainer(Container& container) {
     if (Control* parent = AsControl(&container)) parent->Realised();
     if (QWidget* content = container.ContentWidget()) {
       widget_->setParent(content);
+      if (auto* option = dynamic_cast<QRadioButton*>(widget_)) detail::JoinContainerGroup(option);
       Access::PlaceWidget(*this);
       widget_->setVisible(visible_);
     } else {
@@ -606,7 +612,29 @@ std::unique_ptr<CheckBox> CheckBox::CloneElement(int) const {
 }
 
 // --- OptionButton --------------------------------------------------------------
-// Option buttons make their widget at once: their groups are Qt's.
+// Option buttons make their widget at once. The option buttons of one
+// container form one group, as frames group them on Windows: each container
+// widget holds one exclusive button group. Qt's automatic grouping is not
+// used, because it would also take in the buttons of frames inside it.
+
+namespace detail {
+
+void JoinContainerGroup(QAbstractButton* button) {
+  if (QButtonGroup* old = button->group()) old->removeButton(button);
+  QWidget* parent = button->parentWidget();
+  if (!parent) return;
+  static const QString kGroupName = QStringLiteral("korvalo_option_group");
+  auto* group = parent->findChild<QButtonGroup*>(kGroupName, Qt::FindDirectChildrenOnly);
+  if (!group) {
+    group = new QButtonGroup(parent);
+    group->setObjectName(kGroupName);
+    group->setExclusive(true);
+  }
+  button->setAutoExclusive(false);
+  group->addButton(button);
+}
+
+}  // namespace detail
 
 OptionButton::OptionButton(Container& container, const std::string& name, const std::string& caption)
     : Control(container, name), caption_(caption) {
@@ -618,6 +646,7 @@ QWidget* OptionButton::CreateWidget(QWidget* parent) {
   w->setAutoFillBackground(false);
   w->setFocusPolicy(Qt::StrongFocus);
   w->setText(Q(caption_));
+  detail::JoinContainerGroup(w);
   QObject::connect(w, &QRadioButton::toggled, w, [this](bool on) {
     detail::QtBoundary boundary;
     Access::OptionToggled(*this, on);

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -445,9 +446,11 @@ void Access::OptionSetValue(OptionButton& c, bool on) {
   }
   c.value_ = false;
   QSignalBlocker block(w);
-  w->setAutoExclusive(false);
+  // An exclusive group keeps one button on: let go of it for the moment.
+  QButtonGroup* group = w->group();
+  if (group) group->setExclusive(false);
   w->setChecked(false);
-  w->setAutoExclusive(true);
+  if (group) group->setExclusive(true);
 }
 
 void Access::ComboActivated(ComboBox& c, int index) {
