@@ -36,6 +36,19 @@ bool ReadProjectDrawing() {
   }
 }
 
+std::string ProjectUnreadableText(const std::string& path, int errorNumber) {
+  std::string text = "Can't open the project: " + path + "\n";
+  switch (errorNumber) {
+    case dao::err::kExclusiveElsewhere:
+    case dao::err::kLocked:
+      return text + "The file is in use by another program.";
+    case dao::err::kReadOnly:
+      return text + "The file cannot be written.";
+    default:
+      return text + "The file is not a Korvalo project.";
+  }
+}
+
 bool UpgradeProjectSchema(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) return true;
@@ -44,11 +57,7 @@ bool UpgradeProjectSchema(const std::string& path) {
     update.procCheckAndUpdate();
     return true;
   } catch (const dao::DaoError& e) {
-    if (e.Number() == dao::err::kExclusiveElsewhere) {
-      Notify("Can't open the project: " + path + "\nThe file is in use by another program.");
-    } else {
-      Notify("Can't open the project: " + path + "\n" + e.what());
-    }
+    Notify(ProjectUnreadableText(path, e.Number()));
     return false;
   }
 }

@@ -19,6 +19,8 @@ bool ReadProjectDrawing();
 // be opened or upgraded (not a project file, held by another program,
 // read-only); nothing is changed then.
 bool UpgradeProjectSchema(const std::string& path);
+// The message of a project file that cannot be opened or upgraded.
+std::string ProjectUnreadableText(const std::string& path, int errorNumber);
 
 // Why a typed project name cannot be a file name in the chosen folder, or
 // an empty text when it can: it must not be empty, "." or "..", nor hold a
