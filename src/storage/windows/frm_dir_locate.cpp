@@ -60,8 +60,9 @@ FrmDirLocate::FrmDirLocate()
 void FrmDirLocate::Form_Load() {
   CenterForm(*this);
   std::error_code ec;
-  std::string current = std::filesystem::current_path(ec).string();
-  if (ec || current.empty()) current = "/";
+  const std::filesystem::path working = std::filesystem::current_path(ec);
+  std::string current = ec ? std::string() : working.string();
+  if (current.empty()) current.push_back('/');
   filling_ = true;
   Drive1.Clear();
   int driveIndex = 0;
@@ -115,8 +116,14 @@ void FrmDirLocate::Drive1_Change() {
 void FrmDirLocate::Dir1_Click() {
   if (filling_ || Dir1.ListIndex() < 0) return;
   const std::string item = Dir1.List(Dir1.ListIndex());
-  const std::string target =
-      item == kParentItem ? ParentOf(dirPath_) : (dirPath_ == "/" ? "/" + item : dirPath_ + "/" + item);
+  std::string target;
+  if (item == kParentItem) {
+    target = ParentOf(dirPath_);
+  } else {
+    target = dirPath_;
+    if (target.empty() || target.back() != '/') target += '/';
+    target += item;
+  }
   // A folder that cannot be read leaves the list where it was.
   OpenFolder(target);
 }
