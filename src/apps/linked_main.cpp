@@ -21,14 +21,21 @@ int main(int argc, char** argv) {
   Program().ProgramFolder = forms::ProgramFolder();
   editor::ShowStorageMessagesInMessageBoxes();
 
-  apps::LinkedProgram program;
-  if (!program.RunStartUp(app.CommandLine())) return 1;
-
-  // For checking the window by eye on a machine without a screen: write an
-  // image of the window and end.
-  if (const char* image = std::getenv("KORVALO_WINDOW_IMAGE")) {
-    for (int i = 0; i < 10; ++i) forms::DoEvents();
-    return forms::SaveWindowImage(*program.Editor(), image) ? 0 : 1;
+  int code = 1;
+  {
+    apps::LinkedProgram program;
+    if (program.RunStartUp(app.CommandLine())) {
+      if (const char* image = std::getenv("KORVALO_WINDOW_IMAGE")) {
+        // For checking the window by eye on a machine without a screen:
+        // write an image of the window and end.
+        for (int i = 0; i < 10; ++i) forms::DoEvents();
+        code = forms::SaveWindowImage(*program.Editor(), image) ? 0 : 1;
+      } else {
+        code = app.Run();
+      }
+    }
   }
-  return app.Run();
+  // The system database is let go while the program's state still stands.
+  Program().SystemDb.reset();
+  return code;
 }

@@ -19,5 +19,7 @@ int main(int argc, char** argv) {
   std::string line;
   while (std::getline(std::cin, line)) {
   }
+  // Let go before the program's static state goes away.
+  Program().SystemDb.reset();
   return 0;
 }
