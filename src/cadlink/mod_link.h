@@ -55,7 +55,7 @@ class ModLink : public editor::LinkServices {
   void ShowLinkState() override { cadlink::ShowLinkState(editor_); }
 
   // Project open, the Grab model and the menus link through this.
-  int ConnectCAD() { return cad_.ConnectCAD(); }
+  int ConnectCAD() override { return cad_.ConnectCAD(); }
   // Before and after a pick, and at the editor's unload (with 0).
   void SetCADSDI(int value) { cad_.SetCADSDI(value); }
   // The course fields' double-clicks in the Grab model.

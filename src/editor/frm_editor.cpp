@@ -330,6 +330,7 @@ void FrmEditor::WireEvents() {
   mnuAutoInvert.OnClick = [this](int) { mnuAutoInvert_Click(); };
   mnuVerfyTangent.OnClick = [this](int) { mnuVerfyTangent_Click(); };
   mnuMiniWindow.OnClick = [this](int) { mnuMiniWindow_Click(); };
+  WireFileMenus();
 }
 
 }  // namespace korvalo::editor

@@ -14,6 +14,7 @@
 #include "geometry/traverse.h"
 #include "platform/forms/forms.h"
 #include "storage/project_settings.h"
+#include "storage/windows/project_windows.h"
 
 // The editor window of the linked edition: the program's main window and the
 // home of the course grid. Row k of the grid is element k of the row control
@@ -254,6 +255,54 @@ class FrmEditor : public forms::Form {
   forms::Menu mnuPopChangeLineCurve;
   forms::Menu mnuPopDivide2;
   forms::Menu mnuPopFlipBearing;
+
+  // --- Project roads: the File and Help menus (frm_editor_file.cpp) ---------
+  // Every road that makes another project current (a recent project, Open,
+  // the command line, a new project) changes ProjectPath only once the file
+  // has been read; a failed open leaves the previous project current.
+  //
+  // Builds the recent-project menu at load; an empty or unreadable list
+  // leaves "No recent projects" disabled.
+  void LoadRecentProjects();
+  // Rebuilds the recent-project entries and the caption after an open or a
+  // creation. False when the list could not be read.
+  bool FillRecentMenu();
+  // Opens the project named on the command line (an existing file).
+  void OpenProjectFromCommandLine(const std::string& path);
+  void mnuHistory_Click(int index);
+  void mnuOpen_Click();
+  void mnuNew_Click();
+  void mnuOptions_Click();
+  void mnuExit_Click();
+  void mnuHelp_Click();
+  void mnuVideoQuick_Click();
+  void mnuVideoConfg_Click();
+  void mnuAbout_Click();
+  void mnuFAQ_Click();
+  void mnuSupport_Click();
+  void mnuComment_Click();
+  void mnuWebsite_Click();
+  // The new-project dialog while it exists, and the folder picker.
+  windows::FrmCreate* CreateDialog() const { return create_.get(); }
+  windows::FrmDirLocate& DirLocator();
+
+ private:
+  enum class OpenRoad { Recent, Open, CommandLine };
+  void WireFileMenus();
+  // The checks of every open road: the schema brought up to date (when
+  // asked) and the drawing path read. True when the project at `path` is
+  // now current.
+  bool TakeProject(const std::string& path, bool upgrade);
+  // The steps after the project became current.
+  void ShowOpenedProject(OpenRoad road);
+  void RunReviewHandler();
+  void ConnectDrawing();
+  class CreateHostImpl;
+  friend class CreateHostImpl;
+  std::unique_ptr<windows::CreateHost> createHost_;
+  std::unique_ptr<windows::FrmDirLocate> dirLocate_;
+  std::unique_ptr<windows::FrmCreate> create_;
+  // --- end of project roads ---------------------------------------------------
 
  private:
   void DesignControls();

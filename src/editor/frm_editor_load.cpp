@@ -90,7 +90,11 @@ void FrmEditor::Form_Load() {
   }
 
   // 7.
-  if (startup_.loadRecentProjects) startup_.loadRecentProjects();
+  if (startup_.loadRecentProjects) {
+    startup_.loadRecentProjects();
+  } else {
+    LoadRecentProjects();
+  }
 
   // 8. Shown at the top-left corner of the screen.
   {
@@ -154,8 +158,12 @@ void FrmEditor::OpenCommandLineProject() {
   // become the current project: later steps would open it as one.
   std::error_code error;
   if (!std::filesystem::is_regular_file(*path, error)) return;
-  Program().ProjectPath = *path;
-  if (startup_.openCommandLineProject) startup_.openCommandLineProject();
+  if (startup_.openCommandLineProject) {
+    Program().ProjectPath = *path;
+    startup_.openCommandLineProject();
+    return;
+  }
+  OpenProjectFromCommandLine(*path);
 }
 
 // ---------------------------------------------------------------------------

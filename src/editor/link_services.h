@@ -28,13 +28,16 @@ class LinkServices {
   }
   // The same for the parcel-name box: the picked name, then row 0.
   virtual void GrabParcelName() {}
+  // Links the project's drawing in the CAD program: 0 linked, 1 the default
+  // drawing opened instead, 2 no CAD program, 3 several drawings open.
+  virtual int ConnectCAD() { return 2; }
 };
 
 struct StartupServices {
-  // Fills the recent-project menu (the window's load, before it is shown).
+  // Tests may replace the window's own steps: filling the recent-project
+  // menu at load, and opening the project named on the command line (run
+  // once ProjectPath holds it and the file exists).
   std::function<void()> loadRecentProjects;
-  // Opens the project named on the command line once ProjectPath holds it
-  // and the file exists: schema upgrade, drawing path, and the open road.
   std::function<void()> openCommandLineProject;
   // The program's command line (arguments after the program name).
   std::string commandLine;
