@@ -9,6 +9,7 @@
 #include "common/edition.h"
 #include "editor/frm_editor.h"
 #include "editor/message_boxes.h"
+#include "options/project_options.h"
 #include "platform/forms/forms.h"
 #include "storage/program_state.h"
 
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
   editor::StartupServices startup;
   startup.commandLine = app.CommandLine();
   editor.SetStartupServices(std::move(startup));
+  // Options > "Project options" shows the options dialog.
+  options::ProjectOptions projectOptions(editor);
 
   editor.Load();
   editor.Show();

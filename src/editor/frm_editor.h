@@ -2,6 +2,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -69,6 +70,14 @@ class FrmEditor : public forms::Form {
   // Locks or unlocks the entry controls of every row (not the row frames or
   // row buttons).
   void EnableCourseControls(bool enabled);
+
+  // --- Project options ---------------------------------------------------------
+  // Options > "Project options" takes the editor out of the top-most state
+  // and calls `show`, which the program sets to show the options dialog (the
+  // dialog builds on the editor, so the editor only holds this hook). An
+  // empty hook leaves the menu without effect beyond the top-most switch.
+  void SetProjectOptionsHook(std::function<void()> show);
+  // --- end Project options -----------------------------------------------------
 
   // --- the arc inputs' order and places (the grid's rules) ------------------
   // Lays the arc inputs of every row out in the project's entry order and
@@ -316,6 +325,11 @@ class FrmEditor : public forms::Form {
   void mnuMiniWindow_Click();
   void FlipProjectSwitch(forms::Menu& item, ProjectSwitch which);
   void OpenCommandLineProject();
+
+  // Project options
+  void mnuSetting_Click();
+  std::function<void()> showProjectOptions_;
+  // end Project options
 
   // The grid's rules on this window's rows, and the parcel-name box's.
   void WireRowRules();

@@ -1,3 +1,5 @@
+#include <utility>
+
 #include "editor/frm_editor.h"
 #include "editor/tooltips.h"
 #include "storage/program_state.h"
@@ -55,5 +57,22 @@ void FrmEditor::mnuVerfyTangent_Click() {
 void FrmEditor::mnuMiniWindow_Click() {
   FlipProjectSwitch(mnuMiniWindow, ProjectSwitch::MinimizeDuringGrab);
 }
+
+// ---------------------------------------------------------------------------
+// Project options
+
+void FrmEditor::SetProjectOptionsHook(std::function<void()> show) {
+  showProjectOptions_ = std::move(show);
+  mnuSetting.OnClick = [this](int) { mnuSetting_Click(); };
+}
+
+void FrmEditor::mnuSetting_Click() {
+  // The dialog stays beside the editor and on top of it.
+  SetTopMost(false);
+  if (showProjectOptions_) showProjectOptions_();
+}
+
+// end Project options
+// ---------------------------------------------------------------------------
 
 }  // namespace korvalo::editor

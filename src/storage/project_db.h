@@ -14,9 +14,12 @@ inline constexpr const char* kProjectExtension = ".kvx";
 // program defaults of the system database, with the drawing text as the
 // linked drawing. Returns false after the message "This project already
 // exists!" when a file of that path exists; nothing is touched then. Engine
-// and file errors are raised (dao::DaoError). The whole build is one
-// transaction, and a build that fails removes the file it started, so that
-// no half-built project stays behind and the name can be used again.
+// and file errors are raised (dao::DaoError). The file is built in one
+// transaction under a hidden name in the same folder
+// (".<name>.kvx.<pid>.part") and renamed to its own name, without replacing
+// anything, when complete: a build that fails or whose process is killed
+// leaves no file of the project's name, so the name can be used again; the
+// next build of the name removes what a killed build left.
 bool CreateProjectDatabase(const std::string& folder, const std::string& name, const std::string& drawingText);
 
 // Brings a project file of an older version up to date. Its creation opens

@@ -12,6 +12,9 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QFontMetrics>
 #include <cmath>
 #include <sstream>
 
@@ -445,6 +448,49 @@ void UserActivate(Form& form) {
 }
 
 void UserClose(Form& form) { form.Window()->close(); }
+
+// --- the look of a window -----------------------------------------------------------
+
+std::vector<Control*> ControlsOf(Form& form) { return FormControls(form); }
+
+std::optional<CaptionFit> MeasureCaption(Control& control) {
+  std::string caption;
+  QStyle::SubElement contents = QStyle::SE_PushButtonContents;
+  bool whole = false;
+  if (auto* l = dynamic_cast<Label*>(&control)) {
+    caption = l->Caption();
+    whole = true;
+  } else if (auto* b = dynamic_cast<CommandButton*>(&control)) {
+    caption = b->Caption();
+  } else if (auto* o = dynamic_cast<OptionButton*>(&control)) {
+    caption = o->Caption();
+    contents = QStyle::SE_RadioButtonContents;
+  } else if (auto* k = dynamic_cast<CheckBox*>(&control)) {
+    caption = k->Caption();
+    contents = QStyle::SE_CheckBoxContents;
+  } else if (auto* f = dynamic_cast<Frame*>(&control)) {
+    caption = f->Caption();
+    whole = true;
+  }
+  const QString text = detail::PlainCaption(caption);
+  if (text.trimmed().isEmpty()) return std::nullopt;
+  QWidget* w = Access::Realise(control);
+  if (!w) return std::nullopt;
+  CaptionFit fit;
+  fit.text = caption;
+  fit.textPx = QFontMetrics(w->font()).horizontalAdvance(text);
+  const int width = detail::Px(control.Width());
+  if (whole) {
+    fit.roomPx = width;
+  } else {
+    QStyleOptionButton option;
+    option.initFrom(w);
+    option.rect = QRect(0, 0, width, detail::Px(control.Height()));
+    option.text = text;
+    fit.roomPx = w->style()->subElementRect(contents, &option, w).width();
+  }
+  return fit;
+}
 
 // --- RecordingCanvas --------------------------------------------------------------
 

@@ -110,6 +110,24 @@ void UserActivate(Form& form);
 // Closes the form's window with its close button.
 void UserClose(Form& form);
 
+// --- the look of a window -------------------------------------------------
+
+// Every control of the form, each container before the controls inside it.
+std::vector<Control*> ControlsOf(Form& form);
+
+// A caption measured in the font its control shows it in: the text's width
+// (access-key marks not counted) and the room the control gives it (the
+// whole width of a label, a button's inside less its border, the room beside
+// the box of a check or option button), in pixels.
+struct CaptionFit {
+  std::string text;
+  int textPx = 0;
+  int roomPx = 0;
+};
+// Nothing for controls without a caption (text boxes, lists, frames without
+// a caption...) or with an empty one.
+std::optional<CaptionFit> MeasureCaption(Control& control);
+
 // --- drawing -------------------------------------------------------------
 
 struct DrawCall {
