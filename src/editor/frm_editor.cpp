@@ -325,6 +325,7 @@ void FrmEditor::WireEvents() {
   VScroll1.OnScroll = [](int) {};
 
   WireRowRules();
+  WireParcelCommands();
 
   mnuVerfyCurves.OnClick = [this](int) { mnuVerfyCurves_Click(); };
   mnuAutoInvert.OnClick = [this](int) { mnuAutoInvert_Click(); };

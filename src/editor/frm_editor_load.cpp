@@ -2,6 +2,7 @@
 #include <string>
 #include <system_error>
 
+#include "common/edition.h"
 #include "editor/command_line.h"
 #include "editor/frm_editor.h"
 #include "editor/grid_layout.h"
@@ -119,6 +120,9 @@ void FrmEditor::Form_Load() {
   CurrentRow = courseLimit_;
   ManualInvert = false;
   CalcEnabled = true;
+  // The R14 build sets the automation boxes' texts once, here; the others at
+  // every activation.
+  if (CurrentEdition() == Edition::R14) SetAutomationBoxTexts();
 
   // 12.
   txtParcel.SetVisible(false);

@@ -28,9 +28,14 @@ class LinkServices {
   }
   // The same for the parcel-name box: the picked name, then row 0.
   virtual void GrabParcelName() {}
-  // Links the project's drawing in the CAD program: 0 linked, 1 the default
-  // drawing opened instead, 2 no CAD program, 3 several drawings open.
+  // Links to the CAD program for the Grab model: 0 linked to the project's
+  // drawing, 1 linked to the fallback drawing, 2 no CAD program reachable,
+  // 3 several drawings open (refused). Without a link: 2.
   virtual int ConnectCAD() { return 2; }
+  // The CAD program's single-document mode; failures are ignored.
+  virtual void SetCADSDI(int value) { static_cast<void>(value); }
+  // Lets go of the CAD program's objects (the editor's unload).
+  virtual void ReleaseCad() {}
 };
 
 struct StartupServices {
