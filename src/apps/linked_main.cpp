@@ -10,6 +10,7 @@
 #include "editor/frm_editor.h"
 #include "editor/message_boxes.h"
 #include "platform/forms/forms.h"
+#include "reports/editor_reports.h"
 #include "storage/program_state.h"
 
 int main(int argc, char** argv) {
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
   editor::StartupServices startup;
   startup.commandLine = app.CommandLine();
   editor.SetStartupServices(std::move(startup));
+  // The Report menu opens the report window.
+  reports::EditorReports reports(editor);
 
   editor.Load();
   editor.Show();

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -119,6 +120,17 @@ class FrmEditor : public forms::Form {
   // Traverse points: survey units after CalculateAndDraw, picture
   // coordinates after a Drawing that placed the figure.
   geometry::Coord Coord;
+
+  // --- Reports ----------------------------------------------------------------
+  // The editor's Top and Left in twips when the Report menu was last opened;
+  // the report window puts the editor back there when it closes.
+  int SavedEditorTop = 0;
+  int SavedEditorLeft = 0;
+  enum class ReportItem { Full, Summary, Picture };
+  // Wires the Report menu: opening it keeps the editor's place, its three
+  // items call `open`. The program sets it (the report window lives outside
+  // the editor); until then the items do nothing.
+  void SetReportOpener(std::function<void(ReportItem)> open);
 
   // --- controls, in their containers --------------------------------------
   forms::Frame frameOptmodel;
