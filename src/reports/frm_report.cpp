@@ -123,9 +123,9 @@ void FrmReport::Form_Load() {
   const ProgramState& program = Program();
   try {
     project_ = std::make_unique<DatabaseReportProject>(dao::Database::Open(program.ProjectPath));
-  } catch (const std::exception& e) {
-    // The window stays usable; every build then says the same.
-    MsgBox("Can't open the project: " + program.ProjectPath + "\r\n" + e.what());
+  } catch (const std::exception&) {
+    // The window stays open with an empty list; its builds do nothing.
+    MsgBox("Can't open the project: " + program.ProjectPath);
   }
   cbxParcel.Clear();
   if (project_) {
