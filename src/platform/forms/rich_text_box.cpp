@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <utility>
 
 #include "common/utf8.h"
 #include "platform/forms/internal.h"
@@ -21,30 +22,28 @@ using detail::Raise;
 namespace {
 
 // The widget shows the text with each CR LF as one line break; its positions
-// count UTF-16 units with a line break as one. These two map between them and
-// code points of the kept text.
-int WidgetPosOf(const std::string& text, int codePoint) {
+// count UTF-16 units with a line break as one. Walk goes through the kept
+// text's code points while `more(codePoint, widgetPos)` holds and gives both
+// counts where it stopped.
+template <class More>
+std::pair<int, int> Walk(const std::string& text, More more) {
   std::size_t pos = 0;
   int cp = 0, w = 0;
-  while (pos < text.size() && cp < codePoint) {
+  while (pos < text.size() && more(cp, w)) {
     const char32_t c = utf8::DecodeNext(text, pos);
     ++cp;
     if (c == U'\r' && pos < text.size() && text[pos] == '\n') continue;  // the LF stands for both
     w += c > 0xFFFF ? 2 : 1;
   }
-  return w;
+  return {cp, w};
+}
+
+int WidgetPosOf(const std::string& text, int codePoint) {
+  return Walk(text, [codePoint](int cp, int) { return cp < codePoint; }).second;
 }
 
 int CodePointOf(const std::string& text, int widgetPos) {
-  std::size_t pos = 0;
-  int cp = 0, w = 0;
-  while (pos < text.size() && w < widgetPos) {
-    const char32_t c = utf8::DecodeNext(text, pos);
-    ++cp;
-    if (c == U'\r' && pos < text.size() && text[pos] == '\n') continue;
-    w += c > 0xFFFF ? 2 : 1;
-  }
-  return cp;
+  return Walk(text, [widgetPos](int, int w) { return w < widgetPos; }).first;
 }
 
 QString Shown(const std::string& text) {
