@@ -95,7 +95,7 @@ struct PromptAnswer {
   int button = 0;                   // message box answer
   std::optional<std::string> text;  // file, folder or input; nothing = cancelled
   Menu* item = nullptr;             // pop-up menu: the chosen item, null = none
-  std::optional<PrintChoice> print;  // print dialog; nothing = cancelled
+  std::optional<PrintChoice> print = std::nullopt;  // print dialog; nothing = cancelled
 };
 
 // The hook. An empty handler (the default) shows the real dialogs. Returns
