@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include "support/test_defaults.h"
+
 
 int main(int argc, char** argv) {
-  // Tests never need a real display.
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  korvalo::testing::SetTestDefaults();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

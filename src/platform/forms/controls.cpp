@@ -121,12 +121,14 @@ void Control::Move(int left, int top) { Move(left, top, width_, height_); }
 void Control::Move(int left, int top, int width, int height) {
   if (width < 0 || height < 0) throw RuntimeError(kErrInvalidProperty, "Invalid property value");
   if (left == left_ && top == top_ && width == width_ && height == height_) return;
+  const bool sized = width != width_ || height != height_;
   left_ = left;
   top_ = top;
   width_ = width;
   height_ = height;
   Access::PlaceWidget(*this);
   if (!widget_ || ownContent_) Access::ScheduleRealise(*form_);
+  if (sized) SizeChanged();
 }
 
 void Control::SetEnabled(bool enabled) {

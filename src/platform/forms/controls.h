@@ -204,6 +204,8 @@ class Control {
   virtual QWidget* CreateWidget(QWidget* parent) = 0;
   // Whether the kind takes the focus (click, Tab, SetFocus).
   virtual bool TakesFocus() const { return true; }
+  // Called after Width or Height changed.
+  virtual void SizeChanged() {}
   // The widget, made now (with its containers') if it has none.
   QWidget* Realised() const;
   // Copies the common properties of another element of the same array (all

@@ -1,0 +1,241 @@
+// Goals: open and paint within 1.5 times GDAL's own reading of every
+// feature; redraws within 2 times plain QPainter over a flat array of the
+// visible lines; the whole-drawing frame under 100 ms.
+
+#include <benchmark/benchmark.h>
+#include <cpl_conv.h>
+#include <gdal.h>
+#include <ogr_api.h>
+
+#include <QImage>
+#include <QPainter>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/forms/forms.h"
+#include "platform/viewer/drawing_viewer.h"
+
+using namespace korvalo;
+
+namespace {
+
+constexpr int kEntities = 100000;
+constexpr int kWidth = 1280, kHeight = 1024;
+
+// A plat of 100,000 entities on 8 layers: lines, polylines, arcs and texts
+// spread over 10 km.
+const std::string& PlatPath() {
+  static const std::string path = [] {
+    const std::string p = (std::filesystem::temp_directory_path() / "korvalo-viewer-bench.dxf").string();
+    std::ofstream out(p);
+    out << "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n0\nENDSEC\n";
+    out << "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n70\n8\n";
+    for (int l = 0; l < 8; ++l) out << "0\nLAYER\n2\nL" << l << "\n70\n0\n62\n" << (l + 1) << "\n6\nCONTINUOUS\n";
+    out << "0\nENDTAB\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n";
+    unsigned seed = 12345;
+    auto next = [&] {
+      seed = seed * 1103515245u + 12345u;
+      return double((seed >> 8) & 0xFFFF) / 65535.0;
+    };
+    for (int i = 0; i < kEntities; ++i) {
+      const double x = next() * 10000, y = next() * 10000;
+      const int layer = i % 8;
+      out << std::fixed;
+      out.precision(3);
+      switch (i % 4) {
+        case 0:
+          out << "0\nLINE\n5\n" << std::hex << (0x100 + i) << std::dec << "\n100\nAcDbEntity\n8\nL" << layer
+              << "\n100\nAcDbLine\n10\n" << x << "\n20\n" << y << "\n30\n0\n11\n" << x + 40 * next() << "\n21\n"
+              << y + 40 * next() << "\n31\n0\n";
+          break;
+        case 1:
+          out << "0\nLWPOLYLINE\n5\n" << std::hex << (0x100 + i) << std::dec << "\n100\nAcDbEntity\n8\nL" << layer
+              << "\n100\nAcDbPolyline\n90\n5\n70\n0\n";
+          for (int k = 0; k < 5; ++k) out << "10\n" << x + 30 * next() << "\n20\n" << y + 30 * next() << "\n";
+          break;
+        case 2:
+          out << "0\nARC\n5\n" << std::hex << (0x100 + i) << std::dec << "\n100\nAcDbEntity\n8\nL" << layer
+              << "\n100\nAcDbCircle\n10\n" << x << "\n20\n" << y << "\n30\n0\n40\n" << 5 + 20 * next()
+              << "\n100\nAcDbArc\n50\n" << 360 * next() << "\n51\n" << 360 * next() << "\n";
+          break;
+        default:
+          out << "0\nTEXT\n5\n" << std::hex << (0x100 + i) << std::dec << "\n100\nAcDbEntity\n8\nL" << layer
+              << "\n100\nAcDbText\n10\n" << x << "\n20\n" << y << "\n30\n0\n40\n2.5\n1\nN" << (i % 90)
+              << "%%d" << (i % 60) << "'15\"E\n50\n" << 360 * next() << "\n100\nAcDbText\n";
+          break;
+      }
+    }
+    out << "0\nENDSEC\n0\nEOF\n";
+    return p;
+  }();
+  return path;
+}
+
+double Seconds(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// GDAL alone: open and read every feature with its geometry.
+double GdalReadAll() {
+  const auto start = std::chrono::steady_clock::now();
+  CPLSetThreadLocalConfigOption("DXF_TRANSLATE_ESCAPE_SEQUENCES", "FALSE");
+  static const char* const kDrivers[] = {"DXF", nullptr};
+  GDALDatasetH ds = GDALOpenEx(PlatPath().c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, kDrivers, nullptr, nullptr);
+  std::size_t points = 0;
+  for (int l = 0; l < GDALDatasetGetLayerCount(ds); ++l) {
+    OGRLayerH layer = GDALDatasetGetLayer(ds, l);
+    while (OGRFeatureH f = OGR_L_GetNextFeature(layer)) {
+      if (OGRGeometryH g = OGR_F_GetGeometryRef(f)) points += static_cast<std::size_t>(OGR_G_GetPointCount(g));
+      OGR_F_Destroy(f);
+    }
+  }
+  GDALClose(ds);
+  benchmark::DoNotOptimize(points);
+  return Seconds(start);
+}
+
+struct Viewer {
+  forms::Form form{"frmBench"};
+  viewer::DrawingViewer control{form, "Dbcocx1"};
+  Viewer() { control.Move(0, 0, kWidth * 15, kHeight * 15); }
+};
+
+double OpenAndPaint() {
+  const auto start = std::chrono::steady_clock::now();
+  Viewer v;
+  std::string path = PlatPath();
+  v.control.ViewerLoadFile(path);
+  benchmark::DoNotOptimize(v.control.ViewerPicture().pixels.data());
+  return Seconds(start);
+}
+
+Viewer& Loaded() {
+  static Viewer* v = [] {
+    auto* viewer = new Viewer;
+    std::string path = PlatPath();
+    viewer->control.ViewerLoadFile(path);
+    return viewer;
+  }();
+  return *v;
+}
+
+// The 1% window: a tenth of the width and of the height, in the middle.
+void ShowOnePercent(viewer::DrawingViewer& c) { c.ViewerZoomWindow(4500, 4500, 5500, 5500); }
+
+double ViewerRedraw(bool onePercent) {
+  auto& c = Loaded().control;
+  if (onePercent) ShowOnePercent(c);
+  else c.ViewerZoom(100);
+  const auto start = std::chrono::steady_clock::now();
+  c.ViewerRedraw();
+  benchmark::DoNotOptimize(c.ViewerPicture().pixels.data());
+  return Seconds(start);
+}
+
+// The lines the view shows, as pixel polylines in one flat array: what the
+// plain QPainter baseline draws.
+struct FlatLines {
+  std::vector<QPointF> points;
+  std::vector<int> counts;
+};
+
+FlatLines VisibleLines(bool onePercent) {
+  auto& c = Loaded().control;
+  if (onePercent) ShowOnePercent(c);
+  else c.ViewerZoom(100);
+  double x0, y0, x1, y1, zoom, sixth;
+  c.ViewerGetView(x0, y0, x1, y1, zoom, sixth);
+  FlatLines flat;
+  CPLSetThreadLocalConfigOption("DXF_TRANSLATE_ESCAPE_SEQUENCES", "FALSE");
+  static const char* const kDrivers[] = {"DXF", nullptr};
+  GDALDatasetH ds = GDALOpenEx(PlatPath().c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, kDrivers, nullptr, nullptr);
+  OGRLayerH layer = GDALDatasetGetLayer(ds, 0);
+  OGR_L_SetSpatialFilterRect(layer, x0, y0, x1, y1);
+  while (OGRFeatureH f = OGR_L_GetNextFeature(layer)) {
+    OGRGeometryH g = OGR_F_GetGeometryRef(f);
+    const int n = g ? OGR_G_GetPointCount(g) : 0;
+    if (n > 1) {
+      for (int k = 0; k < n; ++k)
+        flat.points.emplace_back((OGR_G_GetX(g, k) - x0) / (x1 - x0) * kWidth, (y1 - OGR_G_GetY(g, k)) / (y1 - y0) * kHeight);
+      flat.counts.push_back(n);
+    }
+    OGR_F_Destroy(f);
+  }
+  GDALClose(ds);
+  return flat;
+}
+
+double PlainQPainter(const FlatLines& flat) {
+  const auto start = std::chrono::steady_clock::now();
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  QPainter p(&image);
+  p.fillRect(image.rect(), Qt::white);
+  p.setPen(QPen(Qt::black, 0));
+  std::size_t at = 0;
+  for (const int n : flat.counts) {
+    p.drawPolyline(flat.points.data() + at, n);
+    at += static_cast<std::size_t>(n);
+  }
+  p.end();
+  benchmark::DoNotOptimize(image.constBits());
+  return Seconds(start);
+}
+
+void BM_GdalReadEveryFeature(benchmark::State& state) {
+  for (auto _ : state) state.SetIterationTime(GdalReadAll());
+}
+BENCHMARK(BM_GdalReadEveryFeature)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ViewerOpenAndPaint(benchmark::State& state) {
+  for (auto _ : state) state.SetIterationTime(OpenAndPaint());
+}
+BENCHMARK(BM_ViewerOpenAndPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_OpenToGdalRatio(benchmark::State& state) {
+  double viewer = 0, gdal = 0;
+  for (auto _ : state) {
+    viewer += OpenAndPaint();
+    gdal += GdalReadAll();
+  }
+  state.counters["viewer_ms"] = viewer / state.iterations() * 1000;
+  state.counters["gdal_ms"] = gdal / state.iterations() * 1000;
+  state.counters["ratio"] = gdal > 0 ? viewer / gdal : 0;
+}
+BENCHMARK(BM_OpenToGdalRatio)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void RedrawRatio(benchmark::State& state, bool onePercent) {
+  const FlatLines flat = VisibleLines(onePercent);
+  double viewer = 0, plain = 0;
+  for (auto _ : state) {
+    viewer += ViewerRedraw(onePercent);
+    plain += PlainQPainter(flat);
+  }
+  state.counters["viewer_ms"] = viewer / state.iterations() * 1000;
+  state.counters["qpainter_ms"] = plain / state.iterations() * 1000;
+  state.counters["ratio"] = plain > 0 ? viewer / plain : 0;
+  state.counters["polylines"] = static_cast<double>(flat.counts.size());
+}
+
+void BM_RedrawWholeToQPainterRatio(benchmark::State& state) { RedrawRatio(state, false); }
+BENCHMARK(BM_RedrawWholeToQPainterRatio)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+void BM_RedrawOnePercentToQPainterRatio(benchmark::State& state) { RedrawRatio(state, true); }
+BENCHMARK(BM_RedrawOnePercentToQPainterRatio)->Iterations(20)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  forms::Application app(argc, argv);
+  GDALAllRegister();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::remove(PlatPath().c_str());
+  return 0;
+}

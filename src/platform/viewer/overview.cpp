@@ -1,0 +1,88 @@
+// The viewer's overview window: the whole drawing and the view's rectangle;
+// a press centres the view on the point pressed.
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+
+#include "platform/forms/hosted.h"
+#include "platform/viewer/viewer_state.h"
+
+namespace korvalo::viewer {
+namespace {
+constexpr int kOverviewWidth = 200;
+constexpr int kOverviewHeight = 150;
+}  // namespace
+
+class OverviewWindow::Widget : public QWidget {
+ public:
+  explicit Widget(OverviewWindow& owner) : QWidget(nullptr, Qt::Window), owner_(owner) {
+    resize(kOverviewWidth, kOverviewHeight);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+  }
+
+  View WholeView() const {
+    const DrawingViewer::State& s = *owner_.viewer_.state_;
+    View view;
+    view.SetPixels(width(), height());
+    if (s.open) view.SetDrawing(s.drawing.extents);
+    return view;
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    const DrawingViewer::State& s = *owner_.viewer_.state_;
+    const View view = WholeView();
+    QPainter p(this);
+    PaintDrawing(p, s, view);
+    if (!s.open) return;
+    const ViewRect r = s.view.Visible();
+    p.setPen(QPen(QColor::fromRgb(kStandOutRgb >> 16, 0, 0)));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(QPointF(view.PixelX(r.xmin), view.PixelY(r.ymax)), QPointF(view.PixelX(r.xmax), view.PixelY(r.ymin))));
+  }
+  void mousePressEvent(QMouseEvent* e) override {
+    forms::HostedControl::QtEntry entry;
+    e->accept();
+    if (e->button() != Qt::LeftButton) return;
+    const View view = WholeView();
+    owner_.viewer_.ViewerSetCenter(view.DrawingX(e->position().x()), view.DrawingY(e->position().y()));
+  }
+
+ private:
+  OverviewWindow& owner_;
+};
+
+OverviewWindow::OverviewWindow(DrawingViewer& viewer) : viewer_(viewer), widget_(new Widget(*this)) {
+  widget_->setWindowTitle(QString::fromStdString(caption_));
+}
+
+OverviewWindow::~OverviewWindow() { delete widget_; }
+
+void OverviewWindow::Move(int x, int y) { widget_->move(x, y); }
+
+OverviewWindow::Rect OverviewWindow::ScreenRect() const {
+  const QRect r = widget_->frameGeometry();
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+void OverviewWindow::Show() {
+  widget_->show();
+  widget_->update();
+}
+void OverviewWindow::Hide() { widget_->hide(); }
+bool OverviewWindow::Visible() const { return widget_->isVisible(); }
+
+void OverviewWindow::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  widget_->setWindowTitle(QString::fromStdString(caption));
+}
+
+void OverviewWindow::Update() { widget_->update(); }
+
+OverviewWindow& DrawingViewer::ViewerShowOverview() {
+  if (!overview_) overview_.reset(new OverviewWindow(*this));
+  overview_->Show();
+  return *overview_;
+}
+
+}  // namespace korvalo::viewer

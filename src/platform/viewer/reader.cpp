@@ -1,0 +1,416 @@
+#include "platform/viewer/reader.h"
+
+#include <cpl_conv.h>
+#include <cpl_error.h>
+#include <gdal.h>
+#include <ogr_api.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <map>
+#include <memory>
+#include <optional>
+#include <mutex>
+#include <string_view>
+
+#include "platform/viewer/layer_table.h"
+#include "platform/viewer/style.h"
+
+namespace korvalo::viewer {
+namespace {
+
+// GDAL's messages of one read: errors become the description, warnings
+// are kept with the drawing.
+struct Messages {
+  std::string error;
+  std::vector<std::string> warnings;
+};
+
+void CPL_STDCALL CollectMessage(CPLErr level, CPLErrorNum, const char* text) {
+  auto* messages = static_cast<Messages*>(CPLGetErrorHandlerUserData());
+  if (!messages || !text) return;
+  if (level == CE_Failure || level == CE_Fatal) {
+    if (messages->error.empty()) messages->error = text;
+  } else if (level == CE_Warning) {
+    if (messages->warnings.size() < 100) messages->warnings.emplace_back(text);
+  }
+}
+
+// Options and the message handler for the time of one read, on this thread.
+class GdalSession {
+ public:
+  GdalSession() {
+    static std::once_flag registered;
+    std::call_once(registered, [] { GDALAllRegister(); });
+    CPLPushErrorHandlerEx(CollectMessage, &messages);
+    Set("DXF_TRANSLATE_ESCAPE_SEQUENCES", "FALSE");
+    Set("DXF_MERGE_BLOCK_GEOMETRIES", "FALSE");
+    Set("DXF_INLINE_BLOCKS", "TRUE");
+  }
+  ~GdalSession() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+      CPLSetThreadLocalConfigOption(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
+    CPLPopErrorHandler();
+  }
+  GdalSession(const GdalSession&) = delete;
+  GdalSession& operator=(const GdalSession&) = delete;
+  Messages messages;
+
+ private:
+  void Set(const char* key, const char* value) {
+    const char* old = CPLGetThreadLocalConfigOption(key, nullptr);
+    saved_.emplace_back(key, old ? std::optional<std::string>(old) : std::nullopt);
+    CPLSetThreadLocalConfigOption(key, value);
+  }
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+struct DatasetCloser {
+  void operator()(void* ds) const { GDALClose(ds); }
+};
+using Dataset = std::unique_ptr<void, DatasetCloser>;
+
+std::optional<ReadError> Fail(int number, std::string description) {
+  return ReadError{number, std::move(description)};
+}
+
+// The first bytes of the file; an error when it cannot be read.
+std::optional<ReadError> CheckFile(const std::string& path, std::string& head) {
+  std::error_code ec;
+  if (path.empty() || !std::filesystem::is_regular_file(path, ec))
+    return Fail(kErrFileNotFound, "File not found: " + path);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Fail(kErrFileNotFound, "The file cannot be opened: " + path);
+  head.resize(32);
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(in.gcount()));
+  if (head.empty()) return Fail(kErrBadFileFormat, "The file is empty: " + path);
+  // A DWG file starts with its version ("AC1015" for AutoCAD 2000).
+  const bool dwg = head.size() >= 6 && head.compare(0, 2, "AC") == 0 &&
+                   std::all_of(head.begin() + 2, head.begin() + 6,
+                               [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+  if (dwg && head.compare(0, 6, "AC1015") != 0)
+    return Fail(kErrBadFileFormat, "Only AutoCAD 2000 DWG drawings (AC1015) can be read; this file is " +
+                                       head.substr(0, 6) + ": " + path);
+  return std::nullopt;
+}
+
+std::optional<ReadError> Open(const std::string& path, GdalSession& session, Dataset& ds, DrawingFormat& format) {
+  static const char* const kDrivers[] = {"DXF", "CAD", "DGN", nullptr};
+  ds.reset(GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, kDrivers, nullptr, nullptr));
+  if (!ds) {
+    std::string why = session.messages.error;
+    if (why.empty()) why = "Not a DXF, DWG or DGN drawing";
+    return Fail(kErrBadFileFormat, why + ": " + path);
+  }
+  const char* driver = GDALGetDriverShortName(GDALGetDatasetDriver(ds.get()));
+  const std::string_view name = driver ? driver : "";
+  format = name == "DXF" ? DrawingFormat::Dxf : name == "CAD" ? DrawingFormat::Dwg : DrawingFormat::Dgn;
+  if (format == DrawingFormat::Dwg) {
+    const char* version = GDALGetMetadataItem(ds.get(), "$ACADVER", nullptr);
+    if (version && std::strcmp(version, "AC1015") != 0)
+      return Fail(kErrBadFileFormat, std::string("Only AutoCAD 2000 DWG drawings (AC1015) can be read; this file is ") +
+                                         version + ": " + path);
+  }
+  return std::nullopt;
+}
+
+std::string FieldText(OGRFeatureH f, int field) {
+  if (field < 0 || !OGR_F_IsFieldSetAndNotNull(f, field)) return {};
+  const char* s = OGR_F_GetFieldAsString(f, field);
+  return s ? std::string(s) : std::string();
+}
+
+EntityKind DxfKind(const std::string& subclasses, OGRwkbGeometryType type, std::size_t points, bool hasText) {
+  auto has = [&](const char* s) { return subclasses.find(s) != std::string::npos; };
+  if (!subclasses.empty()) {
+    if (has("AcDbMText")) return EntityKind::MText;
+    if (has("AcDbText") || has("AcDbAttribute")) return EntityKind::Text;
+    if (has("AcDbArc")) return EntityKind::Arc;
+    if (has("AcDbCircle")) return EntityKind::Circle;
+    if (has("AcDbLine")) return EntityKind::Line;
+    if (has("Polyline") || has("AcDbPolyFaceMesh") || has("AcDbTrace") || has("AcDbFace"))
+      return EntityKind::Polyline;
+    if (has("AcDbPoint")) return EntityKind::Point;
+    if (!has("AcDbSpline") && !has("AcDbEllipse") && !has("AcDbHatch")) {
+      // Other kinds (leaders, dimensions exploded into lines) by their shape.
+    } else {
+      return EntityKind::Other;
+    }
+  }
+  // R12 files carry no subclass markers: the kind comes from the shape.
+  const auto flat = wkbFlatten(type);
+  if (flat == wkbPoint) return hasText ? EntityKind::Text : EntityKind::Point;
+  if (flat == wkbLineString && points == 2) return EntityKind::Line;
+  if (flat == wkbLineString || flat == wkbPolygon || flat == wkbMultiLineString || flat == wkbMultiPolygon)
+    return EntityKind::Polyline;
+  return EntityKind::Other;
+}
+
+EntityKind DwgKind(const std::string& type) {
+  static const std::map<std::string, EntityKind, std::less<>> kinds = {
+      {"CADLine", EntityKind::Line},         {"CADLWPolyline", EntityKind::Polyline},
+      {"CADPolyline2D", EntityKind::Polyline}, {"CADPolyline3D", EntityKind::Polyline},
+      {"CADPolylinePFace", EntityKind::Polyline}, {"CADArc", EntityKind::Arc},
+      {"CADCircle", EntityKind::Circle},     {"CADText", EntityKind::Text},
+      {"CADAttrib", EntityKind::Text},       {"CADAttdef", EntityKind::Text},
+      {"CADMText", EntityKind::MText},       {"CADPoint", EntityKind::Point},
+      {"CADSolid", EntityKind::Polyline},    {"CADFace3D", EntityKind::Polyline}};
+  const auto it = kinds.find(type);
+  return it == kinds.end() ? EntityKind::Other : it->second;
+}
+
+EntityKind DgnKind(int type) {
+  switch (type) {
+    case 3: return EntityKind::Line;
+    case 4: case 6: case 11: case 12: case 14: return EntityKind::Polyline;
+    case 15: return EntityKind::Circle;
+    case 16: return EntityKind::Arc;
+    case 17: return EntityKind::Text;
+    default: return EntityKind::Other;
+  }
+}
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Appends the points of a linear geometry; parts are parted by a NaN point.
+void AppendPoints(OGRGeometryH g, Drawing& d, Entity& e) {
+  const auto flat = wkbFlatten(OGR_G_GetGeometryType(g));
+  const int parts = OGR_G_GetGeometryCount(g);
+  if (parts > 0 && flat != wkbLineString && flat != wkbPoint) {
+    for (int i = 0; i < parts; ++i) {
+      if (e.pointCount > 0) {
+        d.xs.push_back(kNaN);
+        d.ys.push_back(kNaN);
+        ++e.pointCount;
+      }
+      AppendPoints(OGR_G_GetGeometryRef(g, i), d, e);
+    }
+    return;
+  }
+  const int n = OGR_G_GetPointCount(g);
+  for (int i = 0; i < n; ++i) {
+    const double x = OGR_G_GetX(g, i), y = OGR_G_GetY(g, i);
+    if (!std::isfinite(x) || !std::isfinite(y)) continue;
+    d.xs.push_back(x);
+    d.ys.push_back(y);
+    e.box.Add(x, y);
+    ++e.pointCount;
+  }
+}
+
+class Builder {
+ public:
+  Builder(DrawingFormat format, Drawing& d) : format_(format), d_(d) {}
+
+  void Feature(OGRFeatureH f, OGRFeatureDefnH defn, const std::string& ogrLayer) {
+    Entity e;
+    e.firstPoint = static_cast<std::uint32_t>(d_.xs.size());
+    OGRGeometryH g = OGR_F_GetGeometryRef(f);
+    OGRwkbGeometryType type = wkbUnknown;
+    if (g) {
+      type = OGR_G_GetGeometryType(g);
+      if (OGR_G_HasCurveGeometry(g, FALSE)) {
+        OGRGeometryH linear = OGR_G_GetLinearGeometry(g, 0, nullptr);
+        if (linear) {
+          AppendPoints(linear, d_, e);
+          OGR_G_DestroyGeometry(linear);
+        }
+      } else {
+        AppendPoints(g, d_, e);
+      }
+    }
+    const Style style = ParseStyle(OGR_F_GetStyleString(f));
+    e.rgb = style.rgb;
+    std::string layerName, text;
+    int ownIndex = -1;
+    switch (format_) {
+      case DrawingFormat::Dxf: {
+        layerName = FieldText(f, Field(defn, "Layer"));
+        text = FieldText(f, Field(defn, "Text"));
+        e.handle = FieldText(f, Field(defn, "EntityHandle"));
+        e.kind = DxfKind(FieldText(f, Field(defn, "SubClasses")), type, e.pointCount, !text.empty());
+        break;
+      }
+      case DrawingFormat::Dwg:
+        layerName = ogrLayer;
+        text = FieldText(f, Field(defn, "text"));
+        e.kind = DwgKind(FieldText(f, Field(defn, "cadgeom_type")));
+        break;
+      case DrawingFormat::Dgn: {
+        const int level = OGR_F_GetFieldAsInteger(f, Field(defn, "Level"));
+        layerName = std::to_string(level);
+        text = FieldText(f, Field(defn, "Text"));
+        e.kind = DgnKind(OGR_F_GetFieldAsInteger(f, Field(defn, "Type")));
+        // A line string of two points is a line to the surveyor.
+        if (e.kind == EntityKind::Polyline && e.pointCount == 2) e.kind = EntityKind::Line;
+        if (e.kind == EntityKind::Other && !text.empty()) e.kind = EntityKind::Text;
+        ownIndex = OGR_F_GetFieldAsInteger(f, Field(defn, "ColorIndex"));
+        break;
+      }
+      case DrawingFormat::None:
+        break;
+    }
+    e.layer = LayerIndex(layerName);
+    if (e.IsText()) {
+      e.text = static_cast<std::uint32_t>(d_.texts.size());
+      d_.texts.push_back(Utf8OrWindows1252(text));
+      if (e.pointCount > 0) {
+        e.x = d_.xs[e.firstPoint];
+        e.y = d_.ys[e.firstPoint];
+      }
+      e.height = style.size > 0 ? style.size : 1.0;
+      e.angle = style.angle;
+      e.anchor = style.anchor;
+      MeasureText(d_, e);
+      e.box = TextBounds(d_, e);
+    }
+    if (ownIndex >= 0) {
+      e.colour = ownIndex;
+    } else if (style.transparent && style.rgb == 0) {
+      // On a layer that is off GDAL gives no colour: the layer's it is.
+      const Layer& layer = d_.layers[static_cast<std::size_t>(e.layer)];
+      e.rgb = ColourOfIndex(layer.colour);
+      e.colour = kColourByLayer;
+    } else {
+      const int index = IndexOfColour(e.rgb);
+      const Layer& layer = d_.layers[static_cast<std::size_t>(e.layer)];
+      e.colour = (index == 0 || index == layer.colour) ? kColourByLayer : index;
+    }
+    d_.extents.Add(e.box);
+    d_.entities.push_back(std::move(e));
+  }
+
+  // Takes the layers already in the drawing (the DXF layer table).
+  void Seed() {
+    for (std::size_t i = 0; i < d_.layers.size(); ++i) byName_.emplace(d_.layers[i].name, static_cast<int>(i));
+  }
+
+  int LayerIndex(const std::string& name) {
+    const auto it = byName_.find(name);
+    if (it != byName_.end()) return it->second;
+    Layer layer;
+    layer.name = name;
+    d_.layers.push_back(layer);
+    const int index = static_cast<int>(d_.layers.size()) - 1;
+    byName_.emplace(name, index);
+    return index;
+  }
+
+ private:
+  int Field(OGRFeatureDefnH defn, const char* name) {
+    auto it = fields_.find(name);
+    if (it == fields_.end() || it->second.first != defn) {
+      fields_[name] = {defn, OGR_FD_GetFieldIndex(defn, name)};
+      it = fields_.find(name);
+    }
+    return it->second.second;
+  }
+  DrawingFormat format_;
+  Drawing& d_;
+  std::map<std::string, int, std::less<>> byName_;
+  std::map<std::string, std::pair<OGRFeatureDefnH, int>, std::less<>> fields_;
+};
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string content;
+  in.seekg(0, std::ios::end);
+  const auto size = in.tellg();
+  if (size <= 0) return content;
+  content.resize(static_cast<std::size_t>(size));
+  in.seekg(0);
+  in.read(content.data(), size);
+  content.resize(static_cast<std::size_t>(in.gcount()));
+  return content;
+}
+
+void ApplyDxfTable(const std::vector<DxfLayerRecord>& table, std::vector<Layer>& layers) {
+  for (const auto& r : table) {
+    Layer l;
+    l.name = r.name;
+    l.colour = r.colour == 0 ? 7 : std::min(std::abs(r.colour), 255);
+    l.state = (r.flags & 1) ? kLayerFrozen : (r.colour < 0 ? kLayerOff : kLayerShown);
+    layers.push_back(l);
+  }
+}
+
+}  // namespace
+
+std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
+  std::string head;
+  if (auto error = CheckFile(path, head)) return error;
+  GdalSession session;
+  Dataset ds;
+  Drawing d;
+  if (auto error = Open(path, session, ds, d.format)) return error;
+  Builder builder(d.format, d);
+  if (d.format == DrawingFormat::Dxf) {
+    // The layer table first, so that layer indexes follow table order.
+    if (const auto table = ReadDxfLayerTable(ReadWholeFile(path))) {
+      ApplyDxfTable(*table, d.layers);
+      builder.Seed();
+    }
+  }
+  const int layerCount = GDALDatasetGetLayerCount(ds.get());
+  for (int i = 0; i < layerCount; ++i) {
+    OGRLayerH layer = GDALDatasetGetLayer(ds.get(), i);
+    const std::string name = OGR_L_GetName(layer);
+    if (d.format == DrawingFormat::Dwg) builder.LayerIndex(name);
+    OGRFeatureDefnH defn = OGR_L_GetLayerDefn(layer);
+    OGR_L_ResetReading(layer);
+    while (OGRFeatureH f = OGR_L_GetNextFeature(layer)) {
+      builder.Feature(f, defn, name);
+      OGR_F_Destroy(f);
+    }
+  }
+  if (d.format == DrawingFormat::Dgn) {
+    // Levels used, ascending by number.
+    std::vector<int> order(d.layers.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+      return std::stoi(d.layers[static_cast<std::size_t>(a)].name) < std::stoi(d.layers[static_cast<std::size_t>(b)].name);
+    });
+    std::vector<int> newIndex(order.size());
+    std::vector<Layer> sorted;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      newIndex[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+      sorted.push_back(d.layers[static_cast<std::size_t>(order[i])]);
+    }
+    d.layers = std::move(sorted);
+    for (auto& e : d.entities) e.layer = newIndex[static_cast<std::size_t>(e.layer)];
+  }
+  d.warnings = std::move(session.messages.warnings);
+  out = std::move(d);
+  return std::nullopt;
+}
+
+std::optional<ReadError> ReadLayers(const std::string& path, std::vector<Layer>& out) {
+  std::string head;
+  if (auto error = CheckFile(path, head)) return error;
+  {
+    // An ASCII DXF with a readable table needs no full read.
+    GdalSession session;
+    Dataset ds;
+    DrawingFormat format = DrawingFormat::None;
+    if (auto error = Open(path, session, ds, format)) return error;
+    if (format == DrawingFormat::Dxf) {
+      if (const auto table = ReadDxfLayerTable(ReadWholeFile(path))) {
+        out.clear();
+        ApplyDxfTable(*table, out);
+        return std::nullopt;
+      }
+    }
+  }
+  Drawing d;
+  if (auto error = ReadDrawing(path, d)) return error;
+  out = std::move(d.layers);
+  return std::nullopt;
+}
+
+}  // namespace korvalo::viewer

@@ -1,0 +1,246 @@
+#include "platform/viewer/reader.h"
+
+#include <gdal.h>
+#include <gtest/gtest.h>
+#include <ogr_api.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "platform/viewer/dgn_file.h"
+#include "platform/viewer/drawing_files.h"
+#include "support/temp_folder.h"
+
+namespace korvalo::viewer {
+namespace {
+
+using namespace testing;
+
+// The surveyor's plat in little: texts as the tokenisers read them, layers
+// on, off and frozen, a Windows-1252 degree sign.
+std::string PlatDxf(const char* eol) {
+  const Pairs tables = Section("TABLES", LayerTable({{"0", 7, 0}, {"Off", -3, 0}, {"Frozen", 5, 1}, {"Lot Lines", 1, 0}}));
+  const Pairs entities = Section(
+      "ENTITIES", Join({Text("1A", "0", 10, 20, 2.5, 30, "N45%%d30'15\"E"),
+                        MText("1B", "Lot Lines", 5, 6, 1, "{\\A1;N45%%D30'15\\\"E}\\P100.00"),
+                        Text("1C", "0", 0, 0, 1, 0, "S 12\xB0" "30' W"),
+                        Line("1D", "Off", 0, 0, 10, 10), Line("1E", "Frozen", 0, 0, -10, 5, 3)}));
+  return DxfText(Join({Header("AC1015", "ANSI_1252"), tables, entities}), eol) + Eof(eol);
+}
+
+const Entity& ByHandle(const Drawing& d, const std::string& handle) {
+  for (const auto& e : d.entities)
+    if (e.handle == handle) return e;
+  throw std::runtime_error("no entity " + handle);
+}
+
+class DxfLineEnds : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(DxfLineEnds, TextsKeepTheirStoredStringsAndLayersTheirStates) {
+  TempFolder dir;
+  WriteFile(dir.File("plat.dxf"), PlatDxf(GetParam()));
+  Drawing d;
+  const auto error = ReadDrawing(dir.File("plat.dxf"), d);
+  ASSERT_FALSE(error) << error->description;
+  EXPECT_EQ(d.format, DrawingFormat::Dxf);
+  ASSERT_EQ(d.layers.size(), 4u);
+  const std::vector<std::tuple<std::string, int, int>> layers = {
+      {"0", 7, kLayerShown}, {"Off", 3, kLayerOff}, {"Frozen", 5, kLayerFrozen}, {"Lot Lines", 1, kLayerShown}};
+  for (std::size_t i = 0; i < layers.size(); ++i) {
+    EXPECT_EQ(d.layers[i].name, std::get<0>(layers[i]));
+    EXPECT_EQ(d.layers[i].colour, std::get<1>(layers[i])) << d.layers[i].name;
+    EXPECT_EQ(d.layers[i].state, std::get<2>(layers[i])) << d.layers[i].name;
+  }
+  ASSERT_EQ(d.entities.size(), 5u);
+  const Entity& text = ByHandle(d, "1A");
+  EXPECT_EQ(text.kind, EntityKind::Text);
+  EXPECT_EQ(d.TextOf(text), "N45%%d30'15\"E");
+  EXPECT_DOUBLE_EQ(text.x, 10);
+  EXPECT_DOUBLE_EQ(text.y, 20);
+  EXPECT_DOUBLE_EQ(text.height, 2.5);
+  EXPECT_DOUBLE_EQ(text.angle, 30);
+  const Entity& mtext = ByHandle(d, "1B");
+  EXPECT_EQ(mtext.kind, EntityKind::MText);
+  EXPECT_EQ(d.TextOf(mtext), "{\\A1;N45%%D30'15\\\"E}\\P100.00");
+  EXPECT_EQ(d.layers[static_cast<std::size_t>(mtext.layer)].name, "Lot Lines");
+  EXPECT_EQ(d.TextOf(ByHandle(d, "1C")), "S 12\u00B030' W");
+  const Entity& line = ByHandle(d, "1E");
+  EXPECT_EQ(line.kind, EntityKind::Line);
+  EXPECT_EQ(line.colour, 3);
+  EXPECT_EQ(ByHandle(d, "1D").colour, kColourByLayer);
+  ASSERT_EQ(line.pointCount, 2u);
+  EXPECT_DOUBLE_EQ(d.xs[line.firstPoint + 1], -10);
+  EXPECT_DOUBLE_EQ(d.ys[line.firstPoint + 1], 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reader, DxfLineEnds, ::testing::Values("\n", "\r\n"));
+
+TEST(Reader, R12WithoutSubclassesTakesKindsFromShapes) {
+  const Pairs entities = Section(
+      "ENTITIES", {{0, "LINE"}, {8, "Roads"}, {10, "0"}, {20, "0"}, {11, "3"}, {21, "4"},
+                   {0, "TEXT"}, {8, "Notes"}, {10, "1"}, {20, "2"}, {40, "0.5"}, {1, "N 10%%d E"},
+                   {0, "ARC"}, {8, "Roads"}, {10, "0"}, {20, "0"}, {40, "5"}, {50, "0"}, {51, "90"}});
+  TempFolder dir;
+  WriteFile(dir.File("r12.dxf"), DxfText(Join({Header("AC1009"), entities})) + Eof());
+  Drawing d;
+  ASSERT_FALSE(ReadDrawing(dir.File("r12.dxf"), d));
+  ASSERT_EQ(d.entities.size(), 3u);
+  EXPECT_EQ(d.entities[0].kind, EntityKind::Line);
+  EXPECT_EQ(d.entities[1].kind, EntityKind::Text);
+  EXPECT_EQ(d.TextOf(d.entities[1]), "N 10%%d E");
+  // An R12 arc comes as a run of points on the circle.
+  const Entity& arc = d.entities[2];
+  ASSERT_GT(arc.pointCount, 2u);
+  for (std::uint32_t k = arc.firstPoint; k < arc.firstPoint + arc.pointCount; ++k)
+    EXPECT_NEAR(std::hypot(d.xs[k], d.ys[k]), 5.0, 1e-9);
+  // Without a layer table the layers come in first-use order.
+  ASSERT_EQ(d.layers.size(), 2u);
+  EXPECT_EQ(d.layers[0].name, "Roads");
+  EXPECT_EQ(d.layers[1].name, "Notes");
+}
+
+TEST(Reader, DamagedLayerTableFallsBackToTheLayersTheEntitiesUse) {
+  Pairs table = LayerTable({{"Zeta", 1, 0}, {"Alpha", -2, 0}});
+  table[table.size() - 3].second = "red";  // the second layer's colour is no number
+  const Pairs entities = Section("ENTITIES", Join({Line("A1", "Beta", 0, 0, 1, 1), Line("A2", "Alpha", 0, 0, 2, 2),
+                                                   Line("A3", "Beta", 0, 0, 3, 3)}));
+  TempFolder dir;
+  WriteFile(dir.File("damaged.dxf"), DxfText(Join({Section("TABLES", table), entities})) + Eof());
+  std::vector<Layer> layers;
+  ASSERT_FALSE(ReadLayers(dir.File("damaged.dxf"), layers));
+  ASSERT_EQ(layers.size(), 2u);
+  EXPECT_EQ(layers[0].name, "Beta");
+  EXPECT_EQ(layers[1].name, "Alpha");
+  EXPECT_EQ(layers[0].state, kLayerShown);
+}
+
+TEST(Reader, LayerTableByPathGivesTableOrder) {
+  TempFolder dir;
+  WriteFile(dir.File("plat.dxf"), PlatDxf("\n"));
+  std::vector<Layer> layers;
+  ASSERT_FALSE(ReadLayers(dir.File("plat.dxf"), layers));
+  ASSERT_EQ(layers.size(), 4u);
+  EXPECT_EQ(layers[3].name, "Lot Lines");
+  EXPECT_EQ(layers[2].state, kLayerFrozen);
+}
+
+TEST(Reader, DgnLevelsColoursAndAWindowsDegreeSign) {
+  TempFolder dir;
+  MakeDgn(dir.File("plan.dgn"));
+  Drawing d;
+  const auto error = ReadDrawing(dir.File("plan.dgn"), d);
+  ASSERT_FALSE(error) << error->description;
+  EXPECT_EQ(d.format, DrawingFormat::Dgn);
+  ASSERT_EQ(d.layers.size(), 3u);
+  EXPECT_EQ(d.layers[0].name, "2");
+  EXPECT_EQ(d.layers[1].name, "7");
+  EXPECT_EQ(d.layers[2].name, "12");
+  ASSERT_EQ(d.entities.size(), 3u);
+  const Entity& line = d.entities[0];
+  EXPECT_EQ(line.kind, EntityKind::Line);
+  EXPECT_EQ(d.layers[static_cast<std::size_t>(line.layer)].name, "7");
+  EXPECT_EQ(line.colour, 3);
+  ASSERT_EQ(line.pointCount, 2u);
+  EXPECT_NEAR(d.xs[line.firstPoint], 100.25, 0.01);
+  EXPECT_NEAR(d.ys[line.firstPoint + 1], 400.125, 0.01);
+  EXPECT_EQ(d.entities[1].kind, EntityKind::Polyline);
+  const Entity& text = d.entities[2];
+  EXPECT_EQ(text.kind, EntityKind::Text);
+  EXPECT_EQ(d.TextOf(text), "N 45\u00B0 E");
+  EXPECT_NEAR(text.x, 50.5, 0.01);
+  EXPECT_NEAR(text.y, 60.25, 0.01);
+  EXPECT_NEAR(text.angle, 90, 0.01);
+  std::vector<Layer> layers;
+  ASSERT_FALSE(ReadLayers(dir.File("plan.dgn"), layers));
+  ASSERT_EQ(layers.size(), 3u);
+  EXPECT_EQ(layers[2].name, "12");
+}
+
+TEST(Reader, DwgFixturesAsGdalReadsThem) {
+  Drawing text;
+  ASSERT_FALSE(ReadDrawing(Fixture("text_r2000.dwg"), text));
+  EXPECT_EQ(text.format, DrawingFormat::Dwg);
+  ASSERT_EQ(text.layers.size(), 1u);
+  EXPECT_EQ(text.layers[0].name, "0");
+  ASSERT_EQ(text.entities.size(), 1u);
+  EXPECT_EQ(text.entities[0].kind, EntityKind::MText);
+  EXPECT_NEAR(text.entities[0].x, 7.332978, 1e-6);
+  EXPECT_NEAR(text.entities[0].y, 14.115798, 1e-6);
+  EXPECT_EQ(text.TextOf(text.entities[0]).rfind("This a multiline text", 0), 0u);
+
+  Drawing line;
+  ASSERT_FALSE(ReadDrawing(Fixture("line_r2000.dwg"), line));
+  ASSERT_EQ(line.entities.size(), 1u);
+  const Entity& l = line.entities[0];
+  EXPECT_EQ(l.kind, EntityKind::Line);
+  ASSERT_EQ(l.pointCount, 2u);
+  EXPECT_NEAR(line.xs[l.firstPoint], 21.607767, 1e-6);
+  EXPECT_NEAR(line.ys[l.firstPoint], 2.811924, 1e-6);
+  EXPECT_NEAR(line.xs[l.firstPoint + 1], 11.030737, 1e-6);
+  EXPECT_NEAR(line.ys[l.firstPoint + 1], 16.637545, 1e-6);
+
+  Drawing example;
+  ASSERT_FALSE(ReadDrawing(Fixture("example_r2000.dwg"), example));
+  ASSERT_EQ(example.layers.size(), 2u);
+  EXPECT_EQ(example.layers[0].name, "Tavolo 2");
+  EXPECT_EQ(example.layers[1].name, "Tavolo 3");
+  int perLayer[2] = {0, 0};
+  bool arcMadeLinear = false, anyText = false;
+  for (const auto& e : example.entities) {
+    ++perLayer[e.layer];
+    if (e.kind == EntityKind::Arc) arcMadeLinear = e.pointCount > 3;
+    anyText = anyText || e.IsText();
+  }
+  EXPECT_EQ(perLayer[0], 6);
+  EXPECT_EQ(perLayer[1], 4);
+  EXPECT_TRUE(arcMadeLinear);
+  EXPECT_FALSE(anyText);
+  ASSERT_FALSE(example.warnings.empty());
+  EXPECT_NE(example.warnings[0].find("Unhandled feature"), std::string::npos);
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST(Reader, RefusesWhatIsNoDrawingWeReadAndKeepsTheDrawing) {
+  TempFolder dir;
+  const std::string dwg = Slurp(Fixture("line_r2000.dwg"));
+  std::string newer = dwg;
+  newer.replace(0, 6, "AC1018");
+  WriteFile(dir.File("newer.dwg"), newer);
+  WriteFile(dir.File("truncated.dwg"), dwg.substr(0, dwg.size() / 2));
+  WriteFile(dir.File("empty.dxf"), "");
+  WriteFile(dir.File("points.dxf"), "{\"type\":\"FeatureCollection\",\"features\":[]}\n");
+  struct Case {
+    std::string file;
+    int number;
+    std::string says;
+  };
+  const std::vector<Case> cases = {
+      {"newer.dwg", kErrBadFileFormat, "AC1018"},
+      {"truncated.dwg", kErrBadFileFormat, ""},
+      {"empty.dxf", kErrBadFileFormat, "empty"},
+      {"missing.dxf", kErrFileNotFound, "not found"},
+      {"points.dxf", kErrBadFileFormat, "points.dxf"},
+  };
+  for (const auto& c : cases) {
+    Drawing d;
+    d.layers.push_back({"kept", 7, kLayerShown});
+    const auto error = ReadDrawing(dir.File(c.file), d);
+    ASSERT_TRUE(error) << c.file;
+    EXPECT_EQ(error->number, c.number) << c.file;
+    EXPECT_NE(error->description.find(c.says), std::string::npos) << c.file << ": " << error->description;
+    EXPECT_FALSE(error->description.empty());
+    ASSERT_EQ(d.layers.size(), 1u) << c.file;
+    std::vector<Layer> layers;
+    EXPECT_TRUE(ReadLayers(dir.File(c.file), layers)) << c.file;
+  }
+}
+
+}  // namespace
+}  // namespace korvalo::viewer
