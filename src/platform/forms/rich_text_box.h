@@ -50,7 +50,7 @@ class RichTextBox : public Control, public ChangeEvents {
   void SelectionFromWidget(int start, int length);
 
  protected:
-  const ControlEvents& CommonHandlers() const override { return *this; }
+  const ControlEvents& CommonHandlers() const override { return Handlers(*this); }
   QWidget* CreateWidget(QWidget* parent) override;
   void ApplyColours() override;
 
