@@ -16,7 +16,9 @@ using namespace forms;
 LinkedProgram::LinkedProgram() = default;
 
 LinkedProgram::~LinkedProgram() {
-  // The options dialog and the link act on the editor: they go first.
+  // The report window, the options dialog and the link act on the editor:
+  // they go first.
+  reports_.reset();
   options_.reset();
   link_.reset();
   editor_.reset();
@@ -64,6 +66,7 @@ void LinkedProgram::HandOverToEditor(const std::string& commandLine) {
     link_ = std::make_unique<cadlink::ModLink>(*editor_);
     editor_->SetLinkServices(link_.get());
     options_ = std::make_unique<options::ProjectOptions>(*editor_);
+    reports_ = std::make_unique<reports::EditorReports>(*editor_);
     editor::StartupServices startup;
     startup.commandLine = commandLine;
     editor_->SetStartupServices(std::move(startup));

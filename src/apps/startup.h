@@ -6,6 +6,7 @@
 #include "cadlink/mod_link.h"
 #include "editor/frm_editor.h"
 #include "options/project_options.h"
+#include "reports/editor_reports.h"
 #include "storage/windows/start_windows.h"
 
 // The start of the linked edition: the course capacity, the splash window
@@ -39,6 +40,8 @@ class LinkedProgram {
   std::unique_ptr<cadlink::ModLink> link_;
   // Options > "Project options"; gone before the editor it builds on.
   std::unique_ptr<options::ProjectOptions> options_;
+  // The Report menu's window; gone before the editor.
+  std::unique_ptr<reports::EditorReports> reports_;
 };
 
 }  // namespace korvalo::apps

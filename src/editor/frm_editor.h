@@ -180,6 +180,17 @@ class FrmEditor : public forms::Form {
   // coordinates after a Drawing that placed the figure.
   geometry::Coord Coord;
 
+  // --- Reports ----------------------------------------------------------------
+  // The editor's Top and Left in twips when the Report menu was last opened;
+  // the report window puts the editor back there when it closes.
+  int SavedEditorTop = 0;
+  int SavedEditorLeft = 0;
+  enum class ReportItem { Full, Summary, Picture };
+  // Wires the Report menu: opening it keeps the editor's place, its three
+  // items call `open`. The program sets it (the report window lives outside
+  // the editor); until then the items do nothing.
+  void SetReportOpener(std::function<void(ReportItem)> open);
+
   // --- controls, in their containers --------------------------------------
   forms::Frame frameOptmodel;
   forms::ControlArray<forms::OptionButton> optmodel;

@@ -75,4 +75,22 @@ void FrmEditor::mnuSetting_Click() {
 // end Project options
 // ---------------------------------------------------------------------------
 
+// Reports
+
+void FrmEditor::SetReportOpener(std::function<void(ReportItem)> open) {
+  // The menu's opening, before any item is chosen.
+  mnuReport.OnClick = [this](int) {
+    SavedEditorTop = Top();
+    SavedEditorLeft = Left();
+  };
+  auto item = [open](ReportItem which) {
+    return [open, which](int) {
+      if (open) open(which);
+    };
+  };
+  mnuFullReport.OnClick = item(ReportItem::Full);
+  mnuSumReport.OnClick = item(ReportItem::Summary);
+  mnuPicReport.OnClick = item(ReportItem::Picture);
+}
+
 }  // namespace korvalo::editor

@@ -977,6 +977,7 @@ class PictureBox::Surface : public Canvas {
     auto* c = Inner();
     if (!c) return;
     c->background = detail::ToQColor(owner_.BackColor());
+    c->FitImage();
     c->image.fill(c->background);
     c->update();
   }
@@ -1025,7 +1026,9 @@ class PictureBox::Surface : public Canvas {
   template <class F>
   void Paint(Colour colour, F&& draw) {
     auto* c = Inner();
-    if (!c || c->image.isNull()) return;
+    if (!c) return;
+    c->FitImage();
+    if (c->image.isNull()) return;
     QPainter p(&c->image);
     // Lines and borders fall on whole pixels, as the windows expect.
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -1077,6 +1080,23 @@ Canvas& PictureBox::Drawing() { return *surface_; }
 
 void PictureBox::SetCanvasTap(Canvas* tap) { surface_->tap = tap; }
 
+PictureBox::Image PictureBox::KeptImage() const {
+  Image out;
+  auto* inner = static_cast<detail::CanvasWidget*>(ContentWidget());
+  if (!inner) return out;
+  inner->FitImage();
+  if (inner->image.isNull()) return out;
+  const QImage argb = inner->image.convertToFormat(QImage::Format_ARGB32);
+  out.width = argb.width();
+  out.height = argb.height();
+  out.pixels.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height));
+  for (int y = 0; y < out.height; ++y) {
+    const auto* line = reinterpret_cast<const std::uint32_t*>(argb.constScanLine(y));
+    std::copy(line, line + out.width, out.pixels.begin() + static_cast<std::ptrdiff_t>(y) * out.width);
+  }
+  return out;
+}
+
 void PictureBox::ApplyColours() {
   auto* inner = static_cast<detail::CanvasWidget*>(ContentWidget());
   if (!inner) return;
@@ -1098,7 +1118,9 @@ void detail::CanvasWidget::paintEvent(QPaintEvent*) {
   if (!image.isNull()) p.drawImage(0, 0, image);
 }
 
-void detail::CanvasWidget::resizeEvent(QResizeEvent*) {
+void detail::CanvasWidget::resizeEvent(QResizeEvent*) { FitImage(); }
+
+void detail::CanvasWidget::FitImage() {
   if (size().isEmpty()) return;
   if (image.size() == size()) return;
   QImage next(size(), QImage::Format_RGB32);

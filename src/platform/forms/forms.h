@@ -8,5 +8,7 @@
 #include "platform/forms/controls.h"
 #include "platform/forms/errors.h"
 #include "platform/forms/form.h"
+#include "platform/forms/print_dialog.h"
 #include "platform/forms/prompts.h"
+#include "platform/forms/rich_text_box.h"
 #include "platform/forms/units.h"

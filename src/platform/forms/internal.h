@@ -161,6 +161,8 @@ inline constexpr int kTitleBarPx = 23;
 
 // The prompt handler that shows the real dialogs.
 PromptAnswer ShowRealPrompt(const Prompt& prompt);
+// The real print dialog (print_dialog.cpp).
+std::optional<PrintChoice> ShowRealPrintDialog(const PrintDialogOptions& options);
 // The real dialogs of a modal form and of a pop-up menu.
 void RunModalForm(Form& form);
 Menu* RunPopup(Menu& menu);

@@ -12,9 +12,10 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QFontMetrics>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QFontMetrics>
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -37,6 +38,7 @@ const char* KindName(PromptKind k) {
     case PromptKind::Input: return "input box";
     case PromptKind::PopupMenu: return "pop-up menu";
     case PromptKind::ModalForm: return "modal form";
+    case PromptKind::Print: return "print dialog";
   }
   return "prompt";
 }
@@ -151,6 +153,7 @@ struct PromptScript::Step {
   PromptAnswer answer;
   std::string chooseItem;
   std::function<void(Form&)> act;
+  std::optional<bool> selection;  // print dialog: the range it must offer
 };
 
 PromptScript::PromptScript() {
@@ -222,6 +225,15 @@ PromptScript& PromptScript::ExpectPopup(const std::string& menuName, const std::
   return *this;
 }
 
+PromptScript& PromptScript::ExpectPrintDialog(std::optional<PrintChoice> answer, std::optional<bool> selection) {
+  Step s;
+  s.kind = PromptKind::Print;
+  s.answer.print = std::move(answer);
+  s.selection = selection;
+  steps_.push_back(std::move(s));
+  return *this;
+}
+
 PromptScript& PromptScript::ExpectModal(const std::string& formName, std::function<void(Form&)> act) {
   Step s;
   s.kind = PromptKind::ModalForm;
@@ -265,6 +277,16 @@ PromptAnswer PromptScript::Answer(const Prompt& p) {
     }
   }
   PromptAnswer a = s.answer;
+  if (s.kind == PromptKind::Print) {
+    if (s.selection) {
+      EXPECT_EQ(*s.selection, p.print.selection) << "print dialog's selection range";
+    }
+    if (a.print && std::find(p.print.printers.begin(), p.print.printers.end(), a.print->printer) ==
+                       p.print.printers.end()) {
+      ADD_FAILURE() << "print dialog does not offer \"" << a.print->printer << "\"";
+      a.print.reset();
+    }
+  }
   if (s.kind == PromptKind::PopupMenu && !s.chooseItem.empty() && p.menu) {
     for (Menu* item : p.menu->Items()) {
       if (item->Name() == s.chooseItem) a.item = item;

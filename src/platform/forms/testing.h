@@ -43,6 +43,11 @@ class PromptScript {
   // A pop-up menu of the named menu; the item chosen by name ("" chooses
   // nothing). The chosen item must be visible and enabled.
   PromptScript& ExpectPopup(const std::string& menuName, const std::string& chooseItem);
+  // The print dialog, answered with the choice (nothing cancels). When
+  // `selection` is given, the dialog must offer (and open with) the
+  // selection range exactly then; a printer not offered fails the test.
+  PromptScript& ExpectPrintDialog(std::optional<PrintChoice> answer,
+                                  std::optional<bool> selection = std::nullopt);
   // A modal form with this name; act does what the user does in it and
   // should hide or unload it.
   PromptScript& ExpectModal(const std::string& formName, std::function<void(Form&)> act);
