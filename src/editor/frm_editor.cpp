@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/edition.h"
 #include "common/numbers.h"
 #include "editor/grid_layout.h"
 
@@ -182,11 +183,16 @@ void FrmEditor::DesignControls() {
   Label3.Move(120, 360, 660, 255);
   txtPrevious.Move(840, 360, 1935, 285);
   txtPrevious.SetBackColor(vbMenuBar);
+  // It only shows the parcel saved last: the user reads it, never types in
+  // it, and the Tab key passes it by.
+  txtPrevious.SetLocked(true);
+  txtPrevious.SetTabStop(false);
   cmdZoom.Move(2880, 360, 975, 285);
   cmdZoom.SetToolTipText("Magnify the picture to fit the entire window.");
 
   picParcel.Move(3960, 0, kPictureSide, kPictureSide);
   picParcel.SetToolTipText("Double click to zoom");
+  picParcel.SetTabStop(false);  // not among the window's tab stops
   picParcel.SetBackColor(vbWindowBackground);
   picParcel.SetForeColor(vbBlack);
   // Course numbers 1 to 10 are part of the design; the load adds the rest.
@@ -245,6 +251,10 @@ void FrmEditor::DesignControls() {
   lblArea.Move(2640, 180, 1095, 255);
   lblDirection.Move(720, 480, 1095, 255);
   lblPrecision.Move(2640, 480, 1095, 255);
+  // The results frame starts under the last row of parcel buttons: their
+  // frame goes in front, so the buttons show whole over the results frame's
+  // empty top strip.
+  Frame1.ZOrder(0);
 
   Frame4.Move(120, 600, 3855, 1335);
   Frame4.SetVisible(false);
@@ -300,6 +310,10 @@ void FrmEditor::DesignRowZero() {
 void FrmEditor::DesignMenus() {
   mnuRelocateCAD.SetEnabled(false);
   mnuPopup.SetVisible(false);
+  if (CurrentEdition() == Edition::R14) {
+    mnuVideoQuick.SetCaption("&Quick video");
+    mnuVideoConfg.SetCaption("Configuation video");
+  }
 }
 
 void FrmEditor::WireEvents() {
@@ -311,11 +325,13 @@ void FrmEditor::WireEvents() {
   VScroll1.OnScroll = [](int) {};
 
   WireRowRules();
+  WireParcelCommands();
 
   mnuVerfyCurves.OnClick = [this](int) { mnuVerfyCurves_Click(); };
   mnuAutoInvert.OnClick = [this](int) { mnuAutoInvert_Click(); };
   mnuVerfyTangent.OnClick = [this](int) { mnuVerfyTangent_Click(); };
   mnuMiniWindow.OnClick = [this](int) { mnuMiniWindow_Click(); };
+  WireFileMenus();
 }
 
 }  // namespace korvalo::editor

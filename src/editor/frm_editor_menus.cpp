@@ -1,3 +1,5 @@
+#include <utility>
+
 #include "editor/frm_editor.h"
 #include "editor/tooltips.h"
 #include "storage/program_state.h"
@@ -54,6 +56,41 @@ void FrmEditor::mnuVerfyTangent_Click() {
 
 void FrmEditor::mnuMiniWindow_Click() {
   FlipProjectSwitch(mnuMiniWindow, ProjectSwitch::MinimizeDuringGrab);
+}
+
+// ---------------------------------------------------------------------------
+// Project options
+
+void FrmEditor::SetProjectOptionsHook(std::function<void()> show) {
+  showProjectOptions_ = std::move(show);
+  mnuSetting.OnClick = [this](int) { mnuSetting_Click(); };
+}
+
+void FrmEditor::mnuSetting_Click() {
+  // The dialog stays beside the editor and on top of it.
+  SetTopMost(false);
+  if (showProjectOptions_) showProjectOptions_();
+}
+
+// end Project options
+// ---------------------------------------------------------------------------
+
+// Reports
+
+void FrmEditor::SetReportOpener(std::function<void(ReportItem)> open) {
+  // The menu's opening, before any item is chosen.
+  mnuReport.OnClick = [this](int) {
+    SavedEditorTop = Top();
+    SavedEditorLeft = Left();
+  };
+  auto item = [open](ReportItem which) {
+    return [open, which](int) {
+      if (open) open(which);
+    };
+  };
+  mnuFullReport.OnClick = item(ReportItem::Full);
+  mnuSumReport.OnClick = item(ReportItem::Summary);
+  mnuPicReport.OnClick = item(ReportItem::Picture);
 }
 
 }  // namespace korvalo::editor

@@ -1,7 +1,13 @@
 #include "storage/project_db.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "common/edition.h"
@@ -43,6 +49,7 @@ void FillNewProject(dao::Database& db, const std::string& drawingText) {
   db.CreateTable(schema::ParcelTable());
   db.CreateIndex("tblParcel", schema::kParcelIndex, "Parcel", true);
   db.CreateTable(schema::MeasurementsTable(edition));
+  db.CreateIndex("tblMeasurements", schema::kCoursesIndex, "ParcelID", false);
 
   dao::Database system = OpenSystemDatabaseByPath(false);
   dao::Recordset from = system.OpenRecordset("tblSetting");
@@ -66,6 +73,52 @@ void FillNewProject(dao::Database& db, const std::string& drawingText) {
   tx.Commit();
 }
 
+// The name a project is built under beside its final name, by this process:
+// ".<name>.kvx.<pid>.part". Hidden, and never taken for a project.
+std::string BuildName(const std::filesystem::path& path, long pid) {
+  return (path.parent_path() / ("." + path.filename().string() + "." + std::to_string(pid) + ".part")).string();
+}
+
+// Removes what builds of the same project left behind when their process was
+// killed (the process is gone), with their journals.
+void RemoveAbandonedBuilds(const std::filesystem::path& path) {
+  const std::string prefix = "." + path.filename().string() + ".";
+  std::error_code ec;
+  const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) != 0) continue;
+    std::string rest = name.substr(prefix.size());
+    const std::size_t dot = rest.find(".part");
+    if (dot == std::string::npos || dot == 0) continue;
+    const std::string digits = rest.substr(0, dot);
+    if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9) continue;
+    const long pid = std::stol(digits);
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    std::filesystem::remove(entry.path(), ec);
+  }
+}
+
+// Moves the finished build to its name unless a file of that name appeared
+// meanwhile; false then, and the build stays where it is.
+bool MoveIntoPlace(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno == EEXIST) return false;
+  if (errno != EINVAL && errno != ENOSYS) {
+    throw dao::DaoError(dao::err::kDiskError, "The new project cannot be given its name '" + to + "': " +
+                                                  std::strerror(errno));
+  }
+  // A file system without the no-replace rename: a hard link refuses an
+  // existing name as well.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return true;
+  }
+  if (errno == EEXIST) return false;
+  throw dao::DaoError(dao::err::kDiskError,
+                      "The new project cannot be given its name '" + to + "': " + std::strerror(errno));
+}
+
 }  // namespace
 
 bool CreateProjectDatabase(const std::string& folder, const std::string& name, const std::string& drawingText) {
@@ -74,18 +127,29 @@ bool CreateProjectDatabase(const std::string& folder, const std::string& name, c
     Notify("This project already exists!");
     return false;
   }
-  dao::Database db = dao::Database::Create(path, schema::kDatabaseLocale, true);
+  // The file is built under another name and takes its own only when it is
+  // complete: a build that fails or is killed leaves no file of the
+  // project's name, and the name can be used again.
+  RemoveAbandonedBuilds(path);
+  const std::string building = BuildName(path, static_cast<long>(::getpid()));
+  std::error_code ec;
+  std::filesystem::remove(building, ec);
+  std::filesystem::remove(building + "-journal", ec);
+  dao::Database db = dao::Database::Create(building, schema::kDatabaseLocale, true);
   try {
     FillNewProject(db, drawingText);
-  } catch (...) {
-    // A file that was not built whole is no project: it goes, so that the
-    // name can be used again and nothing half-built is ever opened.
     db.Close();
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
+    if (!MoveIntoPlace(building, path)) {
+      std::filesystem::remove(building, ec);
+      Notify("This project already exists!");
+      return false;
+    }
+  } catch (...) {
+    db.Close();
+    std::filesystem::remove(building, ec);
+    std::filesystem::remove(building + "-journal", ec);
     throw;
   }
-  db.Close();
   return true;
 }
 
@@ -95,8 +159,18 @@ clsDBUpdate::clsDBUpdate(const std::string& projectPath) : db_(dao::Database::Op
 
 void clsDBUpdate::procCheckAndUpdate() {
   if (!TableExists("tblMeasurements")) return;
+  AddCoursesIndex();
   if (FieldExists("tblMeasurements", "NonTang")) return;
   AddField("tblMeasurements", "NonTang", dao::FieldType::Boolean, false);
+}
+
+void clsDBUpdate::AddCoursesIndex() {
+  // Only speed depends on it: a file that cannot take it (read-only, or
+  // written by another program) opens as it is.
+  try {
+    db_.CreateIndex("tblMeasurements", schema::kCoursesIndex, "ParcelID", false);
+  } catch (const dao::DaoError&) {
+  }
 }
 
 bool clsDBUpdate::TableExists(const std::string& table) const {

@@ -34,6 +34,12 @@ bool OpenSystemDatabase() {
           "The database is already opened by another instance of Korvalo.\n"
           "The single-user version can only be used by one instance at a time.",
           MessageIcon::Critical);
+    } else if (e.Number() == dao::err::kLocked) {
+      // Another program is writing the file: nothing is wrong with it.
+      Notify(
+          "Korvalo's system database is in use by another program.\n"
+          "Please close that program and start Korvalo again.",
+          MessageIcon::Critical);
     } else {
       Notify(
           "Korvalo could not find the database or it has become corrupted.\n"

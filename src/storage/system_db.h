@@ -20,7 +20,8 @@ const char* SystemDatabaseName(Edition edition);
 std::string SystemDatabasePath();
 
 // Opens the system database for the run and keeps it in Program().SystemDb.
-// On failure shows the single-instance message (another instance holds it)
+// On failure shows the single-instance message (another instance holds it),
+// the in-use message (another program is writing it: dao::err::kLocked)
 // or the re-install message (missing, damaged, not ours, wrong password) and
 // returns false: the program must then end before any window is shown.
 bool OpenSystemDatabase();

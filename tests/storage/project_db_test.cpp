@@ -1,6 +1,15 @@
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "storage/first_row.h"
 #include "storage/schema.h"
@@ -127,6 +136,89 @@ TEST_F(ProjectDbTest, UpgradeAppendsNonTangOnceAndSkipsFilesWithoutCourses) {
   clsDBUpdate(bare).procCheckAndUpdate();
   EXPECT_EQ(dao::Database::Open(bare).TableNames(), std::vector<std::string>{"tblSetting"});
   EXPECT_EQ(ErrorOf([&] { clsDBUpdate(dir.File("none.kvx")); }), dao::err::kFileNotFound);
+}
+
+class KilledBuildTest : public StorageTest {
+ protected:
+  KilledBuildTest() : StorageTest(Edition::A2004, false) {}
+
+  std::vector<std::string> FolderEntries() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path())) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+// A process killed while it builds a project leaves no file of the
+// project's name: the name can be used at once, and what the killed build
+// left goes with the next build of that name.
+TEST_F(KilledBuildTest, AKilledBuildLeavesTheNameFree) {
+  int held[2], go[2];
+  ASSERT_EQ(::pipe(held), 0);
+  ASSERT_EQ(::pipe(go), 0);
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    char byte = OpenSystemDatabase() ? 'y' : 'n';
+    (void)!::write(held[1], &byte, 1);
+    (void)!::read(go[0], &byte, 1);
+    try {
+      CreateProjectDatabase(dir.Path() + "/", "Town", "");
+    } catch (...) {
+    }
+    _exit(0);
+  }
+  char byte = 0;
+  ASSERT_EQ(::read(held[0], &byte, 1), 1);
+  ASSERT_EQ(byte, 'y');
+  // Another program writing the system database holds the build half-way,
+  // where it reads the program defaults.
+  sqlite3* writer = nullptr;
+  ASSERT_EQ(sqlite3_open(SystemDatabasePath().c_str(), &writer), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  (void)!::write(go[1], &byte, 1);
+  const std::string part = dir.File(".Town.kvx." + std::to_string(child) + ".part");
+  for (int wait = 0; wait < 150 && !std::filesystem::exists(part); ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_TRUE(std::filesystem::exists(part));  // killed in the middle of its build
+  ::kill(child, SIGKILL);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status));
+  sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(writer);
+  ASSERT_TRUE(OpenSystemDatabase());
+
+  EXPECT_FALSE(std::filesystem::exists(dir.File("Town.kvx")));
+  ASSERT_TRUE(CreateProjectDatabase(dir.Path() + "/", "Town", "town.dwg"));
+  EXPECT_TRUE(messages.empty());
+  for (const std::string& name : FolderEntries()) {  // nothing of the killed build is left
+    EXPECT_TRUE(name == "Town.kvx" || name.find("Town") == std::string::npos) << name;
+  }
+  dao::Database db = dao::Database::Open(dir.File("Town.kvx"));
+  EXPECT_EQ(db.TableNames(), (std::vector<std::string>{"tblSetting", "tblParcel", "tblMeasurements"}));
+  EXPECT_EQ(db.OpenRecordset("tblSetting").RecordCount(), 1);
+  db.Execute("INSERT INTO tblParcel (Parcel) VALUES (?)", {std::string("Äpfel")});
+  EXPECT_EQ(ErrorOf([&] { db.Execute("INSERT INTO tblParcel (Parcel) VALUES (?)", {std::string("äPFEL")}); }),
+            dao::err::kDuplicateKey);
+  db.Close();
+
+  // The project file is a plain SQLite file to the sqlite3 shell.
+  if (std::system("command -v sqlite3 >/dev/null 2>&1") == 0) {
+    const std::string command = "sqlite3 '" + dir.File("Town.kvx") +
+                                "' \"PRAGMA integrity_check; SELECT AutoCADFile FROM tblSetting; "
+                                "SELECT Parcel FROM tblParcel ORDER BY Parcel;\"";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+    ::pclose(pipe);
+    EXPECT_EQ(out, "ok\ntown.dwg\nÄpfel\n");
+  }
 }
 
 class StandaloneProjectTest : public StorageTest {

@@ -1,3 +1,4 @@
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,6 +26,20 @@ class SystemDbTest : public StorageTest {
 dao::Value SystemField(const char* field) {
   dao::Database db = OpenSystemDatabaseByPath(false);
   return detail::ReadFirstRow(db, "tblSetting", field);
+}
+
+// Another program in the middle of writing the file: the user is told it is
+// in use, not that it is damaged.
+TEST_F(SystemDbTest, AFileAnotherProgramIsWritingIsInUse) {
+  sqlite3* writer = nullptr;
+  ASSERT_EQ(sqlite3_open(SystemDatabasePath().c_str(), &writer), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  EXPECT_FALSE(OpenSystemDatabase());
+  EXPECT_EQ(Texts(), std::vector<std::string>{"Korvalo's system database is in use by another program.\n"
+                                              "Please close that program and start Korvalo again."});
+  sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(writer);
+  EXPECT_TRUE(OpenSystemDatabase());
 }
 
 TEST_F(SystemDbTest, StartUpConnectionServesLaterOpensOfThisProcess) {

@@ -1,18 +1,25 @@
 #include "platform/dao/dao.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <ctime>
 #include <map>
+#include <set>
 #include <unordered_map>
 
 #include "common/numbers.h"
 #include "common/utf8.h"
+#include "platform/dao/field_rules.h"
 #include "platform/dao/file_lock.h"
+#include "platform/dao/text_order.h"
 
 namespace korvalo::dao {
 
@@ -23,15 +30,7 @@ constexpr int kApplicationId = 0x4B4F5256;
 constexpr const char* kMetaTable = "korvalo_meta";
 constexpr int kDefaultTextSize = 50;
 
-std::string Quote(std::string_view name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
-  return out;
-}
+std::string Quote(std::string_view name) { return detail::QuoteName(name); }
 
 std::string SqlLiteral(const Value& v) {
   if (std::holds_alternative<std::monostate>(v)) return "NULL";
@@ -230,8 +229,12 @@ Value Coerce(const FieldDef& f, const Value& v) {
     if (auto s = std::get_if<std::string>(&v); s && s->empty()) {
       throw DaoError(err::kTypeMismatch, "Data type mismatch in field '" + f.name + "'");
     }
-    double d = RoundHalfEven(AsDouble(v), 0);
-    if (d < static_cast<double>(lo) || d > static_cast<double>(hi)) {
+    const double read = AsDouble(v);
+    if (std::isnan(read)) {
+      throw DaoError(err::kTypeMismatch, "Data type mismatch in field '" + f.name + "': NaN is not a number");
+    }
+    double d = RoundHalfEven(read, 0);
+    if (!(d >= static_cast<double>(lo) && d <= static_cast<double>(hi))) {
       throw DaoError(err::kNumericOverflow, "Numeric field overflow in field '" + f.name + "'");
     }
     return static_cast<std::int64_t>(d);
@@ -244,13 +247,25 @@ Value Coerce(const FieldDef& f, const Value& v) {
       if (auto s = std::get_if<std::string>(&v); s && s->empty()) {
         throw DaoError(err::kTypeMismatch, "Data type mismatch in field '" + f.name + "'");
       }
-      return AsDouble(v);
+      const double d = AsDouble(v);
+      if (std::isnan(d)) {
+        throw DaoError(err::kTypeMismatch, "Data type mismatch in field '" + f.name + "': NaN is not a number");
+      }
+      if (std::isinf(d)) {
+        throw DaoError(err::kNumericOverflow,
+                       "Numeric field overflow in field '" + f.name + "': an infinity cannot be stored");
+      }
+      return d;
     }
     case FieldType::Date: return AsText(v);
     case FieldType::Text: {
       std::string s = AsText(v);
       int size = f.size > 0 ? f.size : kDefaultTextSize;
-      if (utf8::Length(s) > static_cast<std::size_t>(size)) {
+      // A text holding a NUL byte counts by its bytes, as the field rules
+      // of the file do (SQLite's length() stops at the NUL).
+      const bool tooLong = utf8::Length(s) > static_cast<std::size_t>(size) ||
+                           (s.find('\0') != std::string::npos && s.size() > static_cast<std::size_t>(size));
+      if (tooLong) {
         throw DaoError(err::kFieldTooSmall,
                        "The field '" + f.name + "' is too small to accept the amount of data");
       }
@@ -266,6 +281,7 @@ Value Coerce(const FieldDef& f, const Value& v) {
 
 int MapSqliteError(int rc, const std::string& message) {
   switch (rc) {
+    case SQLITE_READONLY_ROLLBACK: return err::kReadOnly;
     case SQLITE_CONSTRAINT_UNIQUE:
     case SQLITE_CONSTRAINT_PRIMARYKEY: return err::kDuplicateKey;
     case SQLITE_CONSTRAINT_NOTNULL: return err::kNullNotAllowed;
@@ -278,9 +294,9 @@ int MapSqliteError(int rc, const std::string& message) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED: return err::kLocked;
     case SQLITE_CANTOPEN: return err::kFileNotFound;
+    case SQLITE_CORRUPT: return err::kDatabaseDamaged;
     case SQLITE_IOERR:
-    case SQLITE_FULL:
-    case SQLITE_CORRUPT: return err::kDiskError;
+    case SQLITE_FULL: return err::kDiskError;
     case SQLITE_CONSTRAINT: return err::kValidationRule;
     default: break;
   }
@@ -288,6 +304,54 @@ int MapSqliteError(int rc, const std::string& message) {
   if (message.find("no such column") != std::string::npos) return err::kItemNotFound;
   if (message.find("already exists") != std::string::npos) return err::kTableExists;
   return err::kSyntaxError;
+}
+
+// What the user reads for an engine failure on the file `path`. Failures of
+// the file itself say what is true of it; others keep the engine's words.
+std::string Describe(int number, int rc, const std::string& path, const std::string& message) {
+  const std::string file = "The file '" + path + "'";
+  switch (number) {
+    case err::kLocked:
+      return file + " is in use by another program (locked). Try again when that program has finished with it.";
+    case err::kDatabaseDamaged:
+      return file + " is damaged and cannot be used safely (" + message + ").";
+    case err::kReadOnly:
+      if (rc == SQLITE_READONLY_ROLLBACK) {
+        return file + " holds an unfinished change that can only be undone with permission to write the file, "
+                      "and it is read-only.";
+      }
+      return file + " is read-only: nothing can be changed in it.";
+    case err::kDiskError:
+      return file + " could not be read or written (" + message + ").";
+    default:
+      return message;
+  }
+}
+
+// Whether the file begins as every SQLite database does: a file that does
+// and still cannot be read is damaged, one that does not is no database.
+bool HasDatabaseHeader(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char head[16] = {};
+  const ssize_t got = ::read(fd, head, sizeof head);
+  ::close(fd);
+  return got == static_cast<ssize_t>(sizeof head) && std::memcmp(head, "SQLite format 3", sizeof head) == 0;
+}
+
+// The paths this process is writing inside a transaction, with the number of
+// its connections doing so. A second connection of this process cannot write
+// the file until the first one ends its transaction (SQLite would only time
+// out and blame another program); it is told so at once.
+std::map<std::string, int>& WritersHere() {
+  static std::map<std::string, int> writers;
+  return writers;
+}
+
+// The files (path and identity on disk) whose pages this process checked.
+std::set<std::string>& CheckedFiles() {
+  static std::set<std::string> files;
+  return files;
 }
 
 }  // namespace
@@ -299,8 +363,10 @@ struct RecordsetPlan;
 struct Connection {
   sqlite3* db = nullptr;
   std::string path;
+  std::string lockKey;  // the canonical path, for the writers of this process
   std::shared_ptr<detail::FileLock> lock;  // exclusive or shared hold, if any
   int transactionDepth = 0;
+  bool checked = false;  // the file's pages were checked before its first write
   std::unordered_map<std::string, sqlite3_stmt*> cache;
   std::map<std::string, std::vector<FieldDef>> schema;  // key: lower-case table name
   std::unordered_map<std::string, std::shared_ptr<const RecordsetPlan>> plans;
@@ -308,6 +374,8 @@ struct Connection {
   ~Connection() { CloseNow(); }
 
   void CloseNow() {
+    if (transactionDepth > 0) LeaveWriters();
+    transactionDepth = 0;
     for (auto& [sql, stmt] : cache) sqlite3_finalize(stmt);
     cache.clear();
     if (db != nullptr) {
@@ -320,7 +388,74 @@ struct Connection {
   [[noreturn]] void Fail(int rc) const {
     std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     int ext = db != nullptr ? sqlite3_extended_errcode(db) : rc;
-    throw DaoError(MapSqliteError(ext, message), message);
+    int number = 0;
+    std::string text;
+    if (ext == SQLITE_CONSTRAINT_TRIGGER && detail::ParseRuleError(message, number, text)) {
+      throw DaoError(number, text);
+    }
+    number = MapSqliteError(ext, message);
+    if (number == err::kDuplicateKey) {
+      // The unique name keys: tell which index refused the value.
+      const std::string prefix = detail::KeyTableName("");
+      const std::size_t at = message.find(prefix);
+      if (at != std::string::npos) {
+        std::string index = message.substr(at + prefix.size());
+        index.resize(std::min(index.find('.'), index.size()));
+        throw DaoError(number, "The changes were not successful because they would create duplicate values in the "
+                               "index '" + index + "'");
+      }
+    }
+    throw DaoError(number, Describe(number, ext, path, message));
+  }
+
+  // Before the first write of this connection: a file whose pages are
+  // damaged is refused before anything is written into it. The check reads
+  // the whole file (about a third of a second for 10,000 parcels), so it is
+  // made once a process for each file: later connections to the same file
+  // (the same path and the same file on disk) rely on it.
+  void BeforeWrite() {
+    if (transactionDepth == 0 && WritersHere().count(lockKey) != 0) FailWriterElsewhere();
+    if (checked) return;
+    struct stat st {};
+    std::string fileKey;
+    if (::stat(path.c_str(), &st) == 0) {
+      fileKey = lockKey + "\n" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+      if (CheckedFiles().count(fileKey) != 0) {
+        checked = true;
+        return;
+      }
+    }
+    sqlite3_stmt* stmt = Prepare("PRAGMA quick_check(1)");
+    int rc = sqlite3_step(stmt);
+    std::string result;
+    if (rc == SQLITE_ROW) {
+      auto p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+      result = p != nullptr ? p : "";
+    }
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_ROW) Fail(rc);
+    if (result != "ok") {
+      throw DaoError(err::kDatabaseDamaged, Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path, result));
+    }
+    checked = true;
+    if (!fileKey.empty()) CheckedFiles().insert(fileKey);
+  }
+
+  [[noreturn]] void FailWriterElsewhere() const {
+    throw DaoError(err::kLocked, "The file '" + path +
+                                     "' is being changed through another connection of this program; its "
+                                     "changes must be made through that connection");
+  }
+
+  void EnterWriters() {
+    int& n = WritersHere()[lockKey];
+    if (n > 0) FailWriterElsewhere();
+    ++n;
+  }
+
+  void LeaveWriters() {
+    auto it = WritersHere().find(lockKey);
+    if (it != WritersHere().end() && --it->second <= 0) WritersHere().erase(it);
   }
 
   void Check(int rc) const {
@@ -356,8 +491,11 @@ struct Connection {
     if (IsNull(v)) rc = sqlite3_bind_null(stmt, index);
     else if (auto b = std::get_if<bool>(&v)) rc = sqlite3_bind_int(stmt, index, *b ? 1 : 0);
     else if (auto i = std::get_if<std::int64_t>(&v)) rc = sqlite3_bind_int64(stmt, index, *i);
-    else if (auto d = std::get_if<double>(&v)) rc = sqlite3_bind_double(stmt, index, *d);
-    else {
+    else if (auto d = std::get_if<double>(&v)) {
+      // SQLite would store a NaN as Null: a value would be lost unseen.
+      if (std::isnan(*d)) throw DaoError(err::kTypeMismatch, "Data type mismatch: NaN is not a number");
+      rc = sqlite3_bind_double(stmt, index, *d);
+    } else {
       const std::string& s = std::get<std::string>(v);
       rc = sqlite3_bind_text(stmt, index, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
     }
@@ -377,7 +515,7 @@ struct Connection {
     std::string key = utf8::AsciiLower(name);
     auto it = schema.find(key);
     if (it != schema.end()) return &it->second;
-    if (key == kMetaTable || key.rfind("sqlite_", 0) == 0) return nullptr;
+    if (detail::IsLayerTable(key) || key.rfind("sqlite_", 0) == 0) return nullptr;
     sqlite3_stmt* stmt = Prepare("PRAGMA table_info(" + Quote(name) + ")");
     std::vector<FieldDef> fields;
     int rc;
@@ -430,6 +568,24 @@ Connection& Database::Conn() const {
   return *conn_;
 }
 
+namespace {
+
+// Runs several schema statements as one change: all of them or none.
+void RunAsOne(Connection& c, const std::string& sql) {
+  c.Exec("SAVEPOINT korvalo_schema");
+  try {
+    c.Exec(sql);
+    c.Exec("RELEASE korvalo_schema");
+  } catch (...) {
+    sqlite3_exec(c.db, "ROLLBACK TO korvalo_schema; RELEASE korvalo_schema", nullptr, nullptr, nullptr);
+    c.SchemaChanged();
+    throw;
+  }
+  c.SchemaChanged();
+}
+
+}  // namespace
+
 Database Database::Create(const std::string& path, std::string_view /*locale*/, bool /*encrypted*/) {
   if (FileExists(path)) throw DaoError(err::kFileExists, "Database already exists: " + path);
   auto c = std::make_shared<Connection>();
@@ -441,20 +597,124 @@ Database Database::Create(const std::string& path, std::string_view /*locale*/, 
     c->CloseNow();
     throw DaoError(err::kDiskError, "Cannot create " + path + ": " + message);
   }
+  c->lockKey = detail::LockKey(path);
+  c->checked = true;  // nothing in it to check
   sqlite3_busy_timeout(c->db, 2000);
-  c->Exec("PRAGMA application_id = " + std::to_string(kApplicationId) + ";" +
-          "CREATE TABLE " + kMetaTable + " (key TEXT PRIMARY KEY, value TEXT)");
+  detail::RegisterTextRules(c->db, true);
+  c->Exec("PRAGMA application_id = " + std::to_string(kApplicationId) + ";" + "CREATE TABLE " + kMetaTable +
+          " (key TEXT PRIMARY KEY, value TEXT);" + "INSERT INTO " + kMetaTable + " (key, value) VALUES ('layout', '" +
+          std::to_string(detail::kLayout) + "')");
   return Database(c);
 }
 
+namespace {
+
+// The first value of a one-value query, or nullopt when it gives no row.
+std::optional<std::string> QueryText(Connection& c, const std::string& sql) {
+  sqlite3_stmt* stmt = c.Prepare(sql);
+  int rc = sqlite3_step(stmt);
+  std::optional<std::string> out;
+  if (rc == SQLITE_ROW) {
+    auto p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+    out = p != nullptr ? p : "";
+  }
+  sqlite3_finalize(stmt);
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) c.Fail(rc);
+  return out;
+}
+
+// Whether an index of the file orders text by SQLite's own NOCASE rule (the
+// layout before the name keys). While one is there, this connection keeps
+// that rule, or its reads through the index would go wrong.
+bool HasNocaseIndex(Connection& c) {
+  return QueryText(c,
+                   "SELECT 1 FROM sqlite_schema AS s, pragma_index_xinfo(s.name) AS x WHERE s.type = 'index' AND "
+                   "x.key = 1 AND x.coll = 'NOCASE' LIMIT 1")
+      .has_value();
+}
+
+// Brings a file of an older layout up to date in one transaction: its text
+// indexes move to name keys (unique ones stay unique unless stored names
+// already differ only in letter case, which the older layout let in), and
+// every table gains its field rules. Stored values are not touched.
+void UpgradeLayout(Connection& c) {
+  c.BeforeWrite();
+  c.Exec("BEGIN IMMEDIATE");
+  try {
+    auto layout = QueryText(c, "SELECT value FROM korvalo_meta WHERE key = 'layout'");
+    if (!layout || std::atoi(layout->c_str()) < detail::kLayout) {
+      struct Index {
+        std::string name, table, field;
+        bool unique;
+      };
+      std::vector<Index> indexes;
+      sqlite3_stmt* stmt = c.Prepare(
+          "SELECT s.name, s.tbl_name, (SELECT group_concat(i.name) FROM pragma_index_info(s.name) AS i), "
+          "(SELECT l.\"unique\" FROM pragma_index_list(s.tbl_name) AS l WHERE l.name = s.name) "
+          "FROM sqlite_schema AS s WHERE s.type = 'index' AND s.sql IS NOT NULL");
+      while (sqlite3_step(stmt) == SQLITE_ROW) {
+        auto text = [&](int col) {
+          auto p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+          return std::string(p != nullptr ? p : "");
+        };
+        indexes.push_back({text(0), text(1), text(2), sqlite3_column_int(stmt, 3) != 0});
+      }
+      sqlite3_finalize(stmt);
+      for (const Index& index : indexes) {
+        if (detail::IsLayerTable(index.table)) continue;
+        const std::vector<FieldDef>* fields = c.Table(index.table);
+        if (fields == nullptr) continue;
+        auto field = std::find_if(fields->begin(), fields->end(),
+                                  [&](const FieldDef& f) { return utf8::EqualsNoCase(f.name, index.field); });
+        if (field == fields->end() || field->type != FieldType::Text) continue;
+        c.Exec("DROP INDEX " + Quote(index.name));
+        c.Exec("SAVEPOINT keys");
+        try {
+          c.Exec(detail::KeyIndexSql(index.table, index.name, field->name, index.unique));
+          c.Exec("RELEASE keys");
+        } catch (const DaoError& e) {
+          if (e.Number() != err::kDuplicateKey) throw;
+          c.Exec("ROLLBACK TO keys; RELEASE keys");
+          c.Exec(detail::KeyIndexSql(index.table, index.name, field->name, false));
+        }
+      }
+      sqlite3_stmt* tables = c.Prepare("SELECT name FROM sqlite_schema WHERE type = 'table'");
+      std::vector<std::string> names;
+      while (sqlite3_step(tables) == SQLITE_ROW) {
+        names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(tables, 0)));
+      }
+      sqlite3_finalize(tables);
+      for (const std::string& name : names) {
+        if (const std::vector<FieldDef>* fields = c.Table(name)) c.Exec(detail::FieldRulesSql(name, *fields));
+      }
+      c.Exec("INSERT OR REPLACE INTO korvalo_meta (key, value) VALUES ('layout', '" +
+             std::to_string(detail::kLayout) + "')");
+    }
+    c.Exec("COMMIT");
+  } catch (...) {
+    sqlite3_exec(c.db, "ROLLBACK", nullptr, nullptr, nullptr);
+    c.SchemaChanged();
+    throw;
+  }
+  c.SchemaChanged();
+}
+
+}  // namespace
+
 Database Database::Open(const std::string& path, const OpenOptions& options) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::stat(path.c_str(), &st) != 0) {
     throw DaoError(err::kFileNotFound, "Could not find file '" + path + "'");
+  }
+  if (S_ISDIR(st.st_mode)) throw DaoError(err::kInvalidPath, "'" + path + "' is a folder, not a database file");
+  if (!S_ISREG(st.st_mode)) throw DaoError(err::kInvalidPath, "'" + path + "' is not a database file");
+  if (::access(path.c_str(), R_OK) != 0) {
+    throw DaoError(err::kCannotOpen, "The file '" + path + "' cannot be opened: permission to read it is denied");
   }
   auto c = std::make_shared<Connection>();
   c->path = path;
-  c->lock = detail::HeldExclusivelyHere(detail::LockKey(path));
+  c->lockKey = detail::LockKey(path);
+  c->lock = detail::HeldExclusivelyHere(c->lockKey);
   const bool heldHere = c->lock != nullptr;
   if (!heldHere) {
     switch (detail::TakeLock(path, options.exclusive, c->lock)) {
@@ -474,8 +734,10 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
     int rc = sqlite3_open_v2(path.c_str(), &c->db, flags, nullptr);
     if (rc != SQLITE_OK) c->Fail(rc);
     sqlite3_busy_timeout(c->db, 2000);
+    detail::RegisterTextRules(c->db, false);
 
-    // Is it a database of ours?
+    // Is it a database of ours? A file that starts as a database but cannot
+    // be read is damaged; one held by a writer is in use (after the wait).
     sqlite3_stmt* stmt = nullptr;
     rc = sqlite3_prepare_v2(c->db, "PRAGMA application_id", -1, &stmt, nullptr);
     int id = 0;
@@ -484,20 +746,19 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
       if (rc == SQLITE_ROW) id = sqlite3_column_int(stmt, 0);
     }
     sqlite3_finalize(stmt);
-    if ((rc != SQLITE_ROW && rc != SQLITE_DONE && rc != SQLITE_OK) || id != kApplicationId) {
-      throw DaoError(err::kNotADatabase, "'" + path + "' is not a Korvalo database");
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE && rc != SQLITE_OK) {
+      const int ext = sqlite3_extended_errcode(c->db);
+      const int primary = ext & 0xff;
+      if (primary == SQLITE_NOTADB && HasDatabaseHeader(path)) {
+        throw DaoError(err::kDatabaseDamaged,
+                       Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path, sqlite3_errmsg(c->db)));
+      }
+      if (primary != SQLITE_NOTADB) c->Fail(rc);
     }
+    if (id != kApplicationId) throw DaoError(err::kNotADatabase, "'" + path + "' is not a Korvalo database");
 
     // Password: needed unless this process already holds the file.
-    std::string stored;
-    stmt = nullptr;
-    if (sqlite3_prepare_v2(c->db, "SELECT value FROM korvalo_meta WHERE key = 'password'", -1, &stmt,
-                           nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW) {
-      auto p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-      stored = p != nullptr ? p : "";
-    }
-    sqlite3_finalize(stmt);
+    std::string stored = QueryText(*c, "SELECT value FROM korvalo_meta WHERE key = 'password'").value_or("");
     if (!stored.empty() && !heldHere) {
       std::string given;
       std::string lower = utf8::AsciiLower(options.connect);
@@ -509,6 +770,16 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
       }
       if (given != stored) throw DaoError(err::kWrongPassword, "Not a valid password");
     }
+
+    // A file of an older layout is brought up to date when it can be
+    // written; otherwise it is read as it stands.
+    auto layout = QueryText(*c, "SELECT value FROM korvalo_meta WHERE key = 'layout'");
+    bool current = layout && std::atoi(layout->c_str()) >= detail::kLayout;
+    if (!current && !options.readOnly && sqlite3_db_readonly(c->db, "main") == 0) {
+      UpgradeLayout(*c);
+      current = true;
+    }
+    detail::RegisterTextRules(c->db, current || !HasNocaseIndex(*c));
   } catch (...) {
     // A refused open leaves nothing beside the file: the lock file goes when
     // this open made it.
@@ -532,6 +803,7 @@ void Database::Close() {
 
 void Database::SetPassword(const std::string& password) {
   Connection& c = Conn();
+  c.BeforeWrite();
   sqlite3_stmt* stmt = c.Prepare("INSERT OR REPLACE INTO korvalo_meta (key, value) VALUES ('password', ?)");
   c.Bind(stmt, 1, password);
   int rc = sqlite3_step(stmt);
@@ -543,31 +815,42 @@ void Database::CreateTable(const TableDef& table) {
   Connection& c = Conn();
   if (table.fields.empty()) throw DaoError(err::kSyntaxError, "A table needs a field");
   if (TableExists(table.name)) throw DaoError(err::kTableExists, "Table '" + table.name + "' already exists");
+  if (detail::IsLayerTable(table.name)) throw DaoError(err::kSyntaxError, "'" + table.name + "' is a reserved name");
+  c.BeforeWrite();
   std::string sql = "CREATE TABLE " + Quote(table.name) + " (";
   for (std::size_t i = 0; i < table.fields.size(); ++i) {
     if (i > 0) sql += ", ";
     sql += ColumnSql(table.fields[i]);
   }
-  sql += ")";
-  c.Exec(sql);
-  c.SchemaChanged();
+  sql += ");" + detail::FieldRulesSql(table.name, table.fields);
+  RunAsOne(c, sql);
 }
 
 void Database::CreateIndex(const std::string& table, const std::string& indexName,
                            const std::string& field, bool unique) {
   Connection& c = Conn();
-  c.TableOrThrow(table);
-  c.Exec(std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " + Quote(indexName) + " ON " +
-         Quote(table) + " (" + Quote(field) + ")");
-  c.SchemaChanged();
+  const std::vector<FieldDef>& fields = c.TableOrThrow(table);
+  auto f = std::find_if(fields.begin(), fields.end(), [&](const FieldDef& d) { return utf8::EqualsNoCase(d.name, field); });
+  if (f == fields.end()) throw DaoError(err::kItemNotFound, "Item not found in this collection: " + field);
+  c.BeforeWrite();
+  if (f->type == FieldType::Text) {
+    RunAsOne(c, detail::KeyIndexSql(table, indexName, f->name, unique));
+  } else {
+    c.Exec(std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " + Quote(indexName) + " ON " +
+           Quote(table) + " (" + Quote(f->name) + ")");
+    c.SchemaChanged();
+  }
 }
 
 void Database::AppendField(const std::string& table, const FieldDef& field) {
   Connection& c = Conn();
   c.TableOrThrow(table);
   if (field.autoIncrement) throw DaoError(err::kSyntaxError, "An auto-increment field cannot be appended");
-  c.Exec("ALTER TABLE " + Quote(table) + " ADD COLUMN " + ColumnSql(field));
-  c.SchemaChanged();
+  c.BeforeWrite();
+  std::vector<FieldDef> fields = c.TableOrThrow(table);
+  fields.push_back(field);
+  RunAsOne(c, "ALTER TABLE " + Quote(table) + " ADD COLUMN " + ColumnSql(field) + ";" +
+                  detail::FieldRulesSql(table, fields));
 }
 
 bool Database::TableExists(const std::string& table) const { return Conn().Table(table) != nullptr; }
@@ -578,7 +861,7 @@ std::vector<std::string> Database::TableNames() const {
   Connection& c = Conn();
   sqlite3_stmt* stmt = c.Prepare(
       "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
-      "AND name <> 'korvalo_meta' ORDER BY rowid");
+      "AND name NOT LIKE 'korvalo\\_%' ESCAPE '\\' ORDER BY rowid");
   std::vector<std::string> names;
   while (sqlite3_step(stmt) == SQLITE_ROW) {
     names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
@@ -601,6 +884,7 @@ int Database::Execute(const std::string& sql, const std::vector<Value>& params) 
   }
   sqlite3_stmt* stmt = c.Prepare(text);
   try {
+    if (sqlite3_stmt_readonly(stmt) == 0) c.BeforeWrite();
     c.BindAll(stmt, params);
   } catch (...) {
     sqlite3_finalize(stmt);
@@ -622,7 +906,18 @@ int Database::Execute(const std::string& sql, const std::vector<Value>& params) 
 
 void Database::BeginTrans() {
   Connection& c = Conn();
-  c.Exec(c.transactionDepth == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT t" + std::to_string(c.transactionDepth));
+  if (c.transactionDepth > 0) {
+    c.Exec("SAVEPOINT t" + std::to_string(c.transactionDepth));
+  } else {
+    c.BeforeWrite();
+    c.EnterWriters();
+    try {
+      c.Exec("BEGIN IMMEDIATE");
+    } catch (...) {
+      c.LeaveWriters();
+      throw;
+    }
+  }
   ++c.transactionDepth;
 }
 
@@ -634,6 +929,7 @@ void Database::CommitTrans() {
   const int inner = c.transactionDepth - 1;
   c.Exec(inner == 0 ? "COMMIT" : "RELEASE t" + std::to_string(inner));
   c.transactionDepth = inner;
+  if (inner == 0) c.LeaveWriters();
 }
 
 void Database::Rollback() {
@@ -641,6 +937,7 @@ void Database::Rollback() {
   if (c.transactionDepth == 0) throw DaoError(err::kNoTransaction, "No transaction is running");
   --c.transactionDepth;
   if (c.transactionDepth == 0) {
+    c.LeaveWriters();
     c.Exec("ROLLBACK");
   } else {
     std::string name = "t" + std::to_string(c.transactionDepth);
@@ -850,6 +1147,15 @@ struct RecordsetState {
     return r;
   }
 
+  // The current row was deleted through another connection: it is gone from
+  // this set too, and the edit ends.
+  [[noreturn]] void RowGone(Row& row) {
+    row.deleted = true;
+    mode = Mode::None;
+    buffer.clear();
+    throw DaoError(err::kRecordDeleted, "Record is deleted");
+  }
+
   void RequireUpdatable() const {
     if (!plan->updatable) throw DaoError(err::kReadOnly, "Cannot update. Database or object is read-only");
   }
@@ -986,6 +1292,7 @@ void Recordset::Update() {
     throw DaoError(err::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit");
   }
   Connection& c = s.C();
+  c.BeforeWrite();
   std::vector<std::size_t> set;
   for (std::size_t i = 0; i < s.buffer.size(); ++i) {
     if (s.buffer[i]) set.push_back(i);
@@ -1024,18 +1331,24 @@ void Recordset::Update() {
     s.rows.push_back(std::move(row));
   } else {
     RecordsetState::Row& row = s.Current();
-    if (!set.empty()) {
-      std::string sql = "UPDATE " + Quote(s.plan->table) + " SET ";
+    std::string sql;
+    if (set.empty()) {
+      sql = "SELECT 1 FROM " + Quote(s.plan->table) + " WHERE rowid = ?";
+    } else {
+      sql = "UPDATE " + Quote(s.plan->table) + " SET ";
       for (std::size_t k = 0; k < set.size(); ++k) sql += (k ? ", " : "") + Quote(s.plan->meta[set[k]]->name) + " = ?";
       sql += " WHERE rowid = ?";
-      sqlite3_stmt* stmt = c.Cached(sql);
-      for (std::size_t k = 0; k < set.size(); ++k) c.Bind(stmt, static_cast<int>(k + 1), *s.buffer[set[k]]);
-      c.Bind(stmt, static_cast<int>(set.size() + 1), row.key);
-      int rc = sqlite3_step(stmt);
-      sqlite3_reset(stmt);
-      c.Check(rc);
-      for (std::size_t i : set) row.values[i] = *s.buffer[i];
     }
+    sqlite3_stmt* stmt = c.Cached(sql);
+    for (std::size_t k = 0; k < set.size(); ++k) c.Bind(stmt, static_cast<int>(k + 1), *s.buffer[set[k]]);
+    c.Bind(stmt, static_cast<int>(set.size() + 1), row.key);
+    int rc = sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+    c.Check(rc);
+    // The row is gone when another connection deleted it since it was read.
+    const bool found = set.empty() ? rc == SQLITE_ROW : sqlite3_changes(c.db) > 0;
+    if (!found) s.RowGone(row);
+    for (std::size_t i : set) row.values[i] = *s.buffer[i];
     s.lastModified = row.key;
   }
   s.mode = RecordsetState::Mode::None;
@@ -1053,11 +1366,13 @@ void Recordset::Delete() {
   s.RequireUpdatable();
   RecordsetState::Row& row = s.Current();
   Connection& c = s.C();
+  c.BeforeWrite();
   sqlite3_stmt* stmt = c.Cached("DELETE FROM " + Quote(s.plan->table) + " WHERE rowid = ?");
   c.Bind(stmt, 1, row.key);
   int rc = sqlite3_step(stmt);
   sqlite3_reset(stmt);
   c.Check(rc);
+  if (sqlite3_changes(c.db) == 0) s.RowGone(row);
   row.deleted = true;
   s.mode = RecordsetState::Mode::None;
 }

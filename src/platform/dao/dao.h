@@ -16,8 +16,20 @@
 // and the layer enforces it on every write: Text(n) holds at most n
 // characters (code points), "" is refused unless the field allows zero
 // length, Integer stays in -32768..32767, Long in 32 bits, a Boolean always
-// has a value. Table and field names match in any letter case; text compares
-// and sorts without regard to case (COLLATE NOCASE on every text field).
+// has a value, a Double holds finite numbers only. Triggers in the file hold
+// the same rules for SQL statements run through Execute. Table and field
+// names match in any letter case. Text compares and sorts without regard to
+// case for every letter and in dictionary order (text_order.h); a unique
+// index on a text field refuses names that differ only in letter case (3022).
+// Files stay readable by the sqlite3 shell.
+//
+// A file whose pages are damaged is refused (kDatabaseDamaged) before the
+// first write of a connection; a file another program is writing answers
+// kLocked after a 2 s wait; an Update or Delete of a row that another
+// connection deleted answers kRecordDeleted. A transaction belongs to one
+// connection: while one connection of this process is in a transaction on a
+// file, a transaction of another of its connections on that file is refused
+// at once (kLocked), since it could only wait for the first.
 //
 // Values from users always travel as bound parameters: Execute and
 // OpenRecordset take them beside the SQL text.
@@ -48,13 +60,16 @@ inline constexpr int kReadOnly = 3027;              // read-only database or rec
 inline constexpr int kWrongPassword = 3031;         // missing or wrong password
 inline constexpr int kNoTransaction = 3034;         // commit or rollback without a transaction
 inline constexpr int kDiskError = 3043;             // input/output failure
+inline constexpr int kInvalidPath = 3044;           // the path names a folder, not a file
+inline constexpr int kDatabaseDamaged = 3049;       // a database file that is damaged
+inline constexpr int kCannotOpen = 3051;            // no permission to read the file
 inline constexpr int kSyntaxError = 3075;           // SQL the engine cannot run
 inline constexpr int kTableNotFound = 3078;         // unknown table
 inline constexpr int kFieldTooSmall = 3163;         // text longer than the field's size
 inline constexpr int kFieldNotUpdatable = 3164;     // an auto-increment field was assigned
 inline constexpr int kRecordDeleted = 3167;         // the current row was deleted
 inline constexpr int kFileExists = 3204;            // CreateDatabase over an existing file
-inline constexpr int kLocked = 3218;                // another process is writing the file
+inline constexpr int kLocked = 3218;                // the file is in use by another writer
 inline constexpr int kItemNotFound = 3265;          // unknown field name or position
 inline constexpr int kNullNotAllowed = 3314;        // Null in a field that needs a value
 inline constexpr int kZeroLengthRefused = 3315;     // "" in a field without zero length

@@ -1,5 +1,6 @@
 #include "platform/forms/controls.h"
 
+#include <QButtonGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QPainter>
@@ -90,6 +91,10 @@ QWidget* Control::Realised() const {
   return widget_;
 }
 
+namespace detail {
+void JoinContainerGroup(QAbstractButton* button);
+}  // namespace detail
+
 void Control::SetContainer(Container& container) {
   if (&container == container_) return;
   if (&container.ContainerForm() != form_) throw RuntimeError(kErrInvalidProcedureCall, "Invalid procedure call or argument");
@@ -104,6 +109,7 @@ void Control::SetContainer(Container& container) {
     if (Control* parent = AsControl(&container)) parent->Realised();
     if (QWidget* content = container.ContentWidget()) {
       widget_->setParent(content);
+      if (auto* option = dynamic_cast<QRadioButton*>(widget_)) detail::JoinContainerGroup(option);
       Access::PlaceWidget(*this);
       widget_->setVisible(visible_);
     } else {
@@ -606,7 +612,29 @@ std::unique_ptr<CheckBox> CheckBox::CloneElement(int) const {
 }
 
 // --- OptionButton --------------------------------------------------------------
-// Option buttons make their widget at once: their groups are Qt's.
+// Option buttons make their widget at once. The option buttons of one
+// container form one group, as frames group them on Windows: each container
+// widget holds one exclusive button group. Qt's automatic grouping is not
+// used, because it would also take in the buttons of frames inside it.
+
+namespace detail {
+
+void JoinContainerGroup(QAbstractButton* button) {
+  if (QButtonGroup* old = button->group()) old->removeButton(button);
+  QWidget* parent = button->parentWidget();
+  if (!parent) return;
+  static const QString kGroupName = QStringLiteral("korvalo_option_group");
+  auto* group = parent->findChild<QButtonGroup*>(kGroupName, Qt::FindDirectChildrenOnly);
+  if (!group) {
+    group = new QButtonGroup(parent);
+    group->setObjectName(kGroupName);
+    group->setExclusive(true);
+  }
+  button->setAutoExclusive(false);
+  group->addButton(button);
+}
+
+}  // namespace detail
 
 OptionButton::OptionButton(Container& container, const std::string& name, const std::string& caption)
     : Control(container, name), caption_(caption) {
@@ -618,6 +646,7 @@ QWidget* OptionButton::CreateWidget(QWidget* parent) {
   w->setAutoFillBackground(false);
   w->setFocusPolicy(Qt::StrongFocus);
   w->setText(Q(caption_));
+  detail::JoinContainerGroup(w);
   QObject::connect(w, &QRadioButton::toggled, w, [this](bool on) {
     detail::QtBoundary boundary;
     Access::OptionToggled(*this, on);
@@ -948,6 +977,7 @@ class PictureBox::Surface : public Canvas {
     auto* c = Inner();
     if (!c) return;
     c->background = detail::ToQColor(owner_.BackColor());
+    c->FitImage();
     c->image.fill(c->background);
     c->update();
   }
@@ -996,7 +1026,9 @@ class PictureBox::Surface : public Canvas {
   template <class F>
   void Paint(Colour colour, F&& draw) {
     auto* c = Inner();
-    if (!c || c->image.isNull()) return;
+    if (!c) return;
+    c->FitImage();
+    if (c->image.isNull()) return;
     QPainter p(&c->image);
     // Lines and borders fall on whole pixels, as the windows expect.
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -1048,6 +1080,23 @@ Canvas& PictureBox::Drawing() { return *surface_; }
 
 void PictureBox::SetCanvasTap(Canvas* tap) { surface_->tap = tap; }
 
+PictureBox::Image PictureBox::KeptImage() const {
+  Image out;
+  auto* inner = static_cast<detail::CanvasWidget*>(ContentWidget());
+  if (!inner) return out;
+  inner->FitImage();
+  if (inner->image.isNull()) return out;
+  const QImage argb = inner->image.convertToFormat(QImage::Format_ARGB32);
+  out.width = argb.width();
+  out.height = argb.height();
+  out.pixels.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height));
+  for (int y = 0; y < out.height; ++y) {
+    const auto* line = reinterpret_cast<const std::uint32_t*>(argb.constScanLine(y));
+    std::copy(line, line + out.width, out.pixels.begin() + static_cast<std::ptrdiff_t>(y) * out.width);
+  }
+  return out;
+}
+
 void PictureBox::ApplyColours() {
   auto* inner = static_cast<detail::CanvasWidget*>(ContentWidget());
   if (!inner) return;
@@ -1069,7 +1118,9 @@ void detail::CanvasWidget::paintEvent(QPaintEvent*) {
   if (!image.isNull()) p.drawImage(0, 0, image);
 }
 
-void detail::CanvasWidget::resizeEvent(QResizeEvent*) {
+void detail::CanvasWidget::resizeEvent(QResizeEvent*) { FitImage(); }
+
+void detail::CanvasWidget::FitImage() {
   if (size().isEmpty()) return;
   if (image.size() == size()) return;
   QImage next(size(), QImage::Format_RGB32);

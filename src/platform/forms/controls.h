@@ -18,6 +18,7 @@
 //   not on its elements; one handler serves every element.
 // - Captions mark the access key with "&" ("&Save"); "&&" shows an "&".
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -597,6 +598,16 @@ class PictureBox : public Control, public Container, public ControlEvents {
 
   // Clear fills with BackColor.
   Canvas& Drawing();
+
+  // The kept image (the persistent drawing): the inner area's pixels as
+  // 0xAARRGGBB, row after row, at the box's present size, also while its
+  // window is off the screen or hidden. Empty while the box has no size.
+  struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+  };
+  Image KeptImage() const;
 
   // Every drawing call is also passed to the tap (null to stop): tests record
   // what is drawn. Not owned.

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -65,9 +66,26 @@ class FormWindow : public QWidget {
  public:
   explicit FormWindow(Form& form) : form_(form) {}
   Form& form_;
-  std::deque<QSize> requested;  // client sizes the program asked for, newest last
-  std::deque<QPoint> requestedPos;  // positions the program asked for
+  // Client sizes and places the program asked the window system for and
+  // that it has not reported back yet, oldest first. A report of one of
+  // them settles it and every older one; any other report is the user's or
+  // the window manager's, even a size the program once asked for.
+  std::deque<QSize> requested;
+  std::deque<QPoint> requestedPos;
   bool closingByCode = false;
+
+  template <class T>
+  static bool Settles(std::deque<T>& pending, const T& reported) {
+    const auto it = std::find(pending.begin(), pending.end(), reported);
+    if (it == pending.end()) return false;
+    pending.erase(pending.begin(), it + 1);
+    return true;
+  }
+  template <class T>
+  static void Ask(std::deque<T>& pending, const T& value) {
+    pending.push_back(value);
+    if (pending.size() > 16) pending.pop_front();
+  }
 
  protected:
   void closeEvent(QCloseEvent* e) override {
@@ -82,8 +100,8 @@ class FormWindow : public QWidget {
     detail::QtBoundary boundary;
     QWidget::resizeEvent(e);
     const QSize s = e->size();
-    if (std::find(requested.begin(), requested.end(), s) == requested.end() && form_.Visible() &&
-        form_.WindowState() == vbNormal) {
+    const bool ours = Settles(requested, s) || s == Access::WantedClientSize(form_);
+    if (!ours && form_.Visible() && form_.WindowState() == vbNormal) {
       Access::FormResizedByUser(form_, s.width(), s.height());
     }
     Access::LayoutForm(form_);
@@ -106,10 +124,9 @@ class FormWindow : public QWidget {
     // for the place the program asked for; either is no move of the user's.
     const QPoint p = pos();
     const QPoint inner = geometry().topLeft();
-    auto requestedAt = [this](const QPoint& q) {
-      return std::find(requestedPos.begin(), requestedPos.end(), q) != requestedPos.end();
-    };
-    if (!requestedAt(p) && !requestedAt(inner) && form_.Visible() && form_.WindowState() == vbNormal) {
+    const QPoint wanted = Access::WantedPosition(form_);
+    const bool ours = Settles(requestedPos, p) || Settles(requestedPos, inner) || p == wanted;
+    if (!ours && form_.Visible() && form_.WindowState() == vbNormal) {
       Access::FormMovedByUser(form_, p.x(), p.y());
     }
   }
@@ -429,9 +446,11 @@ void Access::OptionSetValue(OptionButton& c, bool on) {
   }
   c.value_ = false;
   QSignalBlocker block(w);
-  w->setAutoExclusive(false);
+  // An exclusive group keeps one button on: let go of it for the moment.
+  QButtonGroup* group = w->group();
+  if (group) group->setExclusive(false);
   w->setChecked(false);
-  w->setAutoExclusive(true);
+  if (group) group->setExclusive(true);
 }
 
 void Access::ComboActivated(ComboBox& c, int index) {
@@ -459,6 +478,7 @@ void Access::ScrollReleased(VScrollBar& c) {
 // --- Form -------------------------------------------------------------------------
 
 Form::Form(const std::string& name) : name_(name) {
+  detail::InstallDesktopStyle();
   g_forms.push_back(this);
   auto* w = new FormWindow(*this);
   window_ = w;
@@ -467,6 +487,7 @@ Form::Form(const std::string& name) : name_(name) {
   auto* content = new QWidget(w);
   content_ = content;
   content->setAutoFillBackground(true);
+  sizeAsked_ = true;
   Access::LayoutForm(*this);
 }
 
@@ -489,36 +510,60 @@ void Form::SetCaption(const std::string& caption) {
   window_->setWindowTitle(Q(caption));
 }
 
-void Form::SetLeft(int twips) { Move(twips, top_, width_, height_); }
-void Form::SetTop(int twips) { Move(left_, twips, width_, height_); }
-void Form::SetWidth(int twips) { Move(left_, top_, twips, height_); }
-void Form::SetHeight(int twips) { Move(left_, top_, width_, twips); }
-void Form::Move(int left, int top) { Move(left, top, width_, height_); }
+void Form::SetLeft(int twips) { Place(twips, top_, width_, height_, true); }
+void Form::SetTop(int twips) { Place(left_, twips, width_, height_, true); }
+void Form::SetWidth(int twips) { Place(left_, top_, twips, height_, false); }
+void Form::SetHeight(int twips) { Place(left_, top_, width_, twips, false); }
+void Form::Move(int left, int top) { Place(left, top, width_, height_, true); }
+void Form::Move(int left, int top, int width, int height) { Place(left, top, width, height, true); }
 
-void Form::Move(int left, int top, int width, int height) {
+void Form::Place(int left, int top, int width, int height, bool positioned) {
   if (windowState_ != vbNormal) throw RuntimeError(kErrMinimised, "Can't move or size a minimized or maximized form");
   if (width < 0 || height < 0) throw RuntimeError(kErrInvalidProperty, "Invalid property value");
   const bool sized = width != width_ || height != height_;
+  const bool moved = positioned && (!positioned_ || left != left_ || top != top_);
   left_ = left;
   top_ = top;
   width_ = width;
   height_ = height;
+  positioned_ = positioned_ || positioned;
+  sizeAsked_ = sizeAsked_ || sized;
+  placeAsked_ = placeAsked_ || moved;
   Access::LayoutForm(*this);
   if (sized && visible_) RaiseForm(OnResize);
+}
+
+void Form::KeepNormalGeometry() {
+  if (windowState_ != vbNormal) return;
+  normal_ = {left_, top_, width_, height_, true};
+}
+
+void Form::RestoreNormalGeometry() {
+  if (!normal_.kept) return;
+  left_ = normal_.left;
+  top_ = normal_.top;
+  width_ = normal_.width;
+  height_ = normal_.height;
+  normal_.kept = false;
 }
 
 void Form::SetWindowState(int state) {
   if (state < vbNormal || state > vbMaximized) throw RuntimeError(kErrInvalidProperty, "Invalid property value");
   if (state == windowState_) return;
+  KeepNormalGeometry();
   windowState_ = state;
+  if (state == vbMaximized) {
+    width_ = ScreenWidth();
+    height_ = ScreenHeight();
+  } else if (state == vbNormal) {
+    RestoreNormalGeometry();
+  }
   if (!visible_) return;
   auto* w = static_cast<FormWindow*>(window_);
   if (state == vbMinimized) {
     w->showMinimized();
   } else if (state == vbMaximized) {
     w->showMaximized();
-    width_ = ScreenWidth();
-    height_ = ScreenHeight();
   } else {
     w->showNormal();
   }
@@ -711,8 +756,8 @@ void Form::PopupMenu(Menu& menu) {
 
 void Access::LayoutForm(Form& f) {
   auto* w = static_cast<FormWindow*>(f.window_);
-  const int cw = std::max(1, Px(f.width_) - 2 * detail::kFrameSidePx);
-  const int ch = std::max(1, Px(f.height_) - 2 * detail::kFrameSidePx - detail::kTitleBarPx);
+  const QSize client = WantedClientSize(f);
+  const int cw = client.width(), ch = client.height();
   int menuH = 0;
   auto* bar = static_cast<QMenuBar*>(f.menuBar_);
   if (bar) {
@@ -724,19 +769,21 @@ void Access::LayoutForm(Form& f) {
       bar->setGeometry(0, 0, cw, menuH);
     }
   }
-  if (f.windowState_ == vbNormal) {
+  if (f.windowState_ == vbNormal && f.sizeAsked_) {
+    f.sizeAsked_ = false;
     const QSize want(cw, ch);
-    if (w->requested.empty() || w->requested.back() != want) {
-      w->requested.push_back(want);
-      if (w->requested.size() > 8) w->requested.pop_front();
+    if (w->size() != want) {
+      FormWindow::Ask(w->requested, want);
+      w->resize(want);
     }
-    if (w->size() != want) w->resize(want);
-    const QPoint at(Px(f.left_), Px(f.top_));
-    if (w->requestedPos.empty() || w->requestedPos.back() != at) {
-      w->requestedPos.push_back(at);
-      if (w->requestedPos.size() > 8) w->requestedPos.pop_front();
-    }
-    if (w->pos() != at) w->move(at);
+  }
+  if (f.windowState_ == vbNormal && f.placeAsked_) {
+    f.placeAsked_ = false;
+    // Asked for even where the window already is (a new window at 0, 0):
+    // unasked, a window manager chooses the place.
+    const QPoint at = WantedPosition(f);
+    FormWindow::Ask(w->requestedPos, at);
+    w->move(at);
   }
   const QSize now = f.windowState_ == vbNormal ? QSize(cw, ch) : w->size();
   const QRect content(0, menuH, now.width(), std::max(0, now.height() - menuH));
@@ -746,12 +793,17 @@ void Access::LayoutForm(Form& f) {
   }
 }
 
+QSize Access::WantedClientSize(const Form& f) {
+  return QSize(std::max(1, Px(f.width_) - 2 * detail::kFrameSidePx),
+               std::max(1, Px(f.height_) - 2 * detail::kFrameSidePx - detail::kTitleBarPx));
+}
+
+QPoint Access::WantedPosition(const Form& f) { return QPoint(Px(f.left_), Px(f.top_)); }
+
 void Access::FormResizedByUser(Form& f, int clientWidthPx, int clientHeightPx) {
   f.width_ = TwipsFromPixels(clientWidthPx + 2 * detail::kFrameSidePx);
   f.height_ = TwipsFromPixels(clientHeightPx + 2 * detail::kFrameSidePx + detail::kTitleBarPx);
-  auto* w = static_cast<FormWindow*>(f.window_);
-  w->requested.push_back(QSize(clientWidthPx, clientHeightPx));
-  if (w->requested.size() > 8) w->requested.pop_front();
+  f.sizeAsked_ = true;  // the window has that size already: asks nothing
   RaiseForm(f.OnResize);
   LayoutForm(f);
 }
@@ -759,17 +811,20 @@ void Access::FormResizedByUser(Form& f, int clientWidthPx, int clientHeightPx) {
 void Access::FormMovedByUser(Form& f, int xPx, int yPx) {
   f.left_ = TwipsFromPixels(xPx);
   f.top_ = TwipsFromPixels(yPx);
-  auto* w = static_cast<FormWindow*>(f.window_);
-  w->requestedPos.push_back(QPoint(xPx, yPx));
-  if (w->requestedPos.size() > 8) w->requestedPos.pop_front();
 }
 
 void Access::FormStateChangedByUser(Form& f, int state) {
   if (state == f.windowState_ || !f.visible_) return;
+  f.KeepNormalGeometry();
   f.windowState_ = state;
   if (state == vbMaximized) {
     f.width_ = ScreenWidth();
     f.height_ = ScreenHeight();
+  } else if (state == vbNormal) {
+    // The manager gives the window back its normal place and size; the
+    // form asks for the same, whatever it was told while maximised.
+    f.RestoreNormalGeometry();
+    LayoutForm(f);
   }
   RaiseForm(f.OnResize);
 }
@@ -825,6 +880,7 @@ Menu::Menu(Menu* parent, Form& form, const std::string& name, const std::string&
   if (!parent) {
     if (!form.menuBar_) form.menuBar_ = new QMenuBar(window);
     auto* qmenu = new QMenu(Q(caption), window);
+    qmenu->setFont(window->font());  // a window of its own: it takes the form's font
     subMenu_ = qmenu;
     action_ = qmenu->menuAction();
     QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [this] {
@@ -845,7 +901,8 @@ Menu::Menu(Menu* parent, Form& form, const std::string& name, const std::string&
     Access::LayoutForm(form);
   } else {
     auto* parentMenu = static_cast<QMenu*>(parent->SubMenu());
-    action_ = new QAction(Q(caption), window);
+    // A separator is a line alone: its "-" is not shown as text.
+    action_ = new QAction(caption == "-" ? QString() : Q(caption), window);
     if (caption == "-") action_->setSeparator(true);
     QAction* before = nullptr;
     auto& items = parent->items_;
@@ -881,6 +938,7 @@ Menu::~Menu() {
 void* Menu::SubMenu() {
   if (!subMenu_) {
     auto* qmenu = new QMenu(Q(caption_), form_->window_);
+    qmenu->setFont(form_->window_->font());
     subMenu_ = qmenu;
     action_->setMenu(qmenu);
     QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [this] {
@@ -894,7 +952,7 @@ void* Menu::SubMenu() {
 void Menu::SetCaption(const std::string& caption) {
   caption_ = caption;
   action_->setSeparator(caption == "-");
-  action_->setText(Q(caption));
+  action_->setText(caption == "-" ? QString() : Q(caption));
   if (subMenu_) static_cast<QMenu*>(subMenu_)->setTitle(Q(caption));
 }
 

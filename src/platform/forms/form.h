@@ -65,6 +65,10 @@ class Form : public Container {
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption);
 
+  // Left and Top are the outer corner on the screen. A form the program has
+  // placed (Left, Top or Move with a position) asks the window manager for
+  // that place and keeps it; a form never placed goes where the manager
+  // puts it, and Left and Top read back that place.
   int Left() const { return left_; }
   int Top() const { return top_; }
   int Width() const { return width_; }
@@ -78,6 +82,9 @@ class Form : public Container {
   void Move(int left, int top);
   void Move(int left, int top, int width, int height);
 
+  // Maximised, Width and Height are the screen's; back to normal (by the
+  // program or the user), the form gets back the place and size it had
+  // before it was maximised or minimised.
   int WindowState() const { return windowState_; }
   void SetWindowState(int state);
 
@@ -137,7 +144,22 @@ class Form : public Container {
 
   std::string name_;
   std::string caption_;
+  void Place(int left, int top, int width, int height, bool positioned);
+  // Leaves the normal state: keeps the normal place and size.
+  void KeepNormalGeometry();
+  void RestoreNormalGeometry();
+
   int left_ = 0, top_ = 0, width_ = 4800, height_ = 3600;
+  bool positioned_ = false;  // the program has placed the form
+  // The program changed the place or size since the window was last asked
+  // for it. Only then is the window asked: a window manager's own moves
+  // and sizes (restoring from maximised, a refused size) are not fought.
+  bool sizeAsked_ = false;
+  bool placeAsked_ = false;
+  struct {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool kept = false;
+  } normal_;
   int windowState_ = vbNormal;
   int borderStyle_ = vbSizable;
   Colour backColor_ = vbButtonFace;

@@ -2,10 +2,13 @@
 
 // The forms layer: everything a window needs.
 
+#include "platform/forms/app_properties.h"
 #include "platform/forms/application.h"
 #include "platform/forms/canvas.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/errors.h"
 #include "platform/forms/form.h"
+#include "platform/forms/print_dialog.h"
 #include "platform/forms/prompts.h"
+#include "platform/forms/rich_text_box.h"
 #include "platform/forms/units.h"

@@ -91,17 +91,26 @@ QColor ToQColor(Colour c) {
 
 QFont ToQFont(const Font& f) {
   QFont q;
-  if (f.name == "MS Sans Serif" || f.name == "Microsoft Sans Serif" || f.name == "Tahoma" ||
-      f.name == "Arial") {
-    q.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans"),
+  // The dialog fonts the windows were laid out in become Liberation Sans,
+  // which has Arial's widths (DejaVu runs captions into their neighbours).
+  // The classic dialog font is narrower than Arial at the same height: its
+  // 8.25 points (11 pixels) take the room of Arial's letters at 10 pixels,
+  // which is where the layout's captions fit ("Previous:" in 44 pixels,
+  // "Bearing:" in 40). So it is drawn at 10/11 of its nominal size.
+  double pixels = f.size * 96.0 / 72.0;  // a twip is a fifteenth of a pixel
+  const bool dialogFont = f.name == "MS Sans Serif" || f.name == "Microsoft Sans Serif";
+  if (dialogFont) pixels = pixels * 10.0 / 11.0;
+  if (dialogFont || f.name == "Tahoma" || f.name == "Arial") {
+    q.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans"),
                    QStringLiteral("Sans Serif")});
   } else if (f.name == "Courier New" || f.name == "Courier") {
-    q.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
+    q.setFamilies({QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono"),
+                   QStringLiteral("Monospace")});
   } else {
-    q.setFamilies({Q(f.name), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    q.setFamilies({Q(f.name), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
+                   QStringLiteral("Sans Serif")});
   }
-  // Points at 96 dots per inch, as the window designs assume.
-  q.setPixelSize(std::max(1, static_cast<int>(f.size * 96.0 / 72.0 + 0.5)));
+  q.setPixelSize(std::max(1, static_cast<int>(pixels + 0.5)));
   q.setBold(f.bold);
   q.setItalic(f.italic);
   q.setUnderline(f.underline);

@@ -68,6 +68,15 @@ int KeyCodeOf(const QKeyEvent* e);
 int ShiftOf(Qt::KeyboardModifiers m);
 int ButtonOf(Qt::MouseButton b);
 
+// --- the look of the forms (style.cpp) ---------------------------------------
+// Puts in the program's style once per application: access-key underlines
+// shown only while Alt is held, and never for a key that is not a letter or
+// a digit.
+void InstallDesktopStyle();
+// Whether the caption's access key would be underlined while Alt is held.
+bool AccessKeyUnderlined(const QString& caption);
+bool AltHeld();
+
 // --- access to the controls' insides --------------------------------------
 struct Access {
   // Geometry of a control's widget from its twips.
@@ -120,13 +129,17 @@ struct Access {
   static void FormMovedByUser(Form& f, int xPx, int yPx);
   static bool FormCloseRequested(Form& f);
   static void LayoutForm(Form& f);
+  // The inner size and the window's place (pixels) that the form's Left,
+  // Top, Width and Height ask for.
+  static QSize WantedClientSize(const Form& f);
+  static QPoint WantedPosition(const Form& f);
   static const std::vector<Control*>& TabOrder(const Form& f) { return f.tabOrder_; }
+  static const std::vector<Control*>& Children(const Container& c) { return c.children_; }
   static void MenuTriggered(Menu& m);
   static void MenuAboutToShow(Menu& m);
   static QMenu* MenuWidget(Menu& m);
   static Menu* MenuOfAction(QAction* a);
   static void WidgetGone(Control& c);
-  static const std::vector<Control*>& Children(const Container& c) { return c.children_; }
   // Widgets made when needed: the control's own (and its containers') now.
   static QWidget* Realise(Control& c) { return c.Realised(); }
   // Queues a pass that makes the widgets now wanted on screen (after the
@@ -148,6 +161,8 @@ inline constexpr int kTitleBarPx = 23;
 
 // The prompt handler that shows the real dialogs.
 PromptAnswer ShowRealPrompt(const Prompt& prompt);
+// The real print dialog (print_dialog.cpp).
+std::optional<PrintChoice> ShowRealPrintDialog(const PrintDialogOptions& options);
 // The real dialogs of a modal form and of a pop-up menu.
 void RunModalForm(Form& form);
 Menu* RunPopup(Menu& menu);

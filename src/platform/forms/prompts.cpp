@@ -199,6 +199,7 @@ PromptAnswer detail::ShowRealPrompt(const Prompt& p) {
     case PromptKind::ModalForm:
       if (p.form) RunModalForm(*p.form);
       break;
+    case PromptKind::Print: a.print = ShowRealPrintDialog(p.print); break;
   }
   return a;
 }

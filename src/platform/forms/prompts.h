@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/forms/print_dialog.h"
+
 namespace korvalo::forms {
 
 class Form;
@@ -57,7 +59,8 @@ struct FileDialogOptions {
   std::string initialDir;
   std::string fileName;    // proposed file name
   std::string defaultExt;  // without the point, added when the user types none
-  int flags = 0;           // 4: hide read-only; 4096: the file must exist
+  int flags = 0;           // 2: ask before replacing a file (the real save dialog
+                           // always asks); 4: hide read-only; 4096: the file must exist
 };
 
 // The chosen full path, or nothing when the user cancelled.
@@ -72,7 +75,7 @@ std::optional<std::string> InputBox(const std::string& prompt, const std::string
                                     const std::string& defaultText = {});
 
 // What a prompt shows.
-enum class PromptKind { Message, OpenFile, SaveFile, Folder, Input, PopupMenu, ModalForm };
+enum class PromptKind { Message, OpenFile, SaveFile, Folder, Input, PopupMenu, ModalForm, Print };
 
 struct Prompt {
   PromptKind kind = PromptKind::Message;
@@ -85,12 +88,14 @@ struct Prompt {
   std::string defaultText;  // input
   Menu* menu = nullptr;     // pop-up menu: the menu whose items are offered
   Form* form = nullptr;     // modal form: the form being shown
+  PrintDialogOptions print;  // print dialog
 };
 
 struct PromptAnswer {
   int button = 0;                   // message box answer
   std::optional<std::string> text;  // file, folder or input; nothing = cancelled
   Menu* item = nullptr;             // pop-up menu: the chosen item, null = none
+  std::optional<PrintChoice> print = std::nullopt;  // print dialog; nothing = cancelled
 };
 
 // The hook. An empty handler (the default) shows the real dialogs. Returns

@@ -12,6 +12,10 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -34,6 +38,7 @@ const char* KindName(PromptKind k) {
     case PromptKind::Input: return "input box";
     case PromptKind::PopupMenu: return "pop-up menu";
     case PromptKind::ModalForm: return "modal form";
+    case PromptKind::Print: return "print dialog";
   }
   return "prompt";
 }
@@ -148,6 +153,7 @@ struct PromptScript::Step {
   PromptAnswer answer;
   std::string chooseItem;
   std::function<void(Form&)> act;
+  std::optional<bool> selection;  // print dialog: the range it must offer
 };
 
 PromptScript::PromptScript() {
@@ -219,6 +225,15 @@ PromptScript& PromptScript::ExpectPopup(const std::string& menuName, const std::
   return *this;
 }
 
+PromptScript& PromptScript::ExpectPrintDialog(std::optional<PrintChoice> answer, std::optional<bool> selection) {
+  Step s;
+  s.kind = PromptKind::Print;
+  s.answer.print = std::move(answer);
+  s.selection = selection;
+  steps_.push_back(std::move(s));
+  return *this;
+}
+
 PromptScript& PromptScript::ExpectModal(const std::string& formName, std::function<void(Form&)> act) {
   Step s;
   s.kind = PromptKind::ModalForm;
@@ -262,6 +277,16 @@ PromptAnswer PromptScript::Answer(const Prompt& p) {
     }
   }
   PromptAnswer a = s.answer;
+  if (s.kind == PromptKind::Print) {
+    if (s.selection) {
+      EXPECT_EQ(*s.selection, p.print.selection) << "print dialog's selection range";
+    }
+    if (a.print && std::find(p.print.printers.begin(), p.print.printers.end(), a.print->printer) ==
+                       p.print.printers.end()) {
+      ADD_FAILURE() << "print dialog does not offer \"" << a.print->printer << "\"";
+      a.print.reset();
+    }
+  }
   if (s.kind == PromptKind::PopupMenu && !s.chooseItem.empty() && p.menu) {
     for (Menu* item : p.menu->Items()) {
       if (item->Name() == s.chooseItem) a.item = item;
@@ -445,6 +470,49 @@ void UserActivate(Form& form) {
 }
 
 void UserClose(Form& form) { form.Window()->close(); }
+
+// --- the look of a window -----------------------------------------------------------
+
+std::vector<Control*> ControlsOf(Form& form) { return FormControls(form); }
+
+std::optional<CaptionFit> MeasureCaption(Control& control) {
+  std::string caption;
+  QStyle::SubElement contents = QStyle::SE_PushButtonContents;
+  bool whole = false;
+  if (auto* l = dynamic_cast<Label*>(&control)) {
+    caption = l->Caption();
+    whole = true;
+  } else if (auto* b = dynamic_cast<CommandButton*>(&control)) {
+    caption = b->Caption();
+  } else if (auto* o = dynamic_cast<OptionButton*>(&control)) {
+    caption = o->Caption();
+    contents = QStyle::SE_RadioButtonContents;
+  } else if (auto* k = dynamic_cast<CheckBox*>(&control)) {
+    caption = k->Caption();
+    contents = QStyle::SE_CheckBoxContents;
+  } else if (auto* f = dynamic_cast<Frame*>(&control)) {
+    caption = f->Caption();
+    whole = true;
+  }
+  const QString text = detail::PlainCaption(caption);
+  if (text.trimmed().isEmpty()) return std::nullopt;
+  QWidget* w = Access::Realise(control);
+  if (!w) return std::nullopt;
+  CaptionFit fit;
+  fit.text = caption;
+  fit.textPx = QFontMetrics(w->font()).horizontalAdvance(text);
+  const int width = detail::Px(control.Width());
+  if (whole) {
+    fit.roomPx = width;
+  } else {
+    QStyleOptionButton option;
+    option.initFrom(w);
+    option.rect = QRect(0, 0, width, detail::Px(control.Height()));
+    option.text = text;
+    fit.roomPx = w->style()->subElementRect(contents, &option, w).width();
+  }
+  return fit;
+}
 
 // --- RecordingCanvas --------------------------------------------------------------
 

@@ -43,6 +43,11 @@ class PromptScript {
   // A pop-up menu of the named menu; the item chosen by name ("" chooses
   // nothing). The chosen item must be visible and enabled.
   PromptScript& ExpectPopup(const std::string& menuName, const std::string& chooseItem);
+  // The print dialog, answered with the choice (nothing cancels). When
+  // `selection` is given, the dialog must offer (and open with) the
+  // selection range exactly then; a printer not offered fails the test.
+  PromptScript& ExpectPrintDialog(std::optional<PrintChoice> answer,
+                                  std::optional<bool> selection = std::nullopt);
   // A modal form with this name; act does what the user does in it and
   // should hide or unload it.
   PromptScript& ExpectModal(const std::string& formName, std::function<void(Form&)> act);
@@ -109,6 +114,24 @@ void UserResize(Form& form, int width, int height);
 void UserActivate(Form& form);
 // Closes the form's window with its close button.
 void UserClose(Form& form);
+
+// --- the look of a window -------------------------------------------------
+
+// Every control of the form, each container before the controls inside it.
+std::vector<Control*> ControlsOf(Form& form);
+
+// A caption measured in the font its control shows it in: the text's width
+// (access-key marks not counted) and the room the control gives it (the
+// whole width of a label, a button's inside less its border, the room beside
+// the box of a check or option button), in pixels.
+struct CaptionFit {
+  std::string text;
+  int textPx = 0;
+  int roomPx = 0;
+};
+// Nothing for controls without a caption (text boxes, lists, frames without
+// a caption...) or with an empty one.
+std::optional<CaptionFit> MeasureCaption(Control& control);
 
 // --- drawing -------------------------------------------------------------
 

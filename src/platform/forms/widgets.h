@@ -241,6 +241,9 @@ class CanvasWidget : public Hooked<QWidget> {
   CanvasWidget& operator=(const CanvasWidget&) = delete;
   QImage image;
   QColor background;
+  // Gives the image the widget's size, keeping what was drawn. A hidden
+  // widget's resize event waits until it is shown; drawing must not.
+  void FitImage();
 
  protected:
   void paintEvent(QPaintEvent* e) override;

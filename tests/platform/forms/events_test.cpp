@@ -413,5 +413,50 @@ TEST(Prompts, FileAndFolderAnswers) {
   EXPECT_EQ("/tmp", PickFolder("Pick").value_or(""));
 }
 
+// Option buttons group by their own container only: a frame of options
+// inside a frame of options is a group of its own, as on Windows.
+TEST(OptionGroups, AFrameInsideAFrameKeepsItsOwnGroup) {
+  Form form("frmGroups");
+  Frame outer{form, "outer"};
+  Frame inner{outer, "inner"};
+  OptionButton optFeet{outer, "optFeet", "Feet"};
+  OptionButton optMetres{outer, "optMetres", "Metres"};
+  OptionButton optAcres{inner, "optAcres", "Acres"};
+  OptionButton optSquare{inner, "optSquare", "Square feet"};
+  outer.Move(0, 0, 3000, 2000);
+  inner.Move(120, 900, 2500, 900);
+  optFeet.Move(120, 240, 1200, 255);
+  optMetres.Move(1400, 240, 1200, 255);
+  optAcres.Move(120, 240, 1200, 255);
+  optSquare.Move(1300, 240, 1200, 255);
+  form.Show();
+
+  optFeet.SetValue(true);
+  optAcres.SetValue(true);
+  EXPECT_TRUE(optFeet.Value());
+  EXPECT_TRUE(optAcres.Value());
+
+  // A click on the selected button of the outer group keeps it selected and
+  // leaves the inner group alone.
+  testing::UserClick(optFeet);
+  EXPECT_TRUE(optFeet.Value());
+  EXPECT_TRUE(optAcres.Value());
+
+  testing::UserClick(optSquare);
+  EXPECT_TRUE(optSquare.Value());
+  EXPECT_FALSE(optAcres.Value());
+  EXPECT_TRUE(optFeet.Value());
+
+  testing::UserClick(optMetres);
+  EXPECT_TRUE(optMetres.Value());
+  EXPECT_FALSE(optFeet.Value());
+  EXPECT_TRUE(optSquare.Value());
+
+  // The program may leave a group with nothing selected.
+  optMetres.SetValue(false);
+  EXPECT_FALSE(optMetres.Value());
+  EXPECT_FALSE(optFeet.Value());
+}
+
 }  // namespace
 }  // namespace korvalo::forms

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "options/frm_setting.h"
+
+namespace korvalo::editor {
+class FrmEditor;
+}
+
+// The project options dialog in the linked program: Options > "Project
+// options" of the editor shows it, and every road that makes another
+// project current reloads it while it is open.
+namespace korvalo::options {
+
+// The editor as the dialog sees it.
+class EditorOptionsHost : public OptionsHost {
+ public:
+  explicit EditorOptionsHost(editor::FrmEditor& editor) : editor_(editor) {}
+  void SetEditorTopMost(bool on) override;
+  // Settings read again and shown, arc inputs laid out, parcel recomputed.
+  void ProjectSettingsStored() override;
+
+ private:
+  editor::FrmEditor& editor_;
+};
+
+// Holds the dialog for the run. Made after the editor and gone before it.
+class ProjectOptions {
+ public:
+  explicit ProjectOptions(editor::FrmEditor& editor);
+  ~ProjectOptions();
+  ProjectOptions(const ProjectOptions&) = delete;
+  ProjectOptions& operator=(const ProjectOptions&) = delete;
+
+  // What the menu does once the editor is out of the top-most state.
+  void Show() { dialog_.ShowForProject(); }
+  FrmSetting& Dialog() { return dialog_; }
+
+ private:
+  editor::FrmEditor& editor_;
+  EditorOptionsHost host_;
+  FrmSetting dialog_;
+  int openedHandler_ = 0;
+};
+
+}  // namespace korvalo::options

@@ -1,0 +1,52 @@
+#include "reports/editor_reports.h"
+
+#include "editor/project_events.h"
+
+namespace korvalo::reports {
+
+std::optional<std::int64_t> EditorReportHost::ShownParcelId() const {
+  // The grid shows the parcel loaded last; a load the editor refused keeps
+  // the previous one there, or clears the list's selection.
+  if (e_.cbxParcel.ListIndex() < 0 || e_.CurrentParcelID == 0) return std::nullopt;
+  return e_.CurrentParcelID;
+}
+
+EditorCourseRow EditorReportHost::Row(int k) const {
+  EditorCourseRow row;
+  row.arc = !e_.frameLine(k).Visible();
+  if (row.arc) {
+    row.direction = e_.txtBearingArc(k).Text();
+    row.arcLength = e_.txtArc(k).Text();
+    row.chord = e_.txtChord(k).Text();
+    row.radius = e_.txtRadius(k).Text();
+    row.plus = e_.chksign(2 * k).Value() == forms::vbChecked;
+  } else {
+    row.direction = e_.txtBearingLine(k).Text();
+    row.distance = e_.txtDistanceLine(k).Text();
+  }
+  return row;
+}
+
+EditorFigures EditorReportHost::Figures() const {
+  return {e_.lblArea.Caption(), e_.lblClosure.Caption(), e_.lblPrecision.Caption(), e_.lblDirection.Caption()};
+}
+
+EditorReports::EditorReports(editor::FrmEditor& editor) : editor_(editor), host_(editor), window_(host_) {
+  editor_.SetReportOpener([this](editor::FrmEditor::ReportItem item) {
+    const ReportKind kind = item == editor::FrmEditor::ReportItem::Full      ? ReportKind::Full
+                            : item == editor::FrmEditor::ReportItem::Summary ? ReportKind::Summary
+                                                                             : ReportKind::Picture;
+    OpenReportWindow(window_, host_, kind);
+  });
+  closingHandler_ = editor::AddProjectEventHandler(editor::ProjectEvent::Closing, [this] {
+    if (window_.Loaded()) window_.Unload();
+  });
+}
+
+EditorReports::~EditorReports() {
+  editor::RemoveProjectEventHandler(closingHandler_);
+  editor_.SetReportOpener(nullptr);
+  if (window_.Loaded()) window_.Unload();
+}
+
+}  // namespace korvalo::reports
