@@ -1,3 +1,3 @@
 korvalo_add_bench(parcels_bench
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/parcels_bench.cpp
-  LIBS korvalo_storage SQLite::SQLite3)
+  LIBS korvalo_editor korvalo_storage SQLite::SQLite3)

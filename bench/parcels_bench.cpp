@@ -2,16 +2,25 @@
 // same statements run directly with SQLite. Each side opens the project,
 // works in one transaction and closes it again, as every parcel operation
 // does. Storage should stay within three times the raw time.
+//
+// The editor window's own save and load of the same parcel run beside them
+// (BM_*_Editor): the save reads the grid, runs the save checks and stores;
+// the load reads the parcel and fills the grid's controls, then computes the
+// figures. Their baselines are the raw SQLite benchmarks of the same run.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
+#include "editor/frm_editor.h"
 #include "platform/dao/dao.h"
+#include "platform/forms/forms.h"
 #include "storage/parcel_save.h"
+#include "storage/program_state.h"
 #include "storage/schema.h"
 
 namespace {
@@ -90,6 +99,88 @@ void BM_LoadParcel_Store(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LoadParcel_Store);
+
+// The editor window over the bench project, its grid holding Parcel()'s
+// courses. Every box a check might show is answered and counted.
+class BenchEditor {
+ public:
+  explicit BenchEditor(const BenchProject& project) {
+    using namespace korvalo;
+    Program().ProjectPath = project.Path();
+    Program().CourseLimit = kCourses;
+    ProjectSettings& s = Program().ProjectSettings;
+    s.Bearing = true;
+    s.ErrDecimal = 3;
+    s.ClosureTolerance = 1e9;
+    s.TangentCheck = false;
+    s.TangentTolerance = 0.01;
+    s.WarningRange = 5.0;
+    previous_ = forms::SetPromptHandler([this](const forms::Prompt&) {
+      ++prompts;
+      return forms::PromptAnswer{forms::vbYes, {}, nullptr};
+    });
+    window = std::make_unique<editor::FrmEditor>(kCourses);
+    window->Load();
+    window->CalcEnabled = false;
+    const ParcelToSave p = Parcel("");
+    for (int k = 0; k < kCourses; ++k) {
+      const korvalo::geometry::CourseRow& row = p.rows[static_cast<std::size_t>(k)];
+      if (row.kind == korvalo::geometry::CourseKind::Line) {
+        window->txtBearingLine(k).SetText(row.direction);
+        window->txtDistanceLine(k).SetText(row.distance);
+      } else {
+        window->ToggleLineCurve(k);
+        window->txtBearingArc(k).SetText(row.direction);
+        window->txtArc(k).SetText("104.72");
+        window->txtChord(k).SetText("100");
+        window->txtRadius(k).SetText("100");
+        window->chksign(2 * k).SetValue(forms::vbChecked);
+        window->chksign(2 * k + 1).SetValue(forms::vbUnchecked);
+      }
+    }
+    window->CalcEnabled = true;
+    window->CalculateAndDraw();
+  }
+  ~BenchEditor() {
+    window.reset();
+    korvalo::forms::SetPromptHandler(previous_);
+  }
+
+  std::unique_ptr<korvalo::editor::FrmEditor> window;
+  int prompts = 0;
+
+ private:
+  korvalo::forms::PromptHandler previous_;
+};
+
+void BM_SaveNewParcel_Editor(benchmark::State& state) {
+  BenchProject project;
+  BenchEditor editor(project);
+  int n = 0;
+  for (auto _ : state) {
+    editor.window->txtParcel.SetText("Lot " + std::to_string(n++));
+    if (!editor.window->SaveNewParcel()) state.SkipWithError("not saved");
+  }
+  if (editor.prompts) state.SkipWithError("the save asked something");
+}
+BENCHMARK(BM_SaveNewParcel_Editor);
+
+void BM_LoadParcel_Editor(benchmark::State& state) {
+  BenchProject project;
+  BenchEditor editor(project);
+  editor.window->txtParcel.SetText("Lot 1");
+  if (!editor.window->SaveNewParcel()) return state.SkipWithError("not saved");
+  editor.window->Parcel_Bound();
+  editor.window->SetEditing(false);
+  editor.window->cbxParcel.SetListIndex(0);
+  if (editor.window->CurrentParcelID == 0) return state.SkipWithError("not selected");
+  for (auto _ : state) {
+    editor.window->Show_Detail();
+    if (editor.window->txtBearingLine(kCourses - 1).Text().empty()) state.SkipWithError("not loaded");
+  }
+  if (editor.prompts) state.SkipWithError("the load asked something");
+}
+BENCHMARK(BM_LoadParcel_Editor);
 
 // The raw side: one connection per operation, prepared statements.
 class Raw {
@@ -217,4 +308,12 @@ BENCHMARK(BM_LoadParcel_RawSqlite);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  korvalo::SetEdition(korvalo::Edition::A2004);
+  korvalo::forms::Application app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,15 +1,15 @@
 // The linked edition's program: KorvaloA2004, also built as KorvaloA2000 and
-// KorvaloR14 (KORVALO_EDITION names the build). It starts and shows the
-// editor window; closing the window ends the program.
+// KorvaloR14 (KORVALO_EDITION names the build). The start-up shows the
+// splash window, holds the system database for the run, runs the first-run
+// step and hands over to the editor window; closing that window ends the
+// program.
 
 #include <cstdlib>
 #include <string>
 
-#include "cadlink/mod_link.h"
+#include "apps/startup.h"
 #include "common/edition.h"
-#include "editor/frm_editor.h"
 #include "editor/message_boxes.h"
-#include "options/project_options.h"
 #include "platform/forms/forms.h"
 #include "storage/program_state.h"
 
@@ -18,28 +18,24 @@ int main(int argc, char** argv) {
   SetEdition(Edition::KORVALO_EDITION);
   forms::Application app(argc, argv);
 
-  ProgramState& program = Program();
-  program.ProgramFolder = forms::ProgramFolder();
-  program.CourseLimit = CourseLimitFor(CurrentEdition());
+  Program().ProgramFolder = forms::ProgramFolder();
   editor::ShowStorageMessagesInMessageBoxes();
 
-  editor::FrmEditor editor(program.CourseLimit);
-  cadlink::ModLink link(editor);
-  editor.SetLinkServices(&link);
-  editor::StartupServices startup;
-  startup.commandLine = app.CommandLine();
-  editor.SetStartupServices(std::move(startup));
-  // Options > "Project options" shows the options dialog.
-  options::ProjectOptions projectOptions(editor);
-
-  editor.Load();
-  editor.Show();
-
-  // For checking the window by eye on a machine without a screen: write an
-  // image of the window and end.
-  if (const char* image = std::getenv("KORVALO_WINDOW_IMAGE")) {
-    for (int i = 0; i < 10; ++i) forms::DoEvents();
-    return forms::SaveWindowImage(editor, image) ? 0 : 1;
+  int code = 1;
+  {
+    apps::LinkedProgram program;
+    if (program.RunStartUp(app.CommandLine())) {
+      if (const char* image = std::getenv("KORVALO_WINDOW_IMAGE")) {
+        // For checking the window by eye on a machine without a screen:
+        // write an image of the window and end.
+        for (int i = 0; i < 10; ++i) forms::DoEvents();
+        code = forms::SaveWindowImage(*program.Editor(), image) ? 0 : 1;
+      } else {
+        code = app.Run();
+      }
+    }
   }
-  return app.Run();
+  // The system database is let go while the program's state still stands.
+  Program().SystemDb.reset();
+  return code;
 }

@@ -55,16 +55,16 @@ class ModLink : public editor::LinkServices {
   void ShowLinkState() override { cadlink::ShowLinkState(editor_); }
 
   // Project open, the Grab model and the menus link through this.
-  int ConnectCAD() { return cad_.ConnectCAD(); }
+  int ConnectCAD() override { return cad_.ConnectCAD(); }
   // Before and after a pick, and at the editor's unload (with 0).
-  void SetCADSDI(int value) { cad_.SetCADSDI(value); }
+  void SetCADSDI(int value) override { cad_.SetCADSDI(value); }
   // The course fields' double-clicks in the Grab model.
   std::optional<std::vector<std::string>> PickTextsInCad() { return cad_.PickTextsInCad(); }
   // File > Auto CAD link.
   void mnuCurrentCAD_Click() { cad_.CurrentCadClicked(); }
   void mnuRelocateCAD_Click() { cad_.RelocateCadClicked(); }
   // The editor's unload, after SetCADSDI(0).
-  void ReleaseCad() { cad_.Release(); }
+  void ReleaseCad() override { cad_.Release(); }
 
   CadLink& Cad() { return cad_; }
 

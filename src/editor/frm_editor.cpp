@@ -325,11 +325,13 @@ void FrmEditor::WireEvents() {
   VScroll1.OnScroll = [](int) {};
 
   WireRowRules();
+  WireParcelCommands();
 
   mnuVerfyCurves.OnClick = [this](int) { mnuVerfyCurves_Click(); };
   mnuAutoInvert.OnClick = [this](int) { mnuAutoInvert_Click(); };
   mnuVerfyTangent.OnClick = [this](int) { mnuVerfyTangent_Click(); };
   mnuMiniWindow.OnClick = [this](int) { mnuMiniWindow_Click(); };
+  WireFileMenus();
 }
 
 }  // namespace korvalo::editor

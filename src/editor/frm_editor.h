@@ -13,7 +13,9 @@
 #include "geometry/drawing.h"
 #include "geometry/traverse.h"
 #include "platform/forms/forms.h"
+#include "storage/parcel_store.h"
 #include "storage/project_settings.h"
+#include "storage/windows/project_windows.h"
 
 // The editor window of the linked edition: the program's main window and the
 // home of the course grid. Row k of the grid is element k of the row control
@@ -109,6 +111,55 @@ class FrmEditor : public forms::Form {
   bool Editing() const { return cmdSave.Enabled(); }
   // Grab mode: the "Grab model" option is selected.
   bool GrabMode() const { return optmodel(0).Value(); }
+
+  // --- Parcels and commands ----------------------------------------------------
+  // The parcel list, loading and saving parcels, the parcel commands, the two
+  // modes (Grab model: new parcels typed or picked; Review model: the stored
+  // parcels) and the window's activation and unload.
+
+  // The stored parcel shown in the grid: set when a parcel is loaded and by
+  // Delete. Updates are keyed on it, never on a typed name.
+  ParcelId CurrentParcelID = 0;
+  // A new parcel is being entered through New (until it is saved or
+  // cancelled, or the Review model is selected).
+  bool NewParcel = false;
+
+  // Fills the parcel list with the stored parcels in name order (item data
+  // their ids); nothing is selected.
+  void Parcel_Bound();
+  // Loads the parcel of the selected list entry into the grid and computes
+  // it. A parcel that cannot be shown (no courses, too many, unreadable) is
+  // told and leaves the grid, and the parcel it shows, as they were.
+  void Show_Detail();
+  // Check and store the grid: as a new parcel (the name box's name), or as
+  // the update of the parcel shown (a rename when the list's text is not one
+  // of its entries). False, with the reasons shown, when nothing was stored.
+  bool SaveNewParcel();
+  bool SaveExistingParcel();
+  // Reverses course directions so that the figure closes; nothing after a
+  // direction was reversed by hand (ManualInvert).
+  void AutoInverse();
+
+  // The mode options: 0 the Grab model (links to the CAD program), 1 the
+  // Review model (the list reloaded and its first parcel shown). The project
+  // roads call optmodel_Click(1) for review; selecting optmodel(0) links.
+  void optmodel_Click(int index);
+  void cbxParcel_Click();
+  void cmdInsert_Click();
+  void cmdEdit_Click();
+  void cmdSave_Click();
+  void cmdCancel_Click();
+  void cmdDelete_Click();
+  void cmdAutoInverse_Click();
+  void cmdPrevious_Click();
+  void cmdNext_Click();
+  void cmdZoom_Click();
+  void cmdLineInvert_Click(int k);
+  void cmdArcInvert_Click(int k);
+  // The picture's zoom: the whole window, or back to its size at load.
+  void picParcel_DblClick();
+  void Form_Activate();
+  void Form_Unload();
 
   // The course rows as the computation reads them, rows 0 to CourseLimit - 1.
   std::vector<geometry::CourseRow> CourseRows() const;
@@ -255,6 +306,54 @@ class FrmEditor : public forms::Form {
   forms::Menu mnuPopDivide2;
   forms::Menu mnuPopFlipBearing;
 
+  // --- Project roads: the File and Help menus (frm_editor_file.cpp) ---------
+  // Every road that makes another project current (a recent project, Open,
+  // the command line, a new project) changes ProjectPath only once the file
+  // has been read; a failed open leaves the previous project current.
+  //
+  // Builds the recent-project menu at load; an empty or unreadable list
+  // leaves "No recent projects" disabled.
+  void LoadRecentProjects();
+  // Rebuilds the recent-project entries and the caption after an open or a
+  // creation. False when the list could not be read.
+  bool FillRecentMenu();
+  // Opens the project named on the command line (an existing file).
+  void OpenProjectFromCommandLine(const std::string& path);
+  void mnuHistory_Click(int index);
+  void mnuOpen_Click();
+  void mnuNew_Click();
+  void mnuOptions_Click();
+  void mnuExit_Click();
+  void mnuHelp_Click();
+  void mnuVideoQuick_Click();
+  void mnuVideoConfg_Click();
+  void mnuAbout_Click();
+  void mnuFAQ_Click();
+  void mnuSupport_Click();
+  void mnuComment_Click();
+  void mnuWebsite_Click();
+  // The new-project dialog while it exists, and the folder picker.
+  windows::FrmCreate* CreateDialog() const { return create_.get(); }
+  windows::FrmDirLocate& DirLocator();
+
+ private:
+  enum class OpenRoad { Recent, Open, CommandLine };
+  void WireFileMenus();
+  // The checks of every open road: the schema brought up to date (when
+  // asked) and the drawing path read. True when the project at `path` is
+  // now current.
+  bool TakeProject(const std::string& path, bool upgrade);
+  // The steps after the project became current.
+  void ShowOpenedProject(OpenRoad road);
+  void RunReviewHandler();
+  void ConnectDrawing();
+  class CreateHostImpl;
+  friend class CreateHostImpl;
+  std::unique_ptr<windows::CreateHost> createHost_;
+  std::unique_ptr<windows::FrmDirLocate> dirLocate_;
+  std::unique_ptr<windows::FrmCreate> create_;
+  // --- end of project roads ---------------------------------------------------
+
  private:
   void DesignControls();
   void DesignRowZero();
@@ -295,6 +394,23 @@ class FrmEditor : public forms::Form {
                 const geometry::TraverseSettings& settings);
   void PlaceLabels(const std::vector<geometry::CourseLabel>& labels);
 
+  // --- Parcels and commands (private) -----------------------------------------
+  void WireParcelCommands();
+  // Selects a list entry from the program's side (a load follows even while
+  // the editing state is on); -1 clears the selection.
+  void SelectParcelEntry(int index);
+  // The list's selection and text as the user last left them, for putting
+  // them back when a selection change arrives while a parcel is edited.
+  void RememberListState();
+  void RestoreListState();
+  // Writes a direction box through its change handling, as the user's edit.
+  void WriteDirection(int row, const std::string& text);
+  void ReverseRowDirection(forms::TextBox& box);
+  bool programSelection_ = false;
+  bool restoringList_ = false;
+  int shownListIndex_ = -1;
+  std::string shownListText_;
+
   int courseLimit_;
   std::unique_ptr<CourseGrid> grid_;
   LinkServices* link_ = nullptr;
@@ -305,5 +421,9 @@ class FrmEditor : public forms::Form {
 // (only when some is) and empties the queue, so that the grab ends.
 void CourseLimitNotice(std::deque<std::string>& pickedTexts);
 std::string CourseLimitNoticeText();
+
+// The titles and texts of the automation client's request-pending and
+// server-busy boxes while the CAD program is called.
+void SetAutomationBoxTexts();
 
 }  // namespace korvalo::editor

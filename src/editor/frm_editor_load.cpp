@@ -2,6 +2,7 @@
 #include <string>
 #include <system_error>
 
+#include "common/edition.h"
 #include "editor/command_line.h"
 #include "editor/frm_editor.h"
 #include "editor/grid_layout.h"
@@ -90,7 +91,11 @@ void FrmEditor::Form_Load() {
   }
 
   // 7.
-  if (startup_.loadRecentProjects) startup_.loadRecentProjects();
+  if (startup_.loadRecentProjects) {
+    startup_.loadRecentProjects();
+  } else {
+    LoadRecentProjects();
+  }
 
   // 8. Shown at the top-left corner of the screen.
   {
@@ -115,6 +120,9 @@ void FrmEditor::Form_Load() {
   CurrentRow = courseLimit_;
   ManualInvert = false;
   CalcEnabled = true;
+  // The R14 build sets the automation boxes' texts once, here; the others at
+  // every activation.
+  if (CurrentEdition() == Edition::R14) SetAutomationBoxTexts();
 
   // 12.
   txtParcel.SetVisible(false);
@@ -154,8 +162,12 @@ void FrmEditor::OpenCommandLineProject() {
   // become the current project: later steps would open it as one.
   std::error_code error;
   if (!std::filesystem::is_regular_file(*path, error)) return;
-  Program().ProjectPath = *path;
-  if (startup_.openCommandLineProject) startup_.openCommandLineProject();
+  if (startup_.openCommandLineProject) {
+    Program().ProjectPath = *path;
+    startup_.openCommandLineProject();
+    return;
+  }
+  OpenProjectFromCommandLine(*path);
 }
 
 // ---------------------------------------------------------------------------

@@ -28,13 +28,21 @@ class LinkServices {
   }
   // The same for the parcel-name box: the picked name, then row 0.
   virtual void GrabParcelName() {}
+  // Links to the CAD program for the Grab model: 0 linked to the project's
+  // drawing, 1 linked to the fallback drawing, 2 no CAD program reachable,
+  // 3 several drawings open (refused). Without a link: 2.
+  virtual int ConnectCAD() { return 2; }
+  // The CAD program's single-document mode; failures are ignored.
+  virtual void SetCADSDI(int value) { static_cast<void>(value); }
+  // Lets go of the CAD program's objects (the editor's unload).
+  virtual void ReleaseCad() {}
 };
 
 struct StartupServices {
-  // Fills the recent-project menu (the window's load, before it is shown).
+  // Tests may replace the window's own steps: filling the recent-project
+  // menu at load, and opening the project named on the command line (run
+  // once ProjectPath holds it and the file exists).
   std::function<void()> loadRecentProjects;
-  // Opens the project named on the command line once ProjectPath holds it
-  // and the file exists: schema upgrade, drawing path, and the open road.
   std::function<void()> openCommandLineProject;
   // The program's command line (arguments after the program name).
   std::string commandLine;

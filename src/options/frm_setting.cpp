@@ -4,7 +4,7 @@
 
 #include "common/edition.h"
 #include "common/utf8.h"
-#include "editor/center_form.h"
+#include "storage/windows/center_form.h"
 #include "editor/tooltips.h"
 #include "platform/dao/dao.h"
 #include "storage/program_state.h"
@@ -426,7 +426,7 @@ void FrmSetting::Form_Load() {
   // Every load starts from the design state, design tooltips included.
   Design();
   if (WindowState() == vbNormal) Move(Left(), Top(), kOuterWidth, kOuterHeight);
-  editor::CenterForm(*this);
+  windows::CenterForm(*this);
   ShowLoaded(pending_);
 }
 

@@ -49,6 +49,7 @@ void FillNewProject(dao::Database& db, const std::string& drawingText) {
   db.CreateTable(schema::ParcelTable());
   db.CreateIndex("tblParcel", schema::kParcelIndex, "Parcel", true);
   db.CreateTable(schema::MeasurementsTable(edition));
+  db.CreateIndex("tblMeasurements", schema::kCoursesIndex, "ParcelID", false);
 
   dao::Database system = OpenSystemDatabaseByPath(false);
   dao::Recordset from = system.OpenRecordset("tblSetting");
@@ -158,8 +159,18 @@ clsDBUpdate::clsDBUpdate(const std::string& projectPath) : db_(dao::Database::Op
 
 void clsDBUpdate::procCheckAndUpdate() {
   if (!TableExists("tblMeasurements")) return;
+  AddCoursesIndex();
   if (FieldExists("tblMeasurements", "NonTang")) return;
   AddField("tblMeasurements", "NonTang", dao::FieldType::Boolean, false);
+}
+
+void clsDBUpdate::AddCoursesIndex() {
+  // Only speed depends on it: a file that cannot take it (read-only, or
+  // written by another program) opens as it is.
+  try {
+    db_.CreateIndex("tblMeasurements", schema::kCoursesIndex, "ParcelID", false);
+  } catch (const dao::DaoError&) {
+  }
 }
 
 bool clsDBUpdate::TableExists(const std::string& table) const {

@@ -25,7 +25,9 @@ bool CreateProjectDatabase(const std::string& folder, const std::string& name, c
 // Brings a project file of an older version up to date. Its creation opens
 // ProjectPath (errors reach the creator); procCheckAndUpdate appends the
 // field NonTang (Boolean, default False) as the last field of tblMeasurements
-// unless it is there already. A file without tblMeasurements is left alone.
+// unless it is there already, and gives tblMeasurements our index on
+// ParcelID where the file can take it. A file without tblMeasurements is
+// left alone.
 class clsDBUpdate {
  public:
   clsDBUpdate();
@@ -33,6 +35,7 @@ class clsDBUpdate {
   void procCheckAndUpdate();
 
  private:
+  void AddCoursesIndex();
   bool TableExists(const std::string& table) const;
   bool FieldExists(const std::string& table, const std::string& field) const;
   void AddField(const std::string& table, const std::string& field, dao::FieldType type, const dao::Value& defaultValue);

@@ -19,6 +19,11 @@ dao::TableDef ProjectSettingTable(Edition edition);  // tblSetting: 22 fields, 3
 dao::TableDef ParcelTable();                         // tblParcel
 dao::TableDef MeasurementsTable(Edition edition);    // tblMeasurements; NonTang linked edition only
 inline constexpr const char* kParcelIndex = "TempIndex";
+// Our own index of tblMeasurements on ParcelID, so that reading one parcel's
+// courses does not scan every course of the project (a report of every
+// parcel would otherwise grow with the square of their number). Files of
+// other programs may lack it; nothing depends on it but speed.
+inline constexpr const char* kCoursesIndex = "korvalo_courses_parcel";
 
 // System database.
 dao::TableDef SystemSettingTable(Edition edition);   // tblSetting

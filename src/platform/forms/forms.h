@@ -2,6 +2,7 @@
 
 // The forms layer: everything a window needs.
 
+#include "platform/forms/app_properties.h"
 #include "platform/forms/application.h"
 #include "platform/forms/canvas.h"
 #include "platform/forms/controls.h"

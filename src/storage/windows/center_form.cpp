@@ -1,6 +1,6 @@
-#include "editor/center_form.h"
+#include "storage/windows/center_form.h"
 
-namespace korvalo::editor {
+namespace korvalo::windows {
 
 void CenterForm(forms::Form& form) {
   // A minimised or maximised form keeps its place (moving it is refused).
@@ -8,4 +8,4 @@ void CenterForm(forms::Form& form) {
   form.Move((forms::ScreenWidth() - form.Width()) / 2, (forms::ScreenHeight() - form.Height()) / 2);
 }
 
-}  // namespace korvalo::editor
+}  // namespace korvalo::windows
