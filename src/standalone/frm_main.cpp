@@ -115,6 +115,7 @@ void FrmMain::Form_Load() {
   state.GrabbedTokens.clear();
   state.PixelsPerTwip = static_cast<double>(ScreenHeightPixels()) / ScreenHeight();
   SetWindowState(vbMaximized);
+  Show(vbModeless);
   DoEvents();
   state.ViewerForeColor = kForeColourOriginal;
   state.ViewerBackColor = 0x00FFFFFF;

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "editor/command_line.h"
+#include "editor/grid_layout.h"
 #include "editor/project_events.h"
 #include "platform/dao/dao.h"
 #include "standalone/frm_main.h"
@@ -61,6 +62,8 @@ void StandaloneEditor::AskInitialConfiguration() {
 }
 
 void StandaloneEditor::FinishLoad(editor::FrmEditor& editor) {
+  // Nothing is open yet: the project's controls and their menu twins off.
+  EnableProjectUI(false);
   if (Program().FirstRun) AskInitialConfiguration();
   // The drawing window, maximised in the frame.
   main_.frmView.Show(vbModeless);
@@ -79,10 +82,10 @@ void StandaloneEditor::Resize(editor::FrmEditor& editor) {
   try {
     if (editor.WindowState() == vbNormal) {
       // The width is the grid's; the height at least the least height.
-      if (editor.Width() != editor.frameBase.Width()) editor.SetWidth(editor.frameBase.Width());
+      if (editor.Width() != editor::kEditorWidth) editor.SetWidth(editor::kEditorWidth);
       if (editor.Height() < Standalone().EditorMinHeight) editor.SetHeight(Standalone().EditorMinHeight);
     }
-    const int grid = editor.ScaleHeight() - editor.picParcel.Height();
+    const int grid = editor::GridHeightFor(editor.Height(), editor.picParcel.Height());
     if (grid >= 0) {
       editor.frameBase.SetHeight(grid);
       editor.VScroll1.SetHeight(grid);
