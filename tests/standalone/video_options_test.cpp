@@ -75,7 +75,9 @@ TEST_F(VideoOptionsTest, StandaloneOffersFiveOptions) {
     } else {
       EXPECT_EQ(opened, std::vector<std::string>{c.starts});
     }
-    if (notAgain) EXPECT_FALSE(VideoPromptWanted());
+    if (notAgain) {
+      EXPECT_FALSE(VideoPromptWanted());
+    }
   }
 }
 
