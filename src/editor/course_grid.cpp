@@ -47,8 +47,14 @@ CourseGrid::CourseGrid(CourseGridControls controls, int courseLimit, bool& calcE
 // Event wiring.
 
 void CourseGrid::WireRowEvents() {
-  const auto focusColour = [](TextBox& box) { box.SetBackColor(kFocusColour); };
-  const auto normalColour = [](TextBox& box) { box.SetBackColor(vbWindowBackground); };
+  const auto focusColour = [this](TextBox& box, GrabField field, int row) {
+    if (hooks_.boxGotFocus && hooks_.boxGotFocus(field, row)) return;
+    box.SetBackColor(kFocusColour);
+  };
+  const auto normalColour = [this](TextBox& box, GrabField field, int row) {
+    if (hooks_.boxLostFocus && hooks_.boxLostFocus(field, row)) return;
+    box.SetBackColor(vbWindowBackground);
+  };
 
   struct DirectionBox {
     ControlArray<TextBox>& boxes;
@@ -58,7 +64,7 @@ void CourseGrid::WireRowEvents() {
                                 DirectionBox{c_.txtBearingArc, GrabField::ArcBearing}}) {
     ControlArray<TextBox>& boxes = d.boxes;
     const GrabField grab = d.grab;
-    boxes.OnGotFocus = [&boxes, focusColour](int k) { focusColour(boxes(k)); };
+    boxes.OnGotFocus = [&boxes, focusColour, grab](int k) { focusColour(boxes(k), grab, k); };
     boxes.OnLostFocus = [this, &boxes](int k) { DirectionLostFocus(boxes(k), k); };
     boxes.OnKeyPress = [this](int, int& key) { OnKeyPressDirection(key); };
     boxes.OnChange = [this, &boxes](int k) {
@@ -82,8 +88,8 @@ void CourseGrid::WireRowEvents() {
     ControlArray<TextBox>& boxes = n.boxes;
     const GrabField grab = n.grab;
     const char* arcName = n.arcName;
-    boxes.OnGotFocus = [&boxes, focusColour](int k) { focusColour(boxes(k)); };
-    boxes.OnLostFocus = [&boxes, normalColour](int k) { normalColour(boxes(k)); };
+    boxes.OnGotFocus = [&boxes, focusColour, grab](int k) { focusColour(boxes(k), grab, k); };
+    boxes.OnLostFocus = [&boxes, normalColour, grab](int k) { normalColour(boxes(k), grab, k); };
     boxes.OnKeyPress = [this](int, int& key) { OnKeyPressNumber(key); };
     boxes.OnChange = [this, &boxes, arcName](int k) {
       if (arcName) {
@@ -175,12 +181,17 @@ void CourseGrid::DirectionLostFocus(TextBox& box, int row) {
   geometry::DirectionSettings settings;
   settings.bearing = Program().ProjectSettings.Bearing;
   settings.degreeSymbol = Program().ProjectSettings.DegreeSymbol;
+  const std::string notice = hooks_.directionNotice ? hooks_.directionNotice() : std::string();
   // The check works on a copy: the blanks it strips stay in the box.
   if (text.empty() || geometry::IsValidDirection(text, settings)) {
-    box.SetBackColor(vbWindowBackground);
+    if (notice.empty()) box.SetBackColor(vbWindowBackground);
     return;
   }
-  if (MsgBox(std::string(geometry::kInvalidDirectionQuestion), vbYesNo) == vbNo) box.SetText("");
+  if (!notice.empty()) {
+    MsgBox(notice, vbOKOnly);
+  } else if (MsgBox(std::string(geometry::kInvalidDirectionQuestion), vbYesNo) == vbNo) {
+    box.SetText("");
+  }
   // The box keeps the focus colour; the row button, receiving the focus,
   // hands it straight back to the box.
   try {
@@ -210,6 +221,7 @@ void CourseGrid::RowButtonGotFocus(int row) {
 
 void CourseGrid::RowButtonLostFocus(int row) {
   c_.cmdNo(row).SetBackColor(c_.form.BackColor());
+  if (hooks_.keepCurrentRow && hooks_.keepCurrentRow()) return;
   currentRow_ = courseLimit_;
 }
 

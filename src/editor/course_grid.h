@@ -68,6 +68,18 @@ struct CourseGridHooks {
   // The row button was released with the left or right button: the row's
   // pop-up menu.
   std::function<void(int row)> rowMenu;
+  // An edition that tracks the focused box itself: given a course box's
+  // focus gain (any box) or loss (the number boxes), true when it took it
+  // over; the grid's own colouring is then skipped.
+  std::function<bool(GrabField field, int row)> boxGotFocus;
+  std::function<bool(GrabField field, int row)> boxLostFocus;
+  // A notice (OK only) in place of the question on a direction that does
+  // not read: the text is kept and the box's colour left to the tracking.
+  // Empty for the question.
+  std::function<std::string()> directionNotice;
+  // Whether the row button leaves the current row as it is when it loses
+  // the focus.
+  std::function<bool()> keepCurrentRow;
 };
 
 class CourseGrid {

@@ -321,6 +321,9 @@ void FrmEditor::WireEvents() {
   OnResize = [this] { Form_Resize(); };
   VScroll1.OnChange = [this](int) { VScroll1_Change(); };
   VScroll1.OnGotFocus = [this](int) { VScroll1_GotFocus(); };
+  VScroll1.OnLostFocus = [this](int) {
+    if (policy_) policy_->ScrollBarFocus(*this, false);
+  };
   // While the thumb is dragged the rows stay; they move when it is released.
   VScroll1.OnScroll = [](int) {};
 

@@ -102,7 +102,13 @@ class FrmEditor : public forms::Form {
   // False (after telling the user) when the last row holds a course.
   bool Insert_Proc(int idx) { return grid_->Insert_Proc(idx); }
   void ResetRow(int idx) { grid_->ResetRow(idx); }
-  void Delete_Proc(int idx) { grid_->Delete_Proc(idx); }
+  // The edition's policy may keep more around the deletion (the focus).
+  void Delete_Proc(int idx) {
+    if (policy_ && policy_->DeleteRow(*this, idx)) return;
+    grid_->Delete_Proc(idx);
+  }
+  // The grid's own deletion, without the edition's steps around it.
+  void DeleteGridRow(int idx) { grid_->Delete_Proc(idx); }
   // Empties the parcel name, every course row and the result labels, lays
   // the arc inputs out anew, locks the rows after the first and puts the
   // focus on the name box (or the parcel list while the box is hidden).
@@ -132,6 +138,9 @@ class FrmEditor : public forms::Form {
   // Fills the parcel list with the stored parcels in name order (item data
   // their ids); nothing is selected.
   void Parcel_Bound();
+  // Selects a list entry from the program's side (a load follows even while
+  // the editing state is on); -1 clears the selection.
+  void SelectParcelEntry(int index);
   // Loads the parcel of the selected list entry into the grid and computes
   // it. A parcel that cannot be shown (no courses, too many, unreadable) is
   // told and leaves the grid, and the parcel it shows, as they were.
@@ -412,9 +421,6 @@ class FrmEditor : public forms::Form {
 
   // --- Parcels and commands (private) -----------------------------------------
   void WireParcelCommands();
-  // Selects a list entry from the program's side (a load follows even while
-  // the editing state is on); -1 clears the selection.
-  void SelectParcelEntry(int index);
   // The list's selection and text as the user last left them, for putting
   // them back when a selection change arrives while a parcel is edited.
   void RememberListState();

@@ -81,6 +81,7 @@ void FrmEditor::WireParcelCommands() {
 // The editing state.
 
 void FrmEditor::SetEditing(bool editing) {
+  if (policy_ && policy_->SetEditing(*this, editing)) return;
   if (!GrabMode()) {
     cmdEdit.SetEnabled(!editing);
     mnuEditMode.SetEnabled(!editing);
@@ -188,6 +189,7 @@ void FrmEditor::cbxParcel_Click() {
 }
 
 void FrmEditor::cmdInsert_Click() {
+  if (policy_ && policy_->NewParcel(*this)) return;
   ClearEditor();
   txtParcel.SetVisible(true);
   cbxParcel.SetVisible(false);
@@ -200,6 +202,7 @@ void FrmEditor::cmdInsert_Click() {
 }
 
 void FrmEditor::cmdEdit_Click() {
+  if (policy_ && policy_->EditParcel(*this)) return;
   EnableCourseControls(true);
   SetEditing(true);
 }
@@ -217,6 +220,7 @@ void FrmEditor::cmdNext_Click() {
 }
 
 void FrmEditor::cmdSave_Click() {
+  if (policy_ && policy_->Save(*this)) return;
   const std::string closureText = lblClosure.Caption();
   if (closureText.empty()) {
     MsgBox("You cannot save this parcel.");
@@ -260,6 +264,7 @@ void FrmEditor::cmdSave_Click() {
 }
 
 void FrmEditor::cmdCancel_Click() {
+  if (policy_ && policy_->Cancel(*this)) return;
   // The grid is cleared before the editing state ends: clearing resets the
   // sign boxes, whose change is an edit and would turn the state on again.
   if (GrabMode()) {
@@ -312,6 +317,7 @@ void FrmEditor::cmdAutoInverse_Click() { AutoInverse(); }
 void FrmEditor::cmdZoom_Click() { picParcel_DblClick(); }
 
 void FrmEditor::picParcel_DblClick() {
+  if (policy_ && policy_->ZoomPicture(*this)) return;
   if (picParcel.Width() != Width()) {
     picParcel.Move(0, 0, Width(), Height() - kPictureZoomMargin);
     picParcel.SetToolTipText("Double click to normal out");

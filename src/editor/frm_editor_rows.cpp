@@ -30,11 +30,22 @@ void FrmEditor::WireRowRules() {
     if (link_) link_->GrabCourseField(field, row);
   };
   hooks.rowMenu = [this](int row) { ShowRowMenu(row); };
+  hooks.boxGotFocus = [this](GrabField field, int row) {
+    return policy_ && policy_->CourseBoxGotFocus(*this, field, row);
+  };
+  hooks.boxLostFocus = [this](GrabField field, int row) {
+    return policy_ && policy_->CourseBoxLostFocus(*this, field, row);
+  };
+  hooks.directionNotice = [this] { return policy_ ? policy_->InvalidDirectionNotice() : std::string(); };
+  hooks.keepCurrentRow = [this] { return policy_ && policy_->RowButtonKeepsCurrentRow(); };
   grid_ = std::make_unique<CourseGrid>(controls, courseLimit_, CalcEnabled, CurrentRow,
                                        std::move(hooks));
   grid_->WireRowEvents();
 
-  txtParcel.OnGotFocus = [this](int) { txtParcel.SetBackColor(kFocusColour); };
+  txtParcel.OnGotFocus = [this](int) {
+    if (policy_ && policy_->NameBoxGotFocus(*this)) return;
+    txtParcel.SetBackColor(kFocusColour);
+  };
   txtParcel.OnLostFocus = [this](int) { txtParcel.SetBackColor(vbWindowBackground); };
   txtParcel.OnClick = [this](int) { SetEditing(true); };
   // A name typed or pasted is an edit of the parcel, as a click is.
@@ -88,6 +99,7 @@ void FrmEditor::VScroll1_Change() {
 }
 
 void FrmEditor::VScroll1_GotFocus() {
+  if (policy_ && policy_->ScrollBarFocus(*this, true)) return;
   std::vector<bool> enabled(static_cast<std::size_t>(courseLimit_));
   for (int i = 0; i < courseLimit_; ++i) {
     enabled[static_cast<std::size_t>(i)] = frameLine(i).Enabled() || frameArc(i).Enabled();

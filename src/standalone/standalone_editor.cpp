@@ -7,6 +7,7 @@
 #include "editor/grid_layout.h"
 #include "editor/project_events.h"
 #include "platform/dao/dao.h"
+#include "standalone/editor_layout.h"
 #include "standalone/frm_main.h"
 #include "standalone/standalone_state.h"
 #include "storage/program_state.h"
@@ -27,8 +28,11 @@ constexpr const char* kRecentListFailed =
 }  // namespace
 
 StandaloneEditor::StandaloneEditor(editor::FrmEditor& editor, FrmMain& main, ViewerLink& viewer)
-    : editor_(editor), main_(main), viewer_(viewer) {
+    : CurrentRow(editor.CurrentRow), editor_(editor), main_(main), viewer_(viewer) {
+  editor::ApplyEditionDescriptor(editor_, StandaloneEditorLayout());
+  editor_.SetCaption(kEditorCaption);
   editor_.SetEditionPolicy(this);
+  WireRowMenu();
   // The exit question, shared with the frame: once answered Yes, neither
   // window asks again.
   editor_.OnQueryUnload = [](int& cancel, int) {
@@ -62,6 +66,11 @@ void StandaloneEditor::AskInitialConfiguration() {
 }
 
 void StandaloneEditor::FinishLoad(editor::FrmEditor& editor) {
+  // The name box and the list are both shown here, and locked until a
+  // parcel is edited.
+  editor.txtParcel.SetVisible(true);
+  editor.cbxParcel.SetVisible(true);
+  EnableCourseControls(false);
   // Nothing is open yet: the project's controls and their menu twins off.
   EnableProjectUI(false);
   if (Program().FirstRun) AskInitialConfiguration();
@@ -82,7 +91,7 @@ void StandaloneEditor::Resize(editor::FrmEditor& editor) {
   try {
     if (editor.WindowState() == vbNormal) {
       // The width is the grid's; the height at least the least height.
-      if (editor.Width() != editor::kEditorWidth) editor.SetWidth(editor::kEditorWidth);
+      if (editor.Width() != editor.frameBase.Width()) editor.SetWidth(editor.frameBase.Width());
       if (editor.Height() < Standalone().EditorMinHeight) editor.SetHeight(Standalone().EditorMinHeight);
     }
     const int grid = editor::GridHeightFor(editor.Height(), editor.picParcel.Height());
@@ -162,15 +171,35 @@ void StandaloneEditor::Show_Parcels() {
   editor_.Parcel_Bound();
   editor_.ClearEditor();
   if (editor_.cbxParcel.ListCount() == 0) {
-    editor_.SetEditing(false);
-    editor_.EnableCourseControls(false);
+    SetEditing(false);
+    EnableCourseControls(false);
     editor_.cmdEdit.SetEnabled(false);
     return;
   }
-  // The list's own selection handler loads the first parcel by name.
-  editor_.cbxParcel.SetListIndex(0);
-  editor_.SetEditing(false);
-  editor_.EnableCourseControls(false);
+  // The first parcel by name, loaded from the program's side: clearing the
+  // grid may have turned the editing state on, which would refuse the
+  // user's change of selection.
+  editor_.SelectParcelEntry(0);
+  editor_.Show_Detail();
+  SetEditing(false);
+  EnableCourseControls(false);
+}
+
+void StandaloneEditor::ShowParcelsAfterOpen() {
+  editor_.Parcel_Bound();
+  editor_.ClearEditor();
+  editor_.cmdPrevious.SetEnabled(true);
+  editor_.cmdNext.SetEnabled(true);
+  if (editor_.cbxParcel.ListCount() == 0) {
+    SetEditing(false);
+    EnableCourseControls(false);
+    editor_.cmdEdit.SetEnabled(false);
+    return;
+  }
+  editor_.SelectParcelEntry(0);
+  editor_.Show_Detail();
+  SetEditing(false);
+  EnableCourseControls(false);
 }
 
 void StandaloneEditor::LoadRecentProjects() {

@@ -26,6 +26,34 @@ class StandaloneEditor : public editor::EditionPolicy {
   void FinishLoad(editor::FrmEditor& editor) override;
   void Resize(editor::FrmEditor& editor) override;
 
+  // --- the focused course box ------------------------------------------------
+  // 1-based row of the course box that last had the focus; 0 for the name
+  // box (and at start).
+  int FocusRow = 0;
+  // That box's code in its row: on a line row 1 the direction, 2 the
+  // distance (higher once picks ran past the last row's distance); on an arc
+  // row the box's position in the arc entry order (1 the direction).
+  int FocusField = 0;
+  // 0-based row of the course box or row button that last had the focus;
+  // CourseLimit for none. The editor's own CurrentRow.
+  int& CurrentRow;
+  // Gives the box (row, code) names its normal colour (row 0: the name box).
+  void ResetFieldHighlight(int row, int code);
+  // A click in a course box or the name box.
+  void EnterEditMode();
+
+  // --- the editor's commands -------------------------------------------------
+  // Save/New: saves the parcel; a new parcel is followed by the next new one.
+  void cmdSave_Click();
+  void cmdCancel_Click();
+  // Removes course row `index`; the focus and its highlight stay on the
+  // course they were on.
+  void Delete_Proc(int index);
+  // Scrolls the rows so that the focused course is in view.
+  void GotoFocusLine();
+  void VScroll1_GotFocus();
+  void VScroll1_LostFocus();
+
   // Opens the project named on the command line. The project becomes the
   // current one only once its drawing path and settings have been read;
   // otherwise the program stays as it was.
@@ -36,6 +64,33 @@ class StandaloneEditor : public editor::EditionPolicy {
   void ShowLinkState();
   // Lists the open project's parcels and shows the first by name, browsing.
   void Show_Parcels();
+  // The same after Open, with Previous and Next enabled.
+  void ShowParcelsAfterOpen();
+  // Editing (true) or browsing: the editor's buttons and their menu twins.
+  void SetEditing(bool on);
+  // The name box and every course row's entry controls.
+  void EnableCourseControls(bool on);
+  // Drops the parcel being edited: nothing selected, browsing.
+  void CancelParcel();
+  // The picture between its thumbnail and the whole editor.
+  void SizePicture();
+  // Reverses the direction of the current course.
+  void FlipBearing();
+
+  // --- the edition's steps in the shared editor's commands -------------------
+  bool SetEditing(editor::FrmEditor&, bool on) override;
+  bool Save(editor::FrmEditor&) override;
+  bool Cancel(editor::FrmEditor&) override;
+  bool NewParcel(editor::FrmEditor&) override;
+  bool EditParcel(editor::FrmEditor&) override;
+  bool ZoomPicture(editor::FrmEditor&) override;
+  bool DeleteRow(editor::FrmEditor&, int row) override;
+  bool ScrollBarFocus(editor::FrmEditor&, bool got) override;
+  bool CourseBoxGotFocus(editor::FrmEditor&, editor::GrabField field, int row) override;
+  bool CourseBoxLostFocus(editor::FrmEditor&, editor::GrabField, int) override { return true; }
+  bool NameBoxGotFocus(editor::FrmEditor&) override;
+  bool RowButtonKeepsCurrentRow() const override { return true; }
+  std::string InvalidDirectionNotice() const override;
   // Rebuilds the frame's recent-project menu and both captions. False when
   // the list could not be read.
   bool FillRecentMenu();
@@ -44,6 +99,14 @@ class StandaloneEditor : public editor::EditionPolicy {
 
  private:
   void AskInitialConfiguration();
+  void WireRowMenu();
+  // The box of row k (0-based) that `code` names, by the row's kind now;
+  // null for a code that names no box.
+  forms::TextBox* FieldBox(int k, int code) const;
+  // The rows' heights from row 0 to `last`.
+  int RowsHeight(int last) const;
+  // The last row of the unbroken run of enabled rows from row 0, up to `limit`.
+  int LastEnabledRow(int limit) const;
   editor::FrmEditor& editor_;
   FrmMain& main_;
   ViewerLink& viewer_;

@@ -37,7 +37,7 @@ TEST_F(StandaloneTest, EditorOpensInItsPlaceAtTheScreensLeastHeight) {
     editor->SetHeight(c.least - 700);
     EXPECT_EQ(editor->Height(), c.least);
     editor->SetWidth(editor->Width() + 900);
-    EXPECT_EQ(editor->Width(), editor::kEditorWidth);
+    EXPECT_EQ(editor->Width(), editor->frameBase.Width());
     editor->SetHeight(c.least + 1000);
     EXPECT_EQ(editor->Height(), c.least + 1000);
     policy.reset();
