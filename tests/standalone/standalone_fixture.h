@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -11,7 +12,12 @@
 #include "standalone/frm_main.h"
 #include "standalone/standalone_editor.h"
 #include "standalone/standalone_state.h"
+#include "editor/message_boxes.h"
+#include "storage/messages.h"
 #include "storage/program_state.h"
+#include "storage/project_db.h"
+#include "storage/system_db.h"
+#include "support/temp_folder.h"
 
 namespace korvalo::standalone::test {
 
@@ -78,6 +84,34 @@ class StandaloneTest : public ::testing::Test {
   std::unique_ptr<FakeViewer> viewer;
   std::unique_ptr<FrmMain> main;
   std::unique_ptr<StandaloneEditor> policy;
+};
+
+// The windows over a program folder with its system database and an empty
+// project "Lots.kvx", which OpenProject opens as the command line does.
+class StandaloneProjectTest : public StandaloneTest {
+ protected:
+  void SetUp() override {
+    StandaloneTest::SetUp();
+    Program().ProgramFolder = dir.Path();
+    BuildSystemDatabase(FileBesideProgram("KorvaloPro.zrq"), Edition::Standalone);
+    ASSERT_TRUE(OpenSystemDatabase());
+    std::ofstream(dir.File("Lots.dwg")) << "0\nEOF\n";
+    std::ofstream(dir.File("default.dwg")) << "0\nEOF\n";
+    ASSERT_TRUE(CreateProjectDatabase(dir.Path() + "/", "Lots", dir.File("Lots.dwg")));
+    project = dir.File("Lots.kvx");
+    editor::ShowStorageMessagesInMessageBoxes();
+  }
+  void TearDown() override {
+    StandaloneTest::TearDown();
+    SetMessageSink({});
+    Program().SystemDb.reset();
+  }
+  void OpenProject() {
+    Load(project);
+    ASSERT_EQ(Program().ProjectPath, project);
+  }
+  TempFolder dir;
+  std::string project;
 };
 
 }  // namespace korvalo::standalone::test
