@@ -32,6 +32,9 @@ StandaloneEditor::StandaloneEditor(editor::FrmEditor& editor, FrmMain& main, Vie
   editor::ApplyEditionDescriptor(editor_, StandaloneEditorLayout());
   editor_.SetCaption(kEditorCaption);
   editor_.SetEditionPolicy(this);
+  // The floating editor has no activation steps of its own: the frame's
+  // activation switch keeps it on top.
+  editor_.OnActivate = nullptr;
   WireRowMenu();
   // The exit question, shared with the frame: once answered Yes, neither
   // window asks again.
@@ -66,6 +69,7 @@ void StandaloneEditor::AskInitialConfiguration() {
 }
 
 void StandaloneEditor::FinishLoad(editor::FrmEditor& editor) {
+  SetHelpFile(Program().ProgramFolder + "/" + "VORAVidi.hlp");
   // The name box and the list are both shown here, and locked until a
   // parcel is edited.
   editor.txtParcel.SetVisible(true);
@@ -168,8 +172,18 @@ void StandaloneEditor::ShowLinkState() {
 
 void StandaloneEditor::Show_Parcels() {
   if (Program().ProjectPath.empty()) return;
+  ListParcels(false);
+}
+
+void StandaloneEditor::ShowParcelsAfterOpen() { ListParcels(true); }
+
+void StandaloneEditor::ListParcels(bool browseButtons) {
   editor_.Parcel_Bound();
   editor_.ClearEditor();
+  if (browseButtons) {
+    editor_.cmdPrevious.SetEnabled(true);
+    editor_.cmdNext.SetEnabled(true);
+  }
   if (editor_.cbxParcel.ListCount() == 0) {
     SetEditing(false);
     EnableCourseControls(false);
@@ -179,23 +193,6 @@ void StandaloneEditor::Show_Parcels() {
   // The first parcel by name, loaded from the program's side: clearing the
   // grid may have turned the editing state on, which would refuse the
   // user's change of selection.
-  editor_.SelectParcelEntry(0);
-  editor_.Show_Detail();
-  SetEditing(false);
-  EnableCourseControls(false);
-}
-
-void StandaloneEditor::ShowParcelsAfterOpen() {
-  editor_.Parcel_Bound();
-  editor_.ClearEditor();
-  editor_.cmdPrevious.SetEnabled(true);
-  editor_.cmdNext.SetEnabled(true);
-  if (editor_.cbxParcel.ListCount() == 0) {
-    SetEditing(false);
-    EnableCourseControls(false);
-    editor_.cmdEdit.SetEnabled(false);
-    return;
-  }
   editor_.SelectParcelEntry(0);
   editor_.Show_Detail();
   SetEditing(false);

@@ -100,6 +100,9 @@ class StandaloneEditor : public editor::EditionPolicy {
  private:
   void AskInitialConfiguration();
   void WireRowMenu();
+  // The open project's parcels listed and the first shown, browsing;
+  // Previous and Next enabled when asked.
+  void ListParcels(bool browseButtons);
   // The box of row k (0-based) that `code` names, by the row's kind now;
   // null for a code that names no box.
   forms::TextBox* FieldBox(int k, int code) const;

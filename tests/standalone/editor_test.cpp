@@ -65,6 +65,7 @@ TEST_F(EditorTest, LayoutIsTheFloatingEditorsOnTheSharedWindow) {
   EXPECT_EQ(policy->FocusRow, 0);
   EXPECT_EQ(policy->FocusField, 0);
   EXPECT_EQ(policy->CurrentRow, 50);
+  EXPECT_EQ(HelpFile(), Program().ProgramFolder + "/VORAVidi.hlp");
 }
 
 TEST_F(EditorTest, BadBearingIsToldAndKeptWithItsFocus) {
@@ -181,10 +182,7 @@ TEST_F(EditorTest, DeletingARowKeepsTheFocusOnItsCourse) {
         // The freed last row is an empty line row in the normal colour.
         EXPECT_TRUE(editor->frameLine(49).Visible());
         EXPECT_EQ(editor->txtDistanceLine(49).BackColor(), vbWindowBackground);
-        policy.reset();
-        main.reset();
-        viewer.reset();
-        editor.reset();
+        CloseWindows();
       }
     }
   }
@@ -216,10 +214,7 @@ TEST_F(EditorTest, ScrollRangeIsTheFilledGridsWhileTheBarHasTheFocus) {
     EXPECT_EQ(editor->VScroll1.Max(), c.max);
     editor->cmdZoom.SetFocus();
     EXPECT_EQ(editor->VScroll1.Max(), 32000);
-    policy.reset();
-    main.reset();
-    viewer.reset();
-    editor.reset();
+    CloseWindows();
   }
 }
 
@@ -253,10 +248,7 @@ TEST_F(EditorTest, GotoFocusLineBringsTheFocusedCourseIntoView) {
     EXPECT_EQ(editor->VScroll1.Value(), c.value);
     // The rows moved with the value.
     EXPECT_EQ(editor->frameLine(0).Top(), -static_cast<int>(c.value * 1.25));
-    policy.reset();
-    main.reset();
-    viewer.reset();
-    editor.reset();
+    CloseWindows();
   }
 }
 
@@ -391,10 +383,7 @@ TEST_F(EditorTest, FlipBearing) {
     if (!c.nameBox) {
       EXPECT_EQ(editor->txtBearingLine(0).Enabled(), c.acts);
     }
-    policy.reset();
-    main.reset();
-    viewer.reset();
-    editor.reset();
+    CloseWindows();
   }
 }
 
@@ -502,10 +491,7 @@ TEST_F(SaveTest, SaveNewSavesAndStartsTheNextParcel) {
       EXPECT_EQ(editor->txtDistanceLine(0).Text(), "");
       EXPECT_FALSE(main->mnuDeleteParcel.Enabled());
     }
-    policy.reset();
-    main.reset();
-    viewer.reset();
-    editor.reset();
+    CloseWindows();
   }
 }
 

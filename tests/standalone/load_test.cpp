@@ -70,28 +70,8 @@ TEST_F(StandaloneTest, LaterRunsAskNothing) {
   EXPECT_TRUE(prompts.Seen().empty());
 }
 
-// A program folder with its system database and a project with parcels.
-class CommandLineTest : public StandaloneTest {
- protected:
-  void SetUp() override {
-    StandaloneTest::SetUp();
-    Program().ProgramFolder = dir.Path();
-    BuildSystemDatabase(FileBesideProgram("KorvaloPro.zrq"), Edition::Standalone);
-    ASSERT_TRUE(OpenSystemDatabase());
-    std::ofstream(dir.File("Lots.dwg")) << "0\nEOF\n";
-    std::ofstream(dir.File("default.dwg")) << "0\nEOF\n";
-    ASSERT_TRUE(CreateProjectDatabase(dir.Path() + "/", "Lots", dir.File("Lots.dwg")));
-    project = dir.File("Lots.kvx");
-    editor::ShowStorageMessagesInMessageBoxes();
-  }
-  void TearDown() override {
-    StandaloneTest::TearDown();
-    SetMessageSink({});
-    Program().SystemDb.reset();
-  }
-  TempFolder dir;
-  std::string project;
-};
+// A program folder with its system database and a project.
+class CommandLineTest : public StandaloneProjectTest {};
 
 TEST_F(CommandLineTest, ProjectOpensFromTheCommandLine) {
   struct Case {

@@ -51,10 +51,7 @@ class StandaloneTest : public ::testing::Test {
     Program().ProjectSettings.ErrDecimal = 2;
   }
   void TearDown() override {
-    policy.reset();
-    main.reset();
-    viewer.reset();
-    editor.reset();
+    CloseWindows();
     forms::SetActivationHandler({});
     forms::SetScreenPixelsForTests(0, 0);
     ResetStandaloneState();
@@ -77,6 +74,14 @@ class StandaloneTest : public ::testing::Test {
   void Load(const std::string& commandLine = {}) {
     Build(commandLine);
     editor->Load();
+  }
+  // The windows gone, the policy and the frame first (they act on the
+  // editor).
+  void CloseWindows() {
+    policy.reset();
+    main.reset();
+    viewer.reset();
+    editor.reset();
   }
 
   forms::testing::PromptScript prompts;
