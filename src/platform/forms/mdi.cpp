@@ -136,11 +136,16 @@ void SetMdiParent(Form& child, Form& frame) {
   QWidget* w = child.Window();
   QMdiSubWindow* sub = area->addSubWindow(w);
   sub->setWindowTitle(w->windowTitle());
-  sub->installEventFilter(new ChildWatch(child, sub));
+  auto* watch = new ChildWatch(child, sub);
+  sub->installEventFilter(watch);
   QObject::connect(w, &QWidget::windowTitleChanged, sub, &QWidget::setWindowTitle);
-  // The child form going first takes its sub-window with it.
-  QObject::connect(w, &QObject::destroyed, sub, [sub, key = &child] {
+  // The child form going first takes its sub-window with it. The watch goes
+  // at once: the sub-window still gets events until it is deleted, and the
+  // form they would be reported to is gone.
+  QObject::connect(w, &QObject::destroyed, sub, [sub, watch, key = &child] {
     g_children.erase(key);
+    sub->removeEventFilter(watch);
+    delete watch;
     sub->deleteLater();
   });
   sub->hide();
