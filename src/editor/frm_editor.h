@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editor/course_grid.h"
+#include "editor/edition_policy.h"
 #include "editor/link_services.h"
 #include "geometry/drawing.h"
 #include "geometry/traverse.h"
@@ -46,6 +47,10 @@ class FrmEditor : public forms::Form {
   // Wiring done by the program before the window is loaded. Not owned.
   void SetLinkServices(LinkServices* link) { link_ = link; }
   void SetStartupServices(StartupServices startup) { startup_ = std::move(startup); }
+  // The edition's own end of the load and size rules; null for the linked
+  // edition's.
+  void SetEditionPolicy(EditionPolicy* policy) { policy_ = policy; }
+  const StartupServices& Startup() const { return startup_; }
 
   int CourseLimit() const { return courseLimit_; }
 
@@ -426,6 +431,7 @@ class FrmEditor : public forms::Form {
   std::unique_ptr<CourseGrid> grid_;
   LinkServices* link_ = nullptr;
   StartupServices startup_;
+  EditionPolicy* policy_ = nullptr;
 };
 
 // Tells the user that picked drawing text is left over after the last row

@@ -137,6 +137,10 @@ void FrmEditor::Form_Load() {
   PictureNormalHeight = picParcel.Height();
 
   // 15. and 16.
+  if (policy_) {
+    policy_->FinishLoad(*this);
+    return;
+  }
   if (Program().FirstRun) AskInitialConfiguration();
   OpenCommandLineProject();
 }
@@ -174,6 +178,10 @@ void FrmEditor::OpenCommandLineProject() {
 // Row scrolling and window size.
 
 void FrmEditor::Form_Resize() {
+  if (policy_) {
+    policy_->Resize(*this);
+    return;
+  }
   // A step the window cannot take (a minimised window, a grid of negative
   // height) ends the handler quietly.
   try {

@@ -1,24 +1,19 @@
 #include "platform/cad/system.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "platform/cad/draw_client.h"
+
 namespace korvalo::cad {
-namespace {
-
-class NoCadProgram : public Automation {
- public:
-  std::shared_ptr<Application> GetObject(const std::string&) override { Fail(); }
-  std::shared_ptr<Application> CreateObject(const std::string&) override { Fail(); }
-  void SetFocus(WindowHandle) override {}
-
- private:
-  [[noreturn]] static void Fail() {
-    throw CadError(kCannotCreateObject, "ActiveX component can't create object");
-  }
-};
-
-}  // namespace
 
 Automation& SystemAutomation() {
-  static NoCadProgram automation;
+  static DrawAutomation automation([] {
+    DrawOptions options;
+    std::error_code error;
+    options.programFolder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path().string();
+    return options;
+  }());
   return automation;
 }
 

@@ -4,10 +4,9 @@
 
 namespace korvalo::cad {
 
-// The CAD program of this machine as the program reaches it. No drawing
-// program of ours is installed with this build yet: attaching and starting
-// fail ("ActiveX component can't create object"), so the link reports the
-// CAD program as not found.
+// The CAD program of this machine as the program reaches it: KorvaloDraw,
+// attached to when it runs and started from the program folder (the folder
+// of the running executable) when it does not.
 Automation& SystemAutomation();
 
 }  // namespace korvalo::cad

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "platform/forms/desktop.h"
 #include "platform/forms/form.h"
 #include "platform/forms/internal.h"
 
@@ -44,15 +45,9 @@ void DoEvents() {
   QCoreApplication::processEvents();
 }
 
-int ScreenWidth() {
-  const QScreen* s = QGuiApplication::primaryScreen();
-  return s ? TwipsFromPixels(s->geometry().width()) : 0;
-}
+int ScreenWidth() { return TwipsFromPixels(ScreenWidthPixels()); }
 
-int ScreenHeight() {
-  const QScreen* s = QGuiApplication::primaryScreen();
-  return s ? TwipsFromPixels(s->geometry().height()) : 0;
-}
+int ScreenHeight() { return TwipsFromPixels(ScreenHeightPixels()); }
 
 int MousePointer() { return g_pointer; }
 

@@ -45,9 +45,41 @@ std::vector<Form*> g_history;
 // Every form that exists, in creation order.
 std::vector<Form*> g_forms;
 std::map<Form*, QEventLoop*> g_modalLoops;
+// Forms whose unload is under way: two windows may unload each other, and
+// the second request for the same form does nothing.
+std::vector<const Form*> g_unloading;
+
+class UnloadUnderWay {
+ public:
+  explicit UnloadUnderWay(const Form& f) : f_(f) { g_unloading.push_back(&f); }
+  ~UnloadUnderWay() { g_unloading.erase(std::find(g_unloading.begin(), g_unloading.end(), &f_)); }
+  UnloadUnderWay(const UnloadUnderWay&) = delete;
+  UnloadUnderWay& operator=(const UnloadUnderWay&) = delete;
+  static bool Running(const Form& f) {
+    return std::find(g_unloading.begin(), g_unloading.end(), &f) != g_unloading.end();
+  }
+
+ private:
+  const Form& f_;
+};
 
 void RaiseForm(const std::function<void()>& h) {
   if (h) RunHandler(h);
+}
+
+// The widget the window system places: an MDI child's sub-window, else the
+// form's own window.
+QWidget* Outer(const Form& f) {
+  QWidget* sub = detail::MdiSubWindow(f);
+  return sub ? sub : f.Window();
+}
+
+// Width and height (twips) of a maximised form: the screen's, or for an MDI
+// child the inner size of its frame.
+void MaximisedSize(const Form& f, int& width, int& height) {
+  if (detail::MdiClientSize(f, width, height)) return;
+  width = ScreenWidth();
+  height = ScreenHeight();
 }
 
 double TwipsX(const QMouseEvent* e) { return e->position().x() * kTwipsPerPixel; }
@@ -99,6 +131,11 @@ class FormWindow : public QWidget {
   void resizeEvent(QResizeEvent* e) override {
     detail::QtBoundary boundary;
     QWidget::resizeEvent(e);
+    if (detail::MdiSubWindow(form_)) {
+      // Inside an MDI frame the sub-window reports the places and sizes.
+      Access::LayoutForm(form_);
+      return;
+    }
     const QSize s = e->size();
     const bool ours = Settles(requested, s) || s == Access::WantedClientSize(form_);
     if (!ours && form_.Visible() && form_.WindowState() == vbNormal) {
@@ -120,6 +157,7 @@ class FormWindow : public QWidget {
   void moveEvent(QMoveEvent* e) override {
     detail::QtBoundary boundary;
     QWidget::moveEvent(e);
+    if (detail::MdiSubWindow(form_)) return;
     // The window system may report the frame's corner or the inner corner
     // for the place the program asked for; either is no move of the user's.
     const QPoint p = pos();
@@ -553,13 +591,12 @@ void Form::SetWindowState(int state) {
   KeepNormalGeometry();
   windowState_ = state;
   if (state == vbMaximized) {
-    width_ = ScreenWidth();
-    height_ = ScreenHeight();
+    MaximisedSize(*this, width_, height_);
   } else if (state == vbNormal) {
     RestoreNormalGeometry();
   }
   if (!visible_) return;
-  auto* w = static_cast<FormWindow*>(window_);
+  QWidget* w = Outer(*this);
   if (state == vbMinimized) {
     w->showMinimized();
   } else if (state == vbMaximized) {
@@ -610,12 +647,14 @@ void Form::Show(int modal) {
     // The controls' widgets are made once this turn's statements are done:
     // a window's load may still place its controls after showing it.
     Access::ScheduleRealise(*this);
+    QWidget* outer = Outer(*this);
+    if (outer != w) w->show();
     if (windowState_ == vbMinimized) {
-      w->showMinimized();
+      outer->showMinimized();
     } else if (windowState_ == vbMaximized) {
-      w->showMaximized();
+      outer->showMaximized();
     } else {
-      w->show();
+      outer->show();
     }
     if (topMost_) {
       const bool on = topMost_;
@@ -661,7 +700,7 @@ void PassActivationOn(Form& f) {
 void Form::Hide() {
   if (!visible_) return;
   visible_ = false;
-  window_->hide();
+  Outer(*this)->hide();
   if (auto it = g_modalLoops.find(this); it != g_modalLoops.end()) it->second->quit();
   PassActivationOn(*this);
 }
@@ -681,6 +720,8 @@ void UnloadRunTimeElements(std::vector<detail::ArrayBase*> arrays) {
 
 bool Form::Unload() {
   if (!loaded_ && !visible_) return true;
+  if (UnloadUnderWay::Running(*this)) return true;
+  UnloadUnderWay underWay(*this);
   int cancel = 0;
   if (OnQueryUnload) RunHandler([&] { OnQueryUnload(cancel, vbFormCode); });
   if (cancel) return false;
@@ -693,6 +734,7 @@ bool Form::Unload() {
     w->closingByCode = true;
     w->close();
     w->closingByCode = false;
+    if (QWidget* sub = detail::MdiSubWindow(*this)) sub->hide();
     if (auto it = g_modalLoops.find(this); it != g_modalLoops.end()) it->second->quit();
     PassActivationOn(*this);
   }
@@ -769,6 +811,21 @@ void Access::LayoutForm(Form& f) {
       bar->setGeometry(0, 0, cw, menuH);
     }
   }
+  if (QWidget* sub = detail::MdiSubWindow(f)) {
+    // An MDI child: the sub-window takes the outer place and size inside
+    // the frame's client area.
+    if (f.windowState_ == vbNormal && (f.sizeAsked_ || f.placeAsked_)) {
+      f.sizeAsked_ = false;
+      f.placeAsked_ = false;
+      sub->setGeometry(Px(f.left_), Px(f.top_), Px(f.width_), Px(f.height_));
+    }
+    const QRect inner(0, menuH, w->width(), std::max(0, w->height() - menuH));
+    if (f.content_->geometry() != inner) {
+      f.content_->setGeometry(inner);
+      ScheduleRealise(f);
+    }
+    return;
+  }
   if (f.windowState_ == vbNormal && f.sizeAsked_) {
     f.sizeAsked_ = false;
     const QSize want(cw, ch);
@@ -808,6 +865,15 @@ void Access::FormResizedByUser(Form& f, int clientWidthPx, int clientHeightPx) {
   LayoutForm(f);
 }
 
+void Access::MdiChildResized(Form& f, int widthPx, int heightPx) {
+  const int width = TwipsFromPixels(widthPx);
+  const int height = TwipsFromPixels(heightPx);
+  if (width == f.width_ && height == f.height_) return;
+  f.width_ = width;
+  f.height_ = height;
+  if (f.visible_) RaiseForm(f.OnResize);
+}
+
 void Access::FormMovedByUser(Form& f, int xPx, int yPx) {
   f.left_ = TwipsFromPixels(xPx);
   f.top_ = TwipsFromPixels(yPx);
@@ -818,8 +884,7 @@ void Access::FormStateChangedByUser(Form& f, int state) {
   f.KeepNormalGeometry();
   f.windowState_ = state;
   if (state == vbMaximized) {
-    f.width_ = ScreenWidth();
-    f.height_ = ScreenHeight();
+    MaximisedSize(f, f.width_, f.height_);
   } else if (state == vbNormal) {
     // The manager gives the window back its normal place and size; the
     // form asks for the same, whatever it was told while maximised.
@@ -830,6 +895,8 @@ void Access::FormStateChangedByUser(Form& f, int state) {
 }
 
 bool Access::FormCloseRequested(Form& f) {
+  if (UnloadUnderWay::Running(f)) return false;
+  UnloadUnderWay underWay(f);
   int cancel = 0;
   if (f.OnQueryUnload) RunHandler([&] { f.OnQueryUnload(cancel, vbFormControlMenu); });
   if (cancel) return false;

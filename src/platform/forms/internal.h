@@ -77,6 +77,14 @@ void InstallDesktopStyle();
 bool AccessKeyUnderlined(const QString& caption);
 bool AltHeld();
 
+// --- MDI (mdi.cpp) -----------------------------------------------------------
+// The sub-window that holds an MDI child form's window; null for any other
+// form.
+QWidget* MdiSubWindow(const Form& form);
+// For an MDI child: the inner size of its frame in twips (true); false for
+// any other form.
+bool MdiClientSize(const Form& form, int& width, int& height);
+
 // --- access to the controls' insides --------------------------------------
 struct Access {
   // Geometry of a control's widget from its twips.
@@ -127,6 +135,9 @@ struct Access {
   static void FormResizedByUser(Form& f, int clientWidthPx, int clientHeightPx);
   static void FormStateChangedByUser(Form& f, int state);
   static void FormMovedByUser(Form& f, int xPx, int yPx);
+  // An MDI child's sub-window took this outer size (pixels) by the user's
+  // hand or the frame's (maximised in a resized frame).
+  static void MdiChildResized(Form& f, int widthPx, int heightPx);
   static bool FormCloseRequested(Form& f);
   static void LayoutForm(Form& f);
   // The inner size and the window's place (pixels) that the form's Left,

@@ -31,6 +31,17 @@ QWidget* DialogParent() {
   return f ? f->Window() : nullptr;
 }
 
+// While a window of the program stays on top of the others, a prompt must
+// too, or it would open behind that window.
+void KeepAboveTopMost(QWidget& dialog) {
+  for (Form* f : LoadedForms()) {
+    if (f->Visible() && f->TopMost()) {
+      dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+      return;
+    }
+  }
+}
+
 // "Desc|*.a;*.b|All|*.*" as Qt's "Desc (*.a *.b);;All (*.*)".
 QString QtFilter(const std::string& filter) {
   const QStringList parts = Q(filter).split(QLatin1Char('|'));
@@ -45,6 +56,7 @@ QString QtFilter(const std::string& filter) {
 
 int RealMessageBox(const Prompt& p) {
   QMessageBox box(DialogParent());
+  KeepAboveTopMost(box);
   box.setWindowTitle(Q(p.title));
   // As written: a name in the text that looks like markup is not markup.
   box.setTextFormat(Qt::PlainText);
@@ -162,6 +174,7 @@ PromptAnswer detail::ShowRealPrompt(const Prompt& p) {
       QString start = Q(p.file.initialDir);
       if (!p.file.fileName.empty()) start = start.isEmpty() ? Q(p.file.fileName) : start + QLatin1Char('/') + Q(p.file.fileName);
       QFileDialog dialog(DialogParent(), Q(p.title), start, QtFilter(p.file.filter));
+      KeepAboveTopMost(dialog);
       dialog.setAcceptMode(p.kind == PromptKind::OpenFile ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
       dialog.setFileMode(p.kind == PromptKind::OpenFile && (p.file.flags & 4096) ? QFileDialog::ExistingFile
                                                                                  : QFileDialog::AnyFile);

@@ -77,6 +77,7 @@ FrmVideoOptions::FrmVideoOptions()
              "Welcome to Korvalo! We recommend you view a training video before you begin. Please "
              "choose one of:"),
       optQuick(*this, "optQuick", "&Quick start video (2 min)"),
+      optFull(*this, "optFull", "&Full training video (8 min)"),
       optConf(*this, "optConf", "&Configuration video (4 min)"),
       optRemind(*this, "optRemind", "No video, but &remind me next time"),
       optNotAgain(*this, "optNotAgain", "&No video. Do not ask again"),
@@ -88,9 +89,17 @@ FrmVideoOptions::FrmVideoOptions()
   Label1.Move(2040, 120, 4000, 660);
   Label1.SetWordWrap(true);
   optQuick.Move(2040, 900, 4000, 300);
-  optConf.Move(2040, 1260, 4000, 300);
-  optRemind.Move(2040, 1620, 4000, 300);
-  optNotAgain.Move(2040, 1980, 4000, 300);
+  if (CurrentEdition() == Edition::Standalone) {
+    optFull.Move(2040, 1260, 4000, 300);
+    optConf.Move(2040, 1620, 4000, 300);
+    optRemind.Move(2040, 1980, 4000, 300);
+    optNotAgain.Move(2040, 2340, 4000, 300);
+  } else {
+    optFull.SetVisible(false);
+    optConf.Move(2040, 1260, 4000, 300);
+    optRemind.Move(2040, 1620, 4000, 300);
+    optNotAgain.Move(2040, 1980, 4000, 300);
+  }
   cmdOK.Move(4680, 2700, 1215, 375);
   cmdOK.SetDefault(true);
   optQuick.SetValue(true);
@@ -99,10 +108,14 @@ FrmVideoOptions::FrmVideoOptions()
 
 void FrmVideoOptions::cmdOK_Click() {
   // The video runs on its own; whether it could be started is not looked at.
+  const bool standalone = CurrentEdition() == Edition::Standalone;
   if (optQuick.Value()) {
-    shell::ShellOpen(FileBesideProgram(kQuickVideo), shell::SW_SHOWNORMAL);
+    shell::ShellOpen(FileBesideProgram(standalone ? kStandaloneQuickVideo : kQuickVideo), shell::SW_SHOWNORMAL);
+  } else if (standalone && optFull.Value()) {
+    shell::ShellOpen(FileBesideProgram(kStandaloneFullVideo), shell::SW_SHOWNORMAL);
   } else if (optConf.Value()) {
-    shell::ShellOpen(FileBesideProgram(kConfigurationVideo), shell::SW_SHOWNORMAL);
+    shell::ShellOpen(FileBesideProgram(standalone ? kStandaloneConfigurationVideo : kConfigurationVideo),
+                     shell::SW_SHOWNORMAL);
   } else if (optNotAgain.Value()) {
     MsgBox(kVideoNotAgainText, vbInformation);
     StopVideoPrompt();

@@ -32,7 +32,9 @@ class FrmSplash : public forms::Form {
 };
 
 // "Korvalo training video options": the videos beside the program, or no
-// video (remind next time, or do not ask again).
+// video (remind next time, or do not ask again). The standalone edition
+// offers a full training video too (optFull, hidden in the linked edition)
+// and ships its own video programs.
 class FrmVideoOptions : public forms::Form {
  public:
   FrmVideoOptions();
@@ -40,6 +42,7 @@ class FrmVideoOptions : public forms::Form {
   forms::PictureBox Picture1;
   forms::Label Label1;
   forms::OptionButton optQuick;
+  forms::OptionButton optFull;
   forms::OptionButton optConf;
   forms::OptionButton optRemind;
   forms::OptionButton optNotAgain;
@@ -52,6 +55,9 @@ class FrmVideoOptions : public forms::Form {
 // The training-video programs beside the program.
 inline constexpr const char* kQuickVideo = "ZE-Veza Demo.exe";
 inline constexpr const char* kConfigurationVideo = "ZE-Veza Options.exe";
+inline constexpr const char* kStandaloneQuickVideo = "ZI Ruvaziviru Quick Demo.exe";
+inline constexpr const char* kStandaloneFullVideo = "ZI Ruvaziviru Full Demo.exe";
+inline constexpr const char* kStandaloneConfigurationVideo = "ZI Ruvaziviru Options.exe";
 inline constexpr const char* kVideoNotAgainText =
     "Training videos may also be accessed through the Korvalo program group\n"
     "in the start menu, and from the help menu within the program.";

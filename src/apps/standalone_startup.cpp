@@ -1,0 +1,82 @@
+#include "apps/standalone_startup.h"
+
+#include <exception>
+
+#include "common/edition.h"
+#include "platform/forms/forms.h"
+#include "storage/program_state.h"
+#include "storage/recent_projects.h"
+#include "storage/system_db.h"
+#include "storage/windows/center_form.h"
+
+namespace korvalo::apps {
+
+using namespace forms;
+
+StandaloneProgram::StandaloneProgram() = default;
+
+StandaloneProgram::~StandaloneProgram() {
+  // The policy and the frame act on the editor: they go first.
+  policy_.reset();
+  main_.reset();
+  viewer_.reset();
+  editor_.reset();
+  splash_.reset();
+}
+
+bool StandaloneProgram::RunStartUp(const std::string& commandLine) {
+  Program().CourseLimit = CourseLimitFor(Edition::Standalone);
+  try {
+    splash_ = std::make_unique<windows::FrmSplash>();
+    splash_->Load();
+    if (!splash_->SystemDatabaseOpened()) {
+      splash_.reset();
+      return false;
+    }
+    splash_->Show();
+    FirstRunStep();
+    HandOverToEditor(commandLine);
+    return true;
+  } catch (const std::exception& e) {
+    ShowUnknownError(ErrorNumberOf(e));
+    return false;
+  }
+}
+
+void StandaloneProgram::FirstRunStep() {
+  ProgramState& program = Program();
+  program.FirstRun = TakeFirstRunFlag();
+  bool offer = program.FirstRun;
+  if (program.FirstRun) {
+    FixSampleProjectFolders();
+  } else {
+    offer = VideoPromptWanted();
+  }
+  if (!offer) return;
+  windows::FrmVideoOptions videos;
+  windows::CenterForm(videos);
+  videos.Show(vbModal);
+}
+
+void StandaloneProgram::HandOverToEditor(const std::string& commandLine) {
+  editor_ = std::make_unique<editor::FrmEditor>(Program().CourseLimit);
+  viewer_ = std::make_unique<standalone::StandInViewer>(*editor_);
+  main_ = std::make_unique<standalone::FrmMain>(*editor_, *viewer_);
+  policy_ = std::make_unique<standalone::StandaloneEditor>(*editor_, *main_, *viewer_);
+  editor::StartupServices startup;
+  startup.commandLine = commandLine;
+  // The recent-project menu is the frame's: its first use loads the frame.
+  startup.loadRecentProjects = [this] {
+    main_->Load();
+    policy_->LoadRecentProjects();
+  };
+  editor_->SetStartupServices(std::move(startup));
+  {
+    HourglassPointer hourglass;
+    editor_->Load();
+  }
+  editor_->Show();
+  splash_->Unload();
+}
+
+}  // namespace korvalo::apps

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "editor/frm_editor.h"
+#include "standalone/frm_main.h"
+#include "standalone/standalone_editor.h"
+#include "storage/windows/start_windows.h"
+
+// The start of the standalone edition: 50 course rows, the splash window
+// holding "KorvaloPro.zrq" for the run, the first-run step with the
+// training-video offer, and the hand-over to the editor, whose load brings
+// up the frame and the drawing window.
+namespace korvalo::apps {
+
+class StandaloneProgram {
+ public:
+  StandaloneProgram();
+  ~StandaloneProgram();
+  StandaloneProgram(const StandaloneProgram&) = delete;
+  StandaloneProgram& operator=(const StandaloneProgram&) = delete;
+
+  // False when the program must end now (the system database could not be
+  // had, or an error stopped the start; its message shown).
+  bool RunStartUp(const std::string& commandLine);
+
+  editor::FrmEditor* Editor() const { return editor_.get(); }
+  standalone::FrmMain* Main() const { return main_.get(); }
+
+ private:
+  void FirstRunStep();
+  void HandOverToEditor(const std::string& commandLine);
+
+  std::unique_ptr<windows::FrmSplash> splash_;
+  std::unique_ptr<editor::FrmEditor> editor_;
+  std::unique_ptr<standalone::StandInViewer> viewer_;
+  std::unique_ptr<standalone::FrmMain> main_;
+  std::unique_ptr<standalone::StandaloneEditor> policy_;
+};
+
+}  // namespace korvalo::apps

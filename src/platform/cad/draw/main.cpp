@@ -1,0 +1,46 @@
+// KorvaloDraw: the drawing program the linked edition drives in place of a
+// CAD program. "KorvaloDraw FILE..." opens a window on each drawing; without
+// files it opens one empty untitled drawing. It answers the link on its
+// local socket and ends with its last window.
+//
+// KORVALO_DRAW_TEST_INPUT=1 in the environment at start lets tests play
+// clicks, boxes and keys into a running selection through the socket.
+
+#include <QApplication>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#include "platform/cad/cad.h"
+#include "platform/cad/draw/draw_app.h"
+#include "platform/forms/forms.h"
+
+int main(int argc, char** argv) {
+  using namespace korvalo;
+  forms::Application app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  const char* hook = std::getenv("KORVALO_DRAW_TEST_INPUT");
+  draw::DrawApp drawApp(hook && std::string(hook) == "1");
+
+  std::string failures;
+  for (int i = 1; i < argc; ++i) {
+    try {
+      drawApp.OpenWindow(argv[i]);
+    } catch (const draw::Failure& f) {
+      failures += std::string(argv[i]) + ": " + f.description + "\n";
+    }
+  }
+  if (drawApp.WindowCount() == 0) drawApp.OpenWindow("");
+
+  std::string error;
+  if (!drawApp.Listen(cad::kProgramId, error)) {
+    std::cerr << "KorvaloDraw: the link cannot reach this instance: " << error << "\n";
+  }
+  if (!failures.empty()) {
+    std::cerr << failures;
+    forms::MsgBox("These drawings could not be opened:\n" + failures, forms::vbOKOnly | forms::vbExclamation,
+                  "KorvaloDraw");
+  }
+  return app.Run();
+}

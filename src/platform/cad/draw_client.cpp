@@ -1,0 +1,342 @@
+#include "platform/cad/draw_client.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonObject>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QThread>
+#include <QTimer>
+
+#include "platform/cad/protocol.h"
+
+namespace korvalo::cad {
+namespace {
+
+constexpr const char* kCannotCreate = "ActiveX component can't create object";
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+// Drops what the user does to the program's windows while a call waits:
+// keys, the mouse, the wheel, touches and closing a window from its frame.
+// Painting, timers and the socket go on.
+class InputDropper : public QObject {
+ public:
+  InputDropper() { QCoreApplication::instance()->installEventFilter(this); }
+  ~InputDropper() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
+      case QEvent::NonClientAreaMouseButtonPress:
+      case QEvent::NonClientAreaMouseButtonRelease:
+      case QEvent::NonClientAreaMouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::Shortcut:
+      case QEvent::Wheel:
+      case QEvent::ContextMenu:
+      case QEvent::TouchBegin:
+      case QEvent::TouchUpdate:
+      case QEvent::TouchEnd:
+      case QEvent::TouchCancel:
+      case QEvent::TabletPress:
+      case QEvent::TabletRelease:
+      case QEvent::TabletMove:
+      case QEvent::DragEnter:
+      case QEvent::DragMove:
+      case QEvent::Drop:
+        return true;
+      case QEvent::Close:
+        return event->spontaneous();
+      default:
+        return false;
+    }
+  }
+};
+
+// Whether waits may run the program's event loop: only on its own thread.
+bool OnEventThread() {
+  QCoreApplication* app = QCoreApplication::instance();
+  return app && QThread::currentThread() == app->thread();
+}
+
+// Lets the program's windows repaint for a while, user input dropped.
+void Pause(int ms) {
+  if (!OnEventThread()) {
+    usleep(static_cast<useconds_t>(ms) * 1000);
+    return;
+  }
+  InputDropper dropper;
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+int ObjectOf(const QJsonValue& value) {
+  const QJsonValue id = value.toObject().value("obj");
+  if (!id.isDouble()) {
+    throw CadError(wire::kAutomationError, "The CAD program gave no object where one was expected");
+  }
+  return id.toInt();
+}
+
+// Objects of the CAD program are handles: a connection and a number.
+class Remote {
+ public:
+  Remote(std::shared_ptr<DrawConnection> connection, int id)
+      : connection_(std::move(connection)), id_(id) {}
+  int Id() const { return id_; }
+
+ protected:
+  QJsonValue Call(const std::string& member, const QJsonArray& args = {}, bool unbounded = false) {
+    return connection_->Call(id_, member, args, unbounded);
+  }
+  const std::shared_ptr<DrawConnection>& Connection() const { return connection_; }
+
+ private:
+  std::shared_ptr<DrawConnection> connection_;
+  int id_;
+};
+
+class RemoteEntity : public Entity, public Remote {
+ public:
+  using Remote::Remote;
+  std::string EntityName() override { return S(Call("EntityName").toString()); }
+  std::string TextString() override { return S(Call("TextString").toString()); }
+};
+
+class RemoteSelectionSet : public SelectionSet, public Remote {
+ public:
+  using Remote::Remote;
+  void Delete() override { Call("Delete"); }
+  void SelectOnScreen() override { Call("SelectOnScreen", {}, true); }
+  int Count() override { return Call("Count").toInt(); }
+  std::shared_ptr<Entity> Item(int index) override {
+    return std::make_shared<RemoteEntity>(Connection(), ObjectOf(Call("Item", {index})));
+  }
+  void RemoveItems(const std::vector<std::shared_ptr<Entity>>& entities) override {
+    QJsonArray ids;
+    for (const auto& entity : entities) {
+      auto* remote = dynamic_cast<RemoteEntity*>(entity.get());
+      if (!remote) throw CadError(wire::kAutomationError, "Not an entity of this drawing");
+      ids.append(remote->Id());
+    }
+    // One argument, the array (a braced array alone would be copied).
+    QJsonArray args;
+    args.append(ids);
+    Call("RemoveItems", args);
+  }
+};
+
+class RemoteSelectionSets : public SelectionSets, public Remote {
+ public:
+  using Remote::Remote;
+  std::shared_ptr<SelectionSet> Item(const std::string& name) override {
+    return std::make_shared<RemoteSelectionSet>(Connection(), ObjectOf(Call("Item", {Q(name)})));
+  }
+  std::shared_ptr<SelectionSet> Add(const std::string& name) override {
+    return std::make_shared<RemoteSelectionSet>(Connection(), ObjectOf(Call("Add", {Q(name)})));
+  }
+};
+
+class RemoteDocument : public Document, public Remote {
+ public:
+  using Remote::Remote;
+  std::string FullName() override { return S(Call("FullName").toString()); }
+  void Open(const std::string& path) override { Call("Open", {Q(path)}); }
+  int GetVariable(const std::string& name) override { return Call("GetVariable", {Q(name)}).toInt(); }
+  void SetVariable(const std::string& name, int value) override { Call("SetVariable", {Q(name), value}); }
+  void SetWindowState(int state) override { Call("SetWindowState", {state}); }
+  std::shared_ptr<cad::SelectionSets> SelectionSets() override {
+    return std::make_shared<RemoteSelectionSets>(Connection(), ObjectOf(Call("SelectionSets")));
+  }
+};
+
+class RemoteDocuments : public Documents, public Remote {
+ public:
+  using Remote::Remote;
+  int Count() override { return Call("Count").toInt(); }
+  std::shared_ptr<Document> Open(const std::string& path) override {
+    return std::make_shared<RemoteDocument>(Connection(), ObjectOf(Call("Open", {Q(path)})));
+  }
+};
+
+class RemoteApplication : public Application, public Remote {
+ public:
+  using Remote::Remote;
+  void SetVisible(bool visible) override { Call("SetVisible", {visible}); }
+  std::shared_ptr<Document> ActiveDocument() override {
+    return std::make_shared<RemoteDocument>(Connection(), ObjectOf(Call("ActiveDocument")));
+  }
+  std::shared_ptr<cad::Documents> Documents() override {
+    return std::make_shared<RemoteDocuments>(Connection(), ObjectOf(Call("Documents")));
+  }
+  void SetWindowState(int state) override { Call("SetWindowState", {state}); }
+  WindowHandle Hwnd() override {
+    return static_cast<WindowHandle>(Call("Hwnd").toDouble());
+  }
+};
+
+}  // namespace
+
+DrawConnection::DrawConnection(std::unique_ptr<QLocalSocket> socket, int callTimeoutMs)
+    : socket_(std::move(socket)), callTimeoutMs_(callTimeoutMs) {}
+
+DrawConnection::~DrawConnection() = default;
+
+std::shared_ptr<DrawConnection> DrawConnection::Open(const std::string& socketPath, int callTimeoutMs) {
+  auto socket = std::make_unique<QLocalSocket>();
+  socket->connectToServer(Q(socketPath));
+  if (!socket->waitForConnected(2000)) throw CadError(kCannotCreateObject, kCannotCreate);
+  auto connection = std::make_shared<DrawConnection>(std::move(socket), callTimeoutMs);
+  const QJsonObject hello = connection->Call(0, "Hello").toObject();
+  if (hello.value("app").toInt() != wire::kApplicationObject) {
+    connection->Drop(wire::kAutomationError, "The program on the socket is not KorvaloDraw");
+  }
+  connection->pid_ = static_cast<long long>(hello.value("pid").toDouble());
+  return connection;
+}
+
+void DrawConnection::Drop(long number, const std::string& description) {
+  socket_->abort();
+  throw CadError(number, description);
+}
+
+QByteArray DrawConnection::ReadLine(bool unbounded) {
+  QElapsedTimer clock;
+  clock.start();
+  for (;;) {
+    if (socket_->canReadLine()) {
+      QByteArray line = socket_->readLine();
+      line.chop(1);
+      return line;
+    }
+    if (socket_->state() != QLocalSocket::ConnectedState) {
+      Drop(wire::kServerUnavailable, "The CAD program has ended");
+    }
+    const qint64 left = unbounded ? -1 : callTimeoutMs_ - clock.elapsed();
+    if (!unbounded && left <= 0) {
+      Drop(wire::kServerUnavailable, "The CAD program did not answer within " +
+                                         std::to_string(callTimeoutMs_ / 1000) + " seconds");
+    }
+    if (!OnEventThread()) {
+      socket_->waitForReadyRead(unbounded ? 200 : static_cast<int>(std::min<qint64>(left, 200)));
+      continue;
+    }
+    InputDropper dropper;
+    QEventLoop loop;
+    QObject::connect(socket_.get(), &QLocalSocket::readyRead, &loop, &QEventLoop::quit);
+    QObject::connect(socket_.get(), &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
+    QObject::connect(socket_.get(), &QLocalSocket::errorOccurred, &loop, &QEventLoop::quit);
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(unbounded ? 1000 : static_cast<int>(std::min<qint64>(left, 1000)));
+    loop.exec();
+  }
+}
+
+QJsonValue DrawConnection::Call(int object, const std::string& member, const QJsonArray& args,
+                                bool unbounded) {
+  if (socket_->state() != QLocalSocket::ConnectedState) {
+    throw CadError(wire::kServerUnavailable, "The CAD program has ended");
+  }
+  // A call made while another waits (from a timer running meanwhile) would
+  // take the other's reply.
+  if (busy_) throw CadError(wire::kAutomationError, "The CAD program is busy with another call");
+  busy_ = true;
+  struct Idle {
+    bool& busy;
+    ~Idle() { busy = false; }
+  } idle{busy_};
+
+  const long long seq = ++seq_;
+  QJsonObject message{{"seq", seq}, {"obj", object}, {"call", Q(member)}, {"args", args}};
+  socket_->write(wire::Line(message));
+  socket_->flush();
+
+  const QByteArray line = ReadLine(unbounded);
+  const std::optional<QJsonObject> reply = wire::Parse(line);
+  if (!reply || reply->value("seq").toInteger(-1) != seq || !reply->value("ok").isBool()) {
+    Drop(wire::kAutomationError, "The CAD program gave a reply that could not be read");
+  }
+  if (!reply->value("ok").toBool()) {
+    throw CadError(static_cast<long>(reply->value("number").toInteger(wire::kAutomationError)),
+                   S(reply->value("description").toString("Automation error")));
+  }
+  return reply->value("value");
+}
+
+DrawAutomation::DrawAutomation(DrawOptions options) : options_(std::move(options)) {}
+
+std::shared_ptr<Application> DrawAutomation::Attach(const std::string& programId) {
+  std::string error;
+  const std::optional<std::string> path = wire::SocketPath(programId, error);
+  if (!path) throw CadError(kCannotCreateObject, error);
+  last_ = DrawConnection::Open(*path, options_.callTimeoutMs);
+  return std::make_shared<RemoteApplication>(last_, wire::kApplicationObject);
+}
+
+std::shared_ptr<Application> DrawAutomation::GetObject(const std::string& programId) {
+  return Attach(programId);
+}
+
+std::shared_ptr<Application> DrawAutomation::CreateObject(const std::string& programId) {
+  const QString program = Q(options_.programFolder) + "/KorvaloDraw";
+  if (!QFileInfo(program).isExecutable()) {
+    throw CadError(kCannotCreateObject, "KorvaloDraw was not found in " + options_.programFolder);
+  }
+  // KorvaloDraw outlives the program that started it: it keeps none of
+  // its standard streams.
+  QProcess process;
+  process.setProgram(program);
+  process.setStandardInputFile(QProcess::nullDevice());
+  process.setStandardOutputFile(QProcess::nullDevice());
+  process.setStandardErrorFile(QProcess::nullDevice());
+  qint64 pid = 0;
+  if (!process.startDetached(&pid)) {
+    throw CadError(kCannotCreateObject, "KorvaloDraw could not be started");
+  }
+  QElapsedTimer clock;
+  clock.start();
+  for (;;) {
+    try {
+      return Attach(programId);
+    } catch (const CadError& e) {
+      // Nothing listens yet; anything else is the answer.
+      if (e.Number() != kCannotCreateObject) throw;
+    }
+    if (!wire::ProcessRunning(pid)) {
+      throw CadError(kCannotCreateObject, "KorvaloDraw ended before it could be reached");
+    }
+    if (clock.elapsed() > options_.startTimeoutMs) {
+      // A KorvaloDraw that cannot be reached is of no use: end it rather
+      // than leave a drawing program the link does not know.
+      kill(static_cast<pid_t>(pid), SIGTERM);
+      throw CadError(kCannotCreateObject, "KorvaloDraw did not answer within " +
+                                              std::to_string(options_.startTimeoutMs / 1000) +
+                                              " seconds");
+    }
+    Pause(50);
+  }
+}
+
+void DrawAutomation::SetFocus(WindowHandle window) {
+  if (!last_) throw CadError(kObjectNotSet, "Object variable or With block variable not set");
+  last_->Call(wire::kApplicationObject, "Activate", {static_cast<double>(window)});
+}
+
+}  // namespace korvalo::cad

@@ -1,0 +1,87 @@
+#pragma once
+
+// The CAD program as Korvalo reaches it on this system: KorvaloDraw, our
+// drawing program, over its local socket (platform/cad/protocol.h).
+//
+// Calls block. While one waits, the program's windows keep repainting but
+// every key press, mouse action and window close the user makes is dropped,
+// not queued, so nothing the user does meanwhile (a second pick, above all)
+// runs inside the call. A call gets callTimeoutMs to be answered, except
+// SelectOnScreen, which waits for the user as long as it takes.
+
+#include <QJsonArray>
+#include <QJsonValue>
+#include <memory>
+#include <string>
+
+#include "platform/cad/cad.h"
+
+class QLocalSocket;
+
+namespace korvalo::cad {
+
+struct DrawOptions {
+  // Where KorvaloDraw is started from.
+  std::string programFolder;
+  // How long a started KorvaloDraw may take to open its socket.
+  int startTimeoutMs = 20000;
+  // How long any call but SelectOnScreen may take.
+  int callTimeoutMs = 60000;
+};
+
+// One connection to a running KorvaloDraw. The objects of the application
+// reached through it share it.
+class DrawConnection {
+ public:
+  DrawConnection(std::unique_ptr<QLocalSocket> socket, int callTimeoutMs);
+  ~DrawConnection();
+  DrawConnection(const DrawConnection&) = delete;
+  DrawConnection& operator=(const DrawConnection&) = delete;
+
+  // Connects to the socket and greets the program there. Throws CadError:
+  // 429 when nothing listens, or what Call throws.
+  static std::shared_ptr<DrawConnection> Open(const std::string& socketPath, int callTimeoutMs);
+
+  // One call; its value. Throws CadError with the program's failure, or
+  // wire::kServerUnavailable (the program ended or did not answer in time)
+  // or wire::kAutomationError (a reply that does not parse; the connection
+  // is dropped after it, as later replies could not be matched).
+  QJsonValue Call(int object, const std::string& member, const QJsonArray& args = {},
+                  bool unbounded = false);
+
+  // The process id KorvaloDraw gave when greeted.
+  long long Pid() const { return pid_; }
+
+ private:
+  QByteArray ReadLine(bool unbounded);
+  [[noreturn]] void Drop(long number, const std::string& description);
+
+  std::unique_ptr<QLocalSocket> socket_;
+  int callTimeoutMs_;
+  long long seq_ = 0;
+  long long pid_ = 0;
+  bool busy_ = false;
+};
+
+// The real Automation: GetObject attaches to the running KorvaloDraw,
+// CreateObject starts one from the program folder and waits, bounded, for
+// its socket. Either fails with 429 when no KorvaloDraw can be reached.
+class DrawAutomation : public Automation {
+ public:
+  explicit DrawAutomation(DrawOptions options);
+  std::shared_ptr<Application> GetObject(const std::string& programId) override;
+  std::shared_ptr<Application> CreateObject(const std::string& programId) override;
+  // Asks the KorvaloDraw last reached to activate its window of that id.
+  void SetFocus(WindowHandle window) override;
+
+  // The connection of the application last reached (null before any).
+  const std::shared_ptr<DrawConnection>& LastConnection() const { return last_; }
+
+ private:
+  std::shared_ptr<Application> Attach(const std::string& programId);
+
+  DrawOptions options_;
+  std::shared_ptr<DrawConnection> last_;
+};
+
+}  // namespace korvalo::cad

@@ -1,0 +1,251 @@
+#include "standalone/standalone_editor.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "editor/command_line.h"
+#include "editor/grid_layout.h"
+#include "editor/project_events.h"
+#include "platform/dao/dao.h"
+#include "standalone/frm_main.h"
+#include "standalone/standalone_state.h"
+#include "storage/program_state.h"
+#include "storage/project_open.h"
+#include "storage/recent_projects.h"
+#include "storage/system_db.h"
+
+namespace korvalo::standalone {
+
+using namespace forms;
+
+namespace {
+
+constexpr const char* kRecentListFailed =
+    "The project is open, but the list of recent projects could not be read. The File menu may "
+    "not show it.";
+
+}  // namespace
+
+StandaloneEditor::StandaloneEditor(editor::FrmEditor& editor, FrmMain& main, ViewerLink& viewer)
+    : editor_(editor), main_(main), viewer_(viewer) {
+  editor_.SetEditionPolicy(this);
+  // The exit question, shared with the frame: once answered Yes, neither
+  // window asks again.
+  editor_.OnQueryUnload = [](int& cancel, int) {
+    StandaloneState& state = Standalone();
+    if (state.ExitConfirmed) return;
+    if (MsgBox("Exit Korvalo?", vbYesNo, "Korvalo") == vbYes) {
+      state.ExitConfirmed = true;
+    } else {
+      cancel = 1;
+    }
+  };
+  // The frame goes first, then every other window, and the program ends.
+  editor_.OnUnload = [this](int&) {
+    main_.Unload();
+    editor_.Form_Unload();
+  };
+}
+
+StandaloneEditor::~StandaloneEditor() { editor_.SetEditionPolicy(nullptr); }
+
+void StandaloneEditor::AskInitialConfiguration() {
+  const std::string title = "Initial configuration";
+  const int bearing = MsgBox(
+      "What unit of angular measurement would you like to be the default? Yes = Bearing, No = Azimuth.",
+      vbYesNo, title);
+  SetDefaultBearingMode(bearing == vbYes);
+  const int metric = MsgBox(
+      "What unit of linear measurement would you like to be the default?  yes = Metric, No = Imperial.",
+      vbYesNo, title);
+  SetDefaultMetric(metric == vbYes);
+}
+
+void StandaloneEditor::FinishLoad(editor::FrmEditor& editor) {
+  // Nothing is open yet: the project's controls and their menu twins off.
+  EnableProjectUI(false);
+  if (Program().FirstRun) AskInitialConfiguration();
+  // The drawing window, maximised in the frame.
+  main_.frmView.Show(vbModeless);
+  DoEvents();
+  main_.frmView.SetWindowState(vbMaximized);
+  editor.Move(10, 1340);
+  StandaloneState& state = Standalone();
+  state.EditorMinHeight = EditorMinHeightFor(ScreenHeightPixels());
+  editor.SetHeight(state.EditorMinHeight);
+  OpenCommandLineProject(editor.Startup().commandLine);
+}
+
+void StandaloneEditor::Resize(editor::FrmEditor& editor) {
+  // A step the window cannot take ends the handler quietly; the steps done
+  // keep their effect.
+  try {
+    if (editor.WindowState() == vbNormal) {
+      // The width is the grid's; the height at least the least height.
+      if (editor.Width() != editor::kEditorWidth) editor.SetWidth(editor::kEditorWidth);
+      if (editor.Height() < Standalone().EditorMinHeight) editor.SetHeight(Standalone().EditorMinHeight);
+    }
+    const int grid = editor::GridHeightFor(editor.Height(), editor.picParcel.Height());
+    if (grid >= 0) {
+      editor.frameBase.SetHeight(grid);
+      editor.VScroll1.SetHeight(grid);
+    }
+    if (editor.WindowState() != vbNormal) return;
+    if (main_.WindowState() == vbMinimized) {
+      // Restored alone from the task bar: the frame comes back too.
+      main_.SetWindowState(vbMaximized);
+    } else if (!Standalone().GrabbedTokens.empty()) {
+      viewer_.FinishViewerGrab();
+    }
+  } catch (const RuntimeError&) {
+  }
+}
+
+void StandaloneEditor::OpenCommandLineProject(const std::string& commandLine) {
+  const std::optional<std::string> path = editor::CommandLineProject(commandLine);
+  if (!path) return;
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(*path, error)) return;
+  ProgramState& program = Program();
+  const std::string keptPath = program.ProjectPath;
+  const std::string keptDrawing = program.DrawingPath;
+  // The drawing path and the settings are read with the file as the
+  // current project; when either cannot be read the program goes back to
+  // having no project (or the one it had).
+  program.ProjectPath = *path;
+  bool opened = false;
+  try {
+    opened = ReadProjectDrawing() && viewer_.LoadProjectSettings();
+  } catch (const std::exception&) {
+    opened = false;
+  }
+  if (!opened) {
+    program.ProjectPath = keptPath;
+    program.DrawingPath = keptDrawing;
+    return;
+  }
+  AddRecentProject(program.ProjectPath);
+  viewer_.CheckForeColorMenu(Standalone().ViewerForeColor);
+  viewer_.CheckBackColorMenu();
+  EnableProjectUI(true);
+  Show_Parcels();
+  main_.mnuCurrentCAD.SetEnabled(viewer_.LoadDrawing(true) == 0);
+  ShowLinkState();
+  editor_.ManualInvert = false;
+  if (!FillRecentMenu()) MsgBox(kRecentListFailed);
+  editor::RaiseProjectEvent(editor::ProjectEvent::Opened);
+}
+
+void StandaloneEditor::EnableProjectUI(bool on) {
+  for (Control* c : {static_cast<Control*>(&editor_.Frame1), static_cast<Control*>(&editor_.Frame3),
+                     static_cast<Control*>(&editor_.Frame4), static_cast<Control*>(&editor_.frameBase),
+                     static_cast<Control*>(&editor_.cmdZoom)}) {
+    c->SetEnabled(on);
+  }
+  for (Menu* m : {&main_.mnuEdit, &main_.mnuView, &main_.mnuOptions, &main_.mnuReport, &main_.mnuCurrentCAD,
+                  &main_.mnuRelocateCAD}) {
+    m->SetEnabled(on);
+  }
+  editor_.picParcel.SetEnabled(on);
+  editor_.cmdZoom.SetEnabled(on);
+  main_.mnuSizePicture.SetEnabled(on);
+}
+
+void StandaloneEditor::ShowLinkState() {
+  editor_.SetTopMost(true);
+  main_.mnuRelocateCAD.SetEnabled(true);
+  main_.mnuCurrentCAD.SetCaption(Program().DrawingPath);
+}
+
+void StandaloneEditor::Show_Parcels() {
+  if (Program().ProjectPath.empty()) return;
+  editor_.Parcel_Bound();
+  editor_.ClearEditor();
+  if (editor_.cbxParcel.ListCount() == 0) {
+    editor_.SetEditing(false);
+    editor_.EnableCourseControls(false);
+    editor_.cmdEdit.SetEnabled(false);
+    return;
+  }
+  // The list's own selection handler loads the first parcel by name.
+  editor_.cbxParcel.SetListIndex(0);
+  editor_.SetEditing(false);
+  editor_.EnableCourseControls(false);
+}
+
+void StandaloneEditor::LoadRecentProjects() {
+  std::vector<RecentProject> rows;
+  bool complete = true;
+  try {
+    rows = ReadRecentProjects(&complete);
+  } catch (const dao::DaoError&) {
+    complete = false;
+  }
+  ProgramState& program = Program();
+  for (std::size_t i = 0; i < rows.size() && i < static_cast<std::size_t>(kRecentProjectCount); ++i) {
+    const int k = static_cast<int>(i);
+    Menu& entry = main_.mnuHistory.Exists(k) ? main_.mnuHistory(k) : main_.mnuHistory.Load(k);
+    entry.SetVisible(true);
+    entry.SetCaption(rows[i].Caption());
+    program.RecentProjects[i] = rows[i].Path();
+  }
+  if (rows.empty() || !complete) main_.mnuHistory(0).SetEnabled(false);
+}
+
+bool StandaloneEditor::FillRecentMenu() {
+  std::vector<RecentProject> rows;
+  bool complete = true;
+  try {
+    rows = ReadRecentProjects(&complete);
+  } catch (const dao::DaoError&) {
+    return false;
+  }
+  ProgramState& program = Program();
+  const std::size_t entries = static_cast<std::size_t>(main_.mnuHistory.UBound() + 1);
+  for (std::size_t i = 0; i < rows.size() && i < static_cast<std::size_t>(kRecentProjectCount); ++i) {
+    const int k = static_cast<int>(i);
+    Menu& entry = main_.mnuHistory.Exists(k) ? main_.mnuHistory(k) : main_.mnuHistory.Load(k);
+    entry.SetVisible(true);
+    entry.SetCaption(rows[i].Caption());
+    entry.SetEnabled(true);
+    program.RecentProjects[i] = rows[i].Path();
+  }
+  editor_.SetCaption("Korvalo Editor - " + main_.mnuHistory(0).Caption());
+  main_.SetCaption("Korvalo Main - " + main_.mnuHistory(0).Caption());
+  return complete && rows.size() >= entries;
+}
+
+// ---------------------------------------------------------------------------
+
+int StandInViewer::LoadDrawing(bool force) {
+  static_cast<void>(force);
+  return 1;
+}
+
+void StandInViewer::CheckForeColorMenu(int code) { Standalone().ViewerForeColor = code; }
+
+void StandInViewer::ClearPickMarks() { editor_.SetTopMost(true); }
+
+void StandInViewer::BeginViewerGrab(editor::GrabField field, int row) {
+  static_cast<void>(field);
+  static_cast<void>(row);
+}
+
+void StandInViewer::FinishViewerGrab() { Standalone().GrabbedTokens.clear(); }
+
+void StandInViewer::PlaceOverview(int left, int top, int which) {
+  if (which < 1 || which > 2) return;
+  rects_[which - 1] = PixelRect{left, top, left, top};
+  editor_.SetTopMost(true);
+}
+
+PixelRect StandInViewer::OverviewRect(int which) const {
+  if (which < 1 || which > 2) return {};
+  return rects_[which - 1];
+}
+
+bool StandInViewer::LoadProjectSettings() { return editor_.ReloadProjectSettings(); }
+
+void StandInViewer::AutoInverse() { editor_.AutoInverse(); }
+
+}  // namespace korvalo::standalone

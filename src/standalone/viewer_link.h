@@ -1,0 +1,46 @@
+#pragma once
+
+#include "editor/link_services.h"
+
+// What the standalone windows ask of the drawing viewer. The viewer window
+// itself comes later; until then StandInViewer answers: no drawing is
+// loaded, nothing is picked, and the overview windows have no height.
+namespace korvalo::standalone {
+
+// An overview window's place on the screen, in pixels.
+struct PixelRect {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+};
+
+class ViewerLink {
+ public:
+  virtual ~ViewerLink() = default;
+  // Loads the project's drawing into both viewers (again when forced):
+  // 0 when loaded, otherwise not 0 (the viewer has told the user why).
+  virtual int LoadDrawing(bool force) = 0;
+  // Ticks the colour menus for the drawings' colours.
+  virtual void CheckForeColorMenu(int code) = 0;
+  virtual void CheckBackColorMenu() = 0;
+  // Takes the highlights off the picked texts and keeps the editor on top.
+  virtual void ClearPickMarks() = 0;
+  // A double-click on a course box or the name box: texts picked from now on
+  // are collected until the grab ends.
+  virtual void BeginViewerGrab(editor::GrabField field, int row) = 0;
+  virtual void BeginViewerGrabName() = 0;
+  // Places the collected texts into the editor.
+  virtual void FinishViewerGrab() = 0;
+  // Moves overview window `which` (1 or 2) to the pixel place and reads its
+  // rectangle back; keeps the editor on top.
+  virtual void PlaceOverview(int left, int top, int which) = 0;
+  virtual PixelRect OverviewRect(int which) const = 0;
+  // The project's settings as the standalone edition stores them; false
+  // when they could not be read.
+  virtual bool LoadProjectSettings() = 0;
+  // Reverses picked courses so that the figure closes.
+  virtual void AutoInverse() = 0;
+};
+
+}  // namespace korvalo::standalone

@@ -1,0 +1,137 @@
+// The link against the real KorvaloDraw: connecting with the project's
+// drawing, the fallback drawing, and a pick from the selection to tokens.
+
+#include <optional>
+#include <vector>
+
+#include "cadlink/cad_link.h"
+#include "common/edition.h"
+#include "platform/cad/draw_fixture.h"
+#include "platform/forms/forms.h"
+#include "storage/program_state.h"
+
+namespace korvalo::cad::test {
+namespace {
+
+class QuietHost : public cadlink::LinkHost {
+ public:
+  void SetTopMost(bool on) override { topMost = on; }
+  void Minimize() override { ++minimized; }
+  void Restore() override { ++restored; }
+  void ProcessPendingEvents() override {}
+  void SetCalcEnabled(bool enabled) override { calcEnabled = enabled; }
+  void SetCurrentCadCaption(const std::string&) override {}
+  void SetCurrentCadEnabled(bool) override {}
+  void ReloadProjectSettings() override {}
+  void SelectGrabModel() override {}
+  bool topMost = false;
+  std::optional<bool> calcEnabled;
+  int minimized = 0, restored = 0;
+};
+
+class ConnectDrawTest : public DrawTest {
+ protected:
+  void SetUp() override {
+    DrawTest::SetUp();
+    previous_ = forms::SetPromptHandler([this](const forms::Prompt& p) {
+      boxes.push_back(p.text);
+      return forms::PromptAnswer{forms::vbOK, {}, nullptr};
+    });
+    Program().ProgramFolder = KORVALO_PROGRAM_DIR;
+    Program().ProjectSettings.DegreeSymbol = "%%D";
+    Program().ProjectSettings.Minimize = true;
+  }
+  void TearDown() override {
+    forms::SetPromptHandler(previous_);
+    DrawTest::TearDown();
+  }
+  // The full name of the drawing KorvaloDraw shows.
+  std::string Shown(DrawAutomation& automation) {
+    return automation.LastConnection()->Call(wire::kApplicationObject, "TestState").toObject()["fullName"]
+        .toString()
+        .toStdString();
+  }
+
+  forms::PromptHandler previous_;
+  std::vector<std::string> boxes;
+  QuietHost host;
+};
+
+TEST_F(ConnectDrawTest, TheProjectDrawingOpensLinked) {
+  const std::string fixture = viewer::testing::Fixture("line_r2000.dwg");
+  const std::vector<std::string> drawings = {File("lots.dxf", PickDrawing()), fixture};
+  for (Edition edition : {Edition::A2004, Edition::R14}) {
+    for (const std::string& drawing : drawings) {
+      SCOPED_TRACE(drawing);
+      const std::string shown = std::filesystem::path(drawing).lexically_normal().string();
+      DrawAutomation automation(options);
+      cadlink::CadLink link(automation, cadlink::PolicyFor(edition), host);
+      Program().DrawingPath = drawing;
+      // Started, then attached to: both give the project drawing.
+      EXPECT_EQ(link.ConnectCAD(), cadlink::kLinked);
+      Remember(automation);
+      EXPECT_EQ(Shown(automation), shown);
+      EXPECT_TRUE(host.topMost);
+      EXPECT_EQ(link.ConnectCAD(), cadlink::kLinked);
+      EXPECT_EQ(Shown(automation), shown);
+      auto doc = link.AcadApp()->ActiveDocument();
+      EXPECT_EQ(doc->GetVariable("OSMODE"), 0);
+      EXPECT_EQ(doc->GetVariable("SDI"), 0);
+      EXPECT_TRUE(automation.LastConnection()->Call(wire::kApplicationObject, "TestState").toObject()["maximized"]
+                      .toBool());
+      EXPECT_EQ(boxes, std::vector<std::string>{});
+      End(automation.LastConnection()->Pid());
+    }
+  }
+}
+
+TEST_F(ConnectDrawTest, AMissingDrawingGivesTheDefaultDrawing) {
+  DrawAutomation automation(options);
+  cadlink::CadLink link(automation, cadlink::PolicyFor(Edition::A2004), host);
+  Program().DrawingPath = dir_ + "/gone.dwg";
+  EXPECT_EQ(link.ConnectCAD(), cadlink::kDefaultDrawing);
+  Remember(automation);
+  EXPECT_EQ(Shown(automation), std::string(KORVALO_PROGRAM_DIR) + "/default.dwg");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("Error 53: "), std::string::npos) << boxes[0];
+  EXPECT_NE(boxes[0].find(" failed to load . Try to relocate"), std::string::npos) << boxes[0];
+}
+
+TEST_F(ConnectDrawTest, NoProgramGivesNotFound) {
+  DrawOptions nowhere = options;
+  nowhere.programFolder = dir_;
+  DrawAutomation automation(nowhere);
+  cadlink::CadLink link(automation, cadlink::PolicyFor(Edition::A2004), host);
+  Program().DrawingPath = dir_ + "/gone.dwg";
+  EXPECT_EQ(link.ConnectCAD(), cadlink::kCadNotFound);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1], "Can't find AutoCAD application!");
+}
+
+TEST_F(ConnectDrawTest, APickTurnsTheSelectionIntoTokens) {
+  DrawAutomation automation(options);
+  cadlink::CadLink link(automation, cadlink::PolicyFor(Edition::A2004), host);
+  Program().DrawingPath = File("lots.dxf", PickDrawing());
+  ASSERT_EQ(link.ConnectCAD(), cadlink::kLinked);
+  Remember(automation);
+  // The line picked third is dropped as no text.
+  Input(automation, {Click(11, 31), Click(11, 11), Click(55, 11), Click(11, 21), Press("Enter")});
+  const auto tokens = link.PickTextsInCad();
+  ASSERT_TRUE(tokens);
+  EXPECT_EQ(*tokens, (std::vector<std::string>{"R", "150.00", "N45%%d30'15\"E", "100.00"}));
+  EXPECT_EQ(host.calcEnabled, false);
+  EXPECT_EQ(host.minimized, 1);
+  EXPECT_EQ(host.restored, 1);
+  EXPECT_EQ(link.AcadDoc()->GetVariable("SDI"), 0);
+
+  // The drawing window closed during the pick: the failure's description,
+  // and the editor is back.
+  Input(automation, {QJsonObject{{"do", "close"}}});
+  EXPECT_FALSE(link.PickTextsInCad());
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], "The selection ended: the drawing window was closed");
+  EXPECT_EQ(host.restored, 2);
+}
+
+}  // namespace
+}  // namespace korvalo::cad::test

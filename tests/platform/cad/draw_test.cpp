@@ -1,0 +1,389 @@
+// KorvaloDraw in a real process: attaching, starting, the failures of the
+// wire, and the selection on screen through the test input hook.
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QWidget>
+#include <QThread>
+#include <atomic>
+#include <fstream>
+#include <sys/stat.h>
+
+#include "platform/cad/draw_fixture.h"
+
+namespace korvalo::cad::test {
+namespace {
+
+long NumberOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const CadError& e) {
+    return e.Number();
+  }
+  return 0;
+}
+
+// The texts of a selection set, in set order.
+std::vector<std::string> Texts(SelectionSet& set) {
+  std::vector<std::string> out;
+  for (int i = 0; i < set.Count(); ++i) {
+    auto e = set.Item(i);
+    out.push_back(e->EntityName() == "AcDbText" || e->EntityName() == "AcDbMText" ? e->TextString()
+                                                                                    : e->EntityName());
+  }
+  return out;
+}
+
+TEST_F(DrawTest, StartsWithOneUntitledDrawingAndAnswersItsMembers) {
+  DrawAutomation automation(options);
+  auto app = Start(automation);
+  EXPECT_EQ(app->Documents()->Count(), 1);
+  auto doc = app->ActiveDocument();
+  EXPECT_EQ(doc->FullName(), "");
+  EXPECT_NE(app->Hwnd(), 0u);
+
+  doc->SetVariable("SDI", 1);
+  EXPECT_EQ(doc->GetVariable("sdi"), 1);
+  doc->SetVariable("OSMODE", 0);
+  EXPECT_EQ(doc->GetVariable("OSMODE"), 0);
+  EXPECT_EQ(NumberOf([&] { doc->GetVariable("NOSUCHVAR"); }), wire::kAutomationError);
+
+  EXPECT_FALSE(State(automation)["maximized"].toBool());
+  app->SetWindowState(3);
+  doc->SetWindowState(3);
+  EXPECT_TRUE(State(automation)["maximized"].toBool());
+  EXPECT_EQ(State(automation)["status"].toString(), "Ready");
+
+  // Opening in the document replaces its drawing; through the documents it
+  // opens a second window, which becomes the active one.
+  const std::string first = File("first.dxf", PickDrawing());
+  doc->Open(first);
+  EXPECT_EQ(doc->FullName(), first);
+  const std::string second = File("second.dxf", PickDrawing());
+  auto other = app->Documents()->Open(second);
+  EXPECT_EQ(app->Documents()->Count(), 2);
+  EXPECT_EQ(app->ActiveDocument()->FullName(), second);
+  EXPECT_EQ(other->FullName(), second);
+
+  // A file that is not a drawing fails with its number, the drawing stays.
+  const std::string junk = File("junk.dwg", "not a drawing");
+  EXPECT_EQ(NumberOf([&] { doc->Open(junk); }), 321);
+  EXPECT_EQ(NumberOf([&] { doc->Open(dir_ + "/missing.dwg"); }), 53);
+  EXPECT_EQ(NumberOf([&] { app->Documents()->Open(""); }), 53);
+  EXPECT_EQ(doc->FullName(), first);
+  EXPECT_EQ(app->Documents()->Count(), 2);
+}
+
+TEST_F(DrawTest, AttachesToAProgramTheUserStartedWithADrawing) {
+  const std::string drawing = File("lots.dxf", PickDrawing());
+  qint64 pid = 0;
+  ASSERT_TRUE(QProcess::startDetached(QString(KORVALO_PROGRAM_DIR) + "/KorvaloDraw",
+                                      {QString::fromStdString(drawing)}, QString(), &pid));
+  pids_.insert(pid);
+  DrawAutomation automation(options);
+  std::shared_ptr<Application> app;
+  for (int i = 0; i < 300 && !app; ++i) {
+    try {
+      app = automation.GetObject(kProgramId);
+    } catch (const CadError& e) {
+      ASSERT_EQ(e.Number(), kCannotCreateObject) << e.Description();
+      QThread::msleep(50);
+    }
+  }
+  ASSERT_TRUE(app);
+  EXPECT_EQ(automation.LastConnection()->Pid(), pid);
+  EXPECT_EQ(app->Documents()->Count(), 1);
+  EXPECT_EQ(app->ActiveDocument()->FullName(), drawing);
+}
+
+TEST_F(DrawTest, NoProgramToReachFailsAsCannotCreate) {
+  DrawAutomation automation(options);
+  EXPECT_EQ(NumberOf([&] { automation.GetObject(kProgramId); }), kCannotCreateObject);
+
+  // Not in the program folder.
+  DrawOptions missing = options;
+  missing.programFolder = dir_;
+  DrawAutomation nowhere(missing);
+  EXPECT_EQ(NumberOf([&] { nowhere.CreateObject(kProgramId); }), kCannotCreateObject);
+
+  // A program that starts but never opens its socket: the wait is bounded,
+  // and the silent program is ended.
+  const std::string folder = dir_ + "/silent";
+  std::filesystem::create_directory(folder);
+  viewer::testing::WriteFile(folder + "/KorvaloDraw", "#!/bin/sh\necho $$ > \"$0.pid\"\nexec sleep 30\n");
+  std::filesystem::permissions(folder + "/KorvaloDraw", std::filesystem::perms::owner_all);
+  DrawOptions silentOptions = options;
+  silentOptions.programFolder = folder;
+  silentOptions.startTimeoutMs = 1000;
+  DrawAutomation silent(silentOptions);
+  EXPECT_EQ(NumberOf([&] { silent.CreateObject(kProgramId); }), kCannotCreateObject);
+  std::ifstream pidFile(folder + "/KorvaloDraw.pid");
+  long long pid = 0;
+  pidFile >> pid;
+  pids_.insert(pid);
+  for (int i = 0; i < 100 && Alive(pid); ++i) QThread::msleep(20);
+  EXPECT_FALSE(Alive(pid));
+}
+
+TEST_F(DrawTest, StaleObjectsFailWithTheirNumber) {
+  DrawAutomation automation(options);
+  auto app = Start(automation);
+  auto doc = app->ActiveDocument();
+  doc->Open(File("a.dxf", PickDrawing()));
+  auto sets = doc->SelectionSets();
+  auto set = sets->Add("SS1");
+  EXPECT_EQ(NumberOf([&] { sets->Add("ss1"); }), wire::kAutomationError);
+  EXPECT_EQ(NumberOf([&] { sets->Item("SS2"); }), wire::kAutomationError);
+  EXPECT_EQ(set->Count(), 0);
+
+  // A set of a drawing that was replaced, a deleted set, a made-up number.
+  doc->Open(File("b.dxf", PickDrawing()));
+  EXPECT_EQ(NumberOf([&] { set->Count(); }), wire::kUnknownObject);
+  auto again = doc->SelectionSets()->Add("SS1");
+  again->Delete();
+  EXPECT_EQ(NumberOf([&] { again->SelectOnScreen(); }), wire::kUnknownObject);
+  EXPECT_EQ(NumberOf([&] { automation.LastConnection()->Call(987654, "FullName"); }), wire::kUnknownObject);
+  EXPECT_EQ(NumberOf([&] { automation.LastConnection()->Call(wire::kApplicationObject, "Quit"); }), 438);
+  // The connection still works after those.
+  EXPECT_EQ(doc->SelectionSets()->Add("SS2")->Count(), 0);
+}
+
+// A socket that answers like nothing KorvaloDraw says.
+class FakeServer {
+ public:
+  FakeServer(const std::string& path, std::vector<QByteArray> replies) : replies_(std::move(replies)) {
+    QLocalServer::removeServer(QString::fromStdString(path));
+    EXPECT_TRUE(server_.listen(QString::fromStdString(path)));
+    QObject::connect(&server_, &QLocalServer::newConnection, [this] {
+      QLocalSocket* s = server_.nextPendingConnection();
+      QObject::connect(s, &QLocalSocket::readyRead, [this, s] {
+        while (s->canReadLine()) {
+          s->readLine();
+          if (next_ < replies_.size()) s->write(replies_[next_++]);
+          s->flush();
+        }
+      });
+    });
+  }
+
+ private:
+  QLocalServer server_;
+  std::vector<QByteArray> replies_;
+  std::size_t next_ = 0;
+};
+
+TEST_F(DrawTest, AGarbledReplyFailsAndDropsTheConnection) {
+  {
+    FakeServer fake(SocketPath(), {"garbage\n"});
+    DrawAutomation automation(options);
+    EXPECT_EQ(NumberOf([&] { automation.GetObject(kProgramId); }), wire::kAutomationError);
+  }
+  {
+    // A reply to another call, then nothing more.
+    FakeServer fake(SocketPath(), {R"({"seq":1,"ok":true,"value":{"app":1,"pid":1}})"
+                                   "\n",
+                                   R"({"seq":99,"ok":true,"value":1})"
+                                   "\n"});
+    DrawAutomation automation(options);
+    auto app = automation.GetObject(kProgramId);
+    EXPECT_EQ(NumberOf([&] { app->Documents()->Count(); }), wire::kAutomationError);
+    EXPECT_EQ(NumberOf([&] { app->Documents(); }), wire::kServerUnavailable);
+  }
+  {
+    // A server that accepts and never answers: the call's time runs out.
+    FakeServer fake(SocketPath(), {R"({"seq":1,"ok":true,"value":{"app":1,"pid":1}})"
+                                   "\n"});
+    DrawOptions quick = options;
+    quick.callTimeoutMs = 300;
+    DrawAutomation automation(quick);
+    auto app = automation.GetObject(kProgramId);
+    EXPECT_EQ(NumberOf([&] { app->Documents(); }), wire::kServerUnavailable);
+  }
+}
+
+TEST_F(DrawTest, AKilledProgramFailsTheNextCall) {
+  DrawAutomation automation(options);
+  auto app = Start(automation);
+  auto doc = app->ActiveDocument();
+  const long long pid = automation.LastConnection()->Pid();
+  kill(static_cast<pid_t>(pid), SIGKILL);
+  for (int i = 0; i < 200 && Alive(pid); ++i) QThread::msleep(10);
+  EXPECT_EQ(NumberOf([&] { doc->FullName(); }), wire::kServerUnavailable);
+  EXPECT_EQ(NumberOf([&] { app->Documents(); }), wire::kServerUnavailable);
+  // The socket it left behind answers nobody.
+  EXPECT_EQ(NumberOf([&] { automation.GetObject(kProgramId); }), kCannotCreateObject);
+  // A new one starts over the stale socket.
+  auto fresh = Start(automation);
+  EXPECT_EQ(fresh->Documents()->Count(), 1);
+}
+
+struct SelectionCase {
+  const char* name;
+  std::vector<QJsonObject> input;
+  std::vector<std::string> expected;
+};
+
+TEST_F(DrawTest, SelectionOnScreen) {
+  const std::vector<SelectionCase> cases = {
+      {"clicks in selection order", {Click(11, 21), Click(11, 11), Press("Enter")}, {"100.00", "N45%%d30'15\"E"}},
+      // The line crosses the text there: the text wins.
+      {"a text before a line", {Click(12, 11.5), Press("Enter")}, {"N45%%d30'15\"E"}},
+      {"a line where no text is", {Click(55, 11), Press("Enter")}, {"AcDbLine"}},
+      {"the same entity once", {Click(11, 21), Click(11, 21), Press("Enter")}, {"100.00"}},
+      {"shift+click removes",
+       {Click(11, 11), Click(11, 21), Click(11, 11, true), Click(11, 31, true), Press("Enter")},
+       {"100.00"}},
+      {"a box adds what lies wholly inside, in drawing order",
+       {Click(11, 21), Box(-1, 5, 70, 40), Press("Enter")},
+       {"100.00", "AcDbLine", "N45%%d30'15\"E", "{\\A1;R=150.00}"}},
+      {"a box misses what crosses it", {Box(5, 5, 40, 40), Press("Enter")},
+       {"N45%%d30'15\"E", "100.00", "{\\A1;R=150.00}"}},
+      {"nothing under the click", {Click(100, 100), Press("Enter")}, {}},
+      {"Escape returns the set empty", {Click(11, 11), Click(11, 21), Press("Escape")}, {}},
+  };
+  DrawAutomation automation(options);
+  auto app = Start(automation);
+  auto doc = app->ActiveDocument();
+  doc->Open(File("pick.dxf", PickDrawing()));
+  for (const SelectionCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto sets = doc->SelectionSets();
+    try {
+      sets->Item("SS1")->Delete();
+    } catch (const CadError&) {
+    }
+    auto set = sets->Add("SS1");
+    QJsonArray events;
+    for (const QJsonObject& e : c.input) events.append(e);
+    Input(automation, events);
+    set->SelectOnScreen();
+    EXPECT_EQ(Texts(*set), c.expected);
+    EXPECT_EQ(State(automation)["status"].toString(), "Ready");
+  }
+}
+
+TEST_F(DrawTest, RemovingItemsLeavesTheDrawing) {
+  DrawAutomation automation(options);
+  auto app = Start(automation);
+  auto doc = app->ActiveDocument();
+  doc->Open(File("pick.dxf", PickDrawing()));
+  auto set = doc->SelectionSets()->Add("SS1");
+  Input(automation, {Box(-1, 5, 70, 40), Press("Enter")});
+  set->SelectOnScreen();
+  ASSERT_EQ(set->Count(), 4);
+  set->RemoveItems({set->Item(0)});
+  EXPECT_EQ(Texts(*set), (std::vector<std::string>{"N45%%d30'15\"E", "100.00", "{\\A1;R=150.00}"}));
+  // The entities are still in the drawing: a new selection finds the line.
+  auto next = doc->SelectionSets()->Add("SS2");
+  Input(automation, {Click(55, 11), Press("Enter")});
+  next->SelectOnScreen();
+  EXPECT_EQ(Texts(*next), (std::vector<std::string>{"AcDbLine"}));
+  EXPECT_EQ(NumberOf([&] { next->Item(1); }), 5);
+  EXPECT_EQ(NumberOf([&] { next->Item(0)->TextString(); }), 438);
+}
+
+TEST_F(DrawTest, ClosingTheWindowFailsTheSelectionAndEndsTheProgram) {
+  DrawAutomation automation(options);
+  auto app = Start(automation);
+  const long long pid = automation.LastConnection()->Pid();
+  auto set = app->ActiveDocument()->SelectionSets()->Add("SS1");
+  Input(automation, {Click(11, 11), QJsonObject{{"do", "close"}}});
+  EXPECT_EQ(NumberOf([&] { set->SelectOnScreen(); }), wire::kAutomationError);
+  for (int i = 0; i < 200 && Alive(pid); ++i) QThread::msleep(20);
+  EXPECT_FALSE(Alive(pid));
+}
+
+TEST_F(DrawTest, TheStatusLineTellsTheSelectionAndOtherCallersAreServedMeanwhile) {
+  DrawAutomation automation(options);
+  auto app = Start(automation);
+  auto doc = app->ActiveDocument();
+  doc->Open(File("pick.dxf", PickDrawing()));
+  auto set = doc->SelectionSets()->Add("SS1");
+  Input(automation, {Click(11, 11), Click(11, 21)});
+
+  // A second connection on a thread of its own watches and ends the selection.
+  std::string socket = SocketPath();
+  QJsonObject seen;
+  std::atomic<bool> failed = false;
+  std::thread watcher([&] {
+    try {
+      auto other = DrawConnection::Open(socket, 30000);
+      for (int i = 0; i < 500; ++i) {
+        seen = other->Call(wire::kApplicationObject, "TestState").toObject();
+        if (seen["selected"].toArray().size() == 2) break;
+        QThread::msleep(10);
+      }
+      QJsonArray args;
+      args.append(QJsonArray{QJsonObject{{"do", "wheel"}, {"delta", 120}, {"x", 10}, {"y", 10}},
+                             QJsonObject{{"do", "key"}, {"key", "Enter"}}});
+      other->Call(wire::kApplicationObject, "TestInput", args);
+    } catch (const CadError&) {
+      failed = true;
+    }
+  });
+  double before[4];
+  {
+    const QJsonArray v = State(automation)["view"].toArray();
+    for (int i = 0; i < 4; ++i) before[i] = v[i].toDouble();
+  }
+  set->SelectOnScreen();
+  watcher.join();
+  ASSERT_FALSE(failed);
+  EXPECT_TRUE(seen["status"].toString().startsWith("Select objects")) << seen["status"].toString().toStdString();
+  EXPECT_TRUE(seen["status"].toString().endsWith("Selected: 2")) << seen["status"].toString().toStdString();
+  EXPECT_EQ(set->Count(), 2);
+  // The wheel zoomed in about the cursor.
+  const QJsonArray after = State(automation)["view"].toArray();
+  EXPECT_NEAR(after[2].toDouble() - after[0].toDouble(), 0.8 * (before[2] - before[0]), 1e-6 * (before[2] - before[0]));
+  EXPECT_NEAR(after[0].toDouble(), 10 + (before[0] - 10) * 0.8, 1e-6 * (before[2] - before[0]));
+}
+
+// A widget that counts what reaches it.
+class Counter : public QWidget {
+ public:
+  int keys = 0, clicks = 0;
+
+ protected:
+  void keyPressEvent(QKeyEvent*) override { ++keys; }
+  void mousePressEvent(QMouseEvent*) override { ++clicks; }
+};
+
+TEST_F(DrawTest, UserInputDuringACallIsDroppedNotQueued) {
+  DrawAutomation automation(options);
+  auto app = Start(automation);
+  auto set = app->ActiveDocument()->SelectionSets()->Add("SS1");
+  Counter editor;
+  editor.show();
+  QCoreApplication::postEvent(&editor, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
+  QCoreApplication::postEvent(&editor, new QMouseEvent(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1),
+                                                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+  Input(automation, {Press("Enter")});
+  set->SelectOnScreen();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(editor.keys, 0);
+  EXPECT_EQ(editor.clicks, 0);
+  // Out of the call, input reaches the window again.
+  QCoreApplication::postEvent(&editor, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(editor.keys, 1);
+}
+
+TEST(DrawWire, TheRuntimeFolderIsPrivate) {
+  const char* saved = std::getenv("XDG_RUNTIME_DIR");
+  const std::string keep = saved ? saved : "";
+  unsetenv("XDG_RUNTIME_DIR");
+  std::string error;
+  const auto folder = wire::RuntimeFolder(error);
+  ASSERT_TRUE(folder) << error;
+  struct stat st {};
+  ASSERT_EQ(lstat(folder->c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  EXPECT_EQ(st.st_uid, getuid());
+  if (saved) setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace korvalo::cad::test
