@@ -196,60 +196,64 @@ void GrabSteps::AddNameWords(int row) {
   SetBox(editor_.txtParcel, editor_.txtParcel.Text() + pendingNameWords_);
 }
 
-void GrabSteps::GrabLineBearing(int row) {
-  if (!Proceeds()) return;
+std::optional<std::string> GrabSteps::TakeRowDirection(int row, bool line) {
   pendingNameWords_.clear();
   const CourseGroupKind kind = ClassifyTokens();
   AddNameWords(row);
-  if (kind == kGroupCurve) {
-    if (editor_.frameLine(row).Visible()) Quietly([&] { editor_.ToggleLineCurve(row); });
-    GrabArcBearing(row);
-    return;
+  // Three values or more make a curve row, exactly two a line row.
+  if (kind == (line ? kGroupCurve : kGroupLine)) {
+    if (editor_.frameLine(row).Visible() == line) Quietly([&] { editor_.ToggleLineCurve(row); });
+    if (line) {
+      GrabArcBearing(row);
+    } else {
+      GrabLineBearing(row);
+    }
+    return std::nullopt;
   }
   std::string token = TakeToken(kTakeDirection);
-  if (token.empty()) return;
+  if (token.empty()) return std::nullopt;
   token = NormalisedDirection(token);
   if (Program().ProjectSettings.Bearing && !EndsAreCompassLetters(token)) {
-    MsgBox(kLineRefused, vbOKOnly);
-  } else {
-    SetBox(editor_.txtBearingLine(row), token);
+    MsgBox(line ? kLineRefused : kArcRefused, vbOKOnly);
+    return std::string();
   }
+  return token;
+}
+
+void GrabSteps::GrabLineBearing(int row) {
+  if (!Proceeds()) return;
+  const std::optional<std::string> direction = TakeRowDirection(row, true);
+  if (!direction) return;
+  if (!direction->empty()) SetBox(editor_.txtBearingLine(row), *direction);
+  // A refused direction leaves the box; the distance still follows.
   if (picked_ && !picked_->empty()) GrabDistance(row);
 }
 
 void GrabSteps::GrabArcBearing(int row) {
   if (!Proceeds()) return;
-  pendingNameWords_.clear();
-  const CourseGroupKind kind = ClassifyTokens();
-  AddNameWords(row);
-  if (kind == kGroupLine) {
-    if (!editor_.frameLine(row).Visible()) Quietly([&] { editor_.ToggleLineCurve(row); });
-    GrabLineBearing(row);
-    return;
-  }
-  std::string token = TakeToken(kTakeDirection);
-  if (token.empty()) return;
-  token = NormalisedDirection(token);
-  if (Program().ProjectSettings.Bearing && !EndsAreCompassLetters(token)) {
-    MsgBox(kArcRefused, vbOKOnly);
-  } else {
-    SetBox(editor_.txtBearingArc(row), token);
-  }
+  const std::optional<std::string> direction = TakeRowDirection(row, false);
+  if (!direction) return;
+  if (!direction->empty()) SetBox(editor_.txtBearingArc(row), *direction);
+  // The arc values follow only a chord direction in its box.
   if (editor_.txtBearingArc(row).Text().empty()) return;
   const int p = editor_.ArcFieldPosition(editor::kArcBearingName);
   if (p >= 1 && p <= 3) StepFor(editor_.ArcFieldOrder()[static_cast<std::size_t>(p)], row);
 }
 
-void GrabSteps::GrabDistance(int row) {
-  if (!Proceeds()) return;
+bool GrabSteps::PlaceNumber(int row, forms::TextBox& box) {
+  if (!Proceeds()) return false;
   const std::string token = TakeToken(kTakeNumber);
   if (IsDirection(token)) {
     HandBack(token, row);
-    return;
+    return false;
   }
-  if (token.empty()) return;
-  SetBox(editor_.txtDistanceLine(row), geometry::NumericText(token));
-  EndOfRow(row, true);
+  if (token.empty()) return false;
+  SetBox(box, geometry::NumericText(token));
+  return !box.Text().empty();
+}
+
+void GrabSteps::GrabDistance(int row) {
+  if (PlaceNumber(row, editor_.txtDistanceLine(row))) EndOfRow(row, true);
 }
 
 void GrabSteps::GrabArcLength(int row) { GrabArcValue(row, editor::kArcLengthName, editor_.txtArc); }
@@ -257,16 +261,7 @@ void GrabSteps::GrabChord(int row) { GrabArcValue(row, editor::kChordName, edito
 void GrabSteps::GrabRadius(int row) { GrabArcValue(row, editor::kRadiusName, editor_.txtRadius); }
 
 void GrabSteps::GrabArcValue(int row, const char* name, forms::ControlArray<forms::TextBox>& boxes) {
-  if (!Proceeds()) return;
-  const std::string token = TakeToken(kTakeNumber);
-  if (IsDirection(token)) {
-    HandBack(token, row);
-    return;
-  }
-  if (token.empty()) return;
-  forms::TextBox& box = boxes(row);
-  SetBox(box, geometry::NumericText(token));
-  if (box.Text().empty()) return;
+  if (!PlaceNumber(row, boxes(row))) return;
   const int p = editor_.ArcFieldPosition(name);
   if (p >= 1 && p < 4) {
     StepFor(editor_.ArcFieldOrder()[static_cast<std::size_t>(p)], row);

@@ -101,6 +101,16 @@ class GrabSteps {
   bool Proceeds() const;
   bool IsDirection(const std::string& token) const;
   std::string NormalisedDirection(const std::string& token) const;
+  // The start of a direction step for `row`, of the line kind or the curve
+  // kind: the words before the direction, then the group after it. A group
+  // of the other kind switches the row and runs the other step instead
+  // (nothing comes back). Otherwise the direction to place, with its degree
+  // sign; nothing when no direction is left; "" when it was refused (told).
+  std::optional<std::string> TakeRowDirection(int row, bool line);
+  // The number step's start: the next token holding a digit, its digits
+  // into the box. False when nothing was placed (the queue used up, or a
+  // direction met and handed back).
+  bool PlaceNumber(int row, forms::TextBox& box);
   void GrabArcValue(int row, const char* name, forms::ControlArray<forms::TextBox>& boxes);
   // A direction met where a value belongs starts the next row; on the last
   // row it is left over and the capacity notice ends the grab.
