@@ -20,6 +20,7 @@
 #include "reports/frm_report.h"
 #include "storage/messages.h"
 #include "storage/parcel_save.h"
+#include "storage/project_db.h"
 #include "storage/program_state.h"
 #include "storage/system_db.h"
 #include "support/pdf_text.h"
@@ -47,8 +48,9 @@ std::string Deg(const std::string& text) { return utf8::ReplaceAll(text, "d", ut
 std::string Run(const std::string& command) { return pdf_text::Run(command); }
 
 // The rows the sqlite3 tool prints for the query, fields joined by "|".
-std::vector<std::string> Sql(const std::string& path, const std::string& query) {
-  const std::string out = Run("sqlite3 -readonly -batch " + pdf_text::Quote(path) + " \"" + query + "\" 2>&1");
+std::vector<std::string> Sql(const std::string& path, const std::string& query, bool write = false) {
+  const std::string out = Run(std::string("sqlite3 ") + (write ? "" : "-readonly ") + "-batch " + pdf_text::Quote(path) +
+                              " \"" + query + "\" 2>&1");
   std::vector<std::string> rows;
   std::size_t start = 0;
   while (start < out.size()) {
@@ -269,6 +271,130 @@ TEST_F(EndToEndTest, ANewUserCreatesAProjectEntersEditsAndFindsTheParcelsAgain) 
   EXPECT_EQ(e->lblBearing.Caption(), "Azimuth");
   Quit();
   EXPECT_EQ(prompts.Pending(), 0);
+}
+
+// A later start with nothing to ask at the start.
+class ProjectAtHandTest : public EndToEndTest {
+ protected:
+  void SetUp() override {
+    EndToEndTest::SetUp();
+    dao::Database db =
+        dao::Database::Open(SystemDatabasePath(), {true, false, std::string(";Pwd=") + kSystemDatabasePassword});
+    db.Execute("UPDATE tblSetting SET Demo = False, DemoMenu = False");
+  }
+  // A square walked N, E, S, W, stored as another session stored it.
+  std::int64_t StoreSquare(const std::string& project, const std::string& name, const std::string& side) {
+    ParcelToSave p;
+    p.name = name;
+    for (const char* direction : {"N0d00'00\"E", "N90d00'00\"E", "S0d00'00\"E", "S90d00'00\"W"}) {
+      p.rows.push_back(geometry::CourseRow::Line(Deg(direction), side));
+    }
+    p.rows.resize(80);
+    const auto id = SaveNewParcel(ParcelStoreContext{project, 2, 80, Edition::A2004}, p);
+    EXPECT_TRUE(id) << name;
+    return id.value_or(0);
+  }
+};
+
+// The report with picture steps the editor through its list. A parcel the
+// editor refuses to load (more courses than its rows) gets no page, and no
+// other parcel's figures are printed under its name.
+TEST_F(ProjectAtHandTest, ThePictureReportPrintsNoParcelUnderAnotherOnesName) {
+  // The project is made while the program holds the system database.
+  Start();
+  ASSERT_TRUE(CreateProjectDatabase(dir.Path() + "/", "Survey", ""));
+  const std::string project = dir.File("Survey.kvx");
+  StoreSquare(project, "Lot A", "100");
+  const std::int64_t b = StoreSquare(project, "Lot B", "60");
+  StoreSquare(project, "Lot C", "50");
+  // Lot B gets 77 more courses from outside the program: 81 in all.
+  const std::vector<std::string> written = Sql(
+      project, "WITH RECURSIVE n(i) AS (SELECT 4 UNION ALL SELECT i + 1 FROM n WHERE i < 80) "
+               "INSERT INTO tblMeasurements (ParcelID, RowNo, RowType, Length, Direction) "
+               "SELECT " + std::to_string(b) + ", i, 1, 0, 'N0' FROM n; "
+               "SELECT COUNT(*) FROM tblMeasurements WHERE ParcelID = " + std::to_string(b),
+      true);
+  ASSERT_EQ(written, std::vector<std::string>{"81"});
+
+  prompts.ExpectOpenFile(project);
+  ExpectNoCadProgram();
+  UserChooseMenu(e->mnuOpen);
+  ASSERT_EQ(Program().ProjectPath, project);
+  ASSERT_EQ(List(), (std::vector<std::string>{" Lot A", " Lot B", " Lot C"}));
+
+  UserChooseMenu(e->mnuReport);
+  UserChooseMenu(e->mnuPicReport);
+  auto* report = static_cast<reports::FrmReport*>(LoadedForm("frmReport"));
+  ASSERT_NE(report, nullptr);
+  ASSERT_TRUE(report->Visible());
+  const std::string pdf = dir.File("pictures.pdf");
+  prompts.ExpectMsgBox("Print this report?", vbYesNo, vbYes);
+  prompts.ExpectPrintDialog(forms::PrintChoice{print::kPdfFileName, pdf, false}, false);
+  // Stepping onto Lot B, the editor tells why it cannot show it.
+  prompts.ExpectMsgBox("This parcel has 81 courses, more than the 80 the editor holds, so it cannot be shown.",
+                       vbOKOnly);
+  UserClick(report->cmdPrint);
+  EXPECT_EQ(prompts.Pending(), 0);
+
+  std::vector<std::string> names;
+  const std::vector<pdf_text::Word> words = pdf_text::Words(pdf);
+  for (std::size_t i = 0; i + 2 < words.size(); ++i) {
+    if (words[i].text == "PARCEL:") names.push_back(words[i + 1].text + " " + words[i + 2].text);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Lot A", "Lot C"}));
+  const std::string first = pdf_text::Layout(pdf, 1);
+  const std::string second = pdf_text::Layout(pdf, 2);
+  EXPECT_NE(first.find("AREA: 10,000.00"), std::string::npos) << first;
+  EXPECT_NE(second.find("AREA: 2,500.00"), std::string::npos) << second;
+  EXPECT_EQ(second.find("3,600"), std::string::npos) << second;
+}
+
+// Each build of the linked edition starts from a program folder of its own
+// and shows its editor window (written to an image, then the program ends).
+TEST(LinkedProgramsTest, EachBuildStartsAndShowsItsEditor) {
+  struct Build {
+    Edition edition;
+    const char* executable;
+  };
+  const Build builds[] = {{Edition::A2004, KORVALO_A2004}, {Edition::A2000, KORVALO_A2000}, {Edition::R14, KORVALO_R14}};
+  for (const Build& build : builds) {
+    SCOPED_TRACE(build.executable);
+    TempFolder folder;
+    ResetProgramState();
+    SetEdition(build.edition);
+    Program().ProgramFolder = folder.Path();
+    BuildSystemDatabase(SystemDatabasePath(), build.edition);
+    {
+      dao::Database db =
+          dao::Database::Open(SystemDatabasePath(), {true, false, std::string(";Pwd=") + kSystemDatabasePassword});
+      db.Execute("UPDATE tblSetting SET Demo = False, DemoMenu = False");
+    }
+    // The program folder is the folder of the executable.
+    const std::filesystem::path program = std::filesystem::path(folder.Path()) /
+                                          std::filesystem::path(build.executable).filename();
+    std::error_code ec;
+    std::filesystem::create_hard_link(build.executable, program, ec);
+    if (ec) std::filesystem::copy_file(build.executable, program);
+    const std::string image = folder.File("editor.png");
+    const int status = std::system(("QT_QPA_PLATFORM=offscreen KORVALO_WINDOW_IMAGE=" + pdf_text::Quote(image) + " " +
+                                    pdf_text::Quote(program.string()) + " >/dev/null 2>&1")
+                                       .c_str());
+    EXPECT_EQ(status, 0);
+    // A PNG file whose header gives the editor's width (6855 twips, 457 pixels
+    // with the frame) and a height above its minimum.
+    std::ifstream in(image, std::ios::binary);
+    std::string header(24, '\0');
+    in.read(header.data(), 24);
+    ASSERT_TRUE(in) << "no image";
+    EXPECT_EQ(header.substr(1, 3), "PNG");
+    const auto big = [&header](int at) {
+      return (static_cast<unsigned char>(header[at]) << 24) | (static_cast<unsigned char>(header[at + 1]) << 16) |
+             (static_cast<unsigned char>(header[at + 2]) << 8) | static_cast<unsigned char>(header[at + 3]);
+    };
+    EXPECT_GT(big(16), 400u);
+    EXPECT_GT(big(20), 250u);
+    ResetProgramState();
+  }
 }
 
 }  // namespace
