@@ -179,7 +179,9 @@ TEST_F(EndToEndTest, ANewUserCreatesAProjectEntersEditsAndFindsTheParcelsAgain) 
   // A closed parcel in bearing mode: three lines and a half circle.
   UserClick(e->cmdInsert);
   UserType(e->txtParcel, "Lot 1");
-  forms::testing::RecordingCanvas drawn(e->picParcel);
+  // The drawing is watched while the parcel is typed (the recorder goes
+  // before the window does).
+  auto drawn = std::make_unique<forms::testing::RecordingCanvas>(e->picParcel);
   TypeLine(0, "N0d00'00\"E", "100");
   TypeLine(1, "N90d00'00\"E", "100");
   TypeLine(2, "S0d00'00\"E", "100");
@@ -191,10 +193,11 @@ TEST_F(EndToEndTest, ANewUserCreatesAProjectEntersEditsAndFindsTheParcelsAgain) 
   UserClick(e->chksign(6));
   EXPECT_EQ(Figures(), "0 13927.01 Perfect");
   int arcs = 0;
-  for (const forms::testing::DrawCall& call : drawn.SinceClear()) {
+  for (const forms::testing::DrawCall& call : drawn->SinceClear()) {
     arcs += call.kind == forms::testing::DrawCall::Kind::Arc ? 1 : 0;
   }
   EXPECT_GE(arcs, 1);
+  drawn.reset();
   UserClick(e->cmdSave);
   EXPECT_EQ(prompts.Pending(), 0);
   EXPECT_EQ(List(), std::vector<std::string>{" Lot 1"});
