@@ -46,6 +46,9 @@ void EditorLinkHost::SelectGrabModel() { editor_.optmodel(0).SetValue(true); }
 ModLink::ModLink(editor::FrmEditor& editor) : ModLink(editor, cad::SystemAutomation()) {}
 
 ModLink::ModLink(editor::FrmEditor& editor, cad::Automation& automation)
-    : editor_(editor), host_(editor), cad_(automation, PolicyFor(CurrentEdition()), host_) {}
+    : editor_(editor),
+      host_(editor),
+      cad_(automation, PolicyFor(CurrentEdition()), host_),
+      grab_(editor, [this] { return cad_.PickTextsInCad(); }) {}
 
 }  // namespace korvalo::cadlink

@@ -5,14 +5,15 @@
 #include <vector>
 
 #include "cadlink/cad_link.h"
+#include "cadlink/grab_steps.h"
 #include "cadlink/link_host.h"
 #include "editor/frm_editor.h"
 #include "editor/link_services.h"
 #include "platform/cad/cad.h"
 
-// The AutoCAD link's side of the editor window: switching the controls that
-// need an open project, and showing the linked drawing. The connection to
-// AutoCAD itself is reached through this module as it grows.
+// The CAD link's side of the editor window: switching the controls that need
+// an open project, showing the linked drawing, the connection, the grabs of
+// picked drawing text and the File menu's two drawing items.
 namespace korvalo::cadlink {
 
 // Sets Enabled of every editor control that needs an open project: the
@@ -60,18 +61,24 @@ class ModLink : public editor::LinkServices {
   void SetCADSDI(int value) override { cad_.SetCADSDI(value); }
   // The course fields' double-clicks in the Grab model.
   std::optional<std::vector<std::string>> PickTextsInCad() { return cad_.PickTextsInCad(); }
+  // A grab: the pick, then the picked tokens placed from the box on.
+  void GrabCourseField(editor::GrabField field, int row) override { grab_.GrabCourseField(field, row); }
+  void GrabParcelName() override { grab_.GrabParcelName(); }
   // File > Auto CAD link.
-  void mnuCurrentCAD_Click() { cad_.CurrentCadClicked(); }
-  void mnuRelocateCAD_Click() { cad_.RelocateCadClicked(); }
+  void CurrentCadClicked() override { cad_.CurrentCadClicked(); }
+  void RelocateCadClicked() override { cad_.RelocateCadClicked(); }
   // The editor's unload, after SetCADSDI(0).
   void ReleaseCad() override { cad_.Release(); }
 
   CadLink& Cad() { return cad_; }
+  GrabSteps& Grab() { return grab_; }
 
  private:
   editor::FrmEditor& editor_;
   EditorLinkHost host_;
   CadLink cad_;
+  // The one owner of the picked-token queue.
+  GrabSteps grab_;
 };
 
 }  // namespace korvalo::cadlink

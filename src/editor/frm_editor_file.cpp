@@ -78,6 +78,14 @@ void FrmEditor::WireFileMenus() {
   mnuSupport.OnClick = [this](int) { mnuSupport_Click(); };
   mnuComment.OnClick = [this](int) { mnuComment_Click(); };
   mnuWebsite.OnClick = [this](int) { mnuWebsite_Click(); };
+  // --- CAD link: the two drawing items of File > Auto CAD link -------------
+  mnuCurrentCAD.OnClick = [this](int) {
+    if (link_) link_->CurrentCadClicked();
+  };
+  mnuRelocateCAD.OnClick = [this](int) {
+    if (link_) link_->RelocateCadClicked();
+  };
+  // --- end CAD link ---------------------------------------------------------
 }
 
 // ---------------------------------------------------------------------------

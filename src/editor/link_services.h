@@ -36,6 +36,10 @@ class LinkServices {
   virtual void SetCADSDI(int value) { static_cast<void>(value); }
   // Lets go of the CAD program's objects (the editor's unload).
   virtual void ReleaseCad() {}
+  // File > Auto CAD link: "Current CAD file path" links again; "Relocate CAD
+  // file" chooses another drawing for the project and links to it.
+  virtual void CurrentCadClicked() {}
+  virtual void RelocateCadClicked() {}
 };
 
 struct StartupServices {

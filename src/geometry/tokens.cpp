@@ -126,12 +126,76 @@ bool FindBearing(PatternSpan& span, const std::u32string& text, const std::u32st
   return false;
 }
 
-void SplitWords(std::u32string_view text, std::vector<std::string>& tokens) {
+bool FindAzimuth(PatternSpan& span, const std::u32string& text, const std::u32string& degreeCode) {
+  // States: -1 searching; 1 degree digits; 2 after the degree sign; 3 minute
+  // digits; 4 after "'"; 5 second digits.
+  constexpr int kSearching = -1;
+  int state = kSearching;
+  for (const Symbol& s : ReadSymbols(text, degreeCode)) {
+    switch (state) {
+      case kSearching:
+        if (IsDigit(s)) {
+          state = 1;
+          span.start = s.position;
+        }
+        continue;
+      case 1:
+        if (IsDegree(s)) {
+          state = 2;
+          continue;
+        }
+        if (IsDigit(s)) continue;
+        break;
+      case 2:
+      case 4:
+        if (IsDigit(s)) {
+          ++state;
+          continue;
+        }
+        if (IsBlank(s)) continue;
+        break;
+      case 3:
+        if (Is(s, U'\'')) {
+          state = 4;
+          continue;
+        }
+        if (IsDigit(s) || IsBlank(s)) continue;
+        break;
+      case 5:
+        if (Is(s, U'"')) {
+          span.end = s.position;
+          return true;
+        }
+        if (IsDigit(s) || IsBlank(s)) continue;
+        break;
+    }
+    // The symbol that broke the attempt is not read again.
+    state = kSearching;
+  }
+  return false;
+}
+
+// A word as a token: turned round when the settings reverse directions and
+// it is a valid direction.
+std::string WordToken(std::u32string_view word, const TokenSettings& settings) {
+  std::string token = utf8::Encode(word);
+  if (!settings.reverseDirections) return token;
+  const DirectionSettings directions{settings.bearing, settings.degreeSymbol};
+  std::string probe = token;
+  if (!IsValidDirection(probe, directions)) return token;
+  return ReverseDirection(probe, directions);
+}
+
+void SplitWords(std::u32string_view text, std::vector<std::string>& tokens,
+                const TokenSettings* settings = nullptr) {
   std::size_t i = 0;
   while (i < text.size()) {
     const std::size_t blank = text.find(kBlank, i);
     const std::size_t end = blank == std::u32string_view::npos ? text.size() : blank;
-    if (end > i) tokens.push_back(utf8::Encode(text.substr(i, end - i)));
+    if (end > i) {
+      const std::u32string_view word = text.substr(i, end - i);
+      tokens.push_back(settings ? WordToken(word, *settings) : utf8::Encode(word));
+    }
     i = end + 1;
   }
 }
@@ -161,6 +225,26 @@ bool FindBearingPattern(PatternSpan& span, std::string_view text, std::string_vi
   return FindBearing(span, utf8::Decode(text), utf8::Decode(degreeSymbol));
 }
 
+bool FindAzimuthPattern(PatternSpan& span, std::string_view text, std::string_view degreeSymbol) {
+  return FindAzimuth(span, utf8::Decode(text), utf8::Decode(degreeSymbol));
+}
+
+TokenSettings ViewerTokenSettings(int button, const DirectionSettings& directions) {
+  TokenSettings settings;
+  settings.degreeSymbol = directions.degreeSymbol;
+  settings.pattern = directions.bearing ? DirectionPattern::Bearing : DirectionPattern::Azimuth;
+  settings.reverseDirections = button == 2;
+  settings.bearing = directions.bearing;
+  return settings;
+}
+
+std::vector<std::string> ViewerTextToTokens(std::string_view text, int button,
+                                            const DirectionSettings& directions) {
+  std::vector<std::string> tokens;
+  AppendTextTokens(text, ViewerTokenSettings(button, directions), tokens);
+  return tokens;
+}
+
 void SplitWords(std::string& text, std::vector<std::string>& tokens) {
   SplitWords(utf8::Decode(text), tokens);
   text.clear();
@@ -174,22 +258,29 @@ void AppendTextTokens(std::string_view pickedText, const TokenSettings& settings
                       std::vector<std::string>& tokens) {
   const std::u32string s = Clean(utf8::Decode(pickedText));
   if (s.find(kBlank) == std::u32string::npos) {
-    tokens.push_back(utf8::Encode(s));
+    tokens.push_back(WordToken(s, settings));
     return;
   }
   PatternSpan span;
-  if (!FindBearing(span, s, utf8::Decode(settings.degreeSymbol))) {
-    SplitWords(s, tokens);
+  const std::u32string code = utf8::Decode(settings.degreeSymbol);
+  const bool found = settings.pattern == DirectionPattern::Azimuth ? FindAzimuth(span, s, code)
+                                                                    : FindBearing(span, s, code);
+  if (!found) {
+    SplitWords(s, tokens, &settings);
     return;
   }
   const auto b = static_cast<std::size_t>(span.start - 1);
   const auto e = static_cast<std::size_t>(span.end - 1);
   const std::u32string_view view(s);
-  SplitWords(view.substr(0, b), tokens);
-  std::u32string bearing(view.substr(b, e - b + 1));
-  std::erase(bearing, kBlank);
-  tokens.push_back(utf8::Encode(bearing));
-  SplitWords(view.substr(e + 1), tokens);
+  SplitWords(view.substr(0, b), tokens, &settings);
+  std::u32string direction(view.substr(b, e - b + 1));
+  std::erase(direction, kBlank);
+  std::string token = utf8::Encode(direction);
+  if (settings.reverseDirections) {
+    token = ReverseDirection(token, DirectionSettings{settings.bearing, settings.degreeSymbol});
+  }
+  tokens.push_back(token);
+  SplitWords(view.substr(e + 1), tokens, &settings);
 }
 
 std::vector<std::string> TextsToTokens(const std::vector<std::string>& pickedTexts,

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "geometry/direction.h"
+
 // Picked drawing text turned into tokens: the values a surveyor picks off a
 // drawing (directions, distances, arc lengths, chords, radii, parcel names)
 // before the grab steps place them in the course fields.
@@ -52,20 +54,54 @@ void SplitWords(std::string& text, std::vector<std::string>& tokens);
 // format code ("\A1;") removed when its ";" stands at position 4 or 5.
 std::string CleanPickedText(std::string_view text);
 
+// Finds an azimuth written in full anywhere in the text: degrees, a degree
+// sign, minutes, "'", seconds and the second mark '"'. Blanks may stand after
+// the degree sign and before, between and after the minute and second digits,
+// not among the degree digits. The degree sign is read as by
+// FindBearingPattern.
+//
+// span.start is the position of the first degree digit of the last attempt
+// begun; span.end, set only on a find, the position of the second mark.
+bool FindAzimuthPattern(PatternSpan& span, std::string_view text, std::string_view degreeSymbol);
+
+// What the recogniser looks for inside a text holding blanks.
+enum class DirectionPattern {
+  Bearing,  // quadrant bearings (FindBearingPattern)
+  Azimuth,  // azimuths (FindAzimuthPattern)
+};
+
 // How picked text is read.
 struct TokenSettings {
   // The drawing code of the degree sign (the project's DegreeSymbol).
   std::string degreeSymbol = "%%D";
+  // The viewer reads azimuths in a project kept in azimuths; a pick in the
+  // CAD program always looks for bearings.
+  DirectionPattern pattern = DirectionPattern::Bearing;
+  // A pick with the right mouse button in the viewer: the recognised
+  // direction and every word that is a valid direction of the mode `bearing`
+  // are turned to the opposite direction.
+  bool reverseDirections = false;
+  // The direction mode the reversal tests and turns directions in.
+  bool bearing = true;
 };
+
+// The settings of a pick in the viewer: button 1 (left) or 2 (right, which
+// reverses directions); the recogniser follows the project's mode.
+TokenSettings ViewerTokenSettings(int button, const DirectionSettings& directions);
 
 // Appends the tokens of one picked text: the cleaned text as one token when
 // it holds no blank (an empty text gives one empty token); otherwise the
-// words before a recognised bearing, the bearing without its blanks, and the
-// words after it; the words alone when no bearing is found.
+// words before a recognised direction, the direction without its blanks, and
+// the words after it; the words alone when none is found.
 //
-// The tokens joined equal the cleaned text without its blanks.
+// Without reversal the tokens joined equal the cleaned text without its
+// blanks.
 void AppendTextTokens(std::string_view pickedText, const TokenSettings& settings,
                       std::vector<std::string>& tokens);
+
+// The tokens of a text picked in the viewer with the given mouse button.
+std::vector<std::string> ViewerTextToTokens(std::string_view text, int button,
+                                            const DirectionSettings& directions);
 
 // The tokens of several picked texts, in text order.
 std::vector<std::string> TextsToTokens(const std::vector<std::string>& pickedTexts,

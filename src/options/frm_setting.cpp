@@ -1,6 +1,8 @@
 #include "options/frm_setting.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "common/edition.h"
 #include "common/utf8.h"
@@ -58,6 +60,10 @@ FrmSetting::FrmSetting(OptionsHost& host)
       optSquareMeters(frameSub(0), "optSquareMeters", "Square meters"),
       frameBearing(*this, "frameBearing", "Bearing"),
       optBearing(frameBearing, "optBearing", "Bearing"),
+      frameBackColor(*this, "frameBackColor", "Back Colour"),
+      optBackColor(frameBackColor, "optBackColor"),
+      frameForeColor(*this, "frameForeColor", "Fore Colour"),
+      optForeColor(frameForeColor, "optForeColor"),
       Label1(*this, "Label1", "The Degree symbol:"),
       txtDegreeSymbol(*this, "txtDegreeSymbol"),
       Label2(*this, "Label2", "Closure tolerance of success:"),
@@ -109,6 +115,8 @@ void FrmSetting::CreateArrays() {
   optSquareAcres.Load(1).SetVisible(true);
   optSquareMeters.Load(1).SetVisible(true);
   optBearing.Load(1).SetVisible(true);
+  for (int i = 1; i < 4; ++i) optBackColor.Load(i).SetVisible(true);
+  for (int i = 1; i < 5; ++i) optForeColor.Load(i).SetVisible(true);
   for (int i = 1; i < 5; ++i) {
     lblTangentTolerance.Load(i).SetVisible(true);
     lblWarning.Load(i).SetVisible(true);
@@ -221,11 +229,42 @@ void FrmSetting::Design() {
   cmdAsDefault.SetToolTipText("Take these settings and make them the default settings for all future projects.");
   cmdApply.SetToolTipText("Commit the current settings to act on this project.");
 
-  if (CurrentEdition() == Edition::Standalone) {
+  if (Standalone()) {
     DesignStandalonePlaces();
   } else {
     DesignLinkedPlaces();
   }
+  DesignColourFrames();
+}
+
+bool FrmSetting::Standalone() const { return CurrentEdition() == Edition::Standalone; }
+
+void FrmSetting::DesignColourFrames() {
+  frameBackColor.SetVisible(Standalone());
+  frameForeColor.SetVisible(Standalone());
+  frameBackColor.Move(240, 3120, 5055, 495);
+  frameForeColor.Move(240, 3680, 5055, 495);
+  const Colour swatches[] = {vbHighlightText, vbWindowText, vbYellow, vbBlue};
+  for (int i = 0; i < 4; ++i) {
+    for (ControlArray<OptionButton>* options : {&optBackColor, &optForeColor}) {
+      OptionButton& o = (*options)(i);
+      o.Move(1320 + 600 * i, 180, 255, 255);
+      o.SetCaption("");
+      o.SetBackColor(swatches[i]);
+      o.SetFont(Bold());
+    }
+  }
+  optForeColor(4).Move(3720, 180, 975, 255);
+  optForeColor(4).SetCaption("Original");
+  optForeColor(4).SetBackColor(vbInactiveBorder);
+  optForeColor(4).SetFont(Bold());
+  optBackColor(0).SetValue(true);
+  optForeColor(4).SetValue(true);
+}
+
+void FrmSetting::ShowColours(std::optional<long> backColor, std::optional<long> foreColor) {
+  optBackColor(BackColorOption(backColor)).SetValue(true);
+  optForeColor(ForeColorOption(foreColor)).SetValue(true);
 }
 
 void FrmSetting::PlaceInUnitFrame(Frame& frame, int left, int top, int width, int height) {
@@ -342,8 +381,16 @@ void FrmSetting::DesignTabOrder() {
                             &txtWarning(2),     &txtTangentTolerance(0), &txtTangentTolerance(1),
                             &txtTangentTolerance(2), &cmdOK,        &cmdCancel,         &cmdDefault,
                             &cmdAsDefault,      &cmdApply};
+  std::vector<Control*> stops(std::begin(order), std::end(order));
+  // The colour options follow the direction options; the linked layout,
+  // which hides them, puts them last.
+  std::vector<Control*> colours;
+  for (int i = 0; i < 4; ++i) colours.push_back(&optBackColor(i));
+  for (int i = 0; i < 5; ++i) colours.push_back(&optForeColor(i));
+  const auto at = Standalone() ? std::find(stops.begin(), stops.end(), &optBearing(1)) + 1 : stops.end();
+  stops.insert(at, colours.begin(), colours.end());
   int position = 0;
-  for (Control* stop : order) stop->SetTabIndex(position++);
+  for (Control* stop : stops) stop->SetTabIndex(position++);
 }
 
 void FrmSetting::WireEvents() {
@@ -357,6 +404,8 @@ void FrmSetting::WireEvents() {
   chkTangent.OnClick = [this](int) { chkTangent_Click(); };
   chkToolTip.OnMouseUp = [this](int, int button, int, double x, double y) { chkToolTip_MouseUp(button, x, y); };
   optBearing.OnClick = [this](int) { EnableApply(); };
+  optBackColor.OnClick = [this](int) { EnableApply(); };
+  optForeColor.OnClick = [this](int) { EnableApply(); };
   optSquareAcres.OnClick = [this](int) { EnableApply(); };
   optSquareMeters.OnClick = [this](int) { EnableApply(); };
   optFeet.OnClick = [this](int index) { optFeet_Click(index); };
@@ -463,6 +512,8 @@ void FrmSetting::ShowLoaded(const ShownSettings& s) {
     optBearing(1).SetValue(!*s.bearing);
   }
   if (s.degreeSymbol) txtDegreeSymbol.SetText(*s.degreeSymbol);
+  // A file without the colour fields shows white and "Original".
+  ShowColours(s.backColor, s.foreColor);
 
   // The handlers run above recorded changes; nothing is unsaved yet.
   cmdApply.SetEnabled(false);

@@ -71,6 +71,13 @@ class FrmSetting : public forms::Form {
   forms::Frame frameBearing;
   forms::ControlArray<forms::OptionButton> optBearing;
 
+  // The drawing colours; shown in the standalone edition only. Each option
+  // but "Original" is a colour swatch without a caption.
+  forms::Frame frameBackColor;
+  forms::ControlArray<forms::OptionButton> optBackColor;
+  forms::Frame frameForeColor;
+  forms::ControlArray<forms::OptionButton> optForeColor;
+
   forms::Label Label1;
   forms::TextBox txtDegreeSymbol;
   forms::Label Label2;
@@ -107,6 +114,10 @@ class FrmSetting : public forms::Form {
   void Design();
   void DesignLinkedPlaces();
   void DesignStandalonePlaces();
+  void DesignColourFrames();
+  // The colour options that show a back and a fore colour code.
+  void ShowColours(std::optional<long> backColor, std::optional<long> foreColor);
+  bool Standalone() const;
   void DesignTabOrder();
   // Places an area frame at a place given within the units frame.
   void PlaceInUnitFrame(forms::Frame& frame, int left, int top, int width, int height);

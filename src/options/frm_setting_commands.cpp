@@ -21,6 +21,9 @@ constexpr const char* kNoBearingField =
 constexpr const char* kNoDegreeSymbolField =
     "You are working on the project that was created by the Korvalo V1.6.0 or earlier. You cannot set the degree "
     "symbol. The default degree symbol is %%D.";
+constexpr const char* kNoColourFields =
+    "You are working on the project that was created by the Korvalo/Korvalo 1.5.4 or earlier. You cannot set the "
+    "colour.";
 
 }  // namespace
 
@@ -69,6 +72,15 @@ bool FrmSetting::ReadValues(StoredSettings& out) {
   v.tangentCheck = chkTangent.Value() == vbChecked;
   v.toolTipOn = chkToolTip.Value() == vbChecked;
   v.bearing = optBearing(0).Value();
+  if (Standalone()) {
+    v.colours = true;
+    for (int i = 0; i < 4; ++i) {
+      if (optBackColor(i).Value()) v.backColor = i;
+    }
+    for (int i = 0; i < 5; ++i) {
+      if (optForeColor(i).Value()) v.foreColor = kForeColorCodes[static_cast<std::size_t>(i)];
+    }
+  }
   out = v;
   return true;
 }
@@ -95,6 +107,10 @@ bool FrmSetting::cmdApply_Click() {
   if (!written.degreeSymbolStored) {
     MsgBox(kNoDegreeSymbolField, vbOKOnly, kWarning);
     txtDegreeSymbol.SetText(kDefaultDegreeSymbol);
+  }
+  if (!written.coloursStored) {
+    MsgBox(kNoColourFields, vbOKOnly, kWarning);
+    ShowColours(std::nullopt, std::nullopt);
   }
   cmdApply.SetEnabled(false);
   for (int i = 0; i < 4; ++i) lblOrder(i).SetBackColor(kCellNormal);
@@ -148,11 +164,13 @@ void FrmSetting::cmdDefault_Click() {
   for (int i = 0; i < 3; ++i) txtWarning(i).SetText(s.warning[static_cast<std::size_t>(i)]);
   for (int i = 0; i < 3; ++i) txtTangentTolerance(i).SetText(s.tangentTolerance[static_cast<std::size_t>(i)]);
   chkToolTip.SetValue(s.toolTipOn ? vbChecked : vbUnchecked);
+  ShowColours(std::nullopt, std::nullopt);
   if (s.bearing) {
     optBearing(0).SetValue(*s.bearing);
     optBearing(1).SetValue(!*s.bearing);
   }
   txtDegreeSymbol.SetText(s.degreeSymbol ? *s.degreeSymbol : std::string(kDefaultDegreeSymbol));
+  if (s.backColor || s.foreColor) ShowColours(s.backColor, s.foreColor);
 }
 
 }  // namespace korvalo::options

@@ -70,6 +70,16 @@ ShownSettings ReadRow(dao::Recordset& rs, const RowPositions& at) {
     if (!dao::IsNull(v)) s.degreeSymbol = dao::AsText(v);
   } catch (const dao::DaoError&) {
   }
+  // The drawing colours, by name: only the standalone edition's rows have
+  // them, after the fields above.
+  for (auto [name, out] : {std::pair{"BackColor", &s.backColor}, std::pair{"ForeColor", &s.foreColor}}) {
+    if (!rs.HasField(name)) continue;
+    try {
+      dao::Value v = rs.Get(name);
+      if (!dao::IsNull(v)) *out = static_cast<long>(dao::AsLong(v));
+    } catch (const dao::DaoError&) {
+    }
+  }
   return s;
 }
 
@@ -109,6 +119,17 @@ ShownSettings ReadSystemRow() {
   dao::Recordset rs = db.OpenRecordset("tblSetting", dao::RecordsetType::Snapshot);
   rs.MoveFirst();
   return ReadRow(rs, kSystemRow);
+}
+
+int ForeColorOption(std::optional<long> code) {
+  for (std::size_t i = 0; i < kForeColorCodes.size(); ++i) {
+    if (code && *code == kForeColorCodes[i]) return static_cast<int>(i);
+  }
+  return 4;
+}
+
+int BackColorOption(std::optional<long> code) {
+  return code && *code >= 0 && *code <= 3 ? static_cast<int>(*code) : 0;
 }
 
 void PositionsFromCells(const std::array<std::string, 4>& cells, StoredSettings& out) {
@@ -185,6 +206,13 @@ ProjectWrite WriteProjectRow(const std::string& projectPath, const StoredSetting
   if (result.bearingStored) rs.Set("Bearing", values.bearing);
   result.degreeSymbolStored = rs.HasField("DegreeSymbol");
   if (result.degreeSymbolStored) rs.Set("DegreeSymbol", values.degreeSymbol);
+  if (values.colours) {
+    result.coloursStored = rs.HasField("BackColor") && rs.HasField("ForeColor");
+    if (result.coloursStored) {
+      rs.Set("BackColor", static_cast<std::int64_t>(values.backColor));
+      rs.Set("ForeColor", static_cast<std::int64_t>(values.foreColor));
+    }
+  }
   rs.Update();
   return result;
 }
@@ -206,6 +234,13 @@ void WriteSystemRow(const StoredSettings& values) {
   try {
     rs.Set("DegreeSymbol", values.degreeSymbol);
   } catch (const dao::DaoError&) {
+  }
+  if (values.colours) {
+    try {
+      rs.Set("BackColor", static_cast<std::int64_t>(values.backColor));
+      rs.Set("ForeColor", static_cast<std::int64_t>(values.foreColor));
+    } catch (const dao::DaoError&) {
+    }
   }
   rs.Update();
 }

@@ -46,6 +46,10 @@ struct ShownSettings {
   // cannot be read; the dialog then keeps what it shows.
   std::optional<bool> bearing;
   std::optional<std::string> degreeSymbol;
+  // The drawing colours (standalone edition): the back colour code and the
+  // viewer's fore colour code. Nothing where the row has no such field.
+  std::optional<long> backColor;
+  std::optional<long> foreColor;
 };
 
 // The cells for stored positions of txtArc, txtChord, txtRadius and
@@ -77,7 +81,21 @@ struct StoredSettings {
   bool toolTipOn = false;
   bool bearing = true;
   std::string degreeSymbol = kDefaultDegreeSymbol;
+  // The drawing colours, written only when `colours` is set (the standalone
+  // edition's dialog).
+  bool colours = false;
+  int backColor = 0;
+  long foreColor = 256;
 };
+
+// The fore colour options in their order: white, black, yellow, blue and
+// "Original", by the viewer's colour codes.
+inline constexpr std::array<long, 5> kForeColorCodes = {14, 7, 2, 5, 256};
+// The fore colour option that shows a stored code: "Original" (4) for any
+// code not offered.
+int ForeColorOption(std::optional<long> code);
+// The back colour option that shows a stored code: white (0) outside 0-3.
+int BackColorOption(std::optional<long> code);
 
 // The positions the cells stand for: for each cell i, the field its caption
 // names gets i + 1. A caption that names no field writes nothing.
@@ -108,6 +126,9 @@ inline constexpr const char* kDegreeSymbolRefused =
 struct ProjectWrite {
   bool bearingStored = true;
   bool degreeSymbolStored = true;
+  // False when the drawing colours were to be written and the file lacks
+  // their fields (files of the linked edition and of older versions).
+  bool coloursStored = true;
 };
 
 // Writes the project's settings row by name in one update: stored whole or

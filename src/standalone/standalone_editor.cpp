@@ -6,6 +6,7 @@
 #include "editor/command_line.h"
 #include "editor/grid_layout.h"
 #include "editor/project_events.h"
+#include "editor/tooltips.h"
 #include "platform/dao/dao.h"
 #include "standalone/editor_layout.h"
 #include "standalone/frm_main.h"
@@ -14,6 +15,7 @@
 #include "storage/project_open.h"
 #include "storage/recent_projects.h"
 #include "storage/system_db.h"
+#include "storage/viewer_settings.h"
 
 namespace korvalo::standalone {
 
@@ -270,7 +272,20 @@ PixelRect StandInViewer::OverviewRect(int which) const {
   return rects_[which - 1];
 }
 
-bool StandInViewer::LoadProjectSettings() { return editor_.ReloadProjectSettings(); }
+bool StandInViewer::LoadProjectSettings() {
+  // The shared settings, the drawing colours and the saved views of one row;
+  // a row that cannot be read leaves the open project's values in force.
+  if (!LoadStandaloneProjectSettings()) return false;
+  const ViewerSettings& v = Viewer();
+  Standalone().ViewerForeColor = static_cast<int>(v.ForeColor);
+  Standalone().ViewerBackColor = static_cast<forms::Colour>(v.BackColor.red | (v.BackColor.green << 8) |
+                                                            (v.BackColor.blue << 16));
+  CheckBackColorMenu();
+  editor::ClearToolTips();
+  editor_.SetCourseTabOrder();
+  editor_.ShowProjectSettings();
+  return true;
+}
 
 void StandInViewer::AutoInverse() { editor_.AutoInverse(); }
 

@@ -139,5 +139,77 @@ TEST(TokensTest, SplitWordsConsumesTheTextAndAppends) {
   EXPECT_EQ(tokens.size(), 4u);
 }
 
+TEST(TokensTest, AzimuthRecogniserGivesFirstDigitAndSecondMark) {
+  const PatternCase cases[] = {
+      {"AZ 45%%D30'15\" 100", true, 4, 14},
+      // The end is the second mark of the text as picked, the code counted whole.
+      {"45%%d30'15\"", true, 1, 11},
+      {"45° 30 ' 15 \"", true, 1, 13},
+      {"N45°30'15\"E", true, 2, 10},
+      {"45ø30'15\"", true, 1, 9},
+      // A blank among the degree digits breaks the attempt; later digits start anew.
+      {"45 %%D30'15\"", false, 10, 0},
+      // Degrees and minutes alone are no azimuth.
+      {"45%%D30'", false, 1, 0},
+      {"", false, 0, 0},
+      {"AZIMUTH", false, 0, 0},
+  };
+  for (const PatternCase& c : cases) {
+    PatternSpan span;
+    EXPECT_EQ(FindAzimuthPattern(span, c.text, "%%D"), c.found) << c.text;
+    EXPECT_EQ(span.start, c.start) << c.text;
+    EXPECT_EQ(span.end, c.end) << c.text;
+  }
+}
+
+// The viewer's picks in both modes: the same cleaning and splitting, the
+// recogniser of the project's mode, and the right button reversing every
+// direction it meets.
+struct ViewerCase {
+  const char* text;
+  bool bearing;
+  Tokens left;
+  Tokens right;
+};
+
+const ViewerCase kViewerCases[] = {
+    {"S 45°30'15\" W 120.00", true, {"S45°30'15\"W", "120.00"}, {"N45°30'15\"E", "120.00"}},
+    {"{\\A1;N10°0'0\"E}", true, {"N10°0'0\"E"}, {"S10°0'0\"W"}},
+    {"\\Fabc12;text", true, {"\\Fabc12;text"}, {"\\Fabc12;text"}},
+    {"LOT 12 N45%%d30'15\"E 100.00=", true, {"LOT", "12", "N45%%d30'15\"E", "100.00"},
+     {"LOT", "12", "S45%%d30'15\"W", "100.00"}},
+    {"N 45 %%D 30 ' 15 \" E", true, {"N45%%D30'15\"E"}, {"S45%%D30'15\"W"}},
+    {"N45 S45%%D30'15\"E", true, {"N45S45%%D30'15\"E"}, {"S45S45%%D30'15\"W"}},
+    {"R=150.00", true, {"R", "150.00"}, {"R", "150.00"}},
+    // A direction the recogniser does not take is still turned as a word.
+    {"N45°E 100", true, {"N45°E", "100"}, {"S45°W", "100"}},
+    {"12.50", true, {"12.50"}, {"12.50"}},
+    {"", true, {""}, {""}},
+    {"=", true, {}, {}},
+    // Azimuth mode: azimuths are found inside texts; bearings are not.
+    {"AZ 45%%D30'15\" 100", false, {"AZ", "45%%D30'15\"", "100"}, {"AZ", "225°30'15\"", "100"}},
+    {"45%%D30'15\"", false, {"45%%D30'15\""}, {"225°30'15\""}},
+    {"LOT 12 N45%%d30'15\"E 100.00", false, {"LOT", "12", "N", "45%%d30'15\"", "E", "100.00"},
+     {"LOT", "12", "N", "225°30'15\"", "E", "100.00"}},
+    {"270° 0' 0\" 50.5", false, {"270°0'0\"", "50.5"}, {"90°0'0\"", "50.5"}},
+    {"R=150.00", false, {"R", "150.00"}, {"R", "150.00"}},
+    {"S 45°30'15\" W 120.00", false, {"S", "45°30'15\"", "W", "120.00"}, {"S", "225°30'15\"", "W", "120.00"}},
+};
+
+TEST(TokensTest, ViewerPicksInBothModesWithEitherButton) {
+  for (const ViewerCase& c : kViewerCases) {
+    const DirectionSettings directions{c.bearing, "%%D"};
+    EXPECT_EQ(ViewerTextToTokens(c.text, 1, directions), c.left) << c.text << " bearing=" << c.bearing;
+    EXPECT_EQ(ViewerTextToTokens(c.text, 2, directions), c.right) << c.text << " bearing=" << c.bearing;
+  }
+}
+
+TEST(TokensTest, ViewerLeftButtonInBearingModeReadsAsTheCadPick) {
+  for (const TokenCase& c : kTokenCases) {
+    const DirectionSettings directions{true, c.degreeSymbol};
+    EXPECT_EQ(ViewerTextToTokens(c.text, 1, directions), c.tokens) << c.text;
+  }
+}
+
 }  // namespace
 }  // namespace korvalo::geometry

@@ -56,7 +56,13 @@ class ChildWatch : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
-    auto* sub = static_cast<QMdiSubWindow*>(watched);
+    // A sub-window on its way out (no longer a sub-window) or one whose
+    // form has gone first, or left its frame with it, reports nothing: the
+    // form may not exist any more.
+    auto* sub = qobject_cast<QMdiSubWindow*>(watched);
+    if (!sub) return false;
+    const auto it = g_children.find(&child_);
+    if (it == g_children.end() || it->second.sub != sub) return false;
     detail::QtBoundary boundary;
     switch (e->type()) {
       case QEvent::WindowStateChange: {
@@ -136,11 +142,16 @@ void SetMdiParent(Form& child, Form& frame) {
   QWidget* w = child.Window();
   QMdiSubWindow* sub = area->addSubWindow(w);
   sub->setWindowTitle(w->windowTitle());
-  sub->installEventFilter(new ChildWatch(child, sub));
+  auto* watch = new ChildWatch(child, sub);
+  sub->installEventFilter(watch);
   QObject::connect(w, &QWidget::windowTitleChanged, sub, &QWidget::setWindowTitle);
-  // The child form going first takes its sub-window with it.
-  QObject::connect(w, &QObject::destroyed, sub, [sub, key = &child] {
+  // The child form going first takes its sub-window with it. The watch goes
+  // at once: the sub-window still gets events until it is deleted, and the
+  // form they would be reported to is gone.
+  QObject::connect(w, &QObject::destroyed, sub, [sub, watch, key = &child] {
     g_children.erase(key);
+    sub->removeEventFilter(watch);
+    delete watch;
     sub->deleteLater();
   });
   sub->hide();
