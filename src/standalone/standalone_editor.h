@@ -100,6 +100,7 @@ class StandaloneEditor : public editor::EditionPolicy {
  private:
   void AskInitialConfiguration();
   void WireRowMenu();
+  void FlipRow(int row);
   // The open project's parcels listed and the first shown, browsing;
   // Previous and Next enabled when asked.
   void ListParcels(bool browseButtons);

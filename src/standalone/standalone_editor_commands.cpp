@@ -11,7 +11,7 @@
 
 // The floating editor's commands: Save/New, Cancel, the row deletion that
 // keeps the focus on its course, the scroll range while the scroll bar has
-// the focus, the scrolling to the focused course, and the row pop-up.
+// the focus, the scrolling to the focused course, and the pop-up's flip.
 namespace korvalo::standalone {
 
 using namespace forms;
@@ -198,42 +198,10 @@ void StandaloneEditor::GotoFocusLine() {
 // The row button's pop-up menu.
 
 void StandaloneEditor::WireRowMenu() {
-  const auto editing = [this] {
-    EnableCourseControls(true);
-    SetEditing(true);
-  };
-  editor_.mnuPopEdit.OnClick = [this](int) {
-    EnableCourseControls(true);
-    SetEditing(true);
-    viewer_.ClearPickMarks();
-  };
-  editor_.mnuPopDelete.OnClick = [this, editing](int) {
-    if (CurrentRow >= editor_.CourseLimit()) return;
-    editor_.Delete_Proc(CurrentRow);
-    editing();
-  };
-  // A full grid refuses the insertion with its message, and nothing else
-  // changes, the editing state included.
-  editor_.mnuPopInsertBefore.OnClick = [this, editing](int) {
-    if (CurrentRow >= editor_.CourseLimit()) return;
-    if (editor_.Insert_Proc(CurrentRow)) editing();
-  };
-  editor_.mnuPopInsertAfter.OnClick = [this, editing](int) {
-    const int limit = editor_.CourseLimit();
-    if (CurrentRow == limit - 1) {
-      MsgBox("The maximum number of courses is " + std::to_string(limit) + ".", vbOKOnly);
-      return;
-    }
-    if (CurrentRow >= limit) return;
-    if (editor_.Insert_Proc(CurrentRow + 1)) editing();
-  };
-  editor_.mnuPopChangeLineCurve.OnClick = [this, editing](int) {
-    if (CurrentRow >= editor_.CourseLimit()) return;
-    editor_.ToggleLineCurve(CurrentRow);
-    editor_.CalculateAndDraw();
-    editing();
-  };
-  editor_.mnuPopFlipBearing.OnClick = [this](int) { FlipBearing(); };
+  // The other items are the shared editor's, acting on the row the pop-up
+  // was opened on through this edition's switches. The flip leaves the Auto
+  // button as it is here.
+  editor_.mnuPopFlipBearing.OnClick = [this](int) { FlipRow(editor_.PopupRow()); };
 }
 
 }  // namespace korvalo::standalone

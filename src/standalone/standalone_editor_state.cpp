@@ -75,9 +75,10 @@ bool StandaloneEditor::ZoomPicture(editor::FrmEditor&) {
   return true;
 }
 
-void StandaloneEditor::FlipBearing() {
-  if (CurrentRow < 0 || CurrentRow >= editor_.CourseLimit()) return;
-  const int k = CurrentRow;
+void StandaloneEditor::FlipBearing() { FlipRow(CurrentRow); }
+
+void StandaloneEditor::FlipRow(int k) {
+  if (k < 0 || k >= editor_.CourseLimit()) return;
   TextBox* box = nullptr;
   if (editor_.frameLine(k).Visible()) {
     box = &editor_.txtBearingLine(k);

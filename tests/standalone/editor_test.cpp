@@ -376,7 +376,7 @@ TEST_F(EditorTest, FlipBearing) {
       editor->txtParcel.SetFocus();
     }
     editor->ManualInvert = false;
-    editor->mnuPopFlipBearing.OnClick(0);
+    policy->FlipBearing();
     EXPECT_EQ(editor->txtBearingLine(0).Text(), c.after);
     EXPECT_EQ(editor->ManualInvert, c.acts);
     EXPECT_EQ(editor->Editing(), c.acts);
@@ -397,19 +397,22 @@ TEST_F(EditorTest, InsertOnAFullGridChangesNothing) {
   }
   policy->EnableCourseControls(false);
   policy->SetEditing(false);
+  const auto popup = [this](int row, const char* item, bool refused) {
+    prompts.ExpectPopup("mnuPopup", item);
+    if (refused) prompts.ExpectMsgBox("The maximum number of courses is 50.", vbOKOnly);
+    testing::UserMouseClick(editor->cmdNo(row), vbRightButton);
+  };
   struct Case {
     const char* what;
-    Menu& item;
+    const char* item;
     int row;
   };
-  const Case cases[] = {{"Insert before", editor->mnuPopInsertBefore, 3},
-                        {"Insert After", editor->mnuPopInsertAfter, 3},
-                        {"Insert After on the last row", editor->mnuPopInsertAfter, 49}};
+  const Case cases[] = {{"Insert before", "mnuPopInsertBefore", 3},
+                        {"Insert After", "mnuPopInsertAfter", 3},
+                        {"Insert After on the last row", "mnuPopInsertAfter", 49}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    policy->CurrentRow = c.row;
-    prompts.ExpectMsgBox("The maximum number of courses is 50.", vbOKOnly);
-    c.item.OnClick(0);
+    popup(c.row, c.item, true);
     EXPECT_EQ(prompts.Pending(), 0);
     EXPECT_EQ(editor->txtDistanceLine(49).Text(), "50");
     EXPECT_EQ(editor->txtDistanceLine(3).Text(), "4");
@@ -419,12 +422,28 @@ TEST_F(EditorTest, InsertOnAFullGridChangesNothing) {
   // With room, the row opens and the parcel is being edited.
   editor->txtDistanceLine(49).SetText("");
   editor->txtBearingLine(49).SetText("");
-  policy->CurrentRow = 3;
-  editor->mnuPopInsertBefore.OnClick(0);
+  popup(3, "mnuPopInsertBefore", false);
   EXPECT_EQ(editor->txtDistanceLine(3).Text(), "");
   EXPECT_EQ(editor->txtDistanceLine(4).Text(), "4");
   EXPECT_TRUE(editor->Editing());
+  EXPECT_TRUE(main->mnuSaveParcel.Enabled());
   EXPECT_TRUE(editor->txtDistanceLine(0).Enabled());
+}
+
+// The pop-up's Flip bearing flips the row it was opened on and leaves the
+// Auto button as it was.
+TEST_F(EditorTest, PopupFlipLeavesAutoAsItWas) {
+  Open(2);
+  Program().ProjectSettings.Bearing = true;
+  editor->txtBearingLine(1).SetText(Dir("N45d10'00\"E"));
+  editor->cmdAutoInverse.SetEnabled(true);
+  prompts.ExpectPopup("mnuPopup", "mnuPopFlipBearing");
+  testing::UserMouseClick(editor->cmdNo(1), vbRightButton);
+  EXPECT_EQ(prompts.Pending(), 0);
+  EXPECT_EQ(editor->txtBearingLine(1).Text(), Dir("S45d10'00\"W"));
+  EXPECT_TRUE(editor->ManualInvert);
+  EXPECT_TRUE(editor->Editing());
+  EXPECT_TRUE(editor->cmdAutoInverse.Enabled());
 }
 
 // ---------------------------------------------------------------------------
