@@ -60,8 +60,9 @@ void StandaloneProgram::FirstRunStep() {
 
 void StandaloneProgram::HandOverToEditor(const std::string& commandLine) {
   editor_ = std::make_unique<editor::FrmEditor>(Program().CourseLimit);
-  viewer_ = std::make_unique<standalone::StandInViewer>(*editor_);
+  viewer_ = std::make_unique<standalone::DrawingLink>(*editor_);
   main_ = std::make_unique<standalone::FrmMain>(*editor_, *viewer_);
+  viewer_->Attach(*main_);
   policy_ = std::make_unique<standalone::StandaloneEditor>(*editor_, *main_, *viewer_);
   editor::StartupServices startup;
   startup.commandLine = commandLine;

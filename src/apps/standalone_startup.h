@@ -4,6 +4,7 @@
 #include <string>
 
 #include "editor/frm_editor.h"
+#include "standalone/drawing_link.h"
 #include "standalone/frm_main.h"
 #include "standalone/standalone_editor.h"
 #include "storage/windows/start_windows.h"
@@ -34,7 +35,7 @@ class StandaloneProgram {
 
   std::unique_ptr<windows::FrmSplash> splash_;
   std::unique_ptr<editor::FrmEditor> editor_;
-  std::unique_ptr<standalone::StandInViewer> viewer_;
+  std::unique_ptr<standalone::DrawingLink> viewer_;
   std::unique_ptr<standalone::FrmMain> main_;
   std::unique_ptr<standalone::StandaloneEditor> policy_;
 };

@@ -64,7 +64,16 @@ ImageList LayerIcons() {
   return list;
 }
 
-DrawingLink::DrawingLink(editor::FrmEditor& editor, FrmMain& main) : editor_(editor), main_(main) {
+DrawingLink::DrawingLink(editor::FrmEditor& editor) : editor_(editor) {}
+
+FrmMain& DrawingLink::Main() const {
+  if (!mainPtr_) throw RuntimeError(91, "Object variable not set");
+  return *mainPtr_;
+}
+
+void DrawingLink::Attach(FrmMain& main) {
+  mainPtr_ = &main;
+  FrmMain& main_ = main;
   icons_.Attach(main_);
   icons_.SetImageList(LayerIcons());
 
@@ -76,7 +85,7 @@ DrawingLink::DrawingLink(editor::FrmEditor& editor, FrmMain& main) : editor_(edi
     // Auto-invert rewrites directions: only while a parcel is being edited.
     if (Program().ProjectSettings.AutoInvert && editor_.Editing()) AutoInverse();
   };
-  hooks.layers = [this](int v) { main_.PopupMenu(main_.mnuLayerMain(v - 1)); };
+  hooks.layers = [this](int v) { Main().PopupMenu(Main().mnuLayerMain(v - 1)); };
   hooks.press = [this](int k, int button, double x, double y) { ViewerMouseDown(k, button, x, y); };
   hooks.viewChanged = [this](int k) { SaveViewerView(k - 1); };
   hooks.restoreView = [this](int v) { RestoreSavedView(v); };
@@ -96,9 +105,10 @@ DrawingLink::DrawingLink(editor::FrmEditor& editor, FrmMain& main) : editor_(edi
   main_.mnuLayer2.OnClick = [this](int i) { LayerItemClicked(2, i); };
 }
 
-DrawingLink::~DrawingLink() { main_.frmView.SetHooks({}); }
+// The frame (and with it the drawing window holding the hooks) goes first.
+DrawingLink::~DrawingLink() = default;
 
-FrmView& DrawingLink::View() const { return main_.frmView; }
+FrmView& DrawingLink::View() const { return Main().frmView; }
 
 void DrawingLink::EnableToolbars(bool on) {
   for (int tab = 0; tab <= 1; ++tab)
@@ -165,7 +175,7 @@ int DrawingLink::LoadDrawing(bool force) {
       view.cmdLayer1.SetEnabled(true);
       view.cmdLayer2.SetEnabled(true);
       for (int v = 1; v <= 2; ++v) {
-        ControlArray<Menu>& menu = v == 1 ? main_.mnuLayer1 : main_.mnuLayer2;
+        ControlArray<Menu>& menu = v == 1 ? Main().mnuLayer1 : Main().mnuLayer2;
         for (int i = 0; i <= menu.UBound(); ++i) {
           if (!menu.Exists(i)) continue;
           const Menu& item = menu(i);
@@ -216,13 +226,13 @@ void DrawingLink::ReadLayerTable(const std::string& path) {
   }
   view.cmdLayer1.SetEnabled(true);
   view.cmdLayer2.SetEnabled(true);
-  BuildLayerMenu(main_.mnuLayer1, LayerCaptions1, LayerCount);
-  BuildLayerMenu(main_.mnuLayer2, LayerCaptions2, LayerCount);
+  BuildLayerMenu(Main().mnuLayer1, LayerCaptions1, LayerCount);
+  BuildLayerMenu(Main().mnuLayer2, LayerCaptions2, LayerCount);
   for (int i = 0; i < LayerCount; ++i) {
     const std::string& caption = LayerCaptions1[static_cast<std::size_t>(i)];
     if (caption.size() <= kPrefixLength) continue;
     const long s = d.ViewerLayerState(h, caption.substr(kPrefixLength));
-    for (ControlArray<Menu>* menu : {&main_.mnuLayer1, &main_.mnuLayer2}) {
+    for (ControlArray<Menu>* menu : {&Main().mnuLayer1, &Main().mnuLayer2}) {
       (*menu)(i).SetChecked(s == 0);
       (*menu)(i).SetEnabled(s == 0 || s == 1);
     }
@@ -279,10 +289,10 @@ void DrawingLink::ResetLayerMenus() {
   LayerCaptions1.assign(1, "");
   LayerCaptions2.assign(1, "");
   LayerColors.assign(1, 0);
-  BuildLayerMenu(main_.mnuLayer1, LayerCaptions1, 1);
-  BuildLayerMenu(main_.mnuLayer2, LayerCaptions2, 1);
-  main_.mnuLayer1(0).SetEnabled(false);
-  main_.mnuLayer2(0).SetEnabled(false);
+  BuildLayerMenu(Main().mnuLayer1, LayerCaptions1, 1);
+  BuildLayerMenu(Main().mnuLayer2, LayerCaptions2, 1);
+  Main().mnuLayer1(0).SetEnabled(false);
+  Main().mnuLayer2(0).SetEnabled(false);
 }
 
 void DrawingLink::LayerColorFromDescr(const std::string& descr) {
@@ -296,9 +306,9 @@ void DrawingLink::LayerColorFromDescr(const std::string& descr) {
 }
 
 void DrawingLink::SetLayerMenuIcons() {
-  for (int i = 0; i < LayerCount && main_.mnuLayer1.Exists(i); ++i) {
+  for (int i = 0; i < LayerCount && Main().mnuLayer1.Exists(i); ++i) {
     const int c = LayerColors[static_cast<std::size_t>(i)];
-    const bool checked = main_.mnuLayer1(i).Checked();
+    const bool checked = Main().mnuLayer1(i).Checked();
     int icon = 0;
     if (c <= 14) {
       icon = checked ? c : c + 14;
@@ -313,7 +323,7 @@ void DrawingLink::SetLayerMenuIcons() {
 }
 
 void DrawingLink::LayerItemClicked(int v, int i) {
-  ControlArray<Menu>& menu = v == 1 ? main_.mnuLayer1 : main_.mnuLayer2;
+  ControlArray<Menu>& menu = v == 1 ? Main().mnuLayer1 : Main().mnuLayer2;
   if (!menu.Exists(i)) return;
   Menu& item = menu(i);
   if (item.Caption().size() <= kPrefixLength) return;
@@ -337,7 +347,7 @@ void DrawingLink::LayerItemClicked(int v, int i) {
 void DrawingLink::CheckBackColorMenu() {
   const std::optional<int> code = BackColorCode(BackRgb());
   if (!code) return;
-  Menu* items[] = {&main_.mnuWhite, &main_.mnuBlack, &main_.mnuYellow, &main_.mnuBlue};
+  Menu* items[] = {&Main().mnuWhite, &Main().mnuBlack, &Main().mnuYellow, &Main().mnuBlue};
   for (int i = 0; i < 4; ++i) items[i]->SetChecked(i == *code);
 }
 
@@ -346,8 +356,8 @@ void DrawingLink::CheckForeColorMenu(int code) {
     int code;
     Menu* menu;
   };
-  const Item items[] = {{256, &main_.mnuFOriginal}, {14, &main_.mnuFWhite}, {7, &main_.mnuFBlack},
-                        {2, &main_.mnuFYellow},     {5, &main_.mnuFBlue}};
+  const Item items[] = {{256, &Main().mnuFOriginal}, {14, &Main().mnuFWhite}, {7, &Main().mnuFBlack},
+                        {2, &Main().mnuFYellow},     {5, &Main().mnuFBlue}};
   bool known = false;
   for (const Item& i : items) known = known || i.code == code;
   if (!known) return;
@@ -381,7 +391,7 @@ void DrawingLink::ChooseBackColor(int code) {
   Viewer().BackColor = BackColorFromCode(code);
   CheckBackColorMenu();
   SaveBackColor(code);
-  main_.mnuCurrentCAD.SetEnabled(LoadDrawing(true) == 0);
+  Main().mnuCurrentCAD.SetEnabled(LoadDrawing(true) == 0);
 }
 
 void DrawingLink::ChooseForeColor(int code) {
@@ -429,10 +439,10 @@ bool DrawingLink::LoadProjectSettings() {
   editor_.SetCourseTabOrder();
   editor_.ShowProjectSettings();
   const ProjectSettings& p = Program().ProjectSettings;
-  main_.mnuVerfyCurves.SetChecked(p.AddAreaCheck);
-  main_.mnuAutoInvert.SetChecked(p.AutoInvert);
-  main_.mnuVerfyTangent.SetChecked(p.TangentCheck);
-  main_.mnuMiniWindow.SetChecked(p.Minimize);
+  Main().mnuVerfyCurves.SetChecked(p.AddAreaCheck);
+  Main().mnuAutoInvert.SetChecked(p.AutoInvert);
+  Main().mnuVerfyTangent.SetChecked(p.TangentCheck);
+  Main().mnuMiniWindow.SetChecked(p.Minimize);
   return true;
 }
 

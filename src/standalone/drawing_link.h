@@ -24,7 +24,10 @@ inline constexpr const char* kOpenDrawingError = "Open drawing file error!";
 
 class DrawingLink : public ViewerLink {
  public:
-  DrawingLink(editor::FrmEditor& editor, FrmMain& main);
+  // The frame needs the link when it is made: Attach follows.
+  explicit DrawingLink(editor::FrmEditor& editor);
+  // Wires the frame's drawing window, colour and layer menus to the link.
+  void Attach(FrmMain& main);
   ~DrawingLink() override;
   DrawingLink(const DrawingLink&) = delete;
   DrawingLink& operator=(const DrawingLink&) = delete;
@@ -104,7 +107,8 @@ class DrawingLink : public ViewerLink {
   void GotoFocusLine();
 
   editor::FrmEditor& editor_;
-  FrmMain& main_;
+  FrmMain* mainPtr_ = nullptr;
+  FrmMain& Main() const;
   forms::MenuIconHelper icons_;
   // The focus record until the editor keeps its own.
   int focusRow_ = 0;

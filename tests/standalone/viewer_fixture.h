@@ -43,10 +43,9 @@ class ViewerWindowTest : public ::testing::Test {
     Program().ProjectSettings.ErrDecimal = 2;
     UseShippedArcPositions(Program().ProjectSettings);
     editor = std::make_unique<editor::FrmEditor>(50);
-    // The frame needs a viewer link before the real one exists.
-    stand = std::make_unique<StandInViewer>(*editor);
-    main = std::make_unique<FrmMain>(*editor, *stand);
-    link = std::make_unique<DrawingLink>(*editor, *main);
+    link = std::make_unique<DrawingLink>(*editor);
+    main = std::make_unique<FrmMain>(*editor, *link);
+    link->Attach(*main);
     policy = std::make_unique<StandaloneEditor>(*editor, *main, *link);
     editor::StartupServices startup;
     startup.loadRecentProjects = [this] { main->Load(); };
@@ -57,9 +56,8 @@ class ViewerWindowTest : public ::testing::Test {
   }
   void TearDown() override {
     policy.reset();
-    link.reset();
     main.reset();
-    stand.reset();
+    link.reset();
     editor.reset();
     forms::SetActivationHandler({});
     ResetStandaloneState();
@@ -82,9 +80,8 @@ class ViewerWindowTest : public ::testing::Test {
   TempFolder folder;
   forms::testing::PromptScript prompts;
   std::unique_ptr<editor::FrmEditor> editor;
-  std::unique_ptr<StandInViewer> stand;
-  std::unique_ptr<FrmMain> main;
   std::unique_ptr<DrawingLink> link;
+  std::unique_ptr<FrmMain> main;
   std::unique_ptr<StandaloneEditor> policy;
 };
 
