@@ -16,7 +16,10 @@ using namespace forms;
 StandaloneProgram::StandaloneProgram() = default;
 
 StandaloneProgram::~StandaloneProgram() {
-  // The policy and the frame act on the editor: they go first.
+  // The commands, the policy and the frame act on the editor: they go first.
+  commands_.reset();
+  if (editor_) editor_->SetLinkServices(nullptr);
+  services_.reset();
   policy_.reset();
   main_.reset();
   viewer_.reset();
@@ -64,6 +67,9 @@ void StandaloneProgram::HandOverToEditor(const std::string& commandLine) {
   main_ = std::make_unique<standalone::FrmMain>(*editor_, *viewer_);
   viewer_->Attach(*main_);
   policy_ = std::make_unique<standalone::StandaloneEditor>(*editor_, *main_, *viewer_);
+  services_ = std::make_unique<standalone::StandaloneLinkServices>(*policy_, *viewer_);
+  editor_->SetLinkServices(services_.get());
+  commands_ = std::make_unique<standalone::MainCommands>(*editor_, *main_, *policy_, *viewer_);
   editor::StartupServices startup;
   startup.commandLine = commandLine;
   // The recent-project menu is the frame's: its first use loads the frame.

@@ -6,6 +6,8 @@
 #include "editor/frm_editor.h"
 #include "standalone/drawing_link.h"
 #include "standalone/frm_main.h"
+#include "standalone/frm_main_commands.h"
+#include "standalone/standalone_link_services.h"
 #include "standalone/standalone_editor.h"
 #include "storage/windows/start_windows.h"
 
@@ -38,6 +40,8 @@ class StandaloneProgram {
   std::unique_ptr<standalone::DrawingLink> viewer_;
   std::unique_ptr<standalone::FrmMain> main_;
   std::unique_ptr<standalone::StandaloneEditor> policy_;
+  std::unique_ptr<standalone::StandaloneLinkServices> services_;
+  std::unique_ptr<standalone::MainCommands> commands_;
 };
 
 }  // namespace korvalo::apps
