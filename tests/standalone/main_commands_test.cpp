@@ -1,0 +1,177 @@
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "editor/message_boxes.h"
+#include "platform/dao/dao.h"
+#include "platform/shell/shell.h"
+#include "standalone/frm_main_commands.h"
+#include "storage/messages.h"
+#include "storage/project_db.h"
+#include "storage/system_db.h"
+#include "viewer_fixture.h"
+
+// The frame's commands: the project roads, the Edit menu, Restore all to
+// North, the layer and colour items, Help.
+namespace korvalo::standalone::test {
+namespace {
+
+using namespace forms;
+
+const std::string kDeg = "\u00B0";
+
+class MainCommandsTest : public ViewerWindowTest {
+ protected:
+  void SetUp() override {
+    ViewerWindowTest::SetUp();
+    Program().ProgramFolder = folder.Path();
+    BuildSystemDatabase(FileBesideProgram("KorvaloPro.zrq"), Edition::Standalone);
+    ASSERT_TRUE(OpenSystemDatabase());
+    drawing = Dxf("Lots.dxf", LayerTable({{"0", 7, 0}}), Text("T1", "0", 0, 0, 2, 0, "LOT 5"));
+    viewer::testing::WriteFile(folder.Path() + "/default.dwg", "0\nEOF\n");
+    ASSERT_TRUE(CreateProjectDatabase(folder.Path() + "/", "Lots", drawing));
+    project = folder.Path() + "/Lots.kvx";
+    editor::ShowStorageMessagesInMessageBoxes();
+    commands = std::make_unique<MainCommands>(*editor, *main, *policy, *link);
+  }
+  void TearDown() override {
+    commands.reset();
+    ViewerWindowTest::TearDown();
+    SetMessageSink({});
+    Program().SystemDb.reset();
+  }
+  std::unique_ptr<MainCommands> commands;
+  std::string drawing;
+  std::string project;
+};
+
+TEST_F(MainCommandsTest, OpenKeepsThePreviousProjectUntilTheNewOneReads) {
+  // Cancel and a missing file: nothing changes, the editor back on top.
+  prompts.ExpectOpenFile(std::nullopt);
+  commands->mnuOpen_Click();
+  EXPECT_EQ(Program().ProjectPath, "");
+  EXPECT_TRUE(editor->TopMost());
+  prompts.ExpectOpenFile(folder.Path() + "/Gone.kvx");
+  commands->mnuOpen_Click();
+  EXPECT_EQ(Program().ProjectPath, "");
+
+  prompts.ExpectOpenFile(project);
+  commands->mnuOpen_Click();
+  EXPECT_EQ(Program().ProjectPath, project);
+  EXPECT_EQ(Program().DrawingPath, drawing);
+  EXPECT_TRUE(main->mnuCurrentCAD.Enabled());
+  EXPECT_TRUE(View().Dbcocx1.ViewerDrawingOpen());
+  EXPECT_EQ(main->Caption(), "Korvalo Main - " + main->mnuHistory(0).Caption());
+  EXPECT_TRUE(main->mnuEdit.Enabled());
+
+  // A file that is no project: its message, and the open project stays.
+  const std::string notes = folder.Path() + "/notes.kvx";
+  viewer::testing::WriteFile(notes, "not a project");
+  prompts.ExpectOpenFile(notes).ExpectMsgBox("Can't open the project: " + notes, vbOKOnly);
+  commands->mnuOpen_Click();
+  EXPECT_EQ(Program().ProjectPath, project);
+  EXPECT_EQ(Program().DrawingPath, drawing);
+
+  // While a parcel is edited: only the refusal, on both roads.
+  editor->SetEditing(true);
+  prompts.ExpectMsgBox(kSaveBeforeNewProject, vbOKOnly).ExpectMsgBox(kSaveBeforeOtherProject, vbOKOnly);
+  commands->mnuOpen_Click();
+  commands->mnuHistory_Click(0);
+  EXPECT_EQ(prompts.Pending(), 0);
+}
+
+TEST_F(MainCommandsTest, RecentProjectRoad) {
+  Program().RecentProjects[0] = folder.Path() + "/Gone.kvx";
+  prompts.ExpectMsgBox("Can't open the project: " + folder.Path() + "/Gone.kvx", vbOKOnly);
+  commands->mnuHistory_Click(0);
+  EXPECT_EQ(prompts.Pending(), 0);
+  EXPECT_EQ(Program().ProjectPath, "");
+  Program().RecentProjects[0] = project;
+  commands->mnuHistory_Click(0);
+  EXPECT_EQ(Program().ProjectPath, project);
+  EXPECT_TRUE(main->mnuCurrentCAD.Enabled());
+  EXPECT_FALSE(editor->ManualInvert);
+}
+
+TEST_F(MainCommandsTest, EditMenuOpeningFollowsTheCurrentRow) {
+  Menu* rowItems[] = {&main->mnuDeleteCourse, &main->mnuInsertBefore, &main->mnuInsertAfter, &main->mnuFlipBearing,
+                      &main->mnuChangeLineCurve};
+  commands->mnuEdit_Click();
+  for (Menu* m : rowItems) EXPECT_FALSE(m->Enabled()) << m->Name();
+  EXPECT_FALSE(main->mnuNorthing.Enabled());
+  policy->EnableProjectUI(true);
+  editor->EnableCourseControls(true);
+  editor->SetEditing(true);
+  editor->CurrentRow = 0;
+  commands->mnuEdit_Click();
+  for (Menu* m : rowItems) EXPECT_TRUE(m->Enabled()) << m->Name();
+  EXPECT_TRUE(main->mnuNorthing.Enabled());
+  EXPECT_EQ(main->mnuChangeLineCurve.Caption(), "Change to curve");
+  editor->ToggleLineCurve(0);
+  commands->mnuEdit_Click();
+  EXPECT_EQ(main->mnuChangeLineCurve.Caption(), "Change to line");
+  // Insert after on the last row: the limit, nothing changed.
+  editor->CurrentRow = 49;
+  prompts.ExpectMsgBox("The maximum number of courses is 50.", vbOKOnly);
+  commands->mnuInsertAfter_Click();
+}
+
+TEST_F(MainCommandsTest, RestoreAllToNorth) {
+  struct Case {
+    bool bearing;
+    std::vector<std::string> before, after;
+  };
+  const Case cases[] = {
+      {true,
+       {"s45" + kDeg + "30'e", "N10" + kDeg + "0'0\"E", "S5" + kDeg + "0'0\"W"},
+       {"N45" + kDeg + "30'W", "N10" + kDeg + "0'0\"E", "N5" + kDeg + "0'0\"E"}},
+      {false,
+       {"90" + kDeg + "0'0\"", "269" + kDeg + "59'59\"", "89" + kDeg + "0'0\"", "270" + kDeg + "0'0\""},
+       {"270" + kDeg + "0'0\"", "89" + kDeg + "59'59\"", "89" + kDeg + "0'0\"", "270" + kDeg + "0'0\""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bearing);
+    Program().ProjectSettings.Bearing = c.bearing;
+    editor->ClearEditor();
+    for (std::size_t r = 0; r < c.before.size(); ++r) {
+      editor->txtBearingLine(static_cast<int>(r)).SetText(c.before[r]);
+      editor->txtDistanceLine(static_cast<int>(r)).SetText("100");
+    }
+    editor->ManualInvert = false;
+    commands->mnuNorthing_Click();
+    for (std::size_t r = 0; r < c.after.size(); ++r)
+      EXPECT_EQ(editor->txtBearingLine(static_cast<int>(r)).Text(), c.after[r]) << r;
+    EXPECT_TRUE(editor->ManualInvert);
+  }
+}
+
+TEST_F(MainCommandsTest, HelpOpensTheStandaloneHelpFile) {
+  std::vector<std::string> opened;
+  const shell::ShellHook previous = shell::SetShellHook([&](const shell::ShellRequest& r) { opened.push_back(r.target); });
+  commands->mnuHelp_Click();
+  shell::SetShellHook(previous);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], FileBesideProgram("VORAVidi.hlp"));
+  EXPECT_EQ(main->WindowState(), vbMinimized);
+}
+
+// Choosing a colour stores its code and ticks it; the back colour reloads.
+TEST_F(MainCommandsTest, ColourItemsStoreTheirCodes) {
+  Program().RecentProjects[0] = project;
+  commands->mnuHistory_Click(0);
+  ASSERT_EQ(Program().ProjectPath, project);
+  testing::UserChooseMenu(main->mnuBlack);
+  testing::UserChooseMenu(main->mnuFYellow);
+  EXPECT_TRUE(main->mnuBlack.Checked());
+  EXPECT_FALSE(main->mnuWhite.Checked());
+  EXPECT_TRUE(main->mnuFYellow.Checked());
+  EXPECT_EQ(Standalone().ViewerForeColor, 2);
+  ResetViewerSettings();
+  ASSERT_TRUE(LoadStandaloneProjectSettings());
+  EXPECT_EQ(Viewer().BackColor, (Rgb{0, 0, 0}));
+  EXPECT_EQ(Viewer().ForeColor, 2);
+}
+
+}  // namespace
+}  // namespace korvalo::standalone::test
