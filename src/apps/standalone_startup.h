@@ -8,6 +8,7 @@
 #include "standalone/frm_main.h"
 #include "standalone/frm_main_commands.h"
 #include "standalone/standalone_link_services.h"
+#include "standalone/standalone_options.h"
 #include "standalone/standalone_editor.h"
 #include "storage/windows/start_windows.h"
 
@@ -42,6 +43,7 @@ class StandaloneProgram {
   std::unique_ptr<standalone::StandaloneEditor> policy_;
   std::unique_ptr<standalone::StandaloneLinkServices> services_;
   std::unique_ptr<standalone::MainCommands> commands_;
+  std::unique_ptr<standalone::StandaloneOptions> options_;
 };
 
 }  // namespace korvalo::apps

@@ -7,6 +7,7 @@
 #include "platform/dao/dao.h"
 #include "platform/shell/shell.h"
 #include "standalone/frm_main_commands.h"
+#include "standalone/standalone_options.h"
 #include "storage/messages.h"
 #include "storage/project_db.h"
 #include "storage/system_db.h"
@@ -171,6 +172,34 @@ TEST_F(MainCommandsTest, ColourItemsStoreTheirCodes) {
   ASSERT_TRUE(LoadStandaloneProjectSettings());
   EXPECT_EQ(Viewer().BackColor, (Rgb{0, 0, 0}));
   EXPECT_EQ(Viewer().ForeColor, 2);
+}
+
+}  // namespace
+}  // namespace korvalo::standalone::test
+
+namespace korvalo::standalone::test {
+namespace {
+
+// Apply in the options dialog: the colours stored, then read again, the
+// menus ticked and the drawing loaded again in them.
+TEST_F(MainCommandsTest, OptionsApplyRefreshesTheViewers) {
+  StandaloneOptions holder(*editor, *main, *link);
+  Program().RecentProjects[0] = project;
+  commands->mnuHistory_Click(0);
+  ASSERT_EQ(Program().ProjectPath, project);
+  options::FrmSetting& dialog = holder.Dialog();
+  ASSERT_TRUE(dialog.ShowForProject());
+  dialog.optBackColor(2).SetValue(true);
+  dialog.optForeColor(0).SetValue(true);
+  ASSERT_TRUE(dialog.cmdApply_Click());
+  EXPECT_EQ(Viewer().BackColor, (Rgb{255, 255, 0}));
+  EXPECT_EQ(Standalone().ViewerForeColor, 14);
+  EXPECT_TRUE(main->mnuYellow.Checked());
+  EXPECT_TRUE(main->mnuFWhite.Checked());
+  EXPECT_FALSE(main->mnuFOriginal.Checked());
+  EXPECT_TRUE(main->mnuCurrentCAD.Enabled());
+  EXPECT_TRUE(View().Dbcocx1.ViewerDrawingOpen());
+  dialog.Unload();
 }
 
 }  // namespace
