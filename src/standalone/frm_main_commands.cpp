@@ -39,6 +39,41 @@ std::string Trimmed(const std::string& text) {
 
 }  // namespace
 
+// The new-project dialog's ending in this edition: the new project's
+// settings with its drawing colours and views, the colour menus, the drawing
+// in both viewers, the project switches; closing the dialog takes the pick
+// marks off.
+class MainCommands::CreateHostImpl : public windows::CreateHost {
+ public:
+  explicit CreateHostImpl(MainCommands& c) : c_(c) {}
+  void ProjectClosing() override { editor::RaiseProjectEvent(editor::ProjectEvent::Closing); }
+  void ShowHost() override {
+    c_.editor_.Show();
+    c_.link_.ClearPickMarks();
+  }
+  void ProjectCreated() override {
+    c_.link_.LoadProjectSettings();
+    c_.link_.CheckForeColorMenu(Standalone().ViewerForeColor);
+    c_.link_.CheckBackColorMenu();
+    c_.main_.mnuCurrentCAD.SetEnabled(c_.link_.LoadDrawing(true) == 0);
+    c_.policy_.EnableProjectUI(true);
+    c_.policy_.ShowLinkState();
+  }
+  void AfterCreated() override {
+    if (!c_.policy_.FillRecentMenu()) MsgBox(kCreatedListUnreadable, vbOKOnly);
+    c_.policy_.Show_Parcels();
+    editor::RaiseProjectEvent(editor::ProjectEvent::Opened);
+  }
+
+ private:
+  MainCommands& c_;
+};
+
+MainCommands::~MainCommands() {
+  create_.reset();
+  createHost_.reset();
+}
+
 MainCommands::MainCommands(editor::FrmEditor& editor, FrmMain& main, StandaloneEditor& policy, DrawingLink& link)
     : editor_(editor), main_(main), policy_(policy), link_(link) {
   FrmMain& m = main_;
@@ -202,7 +237,11 @@ void MainCommands::mnuHistory_Click(int index) {
 
 void MainCommands::mnuNew_Click() {
   if (!SaveCheck(kSaveBeforeNewProject)) return;
-  editor_.mnuNew_Click();
+  editor_.SetTopMost(false);
+  if (!createHost_) createHost_ = std::make_unique<CreateHostImpl>(*this);
+  // The dialog is built anew for every New unless it is still open.
+  if (!create_ || !create_->Loaded()) create_ = std::make_unique<windows::FrmCreate>(*createHost_, editor_.DirLocator());
+  create_->Show(vbModeless);
 }
 
 // --- the Edit menu -------------------------------------------------------------

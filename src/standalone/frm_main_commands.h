@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "editor/frm_editor.h"
+#include "storage/windows/project_windows.h"
 
 // The frame's commands: the project roads (Open, a recent project, New),
 // the Edit menu with its row commands and Restore all to North, the drawing
@@ -18,6 +20,9 @@ class MainCommands {
  public:
   // Wires the frame's menu items; the windows must outlive this object.
   MainCommands(editor::FrmEditor& editor, FrmMain& main, StandaloneEditor& policy, DrawingLink& link);
+  ~MainCommands();
+  MainCommands(const MainCommands&) = delete;
+  MainCommands& operator=(const MainCommands&) = delete;
 
   // While a parcel is being edited: the message for the command, and false.
   bool SaveCheck(const char* message);
@@ -38,6 +43,8 @@ class MainCommands {
   void mnuOptions_Click();
   void mnuView_Click();
   void mnuHelp_Click();
+  // The new-project dialog while it exists.
+  windows::FrmCreate* CreateDialog() const { return create_.get(); }
 
  private:
   // The steps after a project became current on either road.
@@ -51,9 +58,15 @@ class MainCommands {
   FrmMain& main_;
   StandaloneEditor& policy_;
   DrawingLink& link_;
+  class CreateHostImpl;
+  std::unique_ptr<windows::CreateHost> createHost_;
+  std::unique_ptr<windows::FrmCreate> create_;
 };
 
 // Messages of the frame's commands.
+inline constexpr const char* kCreatedListUnreadable =
+    "The project was created and is open, but the list of recent projects could not be read. The File "
+    "menu may not show it.";
 inline constexpr const char* kSaveBeforeNewProject = "Please save the current parcel before opening a new project.";
 inline constexpr const char* kSaveBeforeOtherProject =
     "Please save the current parcel before opening another project.";

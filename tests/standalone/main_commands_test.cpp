@@ -204,3 +204,29 @@ TEST_F(MainCommandsTest, OptionsApplyRefreshesTheViewers) {
 
 }  // namespace
 }  // namespace korvalo::standalone::test
+
+namespace korvalo::standalone::test {
+namespace {
+
+// New: the dialog creates the project and the standalone ending opens it
+// with its drawing in both viewers.
+TEST_F(MainCommandsTest, NewProjectOpensWithItsDrawing) {
+  commands->mnuNew_Click();
+  windows::FrmCreate* dialog = commands->CreateDialog();
+  ASSERT_NE(dialog, nullptr);
+  dialog->txtProjectName.SetText("Block 7");
+  dialog->txtProjectLocation.SetText(folder.Path());
+  dialog->txtCADFile.SetText(drawing);
+  dialog->cmdCreate_Click();
+  EXPECT_EQ(Program().ProjectPath, folder.Path() + "/Block 7.kvx");
+  EXPECT_EQ(Program().DrawingPath, drawing);
+  EXPECT_TRUE(View().Dbcocx1.ViewerDrawingOpen());
+  EXPECT_TRUE(main->mnuCurrentCAD.Enabled());
+  EXPECT_TRUE(main->mnuEdit.Enabled());
+  EXPECT_TRUE(main->mnuWhite.Checked());
+  EXPECT_TRUE(main->mnuFOriginal.Checked());
+  EXPECT_EQ(main->Caption(), "Korvalo Main - " + main->mnuHistory(0).Caption());
+}
+
+}  // namespace
+}  // namespace korvalo::standalone::test
