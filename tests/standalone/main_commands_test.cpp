@@ -230,3 +230,63 @@ TEST_F(MainCommandsTest, NewProjectOpensWithItsDrawing) {
 
 }  // namespace
 }  // namespace korvalo::standalone::test
+
+namespace korvalo::standalone::test {
+namespace {
+
+std::string Shell(const std::string& command) {
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (fgets(buffer, sizeof buffer, p)) out += buffer;
+    pclose(p);
+  }
+  return out;
+}
+
+// A surveyor's session: the project opens with its plat on both tabs; a new
+// parcel is picked off the drawing (one bearing with the right button),
+// closes, is saved, and is there when the project is opened again.
+TEST_F(MainCommandsTest, PickAParcelOffThePlatAndSaveIt) {
+  const std::string plat =
+      Dxf("Lots.dxf", LayerTable({{"0", 7, 0}, {"TEXT", 3, 0}}),
+          Join({Text("T1", "TEXT", 0, 0, 2, 0, "LOT 7"), Text("T2", "TEXT", 0, 20, 2, 0, "N 0%%D0'0\" E 100.00"),
+                Text("T3", "TEXT", 0, 40, 2, 0, "N 90%%D0'0\" E 100.00"),
+                Text("T4", "TEXT", 0, 60, 2, 0, "S 0%%D0'0\" E 100.00")}));
+  ASSERT_EQ(plat, drawing);
+  Program().RecentProjects[0] = project;
+  commands->mnuHistory_Click(0);
+  ASSERT_EQ(Program().ProjectPath, project);
+  EXPECT_TRUE(View().Dbcocx1.ViewerDrawingOpen());
+  EXPECT_TRUE(View().Dbcocx2.ViewerDrawingOpen());
+
+  commands->mnuInsertParcel_Click();
+  ASSERT_EQ(editor->ActiveControl(), &editor->txtParcel);
+  const auto press = [&](int button, double y) { View().Dbcocx1.OnViewerMouseDown(button, 1.0, y + 1.0); };
+  press(vbLeftButton, 0);
+  press(vbLeftButton, 20);
+  press(vbLeftButton, 40);
+  View().SSTab1.SetTab(1);
+  View().Dbcocx2.OnViewerMouseDown(vbLeftButton, 1.0, 61.0);
+  View().Dbcocx2.OnViewerMouseDown(vbRightButton, 1.0, 41.0);
+  EXPECT_EQ(editor->txtParcel.Text(), "LOT 7");
+  EXPECT_EQ(editor->txtBearingLine(3).Text(), "S90" + kDeg + "0'0\"W");
+  EXPECT_EQ(editor->Result.LastRow, 3);
+  EXPECT_NEAR(editor->Result.Closure, 0.0, 1e-9);
+  EXPECT_NEAR(editor->Result.Area, 10000.0, 1e-6);
+
+  testing::UserChooseMenu(main->mnuSaveParcel);
+  EXPECT_FALSE(editor->Editing());
+  const std::string stored = Shell("sqlite3 '" + project + "' \"SELECT Parcel FROM tblParcel\"");
+  // Names shorter than six characters are stored padded in front.
+  EXPECT_EQ(stored, " LOT 7\n");
+  const std::string courses = Shell("sqlite3 '" + project + "' \"SELECT COUNT(*) FROM tblMeasurements\"");
+  EXPECT_EQ(courses, "4\n");
+
+  commands->mnuHistory_Click(0);
+  ASSERT_GE(editor->cbxParcel.ListCount(), 1);
+  EXPECT_EQ(editor->cbxParcel.List(0), " LOT 7");
+}
+
+}  // namespace
+}  // namespace korvalo::standalone::test
