@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "editor/frm_editor.h"
+#include "geometry/direction.h"
 #include "platform/forms/forms.h"
 #include "standalone/viewer_link.h"
 
@@ -122,6 +123,9 @@ class DrawingLink : public ViewerLink {
   };
   std::deque<Press> waiting_;
 };
+
+// The open project's direction mode and degree-symbol code.
+geometry::DirectionSettings ProjectDirections();
 
 // The icons of the layer menus: 0 none, 1-14 a shown layer's colour, 15-28
 // the same colours hidden.

@@ -19,16 +19,9 @@ using namespace forms;
 
 namespace {
 
-geometry::DirectionSettings Directions() {
-  geometry::DirectionSettings s;
-  s.bearing = Program().ProjectSettings.Bearing;
-  s.degreeSymbol = Program().ProjectSettings.DegreeSymbol;
-  return s;
-}
-
 bool IsDirection(const std::string& token) {
   std::string copy = token;
-  return geometry::IsValidDirection(copy, Directions());
+  return geometry::IsValidDirection(copy, ProjectDirections());
 }
 
 // Every occurrence of `from` in text replaced by `to`.
@@ -43,6 +36,13 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 }
 
 }  // namespace
+
+geometry::DirectionSettings ProjectDirections() {
+  geometry::DirectionSettings s;
+  s.bearing = Program().ProjectSettings.Bearing;
+  s.degreeSymbol = Program().ProjectSettings.DegreeSymbol;
+  return s;
+}
 
 std::string DrawingLink::CapacityMessage() const {
   return "This version limit is " + std::to_string(Program().CourseLimit) + " courses.";
@@ -293,7 +293,7 @@ void DrawingLink::ViewerMouseDown(int k, int button, double x, double y) {
     }
   }
   v.ViewerRegen(1);
-  const std::vector<std::string> tokens = geometry::ViewerTextToTokens(text, button, Directions());
+  const std::vector<std::string> tokens = geometry::ViewerTextToTokens(text, button, ProjectDirections());
   if (GrabMode) {
     for (const std::string& t : tokens)
       if (!t.empty()) Standalone().GrabbedTokens.push_back(t);

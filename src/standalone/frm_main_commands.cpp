@@ -24,13 +24,6 @@ using namespace forms;
 
 namespace {
 
-geometry::DirectionSettings Directions() {
-  geometry::DirectionSettings s;
-  s.bearing = Program().ProjectSettings.Bearing;
-  s.degreeSymbol = Program().ProjectSettings.DegreeSymbol;
-  return s;
-}
-
 std::string Trimmed(const std::string& text) {
   const std::size_t first = text.find_first_not_of(' ');
   if (first == std::string::npos) return {};
@@ -305,7 +298,7 @@ void MainCommands::mnuInsertParcel_Click() {
 }
 
 void MainCommands::mnuNorthing_Click() {
-  const geometry::DirectionSettings settings = Directions();
+  const geometry::DirectionSettings settings = ProjectDirections();
   const int last = geometry::FindLastLine(editor_.CourseRows(), editor_.CurrentTraverseSettings());
   for (int r = 0; r <= last; ++r) {
     TextBox& box = editor_.frameLine(r).Visible() ? editor_.txtBearingLine(r) : editor_.txtBearingArc(r);
