@@ -163,20 +163,20 @@ bool MainCommands::TakeProject(const std::string& path) {
   // The file is read as the current project; when its drawing path or its
   // settings cannot be read, the previous project stays in force whole.
   program.ProjectPath = path;
-  bool drawingRead = false;
-  bool settingsRead = false;
+  bool read = false;
+  bool failedUntold = false;
   try {
-    drawingRead = ReadProjectDrawing();
-    settingsRead = drawingRead && link_.LoadProjectSettings();
+    // Each refuses with its own message.
+    read = ReadProjectDrawing() && link_.LoadProjectSettings();
   } catch (const std::exception&) {
-    settingsRead = false;
+    failedUntold = true;
   }
-  if (drawingRead && settingsRead) return true;
+  if (read) return true;
   program.ProjectPath = keptPath;
   program.DrawingPath = keptDrawing;
   program.ProjectSettings = keptSettings;
   Viewer() = keptViewer;
-  if (drawingRead) MsgBox(kSettingsUnreadable, vbOKOnly);
+  if (failedUntold) MsgBox(kSettingsUnreadable, vbOKOnly);
   if (!keptPath.empty()) {
     try {
       link_.LoadProjectSettings();

@@ -290,3 +290,40 @@ TEST_F(MainCommandsTest, PickAParcelOffThePlatAndSaveIt) {
 
 }  // namespace
 }  // namespace korvalo::standalone::test
+
+namespace korvalo::standalone::test {
+namespace {
+
+// A project whose settings row cannot be read (here: it has none) is not
+// opened on either road:
+// the open project and its settings stay in force; the loader's own message
+// is the only one.
+TEST_F(MainCommandsTest, UnreadableSettingsKeepTheOpenProject) {
+  Program().RecentProjects[0] = project;
+  commands->mnuHistory_Click(0);
+  ASSERT_EQ(Program().ProjectPath, project);
+  const ProjectSettings before = Program().ProjectSettings;
+
+  ASSERT_TRUE(CreateProjectDatabase(folder.Path() + "/", "Broken", drawing));
+  const std::string broken = folder.Path() + "/Broken.kvx";
+  dao::Database::Open(broken).Execute("DELETE * FROM tblSetting");
+  std::vector<std::string> told;
+  SetMessageSink([&](const Message& m) { told.push_back(m.text); });
+  for (const bool recent : {true, false}) {
+    SCOPED_TRACE(recent);
+    told.clear();
+    if (recent) {
+      Program().RecentProjects[1] = broken;
+      commands->mnuHistory_Click(1);
+    } else {
+      prompts.ExpectOpenFile(broken);
+      commands->mnuOpen_Click();
+    }
+    EXPECT_EQ(Program().ProjectPath, project);
+    EXPECT_EQ(Program().ProjectSettings, before);
+    EXPECT_EQ(told.size(), 1u);
+  }
+}
+
+}  // namespace
+}  // namespace korvalo::standalone::test
