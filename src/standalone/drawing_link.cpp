@@ -32,15 +32,6 @@ bool EndsInUpper(const std::string& path, const char* ending) {
   return last == ending;
 }
 
-// The layer colour an entity list gives: not a number counts as 0.
-int LayerColourOf(const std::string& text) {
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
-  if (text.empty() || end == text.c_str() || *end != '\0' || !std::isfinite(v)) return 0;
-  const double whole = std::nearbyint(std::fabs(v));
-  return whole > 32767.0 ? 32767 : static_cast<int>(whole);
-}
-
 Rgb BackRgb() {
   const Colour c = Standalone().ViewerBackColor;
   return Rgb{static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF)};
@@ -52,6 +43,14 @@ void SetBackRgb(const Rgb& rgb) {
 }
 
 }  // namespace
+
+int LayerColourFromText(const std::string& text) {
+  char* end = nullptr;
+  const double v = std::strtod(text.c_str(), &end);
+  if (text.empty() || end == text.c_str() || *end != '\0' || !std::isfinite(v)) return 0;
+  const double whole = std::nearbyint(std::fabs(v));
+  return whole > 32767.0 ? 32767 : static_cast<int>(whole);
+}
 
 ImageList LayerIcons() {
   // The colour of each layer colour index 1-14 as the drawing shows it.
@@ -299,7 +298,7 @@ void DrawingLink::LayerColorFromDescr(const std::string& descr) {
   for (int i = 0; i < LayerCount && static_cast<std::size_t>(i) < LayerCaptions1.size(); ++i) {
     const std::string& caption = LayerCaptions1[static_cast<std::size_t>(i)];
     if (caption.size() >= kPrefixLength && caption.substr(kPrefixLength) == descr) {
-      LayerColors[static_cast<std::size_t>(i)] = LayerColourOf(View().Dbcocx1.ViewerEntityField("ECOLOR"));
+      LayerColors[static_cast<std::size_t>(i)] = LayerColourFromText(View().Dbcocx1.ViewerEntityField("ECOLOR"));
       return;
     }
   }

@@ -124,6 +124,10 @@ class DrawingLink : public ViewerLink {
   std::deque<Press> waiting_;
 };
 
+// A layer's colour index from the entity list's text: its absolute value,
+// rounded half to even; a text that is not a number counts as 0.
+int LayerColourFromText(const std::string& text);
+
 // The open project's direction mode and degree-symbol code.
 geometry::DirectionSettings ProjectDirections();
 

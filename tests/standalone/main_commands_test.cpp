@@ -327,3 +327,34 @@ TEST_F(MainCommandsTest, UnreadableSettingsKeepTheOpenProject) {
 
 }  // namespace
 }  // namespace korvalo::standalone::test
+
+namespace korvalo::standalone::test {
+namespace {
+
+// Relocating to the drawing that is loaded keeps the saved views; another
+// drawing forgets their corners and opens whole.
+TEST_F(MainCommandsTest, RelocationKeepsOrClearsTheSavedViews) {
+  Program().RecentProjects[0] = project;
+  commands->mnuHistory_Click(0);
+  ASSERT_EQ(Program().ProjectPath, project);
+  View().Dbcocx1.ViewerZoomWindow(0, 0, 5, 5);
+  const SavedView zoomed = Viewer().Views[0];
+  ASSERT_TRUE(ViewIsSaved(zoomed));
+  prompts.ExpectOpenFile(drawing);
+  commands->mnuRelocateCAD_Click();
+  EXPECT_EQ(Viewer().Views[0].trx, zoomed.trx);
+  const std::string other = Dxf("Other.dxf", LayerTable({{"0", 7, 0}}),
+                                Join({Text("O1", "0", 0, 0, 2, 0, "A"), Text("O2", "0", 300, 300, 2, 0, "B")}));
+  prompts.ExpectOpenFile(other);
+  commands->mnuRelocateCAD_Click();
+  EXPECT_EQ(Program().DrawingPath, other);
+  EXPECT_EQ(main->mnuCurrentCAD.Caption(), other);
+  EXPECT_TRUE(main->mnuCurrentCAD.Enabled());
+  double v[6];
+  View().Dbcocx1.ViewerGetView(v[0], v[1], v[2], v[3], v[4], v[5]);
+  EXPECT_GT(v[2] - v[0], 300.0);  // the whole drawing
+  EXPECT_TRUE(editor->TopMost());
+}
+
+}  // namespace
+}  // namespace korvalo::standalone::test

@@ -105,7 +105,9 @@ TEST_F(ViewerWindowTest, UnreadableDrawingsFailWithTheirMessage) {
   WriteFile(garbage, "this is not a drawing");
   const std::string damagedDgn = (std::filesystem::path(folder.Path()) / "broken.dgn").string();
   WriteFile(damagedDgn, std::string(100, '\x07'));
-  for (const std::string& path : {garbage, damagedDgn, folder.Path() + "/missing.DWG"}) {
+  const std::string damagedDwg = (std::filesystem::path(folder.Path()) / "damaged.dwg").string();
+  WriteFile(damagedDwg, "AC1015" + std::string(200, '\0'));
+  for (const std::string& path : {garbage, damagedDgn, damagedDwg, folder.Path() + "/missing.DWG"}) {
     SCOPED_TRACE(path);
     prompts.ExpectMsgBox(kOpenDrawingError, vbOKOnly);
     EXPECT_EQ(Load(path), 1);
@@ -237,6 +239,24 @@ TEST_F(ViewerWindowTest, WheelZoomsAboutTheLastMousePosition) {
   double c[6];
   d.ViewerGetView(c[0], c[1], c[2], c[3], c[4], c[5]);
   EXPECT_DOUBLE_EQ(c[0], a[0]);
+}
+
+}  // namespace
+}  // namespace korvalo::standalone::test
+
+namespace korvalo::standalone::test {
+namespace {
+
+// A layer colour that is not a number counts as 0 and the load goes on.
+TEST(LayerColourTest, TextsReadAsColourIndexes) {
+  struct Case {
+    const char* text;
+    int colour;
+  };
+  for (const Case c : {Case{"7", 7}, Case{"-3", 3}, Case{"2.5", 2}, Case{"3.5", 4}, Case{"abc", 0}, Case{"", 0},
+                       Case{"12x", 0}, Case{"1e9", 32767}, Case{"nan", 0}}) {
+    EXPECT_EQ(LayerColourFromText(c.text), c.colour) << c.text;
+  }
 }
 
 }  // namespace
