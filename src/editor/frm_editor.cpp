@@ -152,6 +152,7 @@ FrmEditor::FrmEditor(int courseLimit)
       mnuPopDivide2(mnuPopup, "mnuPopDivide2", "-"),
       mnuPopFlipBearing(mnuPopup, "mnuPopFlipBearing", "Flip bearing"),
       courseLimit_(courseLimit) {
+  popupRow_ = courseLimit_;
   DesignControls();
   DesignRowZero();
   DesignMenus();
@@ -332,6 +333,7 @@ void FrmEditor::WireEvents() {
   mnuVerfyTangent.OnClick = [this](int) { mnuVerfyTangent_Click(); };
   mnuMiniWindow.OnClick = [this](int) { mnuMiniWindow_Click(); };
   WireFileMenus();
+  WireEditMenus();
 }
 
 }  // namespace korvalo::editor

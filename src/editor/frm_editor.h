@@ -191,10 +191,42 @@ class FrmEditor : public forms::Form {
   int SavedEditorTop = 0;
   int SavedEditorLeft = 0;
   enum class ReportItem { Full, Summary, Picture };
-  // Wires the Report menu: opening it keeps the editor's place, its three
-  // items call `open`. The program sets it (the report window lives outside
-  // the editor); until then the items do nothing.
+  // The Report menu's three items call `open`, which the program sets (the
+  // report window lives outside the editor and refuses while a parcel is
+  // edited); until then the items do nothing.
   void SetReportOpener(std::function<void(ReportItem)> open);
+  // Opening the Report menu keeps the editor's place.
+  void mnuReport_Click();
+
+  // --- Edit and View menus, the row pop-up (frm_editor_menus_edit.cpp) -------
+  // Opening the Edit menu: the row items usable while a row is current (the
+  // line/curve item named for that row's kind), "Restore all to North" while
+  // a parcel is edited.
+  void mnuEdit_Click();
+  // The Edit menu's row items act on CurrentRow; without a current row they
+  // do nothing.
+  void mnuDeleteCourse_Click();
+  void mnuInsertBefore_Click();
+  void mnuInsertAfter_Click();
+  void mnuFlipBearing_Click();
+  void mnuChangeLineCurve_Click();
+  // Turns every complete course from row 0 on so that it points north:
+  // bearings begin with N, azimuths lie from 270 through 89 degrees.
+  void mnuNorthing_Click();
+  // Opening the View menu names the zoom item for the picture's size.
+  void mnuView_Click();
+  void mnuSizePicture_Click();
+  void mnuMiniWin_Click();
+  void mnuRefresh_Click();
+  // The pop-up's items act on the row the pop-up was opened on, and do
+  // nothing when it is not open on a row.
+  void mnuPopDelete_Click();
+  void mnuPopInsertBefore_Click();
+  void mnuPopInsertAfter_Click();
+  void mnuPopChangeLineCurve_Click();
+  void mnuPopFlipBearing_Click();
+  // The row the pop-up menu is open on; CourseLimit while it is not open.
+  int PopupRow() const { return popupRow_; }
 
   // --- controls, in their containers --------------------------------------
   forms::Frame frameOptmodel;
@@ -400,6 +432,16 @@ class FrmEditor : public forms::Form {
   void WireRowRules();
   // The row button's pop-up menu.
   void ShowRowMenu(int row);
+  // Menus: the Edit, View and Report menus' handlers wired.
+  void WireEditMenus();
+  bool ValidRow(int row) const { return row >= 0 && row < courseLimit_; }
+  // Reverses the direction of row `row`'s shown kind (nothing for an empty
+  // box) and marks the parcel as reversed by hand. Nothing without a row.
+  void FlipBearing(int row);
+  // "Insert after" on the row: refused with the maximum on the last row.
+  bool InsertAfter(int row);
+  std::function<void(ReportItem)> openReport_;
+  int popupRow_ = 0;
   void StartGrab(GrabField field, int row);
   void txtParcel_DblClick();
 

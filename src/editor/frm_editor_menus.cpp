@@ -5,8 +5,8 @@
 #include "storage/program_state.h"
 #include "storage/project_settings.h"
 
-// The editor window: the project settings it shows and the Options menu's
-// switches.
+// The editor window: the project settings it shows, the Options menu's
+// switches and the Report menu.
 namespace korvalo::editor {
 
 using namespace forms;
@@ -77,20 +77,13 @@ void FrmEditor::mnuSetting_Click() {
 
 // Reports
 
-void FrmEditor::SetReportOpener(std::function<void(ReportItem)> open) {
-  // The menu's opening, before any item is chosen.
-  mnuReport.OnClick = [this](int) {
-    SavedEditorTop = Top();
-    SavedEditorLeft = Left();
-  };
-  auto item = [open](ReportItem which) {
-    return [open, which](int) {
-      if (open) open(which);
-    };
-  };
-  mnuFullReport.OnClick = item(ReportItem::Full);
-  mnuSumReport.OnClick = item(ReportItem::Summary);
-  mnuPicReport.OnClick = item(ReportItem::Picture);
+void FrmEditor::SetReportOpener(std::function<void(ReportItem)> open) { openReport_ = std::move(open); }
+
+void FrmEditor::mnuReport_Click() {
+  // Before any item is chosen: the report window puts the editor back here
+  // when it closes, wherever a report moved it meanwhile.
+  SavedEditorTop = Top();
+  SavedEditorLeft = Left();
 }
 
 }  // namespace korvalo::editor

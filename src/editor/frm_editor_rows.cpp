@@ -66,6 +66,15 @@ void FrmEditor::ShowRowMenu(int row) {
   });
   // The focus makes the row current.
   step([&] { cmdNo(row).SetFocus(); });
+  // The items act on this row even when the focus could not stay on its
+  // button (a direction box left invalid takes it back, and CurrentRow with
+  // it); once the menu has closed they act on none.
+  struct PopupOpen {
+    int& row;
+    int none;
+    ~PopupOpen() { row = none; }
+  } open{popupRow_, courseLimit_};
+  popupRow_ = row;
   step([&] { PopupMenu(mnuPopup); });
 }
 

@@ -56,7 +56,13 @@ class ChildWatch : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
-    auto* sub = static_cast<QMdiSubWindow*>(watched);
+    // A sub-window on its way out (no longer a sub-window) or one whose
+    // form has gone first, or left its frame with it, reports nothing: the
+    // form may not exist any more.
+    auto* sub = qobject_cast<QMdiSubWindow*>(watched);
+    if (!sub) return false;
+    const auto it = g_children.find(&child_);
+    if (it == g_children.end() || it->second.sub != sub) return false;
     detail::QtBoundary boundary;
     switch (e->type()) {
       case QEvent::WindowStateChange: {
