@@ -17,6 +17,7 @@ StandaloneProgram::StandaloneProgram() = default;
 
 StandaloneProgram::~StandaloneProgram() {
   // The commands, the policy and the frame act on the editor: they go first.
+  reports_.reset();
   options_.reset();
   commands_.reset();
   if (editor_) editor_->SetLinkServices(nullptr);
@@ -72,6 +73,7 @@ void StandaloneProgram::HandOverToEditor(const std::string& commandLine) {
   editor_->SetLinkServices(services_.get());
   commands_ = std::make_unique<standalone::MainCommands>(*editor_, *main_, *policy_, *viewer_);
   options_ = std::make_unique<standalone::StandaloneOptions>(*editor_, *main_, *viewer_);
+  reports_ = std::make_unique<reports::EditorReports>(*editor_);
   editor::StartupServices startup;
   startup.commandLine = commandLine;
   // The recent-project menu is the frame's: its first use loads the frame.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "editor/frm_editor.h"
+#include "reports/editor_reports.h"
 #include "standalone/drawing_link.h"
 #include "standalone/frm_main.h"
 #include "standalone/frm_main_commands.h"
@@ -44,6 +45,7 @@ class StandaloneProgram {
   std::unique_ptr<standalone::StandaloneLinkServices> services_;
   std::unique_ptr<standalone::MainCommands> commands_;
   std::unique_ptr<standalone::StandaloneOptions> options_;
+  std::unique_ptr<reports::EditorReports> reports_;
 };
 
 }  // namespace korvalo::apps

@@ -358,3 +358,25 @@ TEST_F(MainCommandsTest, RelocationKeepsOrClearsTheSavedViews) {
 
 }  // namespace
 }  // namespace korvalo::standalone::test
+
+namespace korvalo::standalone::test {
+namespace {
+
+// The frame's report items refuse while a parcel is edited and otherwise
+// run the editor's own report items.
+TEST_F(MainCommandsTest, ReportItemsCheckForAnEditedParcel) {
+  std::vector<editor::FrmEditor::ReportItem> opened;
+  editor->SetReportOpener([&](editor::FrmEditor::ReportItem item) { opened.push_back(item); });
+  editor->SetEditing(true);
+  prompts.ExpectMsgBox(kSaveBeforeReports, vbOKOnly).ExpectMsgBox(kSaveBeforeReports, vbOKOnly);
+  main->mnuFullReport.PerformClick();
+  main->mnuPicReport.PerformClick();
+  EXPECT_TRUE(opened.empty());
+  editor->SetEditing(false);
+  main->mnuSumReport.PerformClick();
+  EXPECT_EQ(opened, std::vector<editor::FrmEditor::ReportItem>{editor::FrmEditor::ReportItem::Summary});
+  editor->SetReportOpener(nullptr);
+}
+
+}  // namespace
+}  // namespace korvalo::standalone::test
