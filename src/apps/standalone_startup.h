@@ -4,7 +4,12 @@
 #include <string>
 
 #include "editor/frm_editor.h"
+#include "reports/editor_reports.h"
+#include "standalone/drawing_link.h"
 #include "standalone/frm_main.h"
+#include "standalone/frm_main_commands.h"
+#include "standalone/standalone_link_services.h"
+#include "standalone/standalone_options.h"
 #include "standalone/standalone_editor.h"
 #include "storage/windows/start_windows.h"
 
@@ -34,9 +39,13 @@ class StandaloneProgram {
 
   std::unique_ptr<windows::FrmSplash> splash_;
   std::unique_ptr<editor::FrmEditor> editor_;
-  std::unique_ptr<standalone::StandInViewer> viewer_;
+  std::unique_ptr<standalone::DrawingLink> viewer_;
   std::unique_ptr<standalone::FrmMain> main_;
   std::unique_ptr<standalone::StandaloneEditor> policy_;
+  std::unique_ptr<standalone::StandaloneLinkServices> services_;
+  std::unique_ptr<standalone::MainCommands> commands_;
+  std::unique_ptr<standalone::StandaloneOptions> options_;
+  std::unique_ptr<reports::EditorReports> reports_;
 };
 
 }  // namespace korvalo::apps

@@ -96,6 +96,8 @@ struct Access {
   // Tab and Shift+Tab on a form.
   static bool TabNext(Form& f, bool forward);
   static void RemoveFromForm(Control& c);
+  // The form's menu-bar menus and pop-up menus, in order (menu_icons.cpp).
+  static std::vector<Menu*> TopMenus(const Form& f);
   // Mouse and key events of a control's widget.
   static void MouseDown(Control& c, QMouseEvent* e);
   static void MouseUp(Control& c, QMouseEvent* e);

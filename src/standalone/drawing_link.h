@@ -1,0 +1,138 @@
+#pragma once
+
+#include <array>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "editor/frm_editor.h"
+#include "geometry/direction.h"
+#include "platform/forms/forms.h"
+#include "standalone/viewer_link.h"
+
+// The viewer link of the standalone edition over the drawing window: the
+// drawing loaded into both viewers with its layers and colours, the colour
+// and layer menus of the frame, saved views, picking drawing texts into the
+// editor (at once, or collected during a grab) and placing them field by
+// field.
+namespace korvalo::standalone {
+
+class FrmMain;
+class FrmView;
+
+// The message of every failed load.
+inline constexpr const char* kOpenDrawingError = "Open drawing file error!";
+
+class DrawingLink : public ViewerLink {
+ public:
+  // The frame needs the link when it is made: Attach follows.
+  explicit DrawingLink(editor::FrmEditor& editor);
+  // Wires the frame's drawing window, colour and layer menus to the link.
+  void Attach(FrmMain& main);
+  ~DrawingLink() override;
+  DrawingLink(const DrawingLink&) = delete;
+  DrawingLink& operator=(const DrawingLink&) = delete;
+
+  // --- drawing, layers and colours (drawing_link.cpp) -----------------------
+  // Loads DrawingPath into both viewers: 0 loaded (or nothing to do unless
+  // forced), 1 no drawing or failed ("Open drawing file error!" shown). Names
+  // ending in DWG or DXF (any case) get their layer menus; other drawings
+  // load without layers. A load never changes DrawingPath.
+  int LoadDrawing(bool force) override;
+  void CheckForeColorMenu(int code) override;
+  void CheckBackColorMenu() override;
+  void ClearPickMarks() override;
+  void PlaceOverview(int left, int top, int which) override;
+  PixelRect OverviewRect(int which) const override;
+  bool LoadProjectSettings() override;
+  void AutoInverse() override;
+  // Re-colours both viewers in the fore colour (also with no drawing set).
+  void ApplyForeColor();
+  // The colour menus' commands: back colour codes 0-3, fore colour codes.
+  void ChooseBackColor(int code);
+  void ChooseForeColor(int code);
+  // A layer menu item (viewer 1 or 2): shows or hides that layer there.
+  void LayerItemClicked(int viewer, int item);
+  // The saved view of viewer 1 or 2, or the whole drawing.
+  void RestoreSavedView(int viewer);
+  // Stores the view viewer index + 1 shows.
+  void SaveViewerView(int index);
+
+  // --- picking (drawing_link_pick.cpp) -----------------------------------------
+  void BeginViewerGrab(editor::GrabField field, int row) override;
+  void BeginViewerGrabName() override;
+  void FinishViewerGrab() override;
+  // A press in viewer k at drawing point (x, y).
+  void ViewerMouseDown(int k, int button, double x, double y);
+  bool IsPickedEntity(const std::string& id, int viewer);
+  // Places one token at the focused field and moves the focus on: 1 when the
+  // course capacity is reached, else 0.
+  int PlaceToken(std::string& token);
+  // The last row, a line row past its distance, becomes a curve and its
+  // number field at order position 3 gets the focus.
+  void FocusArcEntryField();
+
+  // The focused field as the editor's course boxes last had it: FocusRow 0
+  // the name box, k course row k - 1; FocusField 1 direction, 2 distance on
+  // a line row (above 2: past the last row's distance), the arc-field
+  // position on an arc row.
+  int FocusRow();
+  int FocusField();
+
+  // --- values ------------------------------------------------------------------
+  bool GrabMode = false;
+  std::string LoadedDrawingPath;
+  int LayerCount = 1;
+  std::vector<std::string> LayerCaptions1{""};
+  std::vector<std::string> LayerCaptions2{""};
+  std::vector<int> LayerColors{0};
+  // Index 0 viewer 1, 1 viewer 2.
+  std::array<std::vector<std::string>, 2> PickedEntityIds;
+  // The capacity message.
+  std::string CapacityMessage() const;
+
+ private:
+  FrmView& View() const;
+  void SetUpViewer(int v, bool dwg);
+  void ReadLayerTable(const std::string& path);
+  void BuildLayerMenu(forms::ControlArray<forms::Menu>& menu, const std::vector<std::string>& captions,
+                      int count);
+  void ResetLayerMenus();
+  void LayerColorFromDescr(const std::string& descr);
+  void SetLayerMenuIcons();
+  void EnableToolbars(bool on);
+  void SyncFocus();
+  void MoveFocus(forms::TextBox& box);
+  forms::TextBox* NumberFieldAt(int row, int position);
+  void PlaceTokens(const std::vector<std::string>& tokens);
+  void GotoFocusLine();
+
+  editor::FrmEditor& editor_;
+  FrmMain* mainPtr_ = nullptr;
+  FrmMain& Main() const;
+  forms::MenuIconHelper icons_;
+  // The focus record until the editor keeps its own.
+  int focusRow_ = 0;
+  int focusField_ = 0;
+  const forms::Control* focusControl_ = nullptr;
+  // A pick runs; a press arriving meanwhile waits for its end.
+  bool picking_ = false;
+  struct Press {
+    int k, button;
+    double x, y;
+  };
+  std::deque<Press> waiting_;
+};
+
+// A layer's colour index from the entity list's text: its absolute value,
+// rounded half to even; a text that is not a number counts as 0.
+int LayerColourFromText(const std::string& text);
+
+// The open project's direction mode and degree-symbol code.
+geometry::DirectionSettings ProjectDirections();
+
+// The icons of the layer menus: 0 none, 1-14 a shown layer's colour, 15-28
+// the same colours hidden.
+forms::ImageList LayerIcons();
+
+}  // namespace korvalo::standalone

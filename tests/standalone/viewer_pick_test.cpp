@@ -1,0 +1,258 @@
+#include <string>
+#include <vector>
+
+#include "viewer_fixture.h"
+
+// Placing picked tokens in the editor's course boxes, and picks through the
+// real windows on a DXF.
+namespace korvalo::standalone::test {
+namespace {
+
+using namespace forms;
+
+const std::string kDeg = "\u00B0";
+
+class PlaceTokenTest : public ViewerWindowTest {
+ protected:
+  void Fresh() {
+    policy->EnableProjectUI(true);
+    editor->ClearEditor();
+    // The floating editor's own switch: the name box with the courses.
+    policy->EnableCourseControls(true);
+    // The name box shows while a new parcel is entered.
+    editor->txtParcel.SetVisible(true);
+    editor->SetEditing(true);
+  }
+  void OpenRow(int k) {
+    editor->frameLine(k).SetEnabled(true);
+    editor->frameArc(k).SetEnabled(true);
+    editor->cmdNo(k).SetEnabled(true);
+  }
+  // Places the tokens; the results in order.
+  std::vector<int> Place(const std::vector<std::string>& tokens) {
+    std::vector<int> results;
+    for (std::string t : tokens) results.push_back(link->PlaceToken(t));
+    return results;
+  }
+  void UseOrder(int arc, int chord, int radius) {
+    ProjectSettings& s = Program().ProjectSettings;
+    s.BearingPos = 1;
+    s.ArcPos = arc;
+    s.ChordPos = chord;
+    s.RadiusPos = radius;
+    editor->ArrangeArcFields();
+  }
+};
+
+TEST_F(PlaceTokenTest, TokensFillTheCoursesInOrder) {
+  const std::string bearing = "N45%%D30'15\"E";
+  const std::string placed = "N45" + kDeg + "30'15\"E";
+  Fresh();
+  editor->txtParcel.SetFocus();
+  // A direction at the name box goes to the first course when it is empty.
+  EXPECT_EQ(Place({bearing}), std::vector<int>{0});
+  EXPECT_EQ(editor->txtParcel.Text(), "");
+  EXPECT_EQ(editor->txtBearingLine(0).Text(), placed);
+  EXPECT_EQ(editor->ActiveControl(), &editor->txtDistanceLine(0));
+  EXPECT_EQ(link->FocusRow(), 1);
+  EXPECT_EQ(link->FocusField(), 2);
+
+  // With the first direction filled, a direction replaces the name.
+  editor->txtParcel.SetFocus();
+  Place({"S10%%D0'0\"W"});
+  EXPECT_EQ(editor->txtParcel.Text(), "S10" + kDeg + "0'0\"W");
+  EXPECT_EQ(editor->ActiveControl(), &editor->txtBearingLine(0));
+
+  // A number at the first course's direction joins the name.
+  Place({"5"});
+  EXPECT_EQ(editor->txtParcel.Text(), "S10" + kDeg + "0'0\"W 5");
+}
+
+// The worked sequence under two arc orders: a number where the next
+// direction is expected makes the course before a curve.
+TEST_F(PlaceTokenTest, LateCurveUnderEitherArcOrder) {
+  struct Case {
+    int arc, chord, radius;
+    std::string arcText, chordText, radiusText;
+  };
+  for (const Case& c : {Case{2, 3, 4, "100.00", "25.00", "60.00"}, Case{3, 4, 2, "25.00", "60.00", "100.00"}}) {
+    SCOPED_TRACE(c.arc);
+    UseOrder(c.arc, c.chord, c.radius);
+    Fresh();
+    editor->txtBearingLine(0).SetFocus();
+    EXPECT_EQ(Place({"N10%%D0'0\"E", "100.00", "25.00", "60.00"}), (std::vector<int>{0, 0, 0, 0}));
+    EXPECT_FALSE(editor->frameLine(0).Visible());
+    EXPECT_EQ(editor->txtBearingArc(0).Text(), "N10" + kDeg + "0'0\"E");
+    EXPECT_EQ(editor->txtArc(0).Text(), c.arcText);
+    EXPECT_EQ(editor->txtChord(0).Text(), c.chordText);
+    EXPECT_EQ(editor->txtRadius(0).Text(), c.radiusText);
+    EXPECT_EQ(editor->ActiveControl(), &editor->txtBearingLine(1));
+    // A number at row 3's direction when row 2 is already a curve is dropped.
+    EXPECT_EQ(Place({"N20%%D0'0\"E", "30", "S1%%D0'0\"W"}), (std::vector<int>{0, 0, 0}));
+    editor->txtBearingLine(1).SetFocus();
+    editor->ToggleLineCurve(1);
+    OpenRow(2);
+    editor->txtBearingLine(2).SetFocus();
+    const std::string chord = editor->txtChord(1).Text();
+    EXPECT_EQ(Place({"77"}), std::vector<int>{0});
+    EXPECT_EQ(editor->txtBearingLine(2).Text(), "S1" + kDeg + "0'0\"W");
+    EXPECT_EQ(editor->txtChord(1).Text(), chord);
+    EXPECT_EQ(editor->txtParcel.Text(), "");
+    UseOrder(2, 3, 4);
+  }
+}
+
+// The last row: the course capacity, and a second number after the last
+// distance making that row a curve instead of overwriting the distance.
+TEST_F(PlaceTokenTest, LastRowAsLineAndAsArc) {
+  Fresh();
+  OpenRow(49);
+  editor->txtBearingLine(49).SetFocus();
+  EXPECT_EQ(Place({"N10%%D0'0\"E", "100.00"}), (std::vector<int>{0, 0}));
+  EXPECT_EQ(editor->ActiveControl(), &editor->txtDistanceLine(49));
+  EXPECT_EQ(link->FocusRow(), 50);
+  EXPECT_EQ(link->FocusField(), 3);
+  EXPECT_EQ(Place({"25.00"}), std::vector<int>{0});
+  EXPECT_FALSE(editor->frameLine(49).Visible());
+  EXPECT_EQ(editor->txtArc(49).Text(), "100.00");
+  EXPECT_EQ(editor->txtChord(49).Text(), "25.00");
+  EXPECT_EQ(editor->ActiveControl(), &editor->txtRadius(49));
+  // The fourth value closes the row: capacity reached, the value kept.
+  EXPECT_EQ(Place({"60.00"}), std::vector<int>{1});
+  EXPECT_EQ(editor->txtRadius(49).Text(), "60.00");
+
+  // A direction for a next course after the last line row: nothing written.
+  Fresh();
+  OpenRow(49);
+  editor->txtBearingLine(49).SetFocus();
+  EXPECT_EQ(Place({"N10%%D0'0\"E", "100.00", "S5%%D0'0\"W"}), (std::vector<int>{0, 0, 1}));
+  EXPECT_TRUE(editor->frameLine(49).Visible());
+  EXPECT_EQ(editor->txtDistanceLine(49).Text(), "100.00");
+}
+
+// --- picks through the windows ----------------------------------------------
+
+class PickTest : public PlaceTokenTest {
+ protected:
+  void SetUp() override {
+    PlaceTokenTest::SetUp();
+    const std::string path =
+        Dxf("lot.dxf", LayerTable({{"0", 7, 0}}),
+            Join({Text("T1", "0", 0, 0, 2, 0, "LOT 5"), Text("T2", "0", 0, 20, 2, 0, "N 45%%D30'15\" E 100.00"),
+                  Text("T3", "0", 0, 40, 2, 0, "S 10%%D0'0\" W 50.00"),
+                  viewer::testing::Line("L1", "0", 100, 100, 200, 200)}));
+    ASSERT_EQ(Load(path), 0);
+  }
+  void Press(int k, int button, double y) { View().Viewer(k).OnViewerMouseDown(button, 1.0, y + 1.0); }
+};
+
+TEST_F(PickTest, PicksFillTheParcelAndMarkTheirTexts) {
+  Fresh();
+  editor->txtParcel.SetFocus();
+  Press(1, vbLeftButton, 0);
+  EXPECT_EQ(editor->txtParcel.Text(), "LOT 5");
+  Press(1, vbLeftButton, 20);
+  EXPECT_EQ(editor->txtBearingLine(0).Text(), "N45" + kDeg + "30'15\"E");
+  EXPECT_EQ(editor->txtDistanceLine(0).Text(), "100.00");
+  // The same text again, with the right button: reversed, marked once.
+  Press(1, vbRightButton, 20);
+  EXPECT_EQ(editor->txtBearingLine(1).Text(), "S45" + kDeg + "30'15\"W");
+  EXPECT_EQ(link->PickedEntityIds[0].size(), 2u);
+  EXPECT_TRUE(link->PickedEntityIds[1].empty());
+  // In the other viewer it is marked there too.
+  Press(2, vbLeftButton, 40);
+  EXPECT_EQ(editor->txtBearingLine(2).Text(), "S10" + kDeg + "0'0\"W");
+  EXPECT_EQ(link->PickedEntityIds[1].size(), 1u);
+  // A press on no text places nothing.
+  const std::string before = editor->txtBearingLine(3).Text();
+  View().Dbcocx1.OnViewerMouseDown(vbLeftButton, 150, 60);
+  EXPECT_EQ(editor->txtBearingLine(3).Text(), before);
+  // Not editing: only the pan starts.
+  editor->SetEditing(false);
+  Press(1, vbLeftButton, 40);
+  EXPECT_EQ(editor->txtBearingLine(3).Text(), "");
+  EXPECT_NE(View().PanAnchor.X, 0.0);
+  link->ClearPickMarks();
+  EXPECT_TRUE(link->PickedEntityIds[0].empty());
+}
+
+// A press while the focus is past the last row's distance changes nothing
+// unless a number arrives.
+TEST_F(PickTest, PressPastTheLastDistanceNeedsANumber) {
+  Fresh();
+  OpenRow(49);
+  editor->txtBearingLine(49).SetFocus();
+  Place({"N10%%D0'0\"E", "100.00"});
+  View().Dbcocx1.OnViewerMouseDown(vbLeftButton, 150, 60);  // no text there
+  EXPECT_TRUE(editor->frameLine(49).Visible());
+  EXPECT_EQ(editor->txtDistanceLine(49).Text(), "100.00");
+  // A pick of a direction and a distance: the capacity message, nothing changed.
+  prompts.ExpectMsgBox("This version limit is 50 courses.", vbOKOnly, vbOK, "");
+  Press(1, vbLeftButton, 40);
+  EXPECT_TRUE(editor->frameLine(49).Visible());
+  EXPECT_EQ(editor->txtDistanceLine(49).Text(), "100.00");
+}
+
+// A press arriving while a pick places its tokens waits for its end.
+TEST_F(PickTest, APressDuringAPickWaits) {
+  Fresh();
+  editor->txtParcel.SetFocus();
+  const auto previous = editor->txtBearingLine.OnGotFocus;
+  bool pressed = false;
+  editor->txtBearingLine.OnGotFocus = [&](int k) {
+    if (previous) previous(k);
+    if (!pressed) {
+      pressed = true;
+      Press(1, vbLeftButton, 20);
+    }
+  };
+  Press(1, vbLeftButton, 0);
+  EXPECT_TRUE(pressed);
+  EXPECT_EQ(editor->txtParcel.Text(), "LOT 5");
+  EXPECT_EQ(editor->txtBearingLine(0).Text(), "N45" + kDeg + "30'15\"E");
+  EXPECT_EQ(editor->txtDistanceLine(0).Text(), "100.00");
+}
+
+TEST_F(PickTest, GrabCollectsUntilRestoreOrDone) {
+  Program().ProjectSettings.Minimize = true;
+  for (const bool byDone : {false, true}) {
+    SCOPED_TRACE(byDone);
+    Fresh();
+    editor->txtBearingLine(0).SetFocus();
+    link->BeginViewerGrab(editor::GrabField::LineBearing, 0);
+    EXPECT_EQ(editor->WindowState(), vbMinimized);
+    Press(1, vbLeftButton, 20);
+    Press(2, vbLeftButton, 40);
+    EXPECT_EQ(Standalone().GrabbedTokens.size(), 4u);
+    EXPECT_EQ(editor->txtBearingLine(0).Text(), "");
+    if (byDone) {
+      View().cmdDone(1).PerformClick();
+    } else {
+      editor->SetWindowState(vbNormal);
+    }
+    EXPECT_EQ(editor->WindowState(), vbNormal);
+    EXPECT_TRUE(Standalone().GrabbedTokens.empty());
+    EXPECT_FALSE(link->GrabMode);
+    EXPECT_EQ(editor->txtBearingLine(0).Text(), "N45" + kDeg + "30'15\"E");
+    EXPECT_EQ(editor->txtDistanceLine(0).Text(), "100.00");
+    EXPECT_EQ(editor->txtBearingLine(1).Text(), "S10" + kDeg + "0'0\"W");
+    EXPECT_EQ(editor->txtDistanceLine(1).Text(), "50.00");
+  }
+}
+
+// Done auto-inverts only while a parcel is being edited.
+TEST_F(PickTest, DoneAutoInvertsOnlyWhileEditing) {
+  Program().ProjectSettings.AutoInvert = true;
+  for (const bool editing : {false, true}) {
+    SCOPED_TRACE(editing);
+    Fresh();
+    editor->txtBearingLine(0).SetFocus();
+    Place({"N10%%D0'0\"W", "100", "N80%%D0'0\"W", "100", "S10%%D0'0\"E", "100"});
+    editor->SetEditing(editing);
+    View().cmdDone(0).PerformClick();
+    EXPECT_EQ(editor->txtBearingLine(1).Text(), editing ? "S80" + kDeg + "0'0\"E" : "N80" + kDeg + "0'0\"W");
+  }
+}
+
+}  // namespace
+}  // namespace korvalo::standalone::test
