@@ -73,6 +73,9 @@ class EditionPolicy {
   virtual bool NameBoxGotFocus(FrmEditor&) { return false; }
   // Whether the row button keeps the current row when it loses the focus.
   virtual bool RowButtonKeepsCurrentRow() const { return false; }
+  // A double-click on a course box or the name box starts a pick without
+  // a grab mode: the standalone editor picks from its own drawing window.
+  virtual bool GrabsWithoutGrabMode() const { return false; }
   // The direction check's notice for a direction that does not read; empty
   // for the linked edition's question.
   virtual std::string InvalidDirectionNotice() const { return {}; }

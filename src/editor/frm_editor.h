@@ -453,6 +453,8 @@ class FrmEditor : public forms::Form {
   int popupRow_ = 0;
   void StartGrab(GrabField field, int row);
   void txtParcel_DblClick();
+  // Whether a double-click in a course box or the name box starts a pick.
+  bool DoubleClickGrabs() const;
 
   // Whether each row shows its line frame.
   std::vector<bool> LineRows() const;

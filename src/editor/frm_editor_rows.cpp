@@ -25,7 +25,7 @@ void FrmEditor::WireRowRules() {
   CourseGridHooks hooks;
   hooks.calculate = [this] { CalculateAndDraw(); };
   hooks.enterEditing = [this] { SetEditing(true); };
-  hooks.grabMode = [this] { return GrabMode(); };
+  hooks.grabMode = [this] { return DoubleClickGrabs(); };
   hooks.grab = [this](GrabField field, int row) {
     if (link_) link_->GrabCourseField(field, row);
   };
@@ -55,8 +55,12 @@ void FrmEditor::WireRowRules() {
   txtParcel.OnDblClick = [this](int) { txtParcel_DblClick(); };
 }
 
+bool FrmEditor::DoubleClickGrabs() const {
+  return GrabMode() || (policy_ && policy_->GrabsWithoutGrabMode());
+}
+
 void FrmEditor::txtParcel_DblClick() {
-  if (!GrabMode()) return;
+  if (!DoubleClickGrabs()) return;
   SetEditing(true);
   if (link_) link_->GrabParcelName();
 }

@@ -90,6 +90,7 @@ class StandaloneEditor : public editor::EditionPolicy {
   bool CourseBoxLostFocus(editor::FrmEditor&, editor::GrabField, int) override { return true; }
   bool NameBoxGotFocus(editor::FrmEditor&) override;
   bool RowButtonKeepsCurrentRow() const override { return true; }
+  bool GrabsWithoutGrabMode() const override { return true; }
   std::string InvalidDirectionNotice() const override;
   // Rebuilds the frame's recent-project menu and both captions. False when
   // the list could not be read.

@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "standalone/standalone_link_services.h"
 #include "viewer_fixture.h"
 
 // Placing picked tokens in the editor's course boxes, and picks through the
@@ -238,6 +239,25 @@ TEST_F(PickTest, GrabCollectsUntilRestoreOrDone) {
     EXPECT_EQ(editor->txtBearingLine(1).Text(), "S10" + kDeg + "0'0\"W");
     EXPECT_EQ(editor->txtDistanceLine(1).Text(), "50.00");
   }
+}
+
+// The floating editor has no grab mode: a double-click on a course box or on
+// the name box starts a grab in the drawing window.
+TEST_F(PickTest, ADoubleClickStartsAGrabWithoutAGrabMode) {
+  StandaloneLinkServices services(*policy, *link);
+  editor->SetLinkServices(&services);
+  for (const bool onName : {false, true}) {
+    SCOPED_TRACE(onName);
+    Fresh();
+    forms::Control& box = onName ? static_cast<forms::Control&>(editor->txtParcel)
+                                 : static_cast<forms::Control&>(editor->txtBearingLine(0));
+    box.SetFocus();
+    testing::UserDoubleClick(box);
+    EXPECT_TRUE(link->GrabMode);
+    View().cmdDone(1).PerformClick();
+    EXPECT_FALSE(link->GrabMode);
+  }
+  editor->SetLinkServices(nullptr);
 }
 
 // Done auto-inverts only while a parcel is being edited.
