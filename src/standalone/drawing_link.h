@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <array>
 #include <deque>
 #include <string>
@@ -59,6 +61,10 @@ class DrawingLink : public ViewerLink {
   void SaveViewerView(int index);
 
   // --- picking (drawing_link_pick.cpp) -----------------------------------------
+  // The editor's scrolling that brings the focused course into view; every
+  // pick ends with it. The program sets it once the editor's edition policy
+  // exists.
+  std::function<void()> GotoFocusLineHook;
   void BeginViewerGrab(editor::GrabField field, int row) override;
   void BeginViewerGrabName() override;
   void FinishViewerGrab() override;

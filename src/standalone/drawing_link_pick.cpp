@@ -104,8 +104,7 @@ TextBox* DrawingLink::NumberFieldAt(int row, int position) {
 }
 
 void DrawingLink::GotoFocusLine() {
-  // The focused course is scrolled into view by the editor's own focus
-  // handling; nothing more is needed here.
+  if (GotoFocusLineHook) GotoFocusLineHook();
 }
 
 // --- placing ------------------------------------------------------------------------

@@ -241,6 +241,17 @@ TEST_F(PickTest, GrabCollectsUntilRestoreOrDone) {
   }
 }
 
+// Every pick ends with the focused course scrolled into view.
+TEST_F(PickTest, APickScrollsTheFocusedCourseIntoView) {
+  Fresh();
+  for (int k = 0; k <= 30; ++k) OpenRow(k);
+  editor->VScroll1.SetValue(0);
+  editor->txtBearingLine(30).SetFocus();
+  Press(1, vbLeftButton, 40);
+  EXPECT_EQ(editor->txtBearingLine(30).Text(), "S10" + kDeg + "0'0\"W");
+  EXPECT_GT(editor->VScroll1.Value(), 0);
+}
+
 // The floating editor has no grab mode: a double-click on a course box or on
 // the name box starts a grab in the drawing window.
 TEST_F(PickTest, ADoubleClickStartsAGrabWithoutAGrabMode) {
