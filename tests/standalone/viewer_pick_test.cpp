@@ -255,8 +255,8 @@ TEST_F(PickTest, APickScrollsTheFocusedCourseIntoView) {
 // The floating editor has no grab mode: a double-click on a course box or on
 // the name box starts a grab in the drawing window.
 TEST_F(PickTest, ADoubleClickStartsAGrabWithoutAGrabMode) {
-  StandaloneLinkServices services(*policy, *link);
-  editor->SetLinkServices(&services);
+  const auto services = std::make_unique<StandaloneLinkServices>(*policy, *link);
+  editor->SetLinkServices(services.get());
   for (const bool onName : {false, true}) {
     SCOPED_TRACE(onName);
     Fresh();
