@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "apps/start_sequence.h"
 #include "common/edition.h"
 #include "platform/forms/forms.h"
 #include "storage/program_state.h"
@@ -30,37 +31,7 @@ StandaloneProgram::~StandaloneProgram() {
 }
 
 bool StandaloneProgram::RunStartUp(const std::string& commandLine) {
-  Program().CourseLimit = CourseLimitFor(Edition::Standalone);
-  try {
-    splash_ = std::make_unique<windows::FrmSplash>();
-    splash_->Load();
-    if (!splash_->SystemDatabaseOpened()) {
-      splash_.reset();
-      return false;
-    }
-    splash_->Show();
-    FirstRunStep();
-    HandOverToEditor(commandLine);
-    return true;
-  } catch (const std::exception& e) {
-    ShowUnknownError(ErrorNumberOf(e));
-    return false;
-  }
-}
-
-void StandaloneProgram::FirstRunStep() {
-  ProgramState& program = Program();
-  program.FirstRun = TakeFirstRunFlag();
-  bool offer = program.FirstRun;
-  if (program.FirstRun) {
-    FixSampleProjectFolders();
-  } else {
-    offer = VideoPromptWanted();
-  }
-  if (!offer) return;
-  windows::FrmVideoOptions videos;
-  windows::CenterForm(videos);
-  videos.Show(vbModal);
+  return RunStartSequence(Edition::Standalone, splash_, [&] { HandOverToEditor(commandLine); });
 }
 
 void StandaloneProgram::HandOverToEditor(const std::string& commandLine) {

@@ -34,7 +34,6 @@ class StandaloneProgram {
   standalone::FrmMain* Main() const { return main_.get(); }
 
  private:
-  void FirstRunStep();
   void HandOverToEditor(const std::string& commandLine);
 
   std::unique_ptr<windows::FrmSplash> splash_;

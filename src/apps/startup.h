@@ -32,7 +32,6 @@ class LinkedProgram {
   cadlink::ModLink* Link() const { return link_.get(); }
 
  private:
-  void FirstRunStep();
   void HandOverToEditor(const std::string& commandLine);
 
   std::unique_ptr<windows::FrmSplash> splash_;
