@@ -5,6 +5,7 @@
 #include "common/edition.h"
 #include "editor/frm_editor.h"
 #include "editor/project_events.h"
+#include "editor/recent_menu.h"
 #include "platform/dao/dao.h"
 #include "platform/shell/shell.h"
 #include "storage/program_state.h"
@@ -92,48 +93,17 @@ void FrmEditor::WireFileMenus() {
 // The recent-project menu.
 
 void FrmEditor::LoadRecentProjects() {
-  std::vector<RecentProject> rows;
-  bool complete = true;
-  try {
-    rows = ReadRecentProjects(&complete);
-  } catch (const dao::DaoError&) {
-    complete = false;
-  }
-  ProgramState& program = Program();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const int k = static_cast<int>(i);
-    Menu& entry = mnuHistory.Exists(k) ? mnuHistory(k) : mnuHistory.Load(k);
-    entry.SetVisible(true);
-    entry.SetCaption(rows[i].Caption());
-    program.RecentProjects[i] = rows[i].Path();
-  }
-  if (rows.empty() || !complete) mnuHistory(0).SetEnabled(false);
+  const RecentMenuFill fill = FillRecentEntries(mnuHistory, false);
+  if (fill.rows == 0 || !fill.complete) mnuHistory(0).SetEnabled(false);
 }
 
 bool FrmEditor::FillRecentMenu() {
-  std::vector<RecentProject> rows;
-  bool complete = true;
-  try {
-    rows = ReadRecentProjects(&complete);
-  } catch (const dao::DaoError&) {
-    return false;
-  }
-  ProgramState& program = Program();
-  bool result = complete;
-  const std::size_t entries = static_cast<std::size_t>(mnuHistory.UBound() + 1);
-  for (std::size_t i = 0; i < rows.size() && i < static_cast<std::size_t>(kRecentProjectCount); ++i) {
-    const int k = static_cast<int>(i);
-    Menu& entry = mnuHistory.Exists(k) ? mnuHistory(k) : mnuHistory.Load(k);
-    entry.SetVisible(true);
-    entry.SetCaption(rows[i].Caption());
-    entry.SetEnabled(true);
-    program.RecentProjects[i] = rows[i].Path();
-  }
+  const RecentMenuFill fill = FillRecentEntries(mnuHistory, true);
+  if (!fill.read) return false;
+  SetCaption("Korvalo - " + mnuHistory(0).Caption());
   // Entries are never removed: fewer rows than entries means the list is
   // not what the menu shows.
-  if (rows.size() < entries) result = false;
-  SetCaption("Korvalo - " + mnuHistory(0).Caption());
-  return result;
+  return fill.complete && fill.rows >= fill.entriesBefore;
 }
 
 // ---------------------------------------------------------------------------

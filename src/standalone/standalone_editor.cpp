@@ -1,5 +1,7 @@
 #include "standalone/standalone_editor.h"
 
+#include "editor/recent_menu.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -202,45 +204,16 @@ void StandaloneEditor::ListParcels(bool browseButtons) {
 }
 
 void StandaloneEditor::LoadRecentProjects() {
-  std::vector<RecentProject> rows;
-  bool complete = true;
-  try {
-    rows = ReadRecentProjects(&complete);
-  } catch (const dao::DaoError&) {
-    complete = false;
-  }
-  ProgramState& program = Program();
-  for (std::size_t i = 0; i < rows.size() && i < static_cast<std::size_t>(kRecentProjectCount); ++i) {
-    const int k = static_cast<int>(i);
-    Menu& entry = main_.mnuHistory.Exists(k) ? main_.mnuHistory(k) : main_.mnuHistory.Load(k);
-    entry.SetVisible(true);
-    entry.SetCaption(rows[i].Caption());
-    program.RecentProjects[i] = rows[i].Path();
-  }
-  if (rows.empty() || !complete) main_.mnuHistory(0).SetEnabled(false);
+  const editor::RecentMenuFill fill = editor::FillRecentEntries(main_.mnuHistory, false);
+  if (fill.rows == 0 || !fill.complete) main_.mnuHistory(0).SetEnabled(false);
 }
 
 bool StandaloneEditor::FillRecentMenu() {
-  std::vector<RecentProject> rows;
-  bool complete = true;
-  try {
-    rows = ReadRecentProjects(&complete);
-  } catch (const dao::DaoError&) {
-    return false;
-  }
-  ProgramState& program = Program();
-  const std::size_t entries = static_cast<std::size_t>(main_.mnuHistory.UBound() + 1);
-  for (std::size_t i = 0; i < rows.size() && i < static_cast<std::size_t>(kRecentProjectCount); ++i) {
-    const int k = static_cast<int>(i);
-    Menu& entry = main_.mnuHistory.Exists(k) ? main_.mnuHistory(k) : main_.mnuHistory.Load(k);
-    entry.SetVisible(true);
-    entry.SetCaption(rows[i].Caption());
-    entry.SetEnabled(true);
-    program.RecentProjects[i] = rows[i].Path();
-  }
+  const editor::RecentMenuFill fill = editor::FillRecentEntries(main_.mnuHistory, true);
+  if (!fill.read) return false;
   editor_.SetCaption("Korvalo Editor - " + main_.mnuHistory(0).Caption());
   main_.SetCaption("Korvalo Main - " + main_.mnuHistory(0).Caption());
-  return complete && rows.size() >= entries;
+  return fill.complete && fill.rows >= fill.entriesBefore;
 }
 
 // ---------------------------------------------------------------------------
