@@ -1,6 +1,9 @@
 #include <string>
 #include <vector>
 
+#include "../platform/viewer/dgn_file.h"
+#include "platform/viewer/drawing.h"
+#include "platform/viewer/reader.h"
 #include "standalone/standalone_link_services.h"
 #include "viewer_fixture.h"
 
@@ -282,6 +285,64 @@ TEST_F(PickTest, DoneAutoInvertsOnlyWhileEditing) {
     editor->SetEditing(editing);
     View().cmdDone(0).PerformClick();
     EXPECT_EQ(editor->txtBearingLine(1).Text(), editing ? "S80" + kDeg + "0'0\"E" : "N80" + kDeg + "0'0\"W");
+  }
+}
+
+// The texts of the DWG fixture (one multi-line text) and of DGN drawings
+// are picked as a DXF's are: a press on the text where the viewer shows it,
+// in either viewer and with either button, fills the editor.
+TEST_F(PlaceTokenTest, DwgAndDgnTextsArePicked) {
+  const std::string plan = folder.Path() + "/plan.dgn";
+  viewer::testing::MakeDgn(plan);
+  const std::string lot = folder.Path() + "/lot.DGN";
+  viewer::testing::MakeDgn(lot, "N 45\xB0" "30'15\" E 100.00");
+  const std::string dwg = viewer::testing::Fixture("text_r2000.dwg");
+  struct Case {
+    std::string path;
+    int viewer, button;
+    bool atName;  // the focus on the name box, else on the first direction
+    std::string name, direction, distance;
+  };
+  const Case cases[] = {
+      // The multi-line text's first word names the parcel; its other words
+      // hold no number and are not placed in the courses.
+      {dwg, 1, vbLeftButton, true, "This", "", ""},
+      {dwg, 2, vbLeftButton, true, "This", "", ""},
+      // A bearing without minutes and seconds is only words and a number.
+      {plan, 2, vbLeftButton, true, "N 45" + kDeg, "", ""},
+      {lot, 1, vbLeftButton, false, "", "N45" + kDeg + "30'15\"E", "100.00"},
+      {lot, 2, vbRightButton, false, "", "S45" + kDeg + "30'15\"W", "100.00"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path + " viewer " + std::to_string(c.viewer) + " button " + std::to_string(c.button));
+    ASSERT_EQ(Load(c.path), 0);
+    // The middle of the text's box, as the drawing gives it.
+    viewer::Drawing drawing;
+    ASSERT_FALSE(viewer::ReadDrawing(c.path, drawing));
+    const viewer::Entity* text = nullptr;
+    for (const viewer::Entity& e : drawing.entities) {
+      if (e.IsText()) text = &e;
+    }
+    ASSERT_NE(text, nullptr);
+    const viewer::TextBox box = viewer::TextBoxOf(drawing, *text);
+    const double x = (box.x[0] + box.x[1] + box.x[2] + box.x[3]) / 4;
+    const double y = (box.y[0] + box.y[1] + box.y[2] + box.y[3]) / 4;
+    // A new parcel, as the New command begins it, with no text marked.
+    link->ClearPickMarks();
+    Fresh();
+    if (c.atName) {
+      editor->txtParcel.SetFocus();
+    } else {
+      editor->txtBearingLine(0).SetFocus();
+    }
+    View().SSTab1.SetTab(c.viewer - 1);
+    View().Viewer(c.viewer).OnViewerMouseDown(c.button, x, y);
+    EXPECT_EQ(editor->txtParcel.Text(), c.name);
+    EXPECT_EQ(editor->txtBearingLine(0).Text(), c.direction);
+    EXPECT_EQ(editor->txtDistanceLine(0).Text(), c.distance);
+    // The text is marked in the viewer pressed, not in the other.
+    EXPECT_EQ(link->PickedEntityIds[c.viewer - 1].size(), 1u);
+    EXPECT_TRUE(link->PickedEntityIds[2 - c.viewer].empty());
   }
 }
 
