@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QColor>
@@ -189,7 +190,7 @@ TEST_F(StandaloneEndToEndTest, ANewUserPicksALotOffThePlatSavesItAndPrintsIt) {
   prompts.ExpectMsgBox(
       "What unit of linear measurement would you like to be the default?  yes = Metric, No = Imperial.", vbYesNo,
       vbNo, "Initial configuration");
-  Start("\"" + project + "\"");
+  Start(project);
   EXPECT_EQ(prompts.Pending(), 0);
   ASSERT_EQ(Program().ProjectPath, project);
   EXPECT_EQ(Program().DrawingPath, plat);
