@@ -36,6 +36,8 @@ StandaloneEditor::StandaloneEditor(editor::FrmEditor& editor, FrmMain& main, Vie
   editor::ApplyEditionDescriptor(editor_, StandaloneEditorLayout());
   editor_.SetCaption(kEditorCaption);
   editor_.SetEditionPolicy(this);
+  // Picks in the drawing window fill the box this editor's focus record names.
+  viewer_.FollowEditor(this);
   // The floating editor has no activation steps of its own: the frame's
   // activation switch keeps it on top.
   editor_.OnActivate = nullptr;
@@ -58,7 +60,10 @@ StandaloneEditor::StandaloneEditor(editor::FrmEditor& editor, FrmMain& main, Vie
   };
 }
 
-StandaloneEditor::~StandaloneEditor() { editor_.SetEditionPolicy(nullptr); }
+StandaloneEditor::~StandaloneEditor() {
+  viewer_.FollowEditor(nullptr);
+  editor_.SetEditionPolicy(nullptr);
+}
 
 void StandaloneEditor::AskInitialConfiguration() {
   const std::string title = "Initial configuration";

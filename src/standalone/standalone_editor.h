@@ -27,6 +27,8 @@ class StandaloneEditor : public editor::EditionPolicy {
   void Resize(editor::FrmEditor& editor) override;
 
   // --- the focused course box ------------------------------------------------
+  // The one record of it: the focus events below keep it, and the drawing
+  // link's picks read it and move it on.
   // 1-based row of the course box that last had the focus; 0 for the name
   // box (and at start).
   int FocusRow = 0;

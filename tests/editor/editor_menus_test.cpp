@@ -256,11 +256,9 @@ TEST_F(MenusTest, APopupOnARowWithAnInvalidDirectionActsOnThatRow) {
   UserFocus(editor->txtDistanceLine(1));
   ASSERT_TRUE(editor->txtBearingLine(1).HasFocus());
 
-  // The right click: the box asks again each time it loses the focus (the
-  // press, then the pop-up's own focus move), the row button hands the focus
-  // straight back to it, and no row is current any more. The pop-up's Delete
-  // still deletes the row it was opened on.
-  prompts.ExpectMsgBox(kNotFormatted, forms::vbYesNo, forms::vbYes);
+  // The right click: the press leaves the box, which asks once; the row
+  // button hands the focus straight back to it, and no row is current any
+  // more. The pop-up's Delete still deletes the row it was opened on.
   prompts.ExpectMsgBox(kNotFormatted, forms::vbYesNo, forms::vbYes);
   PopupOn(1, "mnuPopDelete");
   EXPECT_EQ(prompts.Pending(), 0);

@@ -58,8 +58,8 @@ TEST_F(PlaceTokenTest, TokensFillTheCoursesInOrder) {
   EXPECT_EQ(editor->txtParcel.Text(), "");
   EXPECT_EQ(editor->txtBearingLine(0).Text(), placed);
   EXPECT_EQ(editor->ActiveControl(), &editor->txtDistanceLine(0));
-  EXPECT_EQ(link->FocusRow(), 1);
-  EXPECT_EQ(link->FocusField(), 2);
+  EXPECT_EQ(policy->FocusRow, 1);
+  EXPECT_EQ(policy->FocusField, 2);
 
   // With the first direction filled, a direction replaces the name.
   editor->txtParcel.SetFocus();
@@ -114,8 +114,8 @@ TEST_F(PlaceTokenTest, LastRowAsLineAndAsArc) {
   editor->txtBearingLine(49).SetFocus();
   EXPECT_EQ(Place({"N10%%D0'0\"E", "100.00"}), (std::vector<int>{0, 0}));
   EXPECT_EQ(editor->ActiveControl(), &editor->txtDistanceLine(49));
-  EXPECT_EQ(link->FocusRow(), 50);
-  EXPECT_EQ(link->FocusField(), 3);
+  EXPECT_EQ(policy->FocusRow, 50);
+  EXPECT_EQ(policy->FocusField, 3);
   EXPECT_EQ(Place({"25.00"}), std::vector<int>{0});
   EXPECT_FALSE(editor->frameLine(49).Visible());
   EXPECT_EQ(editor->txtArc(49).Text(), "100.00");
@@ -178,6 +178,18 @@ TEST_F(PickTest, PicksFillTheParcelAndMarkTheirTexts) {
   EXPECT_NE(View().PanAnchor.X, 0.0);
   link->ClearPickMarks();
   EXPECT_TRUE(link->PickedEntityIds[0].empty());
+}
+
+// Once the editor is gone a press only pans: there is no focus record left
+// to place by.
+TEST_F(PickTest, WithoutTheEditorAPressOnlyPans) {
+  Fresh();
+  editor->txtParcel.SetFocus();
+  policy.reset();
+  Press(1, vbLeftButton, 0);
+  EXPECT_EQ(editor->txtParcel.Text(), "");
+  EXPECT_TRUE(link->PickedEntityIds[0].empty());
+  EXPECT_NE(View().PanAnchor.X, 0.0);
 }
 
 // A press while the focus is past the last row's distance changes nothing
