@@ -68,6 +68,7 @@ class DrawingLink : public ViewerLink {
   void BeginViewerGrab(editor::GrabField field, int row) override;
   void BeginViewerGrabName() override;
   void FinishViewerGrab() override;
+  void EndViewerPan() override;
   // A press in viewer k at drawing point (x, y).
   void ViewerMouseDown(int k, int button, double x, double y);
   bool IsPickedEntity(const std::string& id, int viewer);

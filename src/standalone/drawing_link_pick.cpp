@@ -1,3 +1,5 @@
+#include <deque>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -247,10 +249,18 @@ void DrawingLink::ViewerMouseDown(int k, int button, double x, double y) {
     }
   }
   picking_ = true;
+  // However the pick ends the next press runs; a pick that ends by an error
+  // drops the presses that waited for it, which were aimed at a state the
+  // error has left unknown.
   struct Done {
     bool& flag;
-    ~Done() { flag = false; }
-  } done{picking_};
+    std::deque<Press>& waiting;
+    const int unwinding = std::uncaught_exceptions();
+    ~Done() {
+      flag = false;
+      if (std::uncaught_exceptions() > unwinding) waiting.clear();
+    }
+  } done{picking_, waiting_};
 
   viewer::DrawingViewer& v = View().Viewer(k);
   long start = 0;
@@ -288,6 +298,10 @@ void DrawingLink::ViewerMouseDown(int k, int button, double x, double y) {
     picking_ = false;
     ViewerMouseDown(next.k, next.button, next.x, next.y);
   }
+}
+
+void DrawingLink::EndViewerPan() {
+  if (mainPtr_) View().EndPan();
 }
 
 void DrawingLink::BeginViewerGrab(editor::GrabField, int) {

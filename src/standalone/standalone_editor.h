@@ -102,6 +102,8 @@ class StandaloneEditor : public editor::EditionPolicy {
 
  private:
   void AskInitialConfiguration();
+  // Sets (or takes off) the editor's MouseMove handlers that end a pan.
+  void WirePanEnd(bool on);
   void WireRowMenu();
   void FlipRow(int row);
   // The open project's parcels listed and the first shown, browsing;

@@ -46,6 +46,9 @@ class ViewerLink {
   // The floating editor whose focused course box the picks fill and move
   // on: it names itself when it is made and null when it goes.
   virtual void FollowEditor(StandaloneEditor* editor) { (void)editor; }
+  // The pointer passed over the editor: a pan of the drawing still running
+  // ends there.
+  virtual void EndViewerPan() {}
 };
 
 }  // namespace korvalo::standalone

@@ -314,6 +314,29 @@ TEST_F(MenusTest, RestoreAllToNorthReversesAzimuthsFrom90UpTo270) {
   }
 }
 
+// A direction that does not read in the project's mode is left as it was
+// typed, however large its degrees: turning it would lose what was typed.
+TEST_F(MenusTest, RestoreAllToNorthLeavesDirectionsThatDoNotRead) {
+  struct Case {
+    bool bearing;
+    const char* typed;
+  };
+  const Case cases[] = {{true, "q45d0'0\"e"}, {true, "45d0'0\""}, {false, "40000d0'0\""}, {false, "400d0'0\""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    OpenParcel(c.bearing);
+    editor->SetEditing(true);
+    editor->txtBearingLine(1).SetText(Dir(c.typed));
+    UserChooseMenu(editor->mnuEdit);
+    UserChooseMenu(editor->mnuNorthing);
+    EXPECT_EQ(editor->txtBearingLine(1).Text(), Dir(c.typed));
+    // The courses around it are turned all the same.
+    EXPECT_EQ(editor->txtBearingLine(2).Text(), Dir(c.bearing ? "N0dW" : "0d'\""));
+    EXPECT_EQ(editor->Result.LastRow, 3);
+    CloseEditor();
+  }
+}
+
 // ---------------------------------------------------------------------------
 // The View menu.
 

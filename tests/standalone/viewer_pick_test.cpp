@@ -1,3 +1,4 @@
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -227,6 +228,65 @@ TEST_F(PickTest, APressDuringAPickWaits) {
   EXPECT_EQ(editor->txtParcel.Text(), "LOT 5");
   EXPECT_EQ(editor->txtBearingLine(0).Text(), "N45" + kDeg + "30'15\"E");
   EXPECT_EQ(editor->txtDistanceLine(0).Text(), "100.00");
+}
+
+// A pick that ends by an error drops the presses that waited for it: they
+// do not run after the next pick.
+TEST_F(PickTest, APickEndedByAnErrorDropsThePressesWaitingForIt) {
+  Fresh();
+  editor->txtParcel.SetFocus();
+  bool failed = false;
+  const auto previous = editor->txtParcel.OnChange;
+  editor->txtParcel.OnChange = [&](int k) {
+    if (previous) previous(k);
+    if (failed) return;
+    failed = true;
+    Press(1, vbLeftButton, 20);
+    throw RuntimeError(kErrInvalidProcedureCall, "failed");
+  };
+  // The press comes through the forms layer, which reports the error.
+  CommandButton trigger(*editor, "cmdTrigger");
+  trigger.OnClick = [&](int) { Press(1, vbLeftButton, 0); };
+  prompts.ExpectMsgBox(UnknownErrorText(kErrInvalidProcedureCall), vbOKOnly);
+  trigger.PerformClick();
+  EXPECT_EQ(prompts.Pending(), 0);
+  ASSERT_TRUE(failed);
+  EXPECT_EQ(editor->txtBearingLine(0).Text(), "");
+  // The next pick places its own courses, and nothing after them.
+  editor->txtBearingLine(0).SetFocus();
+  Press(1, vbLeftButton, 40);
+  EXPECT_EQ(editor->txtBearingLine(0).Text(), "S10" + kDeg + "0'0\"W");
+  EXPECT_EQ(editor->txtDistanceLine(0).Text(), "50.00");
+  EXPECT_EQ(editor->txtBearingLine(1).Text(), "");
+  // Presses run again once a pick ends normally.
+  Press(1, vbLeftButton, 20);
+  EXPECT_EQ(editor->txtBearingLine(1).Text(), "N45" + kDeg + "30'15\"E");
+}
+
+// A pan ends when the pointer passes over the editor: its own area, the
+// button frames, the grid or the picture.
+TEST_F(PickTest, APanEndsOverTheEditor) {
+  struct Area {
+    const char* name;
+    std::function<void()> move;
+  };
+  const Area areas[] = {
+      {"form", [&] { testing::UserMouseMove(*editor, 60, 60); }},
+      {"Frame1", [&] { testing::UserMouseMove(editor->Frame1); }},
+      {"Frame3", [&] { testing::UserMouseMove(editor->Frame3); }},
+      {"frameBase", [&] { testing::UserMouseMove(editor->frameBase); }},
+      {"picParcel", [&] { testing::UserMouseMove(editor->picParcel); }},
+  };
+  for (const Area& a : areas) {
+    SCOPED_TRACE(a.name);
+    View().Dbcocx1.OnViewerMouseDown(vbLeftButton, 30.0, 30.0);
+    ASSERT_NE(View().PanAnchor.X, 0.0);
+    ASSERT_EQ(FormMousePointer(View()), vbCustom);
+    a.move();
+    EXPECT_EQ(View().PanAnchor.X, 0.0);
+    EXPECT_EQ(View().PanAnchor.Y, 0.0);
+    EXPECT_EQ(FormMousePointer(View()), vbDefault);
+  }
 }
 
 TEST_F(PickTest, GrabCollectsUntilRestoreOrDone) {

@@ -41,7 +41,10 @@ class Hooked : public Base {
  public:
   template <class... A>
   explicit Hooked(Control* owner, ClickOrder order, A&&... args)
-      : Base(std::forward<A>(args)...), owner_(owner), order_(order) {}
+      : Base(std::forward<A>(args)...), owner_(owner), order_(order) {
+    // MouseMove comes with no button held too, as the pointer passes over.
+    this->setMouseTracking(true);
+  }
   ~Hooked() override {
     if (owner_) Access::WidgetGone(*owner_);
   }
