@@ -18,6 +18,7 @@ std::vector<ParcelListEntry> ListParcels(dao::Database& db) {
   std::vector<ParcelListEntry> list;
   dao::Recordset rs = db.OpenRecordset("SELECT ParcelID, Parcel FROM tblParcel ORDER BY Parcel",
                                        dao::RecordsetType::Snapshot);
+  list.reserve(static_cast<std::size_t>(rs.RecordCount()));
   for (; !rs.Eof(); rs.MoveNext()) {
     list.push_back({dao::AsText(rs.Get(1)), dao::AsLong(rs.Get(0))});
   }
