@@ -25,6 +25,11 @@ namespace korvalo::dao {
 
 namespace {
 
+// A connection serves one thread at a time (the layer's own state of it is
+// not shared between threads either), so SQLite's lock around every call on
+// it is left out.
+constexpr int kConnectionFlags = SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX;
+
 // "KORV": marks a file as one of ours.
 constexpr int kApplicationId = 0x4B4F5256;
 constexpr const char* kMetaTable = "korvalo_meta";
@@ -597,7 +602,7 @@ Database Database::Create(const std::string& path, std::string_view /*locale*/, 
   auto c = std::make_shared<Connection>();
   c->path = path;
   int rc = sqlite3_open_v2(path.c_str(), &c->db,
-                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXRESCODE, nullptr);
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kConnectionFlags, nullptr);
   if (rc != SQLITE_OK) {
     std::string message = c->db != nullptr ? sqlite3_errmsg(c->db) : sqlite3_errstr(rc);
     c->CloseNow();
@@ -736,7 +741,7 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
     }
   }
   try {
-    int flags = (options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_EXRESCODE;
+    int flags = (options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | kConnectionFlags;
     int rc = sqlite3_open_v2(path.c_str(), &c->db, flags, nullptr);
     if (rc != SQLITE_OK) c->Fail(rc);
     sqlite3_busy_timeout(c->db, 2000);

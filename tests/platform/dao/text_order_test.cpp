@@ -41,6 +41,9 @@ TEST(TextOrder, AsciiTextsCompareAsTheDictionaryDoes) {
       {"a\tb", "a b", -1},            {"a\x01" "b", "ab", -1},       {"ab\x01", "AB", 1},
       {"\x7f", "", 1},                {"lot #3", "lot 3", -1},       {"Lot (A)", "Lot A", -1},
       {std::string("a\0b", 3), "ab", -1},
+      // Long beginnings alike, the difference after them.
+      {"Subdivision Lot 10", "subdivision lot 9", -1}, {"Subdivision Lot 10", "Subdivision Lot 10a", -1},
+      {"Subdivision\x01 Lot", "Subdivision Lot", -1},  {"Subdivision Lot-", "SUBDIVISION LOT", 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("\"" + c.a + "\" / \"" + c.b + "\"");
