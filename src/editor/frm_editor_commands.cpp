@@ -9,6 +9,7 @@
 #include "geometry/auto_invert.h"
 #include "geometry/direction.h"
 #include "platform/dao/dao.h"
+#include "storage/parcel_save.h"
 #include "storage/program_state.h"
 
 // The editor window: the editing state, the two modes, the parcel commands,
@@ -131,6 +132,8 @@ void FrmEditor::optmodel_Click(int index) {
       // Whatever was entered through New ends here: a stored parcel shown
       // from now on is saved as an update.
       NewParcel = false;
+      // The list and the first parcel are read through one connection.
+      const ProjectReads reads(Program().ProjectPath);
       Parcel_Bound();
       txtParcel.SetVisible(false);
       cbxParcel.SetVisible(true);

@@ -91,10 +91,11 @@ std::optional<ParcelToSave> CheckedParcel(FrmEditor& editor, const std::string& 
 
 void FrmEditor::Parcel_Bound() {
   cbxParcel.Clear();
-  for (const ParcelListEntry& entry : ParcelList(Program().ProjectPath)) {
-    cbxParcel.AddItem(entry.Parcel);
-    cbxParcel.SetItemData(cbxParcel.NewIndex(), static_cast<long>(entry.ParcelID));
+  std::vector<ComboBox::Item> items;
+  for (ParcelListEntry& entry : ParcelList(Program().ProjectPath)) {
+    items.push_back({std::move(entry.Parcel), static_cast<long>(entry.ParcelID)});
   }
+  cbxParcel.AddItems(std::move(items));
   RememberListState();
 }
 

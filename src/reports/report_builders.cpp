@@ -15,25 +15,49 @@ namespace {
 
 constexpr std::string_view kEol = kCrLf;
 
-// A scratch file written from empty; every write is checked.
+// A scratch file written from empty; every write is checked. The text goes
+// to the file in pieces of some 64 KiB (the stream would write each parcel's
+// text of 1 KiB or more with a system call of its own).
 class ScratchFile {
  public:
   explicit ScratchFile(const std::string& path) : path_(path) {
     out_.open(path, std::ios::binary | std::ios::trunc);
-    if (!out_) throw std::runtime_error("The report file " + path + " cannot be written.");
+    if (!out_) Fail();
+    pending_.reserve(kPiece);
   }
   void Write(std::string_view text) {
-    out_.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (!out_) throw std::runtime_error("The report file " + path_ + " cannot be written.");
+    pending_ += text;
+    if (pending_.size() >= kPiece) Flush();
   }
   void Close() {
+    Flush();
     out_.close();
-    if (!out_) throw std::runtime_error("The report file " + path_ + " cannot be written.");
+    if (!out_) Fail();
   }
 
  private:
+  static constexpr std::size_t kPiece = 64 * 1024;
+  void Flush() {
+    out_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
+    pending_.clear();
+    if (!out_) Fail();
+  }
+  [[noreturn]] void Fail() const { throw std::runtime_error("The report file " + path_ + " cannot be written."); }
   std::string path_;
   std::ofstream out_;
+  std::string pending_;
+};
+
+// The project's reading held for one report.
+class Reading {
+ public:
+  explicit Reading(ReportProject& project) : project_(project) { project_.BeginReading(); }
+  ~Reading() { project_.EndReading(); }
+  Reading(const Reading&) = delete;
+  Reading& operator=(const Reading&) = delete;
+
+ private:
+  ReportProject& project_;
 };
 
 std::string UnitText(const ReportSettings& s) { return s.unitFeet ? "(ft)" : "(m) "; }
@@ -177,6 +201,7 @@ BuildResult BuildFullReport(ReportProject& project, const ReportFilter& filter,
   try {
     ScratchFile text(paths.text);
     ScratchFile csv(paths.csv);
+    Reading reading(project);
     const std::vector<ParcelEntry> parcels = project.Parcels();
     if (parcels.empty()) {
       text.Close();
@@ -237,6 +262,7 @@ BuildResult BuildSummaryReport(ReportProject& project, const ReportFilter& filte
                                const ReportSettings& settings, const ScratchPaths& paths) {
   try {
     ScratchFile text(paths.text);
+    Reading reading(project);
     const std::vector<ParcelEntry> parcels = project.Parcels();
     if (parcels.empty()) {
       text.Close();

@@ -45,6 +45,10 @@ class ReportProject {
   // The parcel's stored courses in record order (by RowNo); empty when it has
   // none.
   virtual std::vector<StoredCourse> Courses(std::int64_t parcelId) = 0;
+  // A report reads the parcels and then the courses of each. Between these
+  // two calls the project may hold one read of its file for all of them.
+  virtual void BeginReading() {}
+  virtual void EndReading() {}
 };
 
 // The figures of one parcel: exactly those the editor shows after loading it.
@@ -81,9 +85,12 @@ class DatabaseReportProject : public ReportProject {
   explicit DatabaseReportProject(dao::Database db) : db_(std::move(db)) {}
   std::vector<ParcelEntry> Parcels() override;
   std::vector<StoredCourse> Courses(std::int64_t parcelId) override;
+  void BeginReading() override { reading_.emplace(db_); }
+  void EndReading() override { reading_.reset(); }
 
  private:
   dao::Database db_;
+  std::optional<dao::ReadSnapshot> reading_;  // declared after db_: it ends first
 };
 
 }  // namespace korvalo::reports

@@ -1,6 +1,7 @@
 #include "reports/report_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -27,8 +28,10 @@ DecimalDigits DigitsOf(double value) {
     d.point = 1;
     return d;
   }
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.14e", value);  // "-d.dddddddddddddde+XX"
+  // "-d.dddddddddddddde+XX", rounded as printf's "%.14e" rounds.
+  char buffer[40] = {};
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer - 1, value, std::chars_format::scientific, 14);
+  *written.ptr = '\0';
   const char* p = buffer;
   if (*p == '-') {
     d.negative = true;

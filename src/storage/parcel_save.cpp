@@ -204,9 +204,34 @@ bool SaveExistingParcel(const ParcelStoreContext& context, ParcelId currentParce
   }
 }
 
+namespace {
+
+// The innermost hold of this thread.
+thread_local ProjectReads* innermostReads = nullptr;
+
+}  // namespace
+
+ProjectReads::ProjectReads(const std::string& projectPath) : outer_(innermostReads), path_(projectPath) {
+  try {
+    db_ = dao::Database::Open(projectPath);
+  } catch (const dao::DaoError&) {
+    // Not held: the calls open the file themselves and tell what is wrong.
+  }
+  innermostReads = this;
+}
+
+ProjectReads::~ProjectReads() { innermostReads = outer_; }
+
+dao::Database ProjectReads::Open(const std::string& projectPath) {
+  for (ProjectReads* reads = innermostReads; reads != nullptr; reads = reads->outer_) {
+    if (reads->path_ == projectPath && reads->db_.IsOpen()) return reads->db_;
+  }
+  return dao::Database::Open(projectPath);
+}
+
 std::vector<ParcelListEntry> ParcelList(const std::string& projectPath) {
   try {
-    dao::Database db = dao::Database::Open(projectPath);
+    dao::Database db = ProjectReads::Open(projectPath);
     return ListParcels(db);
   } catch (const dao::DaoError&) {
     return {};
@@ -216,7 +241,7 @@ std::vector<ParcelListEntry> ParcelList(const std::string& projectPath) {
 LoadedParcel LoadParcel(const ParcelStoreContext& context, ParcelId parcelId) {
   LoadedParcel loaded;
   try {
-    dao::Database db = dao::Database::Open(context.projectPath);
+    dao::Database db = ProjectReads::Open(context.projectPath);
     const std::vector<StoredCourse> courses = ReadCourses(db, parcelId);
     if (courses.empty()) {
       Notify("There are no matching entries in the database.");

@@ -107,4 +107,27 @@ struct LoadedParcel {
 // Loads a stored parcel for the grid.
 LoadedParcel LoadParcel(const ParcelStoreContext& context, ParcelId parcelId);
 
+// While it lives, ParcelList and LoadParcel for this project read through one
+// connection it holds instead of opening the file for each call (opening the
+// file reads its whole layout). Each of their reads still sees the file as it
+// is then; the connection holds no lock between them, so saves through other
+// connections go on as before. A project that cannot be opened is not held:
+// each call then opens it and reports as it would. Holds nest; the innermost
+// one of a path is used.
+class ProjectReads {
+ public:
+  explicit ProjectReads(const std::string& projectPath);
+  ~ProjectReads();
+  ProjectReads(const ProjectReads&) = delete;
+  ProjectReads& operator=(const ProjectReads&) = delete;
+
+  // The held connection for the path, or a new one (raises dao::DaoError).
+  static dao::Database Open(const std::string& projectPath);
+
+ private:
+  ProjectReads* outer_;
+  std::string path_;
+  dao::Database db_;
+};
+
 }  // namespace korvalo

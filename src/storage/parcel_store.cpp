@@ -1,6 +1,7 @@
 #include "storage/parcel_store.h"
 
 #include "common/numbers.h"
+#include "common/utf8.h"
 
 namespace korvalo {
 namespace {
@@ -18,6 +19,7 @@ std::vector<ParcelListEntry> ListParcels(dao::Database& db) {
   std::vector<ParcelListEntry> list;
   dao::Recordset rs = db.OpenRecordset("SELECT ParcelID, Parcel FROM tblParcel ORDER BY Parcel",
                                        dao::RecordsetType::Snapshot);
+  list.reserve(static_cast<std::size_t>(rs.RecordCount()));
   for (; !rs.Eof(); rs.MoveNext()) {
     list.push_back({dao::AsText(rs.Get(1)), dao::AsLong(rs.Get(0))});
   }
@@ -29,21 +31,34 @@ std::vector<StoredCourse> ReadCourses(dao::Database& db, ParcelId parcelId) {
   dao::Recordset rs =
       db.OpenRecordset("select * FROM tblMeasurements where ParcelID = ? ORDER BY RowNo",
                        dao::RecordsetType::Snapshot, {dao::Value{parcelId}});
-  const bool hasNonTang = rs.HasField("NonTang");
+  // The fields' positions, found once for all rows; a missing field is
+  // asked for by name, which raises its error.
+  struct Field {
+    std::string_view name;
+    int at = -1;
+  };
+  Field fields[] = {{"RowNo"}, {"RowType"}, {"Length"}, {"Direction"}, {"Arc"}, {"Radius"}, {"Plus"}, {"NonTang"}};
+  for (Field& f : fields) {
+    for (int i = 0; i < rs.FieldCount() && f.at < 0; ++i) {
+      if (utf8::EqualsNoCase(rs.FieldName(i), f.name)) f.at = i;
+    }
+  }
+  const auto get = [&](int k) { return fields[k].at >= 0 ? rs.Get(fields[k].at) : rs.Get(fields[k].name); };
+  const bool hasNonTang = fields[7].at >= 0;
   for (; !rs.Eof(); rs.MoveNext()) {
     StoredCourse c;
-    c.RowNo = static_cast<int>(dao::AsLong(rs.Get("RowNo")));
-    const dao::Value type = rs.Get("RowType");
+    c.RowNo = static_cast<int>(dao::AsLong(get(0)));
+    const dao::Value type = get(1);
     c.RowType = dao::IsNull(type) ? kRowTypeArc : static_cast<int>(dao::AsLong(type));
-    c.Length = OptionalDouble(rs.Get("Length")).value_or(0.0);
-    const dao::Value direction = rs.Get("Direction");
+    c.Length = OptionalDouble(get(2)).value_or(0.0);
+    const dao::Value direction = get(3);
     c.Direction = dao::IsNull(direction) ? std::string() : dao::AsText(direction);
-    c.Arc = OptionalDouble(rs.Get("Arc"));
-    c.Radius = OptionalDouble(rs.Get("Radius"));
-    const dao::Value plus = rs.Get("Plus");
+    c.Arc = OptionalDouble(get(4));
+    c.Radius = OptionalDouble(get(5));
+    const dao::Value plus = get(6);
     if (!dao::IsNull(plus)) c.Plus = static_cast<int>(dao::AsLong(plus));
     if (hasNonTang) {
-      const dao::Value nonTang = rs.Get("NonTang");
+      const dao::Value nonTang = get(7);
       c.NonTang = !dao::IsNull(nonTang) && dao::AsBool(nonTang);
     }
     courses.push_back(std::move(c));

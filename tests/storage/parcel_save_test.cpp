@@ -344,6 +344,47 @@ TEST_F(ParcelSaveTest, IdsBeyondSixteenBits) {
   EXPECT_EQ(SaveNewParcel(context, Simple("New")), ParcelId{40001});
 }
 
+// Reads through a held connection give what single opens give and see every
+// change other connections make meanwhile (which the hold does not block); a
+// project that cannot be opened is not held and is told about as before.
+TEST_F(ParcelSaveTest, HeldReadsSeeTheFileAsItIsNow) {
+  const ParcelId first = SaveNewParcel(context, Simple("Lot 2")).value_or(0);
+  ASSERT_GT(first, 0);
+  {
+    const ProjectReads reads(context.projectPath);
+    // What a connection of its own reads.
+    const auto fresh = [&] {
+      dao::Database db = Db();
+      return ListParcels(db);
+    };
+    EXPECT_EQ(List(), fresh());
+    EXPECT_EQ(List().size(), 1u);
+    const ParcelId second = SaveNewParcel(context, Simple("lot 10")).value_or(0);
+    ASSERT_GT(second, first);
+    EXPECT_EQ(List(), fresh());
+    EXPECT_EQ(List().size(), 2u);
+    const LoadedParcel loaded = LoadParcel(context, second);
+    EXPECT_EQ(loaded.status, LoadStatus::Loaded);
+    EXPECT_EQ(loaded.rows.size(), 3u);
+    {
+      dao::Database other = Db();
+      dao::Transaction t(other);
+      other.Execute("DELETE FROM tblMeasurements WHERE ParcelID = ?", {dao::Value{first}});
+      other.Execute("DELETE FROM tblParcel WHERE ParcelID = ?", {dao::Value{first}});
+      t.Commit();
+    }
+    EXPECT_EQ(List(), fresh());
+    EXPECT_EQ(List().size(), 1u);
+    EXPECT_EQ(LoadParcel(context, first).status, LoadStatus::NoCourses);
+  }
+  messages.clear();
+  context.projectPath = dir.File("nowhere.kvx");
+  const ProjectReads missing(context.projectPath);
+  EXPECT_TRUE(List().empty());
+  EXPECT_EQ(LoadParcel(context, 1).status, LoadStatus::Failed);
+  EXPECT_EQ(messages.size(), 1u);
+}
+
 TEST_F(ParcelSaveTest, MissingProjectIsReportedNotSaved) {
   context.projectPath = dir.File("nowhere.kvx");
   EXPECT_FALSE(SaveNewParcel(context, Simple("Lot 1")));

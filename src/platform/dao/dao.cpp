@@ -25,6 +25,11 @@ namespace korvalo::dao {
 
 namespace {
 
+// A connection serves one thread at a time (the layer's own state of it is
+// not shared between threads either), so SQLite's lock around every call on
+// it is left out.
+constexpr int kConnectionFlags = SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX;
+
 // "KORV": marks a file as one of ours.
 constexpr int kApplicationId = 0x4B4F5256;
 constexpr const char* kMetaTable = "korvalo_meta";
@@ -366,6 +371,7 @@ struct Connection {
   std::string lockKey;  // the canonical path, for the writers of this process
   std::shared_ptr<detail::FileLock> lock;  // exclusive or shared hold, if any
   int transactionDepth = 0;
+  bool readSnapshot = false;  // a ReadSnapshot holds the file
   bool checked = false;  // the file's pages were checked before its first write
   std::unordered_map<std::string, sqlite3_stmt*> cache;
   std::map<std::string, std::vector<FieldDef>> schema;  // key: lower-case table name
@@ -414,6 +420,11 @@ struct Connection {
   // made once a process for each file: later connections to the same file
   // (the same path and the same file on disk) rely on it.
   void BeforeWrite() {
+    if (readSnapshot) {
+      throw DaoError(err::kReadOnly, "The file '" + path +
+                                         "' is being read as one snapshot: nothing can be changed in it until "
+                                         "that read has ended");
+    }
     if (transactionDepth == 0 && WritersHere().count(lockKey) != 0) FailWriterElsewhere();
     if (checked) return;
     struct stat st {};
@@ -591,7 +602,7 @@ Database Database::Create(const std::string& path, std::string_view /*locale*/, 
   auto c = std::make_shared<Connection>();
   c->path = path;
   int rc = sqlite3_open_v2(path.c_str(), &c->db,
-                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXRESCODE, nullptr);
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kConnectionFlags, nullptr);
   if (rc != SQLITE_OK) {
     std::string message = c->db != nullptr ? sqlite3_errmsg(c->db) : sqlite3_errstr(rc);
     c->CloseNow();
@@ -730,7 +741,7 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
     }
   }
   try {
-    int flags = (options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_EXRESCODE;
+    int flags = (options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | kConnectionFlags;
     int rc = sqlite3_open_v2(path.c_str(), &c->db, flags, nullptr);
     if (rc != SQLITE_OK) c->Fail(rc);
     sqlite3_busy_timeout(c->db, 2000);
@@ -948,6 +959,24 @@ void Database::Rollback() {
 
 bool Database::InTransaction() const { return conn_ && conn_->transactionDepth > 0; }
 
+ReadSnapshot::ReadSnapshot(Database& db) {
+  Connection& c = db.Conn();
+  if (c.transactionDepth > 0 || c.readSnapshot || sqlite3_get_autocommit(c.db) == 0) return;
+  c.Exec("BEGIN DEFERRED");
+  c.readSnapshot = true;
+  conn_ = db.conn_;
+}
+
+ReadSnapshot::~ReadSnapshot() {
+  if (!conn_) return;
+  conn_->readSnapshot = false;
+  // Nothing was written: the end of the read only lets the lock go.
+  if (conn_->db != nullptr && sqlite3_get_autocommit(conn_->db) == 0 &&
+      sqlite3_exec(conn_->db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    sqlite3_exec(conn_->db, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+}
+
 Transaction::Transaction(Database& db) : db_(db) { db_.BeginTrans(); }
 
 Transaction::~Transaction() {
@@ -1101,6 +1130,7 @@ struct RecordsetState {
         }
         // A field appended since the set was opened is not part of it.
         const std::size_t width = plan->names.size();
+        row.values.reserve(width);
         for (int col = 0; col < total && row.values.size() < width; ++col) {
           if (col == keyColumn) continue;
           row.values.push_back(c.Column(stmt, col, plan->meta[row.values.size()]));

@@ -128,6 +128,7 @@ struct OpenOptions {
 };
 
 class Recordset;
+class ReadSnapshot;
 struct Connection;
 
 // A connection to one database file. Copies share the connection; it closes
@@ -177,6 +178,7 @@ class Database {
   bool InTransaction() const;
 
  private:
+  friend class ReadSnapshot;
   explicit Database(std::shared_ptr<Connection> c) : conn_(std::move(c)) {}
   Connection& Conn() const;
   std::shared_ptr<Connection> conn_;
@@ -194,6 +196,22 @@ class Transaction {
  private:
   Database& db_;
   bool done_ = false;
+};
+
+// Holds one read of the file while it lives: the statements run meanwhile
+// take the file's lock once instead of once each, and all see the file as the
+// first of them found it (another program's changes wait until it ends).
+// While it lives the connection changes nothing (kReadOnly). Inside a
+// transaction, which already holds the file, it does nothing.
+class ReadSnapshot {
+ public:
+  explicit ReadSnapshot(Database& db);
+  ~ReadSnapshot();
+  ReadSnapshot(const ReadSnapshot&) = delete;
+  ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+ private:
+  std::shared_ptr<Connection> conn_;  // set while this read is held
 };
 
 struct Bookmark {

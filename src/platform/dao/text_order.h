@@ -20,8 +20,18 @@ namespace korvalo::dao::detail {
 // The fold key of a UTF-8 text (invalid bytes become U+FFFD).
 std::string FoldKey(std::string_view text);
 
-// Negative, zero or positive as `a` sorts before, with or after `b`.
+// Negative, zero or positive as `a` sorts before, with or after `b`. Two
+// plain ASCII texts are compared through a table of the dictionary's ranks
+// of the ASCII characters, which gives the dictionary's answer without its
+// cost; other texts go through the dictionary.
 int CompareText(std::string_view a, std::string_view b);
+
+// CompareText through the dictionary for every text.
+int CompareTextThroughDictionary(std::string_view a, std::string_view b);
+
+// Whether CompareText uses its ASCII table: it does once the dictionary
+// agreed with it on every text of up to two ASCII characters.
+bool AsciiTableInUse();
 
 // Makes the connection compare and sort by these rules: text fields declared
 // COLLATE NOCASE use them instead of SQLite's own A-to-Z rule, and the SQL

@@ -718,6 +718,20 @@ void ComboBox::AddItem(const std::string& item, int index) {
   if (style_ == vbComboDropdown) w->setEditText(Q(text_));
 }
 
+void ComboBox::AddItems(std::vector<Item> items) {
+  if (items.empty()) return;
+  QStringList texts;
+  texts.reserve(static_cast<qsizetype>(items.size()));
+  for (const Item& item : items) texts.push_back(Q(item.text));
+  items_.insert(items_.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+  newIndex_ = ListCount() - 1;
+  auto* w = static_cast<detail::ComboWidget*>(Widget());
+  QSignalBlocker block(w);
+  w->List().Append(texts);
+  w->setCurrentIndex(listIndex_);
+  if (style_ == vbComboDropdown) w->setEditText(Q(text_));
+}
+
 void ComboBox::RemoveItem(int index) {
   CheckIndex(index, kErrInvalidProcedureCall);
   items_.erase(items_.begin() + index);

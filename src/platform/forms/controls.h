@@ -459,9 +459,18 @@ class ComboBox : public Control, public ChangeEvents {
   using Events = ChangeEvents;
   ComboBox(Container& container, const std::string& name, int style = vbComboDropdown);
 
+  struct Item {
+    std::string text;
+    long data = 0;
+  };
+
   int Style() const { return style_; }
   // Adds an item at the end, or before position index.
   void AddItem(const std::string& item, int index = -1);
+  // Adds items with their ItemData at the end, as AddItem and SetItemData one
+  // by one would, in one change of the widget's list. NewIndex is the last
+  // one's (unchanged when there are none).
+  void AddItems(std::vector<Item> items);
   // Index outside the list raises RuntimeError 5.
   void RemoveItem(int index);
   void Clear();
@@ -494,10 +503,6 @@ class ComboBox : public Control, public ChangeEvents {
   friend struct detail::Access;
   std::unique_ptr<ComboBox> CloneElement(int index) const;
   void CheckIndex(int index, int error) const;
-  struct Item {
-    std::string text;
-    long data = 0;
-  };
   int style_;
   std::vector<Item> items_;
   int listIndex_ = -1;

@@ -4,6 +4,7 @@
 // reports its input to its control through detail::Access, in the order the
 // windows rely on.
 
+#include <QAbstractListModel>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -225,9 +226,68 @@ class OptionWidget : public Hooked<QRadioButton> {
   bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 };
 
+// The list of a combo box: its texts and nothing else. The standard item
+// model makes an item object for every row; this one keeps one string a row,
+// and takes a long list in one insertion.
+class ComboListModel : public QAbstractListModel {
+ public:
+  using QAbstractListModel::QAbstractListModel;
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+    return parent.isValid() ? 0 : static_cast<int>(texts_.size());
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (!Holds(index) || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
+    return texts_.at(index.row());
+  }
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+    if (!Holds(index) || (role != Qt::DisplayRole && role != Qt::EditRole)) return false;
+    texts_[index.row()] = value.toString();
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    return true;
+  }
+  Qt::ItemFlags flags(const QModelIndex& index) const override {
+    return Holds(index) ? Qt::ItemIsSelectable | Qt::ItemIsEnabled : Qt::NoItemFlags;
+  }
+  bool insertRows(int row, int count, const QModelIndex& parent = QModelIndex()) override {
+    if (parent.isValid() || row < 0 || row > rowCount() || count <= 0) return false;
+    beginInsertRows(QModelIndex(), row, row + count - 1);
+    texts_.insert(row, count, QString());
+    endInsertRows();
+    return true;
+  }
+  bool removeRows(int row, int count, const QModelIndex& parent = QModelIndex()) override {
+    if (parent.isValid() || row < 0 || count <= 0 || row + count > rowCount()) return false;
+    beginRemoveRows(QModelIndex(), row, row + count - 1);
+    texts_.remove(row, count);
+    endRemoveRows();
+    return true;
+  }
+  // Appends the texts as rows in one insertion.
+  void Append(const QStringList& texts) {
+    if (texts.isEmpty()) return;
+    beginInsertRows(QModelIndex(), rowCount(), rowCount() + static_cast<int>(texts.size()) - 1);
+    texts_.append(texts);
+    endInsertRows();
+  }
+
+ private:
+  bool Holds(const QModelIndex& index) const {
+    return index.isValid() && !index.parent().isValid() && index.column() == 0 && index.row() < texts_.size();
+  }
+  QStringList texts_;
+};
+
 class ComboWidget : public Hooked<QComboBox> {
  public:
-  explicit ComboWidget(Control* owner, QWidget* parent) : Hooked(owner, ClickOrder::Synthesized, parent) {}
+  explicit ComboWidget(Control* owner, QWidget* parent) : Hooked(owner, ClickOrder::Synthesized, parent) {
+    list_ = new ComboListModel(this);
+    setModel(list_);
+  }
+  ComboListModel& List() const { return *list_; }
+
+ private:
+  ComboListModel* list_;
 };
 
 class ScrollWidget : public Hooked<QScrollBar> {

@@ -322,6 +322,43 @@ TEST_F(DaoFilesTest, EditOfARowAnotherConnectionDeleted) {
   EXPECT_EQ(db.OpenRecordset("tblParcel").RecordCount(), 0);  // nothing was written back
 }
 
+// One read held over many statements: the connection reads as before and
+// writes nothing meanwhile (each way of writing refused, nothing changed),
+// and writes again once the read has ended. Inside a transaction, which holds
+// the file already, the snapshot does nothing.
+TEST_F(DaoFilesTest, AReadSnapshotReadsAndWritesNothing) {
+  AddParcel(db, "A");
+  {
+    ReadSnapshot snapshot(db);
+    EXPECT_EQ(Names(db, "SELECT Parcel FROM tblParcel"), std::vector<std::string>{"A"});
+    const std::function<void()> writes[] = {
+        [&] { AddParcel(db, "B"); },
+        [&] { db.Execute("DELETE FROM tblParcel"); },
+        [&] { db.BeginTrans(); },
+        [&] { db.CreateTable({"tblMore", {F("Note", FieldType::Text)}}); },
+        [&] {
+          Recordset rs = db.OpenRecordset("tblParcel");
+          rs.MoveFirst();
+          rs.Delete();
+        },
+    };
+    for (const auto& write : writes) EXPECT_EQ(ErrorOf(write), err::kReadOnly);
+    EXPECT_FALSE(db.InTransaction());
+    EXPECT_EQ(Names(db, "SELECT Parcel FROM tblParcel"), std::vector<std::string>{"A"});
+  }
+  AddParcel(db, "B");
+  {
+    Transaction t(db);
+    {
+      ReadSnapshot inside(db);
+      AddParcel(db, "C");
+    }
+    t.Commit();
+  }
+  Database other = Database::Open(path);
+  EXPECT_EQ(Names(other, "SELECT Parcel FROM tblParcel ORDER BY Parcel"), (std::vector<std::string>{"A", "B", "C"}));
+}
+
 // Another program in the middle of writing the file (a real second process).
 TEST_F(DaoFilesTest, AFileAnotherProgramIsWritingIsInUse) {
   AddParcel(db, "A");

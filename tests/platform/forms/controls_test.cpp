@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
+#include <QComboBox>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/forms/forms.h"
+#include "platform/forms/internal.h"
 #include "platform/forms/testing.h"
 
 namespace korvalo::forms {
@@ -142,6 +144,96 @@ class PlainForm : public Form {
  private:
   std::vector<std::string>& log_;
 };
+
+// ---------------------------------------------------------------- combo box
+
+class ComboWindow : public Form {
+ public:
+  ComboWindow() : Form("frmCombo") {
+    Move(0, 0, 6000, 3000);
+    one.Move(120, 120, 2400, 315);
+    batch.Move(120, 600, 2400, 315);
+    list.Move(120, 1080, 2400, 315);
+  }
+  ComboBox one{*this, "cbxOne"};
+  ComboBox batch{*this, "cbxBatch"};
+  ComboBox list{*this, "cbxList", vbComboDropdownList};
+};
+
+std::vector<std::string> WidgetTexts(ComboBox& combo) {
+  auto* w = static_cast<QComboBox*>(detail::Access::Realise(combo));
+  std::vector<std::string> texts;
+  for (int i = 0; i < w->count(); ++i) texts.push_back(w->itemText(i).toStdString());
+  return texts;
+}
+
+std::string WidgetCurrent(ComboBox& combo) {
+  auto* w = static_cast<QComboBox*>(detail::Access::Realise(combo));
+  return std::to_string(w->currentIndex()) + ":" + w->currentText().toStdString();
+}
+
+// A list filled in one batch is the list AddItem and SetItemData make one by
+// one: the same entries, data, NewIndex, selection and edit text, in the
+// control and in its widget, and the widget takes later changes alike.
+TEST(Combo, ABatchFillsTheListAsItemsAddedOneByOne) {
+  ComboWindow w;
+  w.Show();
+  for (ComboBox* combo : {&w.one, &w.batch, &w.list}) {
+    combo->AddItem("Lot 2");
+    combo->SetListIndex(0);
+  }
+  w.one.SetText("typed");
+  w.batch.SetText("typed");
+  const std::vector<std::pair<std::string, long>> entries = {{"Äpfel", 7}, {"lot 10", 3000000000L}, {"Zed", -1}};
+  for (const auto& [text, data] : entries) {
+    w.one.AddItem(text);
+    w.one.SetItemData(w.one.NewIndex(), data);
+  }
+  for (ComboBox* combo : {&w.batch, &w.list}) {
+    std::vector<ComboBox::Item> items;
+    for (const auto& [text, data] : entries) items.push_back({text, data});
+    combo->AddItems(std::move(items));
+    combo->AddItems({});  // nothing to add: nothing changes
+  }
+  const std::vector<std::string> texts = {"Lot 2", "Äpfel", "lot 10", "Zed"};
+  for (ComboBox* combo : {&w.one, &w.batch, &w.list}) {
+    SCOPED_TRACE(combo->Name());
+    ASSERT_EQ(combo->ListCount(), 4);
+    EXPECT_EQ(combo->NewIndex(), 3);
+    for (int i = 1; i < 4; ++i) {
+      EXPECT_EQ(combo->List(i), texts[static_cast<std::size_t>(i)]);
+      EXPECT_EQ(combo->ItemData(i), entries[static_cast<std::size_t>(i - 1)].second);
+    }
+    EXPECT_EQ(WidgetTexts(*combo), texts);
+  }
+  EXPECT_EQ(w.batch.ListIndex(), w.one.ListIndex());
+  EXPECT_EQ(w.batch.Text(), "typed");
+  EXPECT_EQ(WidgetCurrent(w.batch), WidgetCurrent(w.one));
+  EXPECT_EQ(w.list.ListIndex(), 0);
+  EXPECT_EQ(WidgetCurrent(w.list), "0:Lot 2");
+
+  // Later changes reach the widget's list as before.
+  for (ComboBox* combo : {&w.one, &w.batch}) {
+    combo->SetList(1, "Apfel");
+    combo->RemoveItem(0);
+    combo->AddItem("First", 0);
+    combo->SetListIndex(2);
+    EXPECT_EQ(WidgetTexts(*combo), (std::vector<std::string>{"First", "Apfel", "lot 10", "Zed"}));
+    EXPECT_EQ(WidgetCurrent(*combo), "2:lot 10");
+  }
+  int clicks = 0;
+  w.batch.OnClick = [&](int) { ++clicks; };
+  testing::UserSelect(w.batch, 3);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(w.batch.ListIndex(), 3);
+  EXPECT_EQ(w.batch.Text(), "Zed");
+  w.batch.Clear();
+  EXPECT_TRUE(WidgetTexts(w.batch).empty());
+  w.batch.AddItems({{"Only", 1}});
+  EXPECT_EQ(WidgetTexts(w.batch), std::vector<std::string>{"Only"});
+  EXPECT_EQ(w.batch.ListIndex(), -1);
+  EXPECT_EQ(WidgetCurrent(w.batch), "-1:");
+}
 
 TEST(Forms, ShowRaisesLoadResizeActivateAndAMessageBoxNoActivate) {
   std::vector<std::string> log;
