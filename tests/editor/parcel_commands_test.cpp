@@ -709,6 +709,7 @@ TEST_F(ParcelEditorTest, ActivationSetsTheHelpFileAndTheAutomationBoxes) {
   // R14: the boxes at load, the help file never.
   EXPECT_EQ(forms::HelpFile(), "");
   EXPECT_EQ(forms::ServerBusyBox().title, "AutoCAD");
+  EXPECT_EQ(forms::RequestPendingBox().title, "AutoCAD");
   editor.reset();
   forms::SetServerBusyBox({});
 

@@ -13,8 +13,12 @@
 #include <QProcess>
 #include <QThread>
 #include <QTimer>
+#include <functional>
+#include <limits>
 
 #include "platform/cad/protocol.h"
+#include "platform/forms/app_properties.h"
+#include "platform/forms/prompts.h"
 
 namespace korvalo::cad {
 namespace {
@@ -26,33 +30,39 @@ std::string S(const QString& s) { return s.toStdString(); }
 
 // Drops what the user does to the program's windows while a call waits:
 // keys, the mouse, the wheel, touches and closing a window from its frame.
-// Painting, timers and the socket go on.
+// Painting, timers and the socket go on. Each press, key or close attempt
+// is also told to onAction (when given), which may want the request-pending
+// box.
 class InputDropper : public QObject {
  public:
-  InputDropper() { QCoreApplication::instance()->installEventFilter(this); }
+  explicit InputDropper(std::function<void()> onAction = {}) : onAction_(std::move(onAction)) {
+    QCoreApplication::instance()->installEventFilter(this);
+  }
   ~InputDropper() override { QCoreApplication::instance()->removeEventFilter(this); }
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
     switch (event->type()) {
       case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
-      case QEvent::MouseMove:
       case QEvent::NonClientAreaMouseButtonPress:
-      case QEvent::NonClientAreaMouseButtonRelease:
       case QEvent::NonClientAreaMouseButtonDblClick:
       case QEvent::KeyPress:
-      case QEvent::KeyRelease:
       case QEvent::ShortcutOverride:
+      case QEvent::TouchBegin:
+      case QEvent::TabletPress:
+        Acted();
+        return true;
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseMove:
+      case QEvent::NonClientAreaMouseButtonRelease:
+      case QEvent::KeyRelease:
       case QEvent::Shortcut:
       case QEvent::Wheel:
       case QEvent::ContextMenu:
-      case QEvent::TouchBegin:
       case QEvent::TouchUpdate:
       case QEvent::TouchEnd:
       case QEvent::TouchCancel:
-      case QEvent::TabletPress:
       case QEvent::TabletRelease:
       case QEvent::TabletMove:
       case QEvent::DragEnter:
@@ -60,12 +70,46 @@ class InputDropper : public QObject {
       case QEvent::Drop:
         return true;
       case QEvent::Close:
-        return event->spontaneous();
+        if (!event->spontaneous()) return false;
+        Acted();
+        return true;
       default:
         return false;
     }
   }
+
+ private:
+  void Acted() {
+    if (onAction_) onAction_();
+  }
+  std::function<void()> onAction_;
 };
+
+// The user's input while one call waits, in bursts: actions closer together
+// than the gap are one burst, which shows the request-pending box at most
+// once.
+class InputBursts {
+ public:
+  explicit InputBursts(qint64 gapMs) : gapMs_(gapMs) {}
+  // An action at now (ms into the call); true when it is to show the box.
+  bool Act(qint64 now, bool mayShow) {
+    if (now - last_ > gapMs_) shown_ = false;
+    last_ = now;
+    if (shown_ || !mayShow) return false;
+    shown_ = true;
+    return true;
+  }
+  // The box closed at now: what the user does next belongs to the burst
+  // that showed it until the gap has passed.
+  void BoxClosed(qint64 now) { last_ = now; }
+
+ private:
+  qint64 gapMs_;
+  qint64 last_ = std::numeric_limits<qint64>::min() / 2;
+  bool shown_ = false;
+};
+
+bool IsSet(const forms::ClientBoxText& box) { return !box.title.empty() || !box.text.empty(); }
 
 // Whether waits may run the program's event loop: only on its own thread.
 bool OnEventThread() {
@@ -192,16 +236,22 @@ class RemoteApplication : public Application, public Remote {
 
 }  // namespace
 
-DrawConnection::DrawConnection(std::unique_ptr<QLocalSocket> socket, int callTimeoutMs)
-    : socket_(std::move(socket)), callTimeoutMs_(callTimeoutMs) {}
+DrawConnection::DrawConnection(std::unique_ptr<QLocalSocket> socket, DrawOptions options)
+    : socket_(std::move(socket)), options_(std::move(options)) {}
 
 DrawConnection::~DrawConnection() = default;
 
 std::shared_ptr<DrawConnection> DrawConnection::Open(const std::string& socketPath, int callTimeoutMs) {
+  DrawOptions options;
+  options.callTimeoutMs = callTimeoutMs;
+  return Open(socketPath, options);
+}
+
+std::shared_ptr<DrawConnection> DrawConnection::Open(const std::string& socketPath, const DrawOptions& options) {
   auto socket = std::make_unique<QLocalSocket>();
   socket->connectToServer(Q(socketPath));
   if (!socket->waitForConnected(2000)) throw CadError(kCannotCreateObject, kCannotCreate);
-  auto connection = std::make_shared<DrawConnection>(std::move(socket), callTimeoutMs);
+  auto connection = std::make_shared<DrawConnection>(std::move(socket), options);
   const QJsonObject hello = connection->Call(0, "Hello").toObject();
   if (hello.value("app").toInt() != wire::kApplicationObject) {
     connection->Drop(wire::kAutomationError, "The program on the socket is not KorvaloDraw");
@@ -218,6 +268,17 @@ void DrawConnection::Drop(long number, const std::string& description) {
 QByteArray DrawConnection::ReadLine(bool unbounded) {
   QElapsedTimer clock;
   clock.start();
+  // The time the user spent in the boxes, which the call's time leaves out.
+  qint64 inBoxes = 0;
+  bool busyShown = false;
+  InputBursts bursts(options_.inputBurstGapMs);
+  const auto showBox = [&](const forms::ClientBoxText& box, int buttons) {
+    QElapsedTimer shown;
+    shown.start();
+    const int answer = forms::MsgBox(box.text, buttons, box.title);
+    inBoxes += shown.elapsed();
+    return answer;
+  };
   for (;;) {
     if (socket_->canReadLine()) {
       QByteArray line = socket_->readLine();
@@ -227,25 +288,51 @@ QByteArray DrawConnection::ReadLine(bool unbounded) {
     if (socket_->state() != QLocalSocket::ConnectedState) {
       Drop(wire::kServerUnavailable, "The CAD program has ended");
     }
-    const qint64 left = unbounded ? -1 : callTimeoutMs_ - clock.elapsed();
+    const qint64 waited = clock.elapsed() - inBoxes;
+    const qint64 left = unbounded ? -1 : options_.callTimeoutMs - waited;
     if (!unbounded && left <= 0) {
       Drop(wire::kServerUnavailable, "The CAD program did not answer within " +
-                                         std::to_string(callTimeoutMs_ / 1000) + " seconds");
+                                         std::to_string(options_.callTimeoutMs / 1000) + " seconds");
     }
     if (!OnEventThread()) {
       socket_->waitForReadyRead(unbounded ? 200 : static_cast<int>(std::min<qint64>(left, 200)));
       continue;
     }
-    InputDropper dropper;
-    QEventLoop loop;
-    QObject::connect(socket_.get(), &QLocalSocket::readyRead, &loop, &QEventLoop::quit);
-    QObject::connect(socket_.get(), &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
-    QObject::connect(socket_.get(), &QLocalSocket::errorOccurred, &loop, &QEventLoop::quit);
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(unbounded ? 1000 : static_cast<int>(std::min<qint64>(left, 1000)));
-    loop.exec();
+    const bool mayAskBusy = !unbounded && !busyShown && IsSet(forms::ServerBusyBox());
+    if (mayAskBusy && waited >= options_.busyDelayMs) {
+      busyShown = true;
+      if (showBox(forms::ServerBusyBox(), forms::vbRetryCancel) != forms::vbRetry) {
+        Drop(wire::kServerUnavailable, "The CAD program was busy and the request was cancelled");
+      }
+      continue;
+    }
+    qint64 wake = unbounded ? 1000 : std::min<qint64>(left, 1000);
+    if (mayAskBusy) wake = std::min<qint64>(wake, options_.busyDelayMs - waited);
+    bool pendingWanted = false;
+    {
+      QEventLoop loop;
+      InputDropper dropper([&] {
+        const qint64 now = clock.elapsed();
+        const bool mayShow = now >= options_.pendingDelayMs && IsSet(forms::RequestPendingBox());
+        if (bursts.Act(now, mayShow)) {
+          pendingWanted = true;
+          loop.quit();
+        }
+      });
+      QObject::connect(socket_.get(), &QLocalSocket::readyRead, &loop, &QEventLoop::quit);
+      QObject::connect(socket_.get(), &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
+      QObject::connect(socket_.get(), &QLocalSocket::errorOccurred, &loop, &QEventLoop::quit);
+      QTimer timer;
+      timer.setSingleShot(true);
+      QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+      timer.start(static_cast<int>(wake));
+      loop.exec();
+    }
+    // The box is shown outside the wait, so that the user's input reaches it.
+    if (pendingWanted) {
+      showBox(forms::RequestPendingBox(), forms::vbOKOnly);
+      bursts.BoxClosed(clock.elapsed());
+    }
   }
 }
 
@@ -286,7 +373,7 @@ std::shared_ptr<Application> DrawAutomation::Attach(const std::string& programId
   std::string error;
   const std::optional<std::string> path = wire::SocketPath(programId, error);
   if (!path) throw CadError(kCannotCreateObject, error);
-  last_ = DrawConnection::Open(*path, options_.callTimeoutMs);
+  last_ = DrawConnection::Open(*path, options_);
   return std::make_shared<RemoteApplication>(last_, wire::kApplicationObject);
 }
 

@@ -8,6 +8,22 @@
 // not queued, so nothing the user does meanwhile (a second pick, above all)
 // runs inside the call. A call gets callTimeoutMs to be answered, except
 // SelectOnScreen, which waits for the user as long as it takes.
+//
+// Two boxes tell the user what the wait is about, with the titles and texts
+// the program keeps for them (platform/forms/app_properties.h); while their
+// text is unset the call waits without them:
+// - the request-pending box (OK): the user clicks or types in one of the
+//   program's windows pendingDelayMs or more after the call began. Once for
+//   each burst of input; the input itself is still dropped and the call
+//   goes on waiting.
+// - the server-busy box (Retry, Cancel): KorvaloDraw has not answered a
+//   bounded call within busyDelayMs. It answers a connection's calls in
+//   order from its one event loop, so silence means it is busy with
+//   something else (a large drawing opening, a call ahead of this one).
+//   Cancel ends the call as an unavailable server (the connection is
+//   dropped, as when the call's time runs out); Retry waits on, without a
+//   second box, until the call's time runs out.
+// Time the user spends in a box does not count against the call.
 
 #include <QJsonArray>
 #include <QJsonValue>
@@ -27,24 +43,34 @@ struct DrawOptions {
   int startTimeoutMs = 20000;
   // How long any call but SelectOnScreen may take.
   int callTimeoutMs = 60000;
+  // From a call's start until input in the program's windows shows the
+  // request-pending box.
+  int pendingDelayMs = 5000;
+  // How long a bounded call waits before the server-busy box.
+  int busyDelayMs = 10000;
+  // Input actions closer together than this are one burst.
+  int inputBurstGapMs = 1000;
 };
 
 // One connection to a running KorvaloDraw. The objects of the application
 // reached through it share it.
 class DrawConnection {
  public:
-  DrawConnection(std::unique_ptr<QLocalSocket> socket, int callTimeoutMs);
+  DrawConnection(std::unique_ptr<QLocalSocket> socket, DrawOptions options);
   ~DrawConnection();
   DrawConnection(const DrawConnection&) = delete;
   DrawConnection& operator=(const DrawConnection&) = delete;
 
   // Connects to the socket and greets the program there. Throws CadError:
   // 429 when nothing listens, or what Call throws.
+  static std::shared_ptr<DrawConnection> Open(const std::string& socketPath, const DrawOptions& options);
+  // The same with the default times but for the call timeout.
   static std::shared_ptr<DrawConnection> Open(const std::string& socketPath, int callTimeoutMs);
 
   // One call; its value. Throws CadError with the program's failure, or
-  // wire::kServerUnavailable (the program ended or did not answer in time)
-  // or wire::kAutomationError (a reply that does not parse; the connection
+  // wire::kServerUnavailable (the program ended or did not answer in time,
+  // or the user cancelled the call at the server-busy box) or
+  // wire::kAutomationError (a reply that does not parse; the connection
   // is dropped after it, as later replies could not be matched).
   QJsonValue Call(int object, const std::string& member, const QJsonArray& args = {},
                   bool unbounded = false);
@@ -57,7 +83,7 @@ class DrawConnection {
   [[noreturn]] void Drop(long number, const std::string& description);
 
   std::unique_ptr<QLocalSocket> socket_;
-  int callTimeoutMs_;
+  DrawOptions options_;
   long long seq_ = 0;
   long long pid_ = 0;
   bool busy_ = false;

@@ -14,6 +14,7 @@
 #include <QJsonObject>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <thread>
@@ -43,6 +44,16 @@ inline std::string PickDrawing() {
 }
 
 inline bool Alive(long long pid) { return wire::ProcessRunning(pid); }
+
+// The number a call fails with; 0 when it succeeds.
+inline long NumberOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const CadError& e) {
+    return e.Number();
+  }
+  return 0;
+}
 
 class DrawTest : public ::testing::Test {
  protected:

@@ -17,15 +17,6 @@
 namespace korvalo::cad::test {
 namespace {
 
-long NumberOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const CadError& e) {
-    return e.Number();
-  }
-  return 0;
-}
-
 // The texts of a selection set, in set order.
 std::vector<std::string> Texts(SelectionSet& set) {
   std::vector<std::string> out;

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <utility>
 
 #include "common/utf8.h"
 #include "platform/cad/protocol.h"
@@ -64,6 +65,7 @@ int IntArg(const QJsonArray& args, int i) {
 struct DrawApp::Connection {
   QLocalSocket* socket = nullptr;
   bool waiting = false;  // a selection's answer is due first
+  bool held = false;     // the test hook keeps the next call waiting
 };
 
 DrawApp::DrawApp(bool testInput) : testInput_(testInput) {
@@ -127,8 +129,27 @@ void DrawApp::Dropped(Connection* connection) {
   std::erase_if(connections_, [connection](const auto& c) { return c.get() == connection; });
 }
 
+std::weak_ptr<DrawApp::Connection> DrawApp::WeakOf(Connection& c) const {
+  for (const auto& shared : connections_) {
+    if (shared.get() == &c) return shared;
+  }
+  return {};
+}
+
 void DrawApp::ReadCalls(Connection& c) {
-  while (!c.waiting && c.socket->canReadLine()) {
+  while (!c.waiting && !c.held && c.socket->canReadLine()) {
+    if (busyNextMs_ > 0) {
+      // The test hook: the call is taken only when the time has passed, as
+      // by a program busy with something else.
+      c.held = true;
+      QTimer::singleShot(std::exchange(busyNextMs_, 0), this, [this, weak = WeakOf(c)] {
+        if (auto held = weak.lock()) {
+          held->held = false;
+          ReadCalls(*held);
+        }
+      });
+      return;
+    }
     QByteArray line = c.socket->readLine();
     line.chop(1);
     const std::optional<QJsonObject> call = wire::Parse(line);
@@ -312,6 +333,10 @@ std::optional<QJsonValue> DrawApp::Application(Connection&, long long, const std
   }
   if (testInput_ && member == "TestInput") return TestInput(Arg(args, 0).toArray());
   if (testInput_ && member == "TestState") return TestState();
+  if (testInput_ && member == "TestBusy") {
+    busyNextMs_ = IntArg(args, 0);
+    return QJsonValue();
+  }
   NoMember(member);
 }
 
@@ -384,10 +409,7 @@ std::optional<QJsonValue> DrawApp::SetCall(Connection& c, long long seq, DrawWin
     if (Selecting()) throw Failure{wire::kAutomationError, "A selection is already running"};
     set.entities.clear();
     const std::shared_ptr<SelectionSetData> keep = sets_[w.Id()].at(Upper(set.name));
-    std::weak_ptr<Connection> weak;
-    for (const auto& shared : connections_) {
-      if (shared.get() == &c) weak = shared;
-    }
+    const std::weak_ptr<Connection> weak = WeakOf(c);
     w.BeginSelection([this, weak, seq, keep](bool closed, const std::vector<int>& entities) {
       const std::shared_ptr<Connection> connection = weak.lock();
       if (!connection) return;
@@ -473,6 +495,8 @@ void DrawApp::PlayTestInput() {
       w->KeyPressed(e.value("key").toString() == "Escape" ? Key::Escape : Key::Enter);
     } else if (kind == "close") {
       w->CloseByUser();
+    } else if (kind == "busy") {
+      busyNextMs_ = e.value("ms").toInt();
     }
   }
 }

@@ -31,7 +31,8 @@ struct SelectionSetData {
 
 class DrawApp : public QObject {
  public:
-  // testInput: the test hook's members are answered (TestInput, TestState).
+  // testInput: the test hook's members are answered (TestInput, TestState,
+  // TestBusy: the next call read is taken only after that many ms).
   explicit DrawApp(bool testInput);
   ~DrawApp() override;
 
@@ -61,6 +62,7 @@ class DrawApp : public QObject {
   void Reply(Connection& connection, long long seq, const QJsonValue& value);
   void ReplyFailure(Connection& connection, long long seq, const Failure& failure);
   void Dropped(Connection* connection);
+  std::weak_ptr<Connection> WeakOf(Connection& connection) const;
   // The value of a call, or nothing when its answer comes later.
   std::optional<QJsonValue> Dispatch(Connection& connection, long long seq, int object,
                                      const std::string& member, const QJsonArray& args);
@@ -98,6 +100,7 @@ class DrawApp : public QObject {
   std::map<std::tuple<int, int, int>, int> entityIds_;
   std::map<int, std::map<std::string, std::shared_ptr<SelectionSetData>>> sets_;
   std::vector<QJsonObject> testEvents_;
+  int busyNextMs_ = 0;
 };
 
 }  // namespace korvalo::draw

@@ -4,7 +4,8 @@
 // local socket and ends with its last window.
 //
 // KORVALO_DRAW_TEST_INPUT=1 in the environment at start lets tests play
-// clicks, boxes and keys into a running selection through the socket.
+// clicks, boxes and keys into a running selection through the socket, and
+// hold a call as a busy program would.
 
 #include <QApplication>
 #include <cstdlib>
