@@ -140,8 +140,17 @@ int DrawingLink::LoadDrawing(bool force) {
 
   // DWG and DXF are the viewer's own formats, with a layer table.
   const bool layered = EndsInUpper(path, "DWG") || EndsInUpper(path, "DXF");
+  // The layer table stays open until both viewers are set up, so that they
+  // take the drawing read for it instead of reading the file twice more.
+  struct TableHandle {
+    viewer::DrawingViewer& d;
+    long h = 0;
+    ~TableHandle() {
+      if (h != 0) d.ViewerCloseHandle(h);
+    }
+  } table{view.Dbcocx1};
   try {
-    if (layered) ReadLayerTable(path);
+    if (layered) ReadLayerTable(path, table.h);
     LoadedDrawingPath = path;
     view.CaptureOverviewRect(1);
     view.CaptureOverviewRect(2);
@@ -195,18 +204,14 @@ int DrawingLink::LoadDrawing(bool force) {
   }
 }
 
-void DrawingLink::ReadLayerTable(const std::string& path) {
+void DrawingLink::ReadLayerTable(const std::string& path, long& handle) {
   FrmView& view = View();
   viewer::DrawingViewer& d = view.Dbcocx1;
   long h = d.ViewerOpenLayerTable(path);
   if (h == 0) h = d.ViewerOpenLayerTable(path);
   // A table that cannot be read fails the load like any later step.
   if (h == 0) throw RuntimeError(321, "The layer table cannot be read");
-  struct Release {
-    viewer::DrawingViewer& d;
-    long h;
-    ~Release() { d.ViewerCloseHandle(h); }
-  } release{d, h};
+  handle = h;
   const long count = d.ViewerLayerCount(h);
   if (count < 1) {
     view.cmdLayer1.SetEnabled(false);

@@ -100,7 +100,9 @@ class DrawingLink : public ViewerLink {
  private:
   FrmView& View() const;
   void SetUpViewer(int v, bool dwg);
-  void ReadLayerTable(const std::string& path);
+  // Opens the layer table (its handle in `handle`, which the caller closes
+  // on every path) and builds the layer menus from it.
+  void ReadLayerTable(const std::string& path, long& handle);
   void BuildLayerMenu(forms::ControlArray<forms::Menu>& menu, const std::vector<std::string>& captions,
                       int count);
   void ResetLayerMenus();

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -135,6 +136,35 @@ TEST_F(ViewerWindowTest, DwgFixturesAndDgnLoad) {
   EXPECT_FALSE(main->mnuLayer1(0).Enabled());
   EXPECT_FALSE(View().cmdLayer1.Enabled());
   EXPECT_EQ(Program().DrawingPath, dgn);
+}
+
+// Both viewers and the layer menus show one read of the file; a drawing
+// edited at the same path is read again, never shown stale; each viewer keeps
+// its own layer states.
+TEST_F(ViewerWindowTest, AnEditedDrawingIsReadAgainAndEachViewerKeepsItsLayers) {
+  const std::string path = Dxf("lot.dxf", LayerTable({{"0", 7, 0}, {"NOTES", 3, 0}}),
+                               Join({Text("A1", "NOTES", 0, 0, 2, 0, "LOT 5")}));
+  ASSERT_EQ(Load(path), 0);
+  viewer::DrawingViewer& one = View().Dbcocx1;
+  viewer::DrawingViewer& two = View().Dbcocx2;
+  const long entities = one.ViewerEntityCount();
+  EXPECT_EQ(two.ViewerEntityCount(), entities);
+  // Layer NOTES off in viewer 1 only: viewer 2 still finds its text.
+  main->mnuLayer1(1).PerformClick();
+  one.ViewerFindEntityAt(1.0, 1.0, 0);
+  two.ViewerFindEntityAt(1.0, 1.0, 0);
+  EXPECT_EQ(one.ViewerEntityFound(), 0);
+  EXPECT_EQ(two.ViewerEntityFound(), 1);
+
+  // The surveyor adds a layer and a text to the plat and loads it again.
+  Dxf("lot.dxf", LayerTable({{"0", 7, 0}, {"NOTES", 3, 0}, {"BEARINGS", 1, 0}}),
+      Join({Text("A1", "NOTES", 0, 0, 2, 0, "LOT 5"), Text("A2", "BEARINGS", 50, 50, 2, 0, "N 45%%D E")}));
+  std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() + std::chrono::seconds(3));
+  ASSERT_EQ(Load(path), 0);
+  EXPECT_EQ(one.ViewerEntityCount(), entities + 2);
+  EXPECT_EQ(two.ViewerEntityCount(), entities + 2);
+  ASSERT_EQ(link->LayerCount, 3);
+  EXPECT_EQ(main->mnuLayer2(2).Caption(), "Layer2 BEARINGS");
 }
 
 TEST_F(ViewerWindowTest, ColourMenusFollowTheCodes) {

@@ -24,7 +24,7 @@ class OverviewWindow::Widget : public QWidget {
     const DrawingViewer::State& s = *owner_.viewer_.state_;
     View view;
     view.SetPixels(width(), height());
-    if (s.open) view.SetDrawing(s.drawing.extents);
+    if (s.open) view.SetDrawing(s.drawing().extents);
     return view;
   }
 

@@ -70,7 +70,7 @@ void PaintEntity(QPainter& p, const Drawing& d, const Entity& e, const View& vie
 
 template <class Each>
 void VisibleEntities(const DrawingViewer::State& state, const View& view, Each&& each) {
-  const Drawing& d = state.drawing;
+  const Drawing& d = state.drawing();
   const ViewRect r = view.Visible();
   const Bounds& ext = d.extents;
   if (ext.empty) return;
@@ -78,7 +78,7 @@ void VisibleEntities(const DrawingViewer::State& state, const View& view, Each&&
     for (std::uint32_t i = 0; i < d.entities.size(); ++i) each(i);
     return;
   }
-  state.index.Query(r.xmin, r.ymin, r.xmax, r.ymax, state.scratch);
+  state.index().Query(r.xmin, r.ymin, r.xmax, r.ymax, state.scratch);
   for (std::uint32_t i : state.scratch) each(i);
 }
 
@@ -99,7 +99,7 @@ void PaintDrawing(QPainter& p, const DrawingViewer::State& state, const View& vi
   p.fillRect(QRectF(0, 0, view.PixelWidth(), view.PixelHeight()), ToColor(state.colours.back));
   if (!state.open) return;
   p.setRenderHint(QPainter::Antialiasing, false);
-  const Drawing& d = state.drawing;
+  const Drawing& d = state.drawing();
   // The entities are drawn colour by colour, in file order within each: a
   // plat's layers alternate from entity to entity, and a pen change per
   // entity costs more than the drawing.
@@ -134,15 +134,15 @@ void PaintHighlights(QPainter& p, const DrawingViewer::State& state, const View&
   p.setRenderHint(QPainter::Antialiasing, false);
   std::vector<QPointF> pts;
   for (const Highlight& h : state.highlights) {
-    const Entity& e = state.drawing.entities[h.entity];
+    const Entity& e = state.drawing().entities[h.entity];
     if (!state.Shown(e)) continue;
     QPen pen(ToColor(h.rgb));
     pen.setWidth(3);
     p.setPen(pen);
-    PaintEntity(p, state.drawing, e, view, pts);
+    PaintEntity(p, state.drawing(), e, view, pts);
     if (e.IsText()) {
       // A text is marked by its box as well, so a small one shows.
-      const TextBox box = TextBoxOf(state.drawing, e);
+      const TextBox box = TextBoxOf(state.drawing(), e);
       QPointF corners[4];
       for (int k = 0; k < 4; ++k) corners[k] = QPointF(view.PixelX(box.x[k]), view.PixelY(box.y[k]));
       p.drawPolygon(corners, 4);
