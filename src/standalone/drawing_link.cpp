@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 
 #include "common/numbers.h"
 #include "editor/tooltips.h"
@@ -104,8 +105,9 @@ void DrawingLink::Attach(FrmMain& main) {
   main_.mnuLayer2.OnClick = [this](int i) { LayerItemClicked(2, i); };
 }
 
-// The frame (and with it the drawing window holding the hooks) goes first.
-DrawingLink::~DrawingLink() = default;
+// The frame (and with it the drawing window holding the hooks) goes first;
+// a view still waiting is stored before the link goes.
+DrawingLink::~DrawingLink() { FlushViewStores(); }
 
 FrmView& DrawingLink::View() const { return Main().frmView; }
 
@@ -421,7 +423,29 @@ void DrawingLink::SaveViewerView(int index) {
   SavedView s;
   double sixth = 0.0;
   View().Viewer(index + 1).ViewerGetView(s.blx, s.bly, s.trx, s.try_, s.zoomFactor, sixth);
-  StoreViewerView(index, s);
+  const std::string& project = Program().ProjectPath;
+  PendingView& pending = pendingViews_[static_cast<std::size_t>(index)];
+  // A view of another project still waiting goes into its own project first.
+  for (const PendingView& p : pendingViews_)
+    if (p.waiting && p.project != project) {
+      FlushViewStores();
+      break;
+    }
+  KeepViewerView(index, s);
+  pending = {true, project, s};
+  viewStore_.Schedule();
+}
+
+void DrawingLink::FlushViewStores() { viewStore_.RunNow(); }
+
+void DrawingLink::WritePendingViews() {
+  for (std::size_t i = 0; i < pendingViews_.size(); ++i) {
+    PendingView p = std::exchange(pendingViews_[i], PendingView{});
+    if (!p.waiting) continue;
+    // A view that cannot be stored forgets both, while its project is open.
+    if (!WriteViewerView(p.project, static_cast<int>(i), p.view) && p.project == Program().ProjectPath)
+      Viewer().Views = {};
+  }
 }
 
 void DrawingLink::PlaceOverview(int left, int top, int which) { View().PlaceOverview(left, top, which); }
@@ -432,6 +456,9 @@ PixelRect DrawingLink::OverviewRect(int which) const {
 }
 
 bool DrawingLink::LoadProjectSettings() {
+  // The views still waiting belong to the project shown until now: stored
+  // before any row is read.
+  FlushViewStores();
   // The shared settings, the drawing colours and the saved views of one row;
   // a row that cannot be read leaves the open project's values in force.
   if (!LoadStandaloneProjectSettings()) return false;
