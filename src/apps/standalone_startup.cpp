@@ -40,7 +40,6 @@ void StandaloneProgram::HandOverToEditor(const std::string& commandLine) {
   main_ = std::make_unique<standalone::FrmMain>(*editor_, *viewer_);
   viewer_->Attach(*main_);
   policy_ = std::make_unique<standalone::StandaloneEditor>(*editor_, *main_, *viewer_);
-  viewer_->GotoFocusLineHook = [this] { policy_->GotoFocusLine(); };
   services_ = std::make_unique<standalone::StandaloneLinkServices>(*policy_, *viewer_);
   editor_->SetLinkServices(services_.get());
   commands_ = std::make_unique<standalone::MainCommands>(*editor_, *main_, *policy_, *viewer_);

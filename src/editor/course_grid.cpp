@@ -176,12 +176,17 @@ void CourseGrid::UnlockNextRow(int row) {
   c_.cmdNo(next).SetEnabled(true);
 }
 
+bool CourseGrid::FocusBackAfterDirectionCheck() const {
+  return toldBox_ && c_.form.ActiveControl() == toldBox_;
+}
+
 void CourseGrid::DirectionLostFocus(TextBox& box, int row) {
   std::string text = box.Text();
   geometry::DirectionSettings settings;
   settings.bearing = Program().ProjectSettings.Bearing;
   settings.degreeSymbol = Program().ProjectSettings.DegreeSymbol;
   const std::string notice = hooks_.directionNotice ? hooks_.directionNotice() : std::string();
+  toldBox_ = nullptr;
   // The check works on a copy: the blanks it strips stay in the box.
   if (text.empty() || geometry::IsValidDirection(text, settings)) {
     if (notice.empty()) box.SetBackColor(vbWindowBackground);
@@ -194,6 +199,7 @@ void CourseGrid::DirectionLostFocus(TextBox& box, int row) {
   }
   // The box keeps the focus colour; the row button, receiving the focus,
   // hands it straight back to the box.
+  toldBox_ = &box;
   try {
     c_.cmdNo(row).SetFocus();
   } catch (const RuntimeError&) {

@@ -135,6 +135,11 @@ class CourseGrid {
   // Whether the visible fields of row k hold anything.
   bool RowHoldsCourse(int k) const;
 
+  // Whether the focus is in the direction box that the direction check last
+  // handed it back to after telling the user, and has stayed there since:
+  // the user has answered for this box already.
+  bool FocusBackAfterDirectionCheck() const;
+
  private:
   void OnKeyPressNumber(int& keyAscii) const;
   void OnKeyPressDirection(int& keyAscii) const;
@@ -171,6 +176,9 @@ class CourseGrid {
   };
 
   CourseGridControls c_;
+  // The direction box the check last told the user about; null once a
+  // check passes.
+  const forms::TextBox* toldBox_ = nullptr;
   int courseLimit_;
   bool& calcEnabled_;
   int& currentRow_;

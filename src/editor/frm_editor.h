@@ -68,6 +68,8 @@ class FrmEditor : public forms::Form {
   // auto-invert is off, and the direction label "Bearing" or "Azimuth". The
   // project-open roads run it once the settings are loaded.
   void ShowProjectSettings();
+  // The direction label alone: "Bearing" or "Azimuth" by the project's mode.
+  void ShowDirectionLabel();
   // Loads the settings of the project at ProjectPath and, when they could be
   // read, shows them. A refused load (its message already shown) leaves the
   // window as it was and returns false.
@@ -220,7 +222,13 @@ class FrmEditor : public forms::Form {
   void mnuFlipBearing_Click();
   void mnuChangeLineCurve_Click();
   // Turns every complete course from row 0 on so that it points north:
-  // bearings begin with N, azimuths lie from 270 through 89 degrees.
+  // bearings begin with N, azimuths lie from 270 through 89 degrees. A
+  // direction that is not valid in the project's mode is left as it is. The
+  // last row becomes the run's last, the parcel counts as reversed by hand,
+  // and the figures are worked out once, at the end. Both editions' menu
+  // items run it.
+  void RestoreAllToNorth();
+  // The same, and the Auto button off: Auto would undo the turns.
   void mnuNorthing_Click();
   // Opening the View menu names the zoom item for the picture's size.
   void mnuView_Click();

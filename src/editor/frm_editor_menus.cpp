@@ -21,7 +21,11 @@ void FrmEditor::ShowProjectSettings() {
   mnuVerfyTangent.SetChecked(project.TangentCheck);
   mnuMiniWindow.SetChecked(project.Minimize);
   cmdAutoInverse.SetEnabled(!project.AutoInvert);
-  lblBearing.SetCaption(project.Bearing ? "Bearing" : "Azimuth");
+  ShowDirectionLabel();
+}
+
+void FrmEditor::ShowDirectionLabel() {
+  lblBearing.SetCaption(Program().ProjectSettings.Bearing ? "Bearing" : "Azimuth");
 }
 
 bool FrmEditor::ReloadProjectSettings() {

@@ -146,7 +146,7 @@ void FrmEditor::FlipBearing(int row) {
   cmdAutoInverse.SetEnabled(false);
 }
 
-void FrmEditor::mnuNorthing_Click() {
+void FrmEditor::RestoreAllToNorth() {
   const geometry::TraverseSettings settings = CurrentTraverseSettings();
   const int last = geometry::FindLastLine(CourseRows(), settings);
   Result.LastRow = last;
@@ -164,11 +164,17 @@ void FrmEditor::mnuNorthing_Click() {
     for (int k = 0; k <= last; ++k) {
       TextBox& box = frameLine(k).Visible() ? txtBearingLine(k) : txtBearingArc(k);
       if (settings.direction.bearing) {
-        write(box, utf8::AsciiUpper(TrimBlanks(box.Text())));
+        const std::string text = utf8::AsciiUpper(TrimBlanks(box.Text()));
+        // Turning a text that is no bearing would lose what was typed.
+        std::string check = text;
+        if (!geometry::IsValidDirection(check, settings.direction)) continue;
+        write(box, text);
         if (!box.Text().starts_with('N')) {
           write(box, geometry::ReverseDirection(box.Text(), settings.direction));
         }
       } else {
+        std::string check = box.Text();
+        if (!geometry::IsValidDirection(check, settings.direction)) continue;
         geometry::DmsParts parts;
         geometry::SplitDMS(box.Text(), parts, settings.direction);
         const std::optional<long> degrees = WholeDegrees(parts[0]);
@@ -184,6 +190,10 @@ void FrmEditor::mnuNorthing_Click() {
   CalcEnabled = wasEnabled;
   if (changed) CalculateAndDraw();
   ManualInvert = true;
+}
+
+void FrmEditor::mnuNorthing_Click() {
+  RestoreAllToNorth();
   cmdAutoInverse.SetEnabled(false);
 }
 

@@ -79,8 +79,10 @@ void FrmEditor::ShowRowMenu(int row) {
                                                                : "Change to line");
     mnuPopChangeLineCurve.SetEnabled(true);
   });
-  // The focus makes the row current.
-  step([&] { cmdNo(row).SetFocus(); });
+  // The focus makes the row current. When the press left a direction box
+  // that does not read, the user has just answered for it and the box has
+  // the focus back: moving the focus again would only ask a second time.
+  if (!grid_->FocusBackAfterDirectionCheck()) step([&] { cmdNo(row).SetFocus(); });
   // The items act on this row even when the focus could not stay on its
   // button (a direction box left invalid takes it back, and CurrentRow with
   // it); once the menu has closed they act on none.

@@ -22,6 +22,18 @@ int RowLimit(const std::vector<CourseRow>& rows, const TraverseSettings& setting
   return std::min(static_cast<int>(rows.size()), settings.courseLimit);
 }
 
+// The rows a save stores: every row whose texts are complete, also past an
+// incomplete row. The arc checks look at all of them, so that no arc is
+// stored unexamined behind a gap.
+std::vector<int> StoredRows(const std::vector<CourseRow>& rows, const TraverseSettings& settings) {
+  std::vector<int> stored;
+  const int limit = RowLimit(rows, settings);
+  for (int k = 0; k < limit; ++k) {
+    if (TextsComplete(rows[static_cast<std::size_t>(k)])) stored.push_back(k);
+  }
+  return stored;
+}
+
 void Mark(CheckResult& result, SaveDialogs& dialogs, FieldMark mark) {
   result.marks.push_back(mark);
   dialogs.Mark(mark);
@@ -58,8 +70,7 @@ double ComputedArcLength(double a, double c, double r) {
 CheckResult CheckSegmentsConfirmed(const std::vector<CourseRow>& rows, const SaveCheckSettings& settings,
                                    SaveDialogs& dialogs) {
   CheckResult result;
-  const int last = FindLastLine(rows, settings.traverse);
-  for (int r = 0; r <= last; ++r) {
+  for (const int r : StoredRows(rows, settings.traverse)) {
     const CourseRow& row = rows[static_cast<std::size_t>(r)];
     if (row.kind != CourseKind::Arc) continue;
     if (row.plusBox == kTicked || row.minusBox == kTicked) continue;
@@ -73,8 +84,7 @@ CheckResult VerifyArcs(const std::vector<CourseRow>& rows, const SaveCheckSettin
                        SaveDialogs& dialogs) {
   CheckResult result;
   const bool standalone = settings.traverse.edition == Edition::Standalone;
-  const int last = FindLastLine(rows, settings.traverse);
-  for (int r = 0; r <= last; ++r) {
+  for (const int r : StoredRows(rows, settings.traverse)) {
     const CourseRow& row = rows[static_cast<std::size_t>(r)];
     if (row.kind != CourseKind::Arc) continue;
     const auto fail = [&](const std::string& text) {

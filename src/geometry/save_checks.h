@@ -16,13 +16,14 @@ struct CheckResult {
   std::vector<FieldMark> marks;  // in the order they were made
 };
 
-// Every complete arc row (rows 0 to FindLastLine) has "+" or "-" ticked (a
+// Every arc row the save stores (each row whose texts are complete, also
+// past an incomplete row) has "+" or "-" ticked (a
 // greyed box is not ticked). Each arc without a confirmed sign has its row
 // button marked; no message.
 CheckResult CheckSegmentsConfirmed(const std::vector<CourseRow>& rows, const SaveCheckSettings& settings,
                                    SaveDialogs& dialogs);
 
-// Every complete arc row: the arc at least as long as its chord, the chord at
+// Every arc row the save stores: the arc at least as long as its chord, the chord at
 // most the diameter, and the arc length typed agreeing, at the decimals it is
 // typed with, with the length computed from chord and radius (the longer arc
 // when the arc typed is longer than half the circle). A disagreement asks

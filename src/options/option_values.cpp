@@ -207,11 +207,12 @@ ProjectWrite WriteProjectRow(const std::string& projectPath, const StoredSetting
   result.degreeSymbolStored = rs.HasField("DegreeSymbol");
   if (result.degreeSymbolStored) rs.Set("DegreeSymbol", values.degreeSymbol);
   if (values.colours) {
-    result.coloursStored = rs.HasField("BackColor") && rs.HasField("ForeColor");
-    if (result.coloursStored) {
-      rs.Set("BackColor", static_cast<std::int64_t>(values.backColor));
-      rs.Set("ForeColor", static_cast<std::int64_t>(values.foreColor));
-    }
+    // Each colour the file can hold is stored; a missing one is told.
+    const bool back = rs.HasField("BackColor");
+    const bool fore = rs.HasField("ForeColor");
+    if (back) rs.Set("BackColor", static_cast<std::int64_t>(values.backColor));
+    if (fore) rs.Set("ForeColor", static_cast<std::int64_t>(values.foreColor));
+    result.coloursStored = back && fore;
   }
   rs.Update();
   return result;

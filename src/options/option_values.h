@@ -127,7 +127,8 @@ struct ProjectWrite {
   bool bearingStored = true;
   bool degreeSymbolStored = true;
   // False when the drawing colours were to be written and the file lacks
-  // their fields (files of the linked edition and of older versions).
+  // either field (files of the linked edition and of older versions); the
+  // one it has is stored all the same.
   bool coloursStored = true;
 };
 

@@ -468,12 +468,14 @@ bool DrawingLink::LoadProjectSettings() {
   CheckBackColorMenu();
   editor::ClearToolTips();
   editor_.SetCourseTabOrder();
-  editor_.ShowProjectSettings();
+  // The frame's option ticks and the direction label; the Auto button is
+  // left as the editing state set it.
   const ProjectSettings& p = Program().ProjectSettings;
   Main().mnuVerfyCurves.SetChecked(p.AddAreaCheck);
   Main().mnuAutoInvert.SetChecked(p.AutoInvert);
   Main().mnuVerfyTangent.SetChecked(p.TangentCheck);
   Main().mnuMiniWindow.SetChecked(p.Minimize);
+  editor_.ShowDirectionLabel();
   return true;
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 #include <array>
 #include <deque>
 #include <string>
@@ -67,13 +65,16 @@ class DrawingLink : public ViewerLink {
   void FlushViewStores();
 
   // --- picking (drawing_link_pick.cpp) -----------------------------------------
-  // The editor's scrolling that brings the focused course into view; every
-  // pick ends with it. The program sets it once the editor's edition policy
-  // exists.
-  std::function<void()> GotoFocusLineHook;
+  // The floating editor's focus record (`FocusRow`, `FocusField`) says where
+  // a picked token goes; placing moves the focus, whose events keep that
+  // record, and raises `FocusField` past the last row's distance. Every pick
+  // ends with the editor's GotoFocusLine. Without the editor a press only
+  // pans and a grab's tokens are dropped.
+  void FollowEditor(StandaloneEditor* editor) override;
   void BeginViewerGrab(editor::GrabField field, int row) override;
   void BeginViewerGrabName() override;
   void FinishViewerGrab() override;
+  void EndViewerPan() override;
   // A press in viewer k at drawing point (x, y).
   void ViewerMouseDown(int k, int button, double x, double y);
   bool IsPickedEntity(const std::string& id, int viewer);
@@ -83,13 +84,6 @@ class DrawingLink : public ViewerLink {
   // The last row, a line row past its distance, becomes a curve and its
   // number field at order position 3 gets the focus.
   void FocusArcEntryField();
-
-  // The focused field as the editor's course boxes last had it: FocusRow 0
-  // the name box, k course row k - 1; FocusField 1 direction, 2 distance on
-  // a line row (above 2: past the last row's distance), the arc-field
-  // position on an arc row.
-  int FocusRow();
-  int FocusField();
 
   // --- values ------------------------------------------------------------------
   bool GrabMode = false;
@@ -115,7 +109,7 @@ class DrawingLink : public ViewerLink {
   void LayerColorFromDescr(const std::string& descr);
   void SetLayerMenuIcons();
   void EnableToolbars(bool on);
-  void SyncFocus();
+  StandaloneEditor& Focus() const;
   void MoveFocus(forms::TextBox& box);
   forms::TextBox* NumberFieldAt(int row, int position);
   void PlaceTokens(const std::vector<std::string>& tokens);
@@ -125,10 +119,7 @@ class DrawingLink : public ViewerLink {
   FrmMain* mainPtr_ = nullptr;
   FrmMain& Main() const;
   forms::MenuIconHelper icons_;
-  // The focus record until the editor keeps its own.
-  int focusRow_ = 0;
-  int focusField_ = 0;
-  const forms::Control* focusControl_ = nullptr;
+  StandaloneEditor* focus_ = nullptr;
   // A pick runs; a press arriving meanwhile waits for its end.
   bool picking_ = false;
   struct Press {

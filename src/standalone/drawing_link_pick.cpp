@@ -1,3 +1,5 @@
+#include <deque>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -8,6 +10,7 @@
 #include "standalone/drawing_link.h"
 #include "standalone/frm_main.h"
 #include "standalone/frm_view.h"
+#include "standalone/standalone_editor.h"
 #include "standalone/standalone_state.h"
 #include "storage/program_state.h"
 
@@ -50,48 +53,21 @@ std::string DrawingLink::CapacityMessage() const {
 
 // --- the focus record ----------------------------------------------------------
 
-void DrawingLink::SyncFocus() {
-  const Control* c = editor_.ActiveControl();
-  if (c == focusControl_) return;
-  const std::string& name = c ? c->Name() : std::string();
-  const int k = c ? c->Index() : 0;
-  if (name == "txtParcel") {
-    focusRow_ = 0;
-  } else if (name == "txtBearingLine" || name == "txtBearingArc") {
-    focusRow_ = k + 1;
-    focusField_ = 1;
-  } else if (name == "txtDistanceLine") {
-    focusRow_ = k + 1;
-    focusField_ = 2;
-  } else if (name == "txtArc" || name == "txtChord" || name == "txtRadius") {
-    focusRow_ = k + 1;
-    focusField_ = editor_.ArcFieldPosition(name);
-  } else {
-    // Buttons, the list, the picture: the last course box stays the focused one.
-    return;
-  }
-  focusControl_ = c;
-}
+void DrawingLink::FollowEditor(StandaloneEditor* editor) { focus_ = editor; }
 
-int DrawingLink::FocusRow() {
-  SyncFocus();
-  return focusRow_;
-}
-
-int DrawingLink::FocusField() {
-  SyncFocus();
-  return focusField_;
+StandaloneEditor& DrawingLink::Focus() const {
+  if (!focus_) throw RuntimeError(kErrInvalidProcedureCall, "No editor to place the picked text in");
+  return *focus_;
 }
 
 void DrawingLink::MoveFocus(TextBox& box) {
-  // Focus events run synchronously: the record is current when this returns,
-  // and no user input runs in between.
+  // Focus events run synchronously: the editor's record is current when this
+  // returns, and no user input runs in between.
   try {
     box.SetFocus();
   } catch (const RuntimeError&) {
     // A box that cannot take the focus now keeps the focus where it was.
   }
-  SyncFocus();
 }
 
 TextBox* DrawingLink::NumberFieldAt(int row, int position) {
@@ -104,7 +80,7 @@ TextBox* DrawingLink::NumberFieldAt(int row, int position) {
 }
 
 void DrawingLink::GotoFocusLine() {
-  if (GotoFocusLineHook) GotoFocusLineHook();
+  if (focus_) focus_->GotoFocusLine();
 }
 
 // --- placing ------------------------------------------------------------------------
@@ -118,6 +94,10 @@ void DrawingLink::FocusArcEntryField() {
 int DrawingLink::PlaceToken(std::string& token) {
   const int limit = Program().CourseLimit;
   auto& e = editor_;
+  StandaloneEditor& focus = Focus();
+  // Read afresh at every step: moving the focus changes them.
+  const auto focusRow = [&focus] { return focus.FocusRow; };
+  const auto focusField = [&focus] { return focus.FocusField; };
   const auto lineRow = [&](int r) { return e.frameLine(r).Visible(); };
   const auto nextDirection = [&](int next) {
     if (lineRow(next)) {
@@ -131,7 +111,7 @@ int DrawingLink::PlaceToken(std::string& token) {
   const bool direction = IsDirection(token);
   if (direction) {
     token = ReplaceAll(utf8::AsciiUpper(token), utf8::AsciiUpper(Program().ProjectSettings.DegreeSymbol), "\u00B0");
-    if (FocusRow() == 0) {
+    if (focusRow() == 0) {
       if (e.frameLine(0).Visible() && e.txtBearingLine(0).Text().empty()) {
         MoveFocus(e.txtBearingLine(0));
       } else if (e.frameArc(0).Visible() && e.txtBearingArc(0).Text().empty()) {
@@ -140,7 +120,7 @@ int DrawingLink::PlaceToken(std::string& token) {
     }
   }
   // 2. The name box.
-  if (FocusRow() == 0) {
+  if (focusRow() == 0) {
     e.txtParcel.SetText(token);
     nextDirection(0);
     return 0;
@@ -148,7 +128,7 @@ int DrawingLink::PlaceToken(std::string& token) {
 
   // The direction of the course after the focused one.
   const auto directionForNext = [&]() -> int {
-    const int k = FocusRow();
+    const int k = focusRow();
     if (k >= limit) return 1;
     const bool line = lineRow(k);
     e.frameArc(k).SetEnabled(true);
@@ -165,8 +145,8 @@ int DrawingLink::PlaceToken(std::string& token) {
   };
   // A number where a direction is expected closes the course before as a curve.
   const auto numberAtDirection = [&]() -> int {
-    const int r = FocusRow() - 1;
-    if (FocusRow() <= 1) {
+    const int r = focusRow() - 1;
+    if (focusRow() <= 1) {
       e.txtParcel.SetText(e.txtParcel.Text() + " " + token);
       return 0;
     }
@@ -178,8 +158,8 @@ int DrawingLink::PlaceToken(std::string& token) {
     return 0;
   };
   const auto arcRow = [&]() -> int {
-    const int r = FocusRow() - 1;
-    const int field = FocusField();
+    const int r = focusRow() - 1;
+    const int field = focusField();
     if (direction && field > 1) return directionForNext();
     if (field < 1 || field > 4) return 0;
     const std::string& name = e.ArcFieldOrder()[static_cast<std::size_t>(field - 1)];
@@ -193,17 +173,17 @@ int DrawingLink::PlaceToken(std::string& token) {
     if (!box) return 0;
     box->SetText(geometry::NumericText(token));
     if (field >= 4) {
-      if (FocusRow() > limit - 1) return 1;
-      nextDirection(FocusRow());
+      if (focusRow() > limit - 1) return 1;
+      nextDirection(focusRow());
     } else if (TextBox* next = NumberFieldAt(r, field + 1)) {
       MoveFocus(*next);
     }
     return 0;
   };
 
-  const int r = FocusRow() - 1;
+  const int r = focusRow() - 1;
   if (!lineRow(r)) return arcRow();
-  if (FocusField() == 1) {
+  if (focusField() == 1) {
     if (direction) {
       e.txtBearingLine(r).SetText(token);
       MoveFocus(e.txtDistanceLine(r));
@@ -212,28 +192,30 @@ int DrawingLink::PlaceToken(std::string& token) {
     return numberAtDirection();
   }
   if (direction) return directionForNext();
-  if (FocusRow() > limit - 1 && FocusField() > 2) {
+  if (focusRow() > limit - 1 && focusField() > 2) {
     // A second number after the last row's distance: the row is a curve and
     // the number its value at order position 3.
     FocusArcEntryField();
-    focusRow_ = limit;
-    focusField_ = 3;
+    // The number goes to order position 3 even when its box could not take
+    // the focus.
+    focus.FocusField = 3;
     return arcRow();
   }
   e.txtDistanceLine(r).SetText(geometry::NumericText(token));
-  if (FocusRow() > limit - 1) {
+  if (focusRow() > limit - 1) {
     // No next row: the focus stays on the distance, past it.
-    focusField_ = FocusField() + 1;
+    focus.FocusField += 1;
     return 0;
   }
-  nextDirection(FocusRow());
+  nextDirection(focusRow());
   return 0;
 }
 
 void DrawingLink::PlaceTokens(const std::vector<std::string>& tokens) {
+  if (!focus_) return;
   for (std::string token : tokens) {
     if (token.empty()) continue;
-    if (FocusRow() != 0 && geometry::NumericText(token) == "0") continue;
+    if (focus_->FocusRow != 0 && geometry::NumericText(token) == "0") continue;
     if (PlaceToken(token) == 1) {
       MsgBox(CapacityMessage(), vbOKOnly, "");
       return;
@@ -256,20 +238,29 @@ void DrawingLink::ViewerMouseDown(int k, int button, double x, double y) {
     waiting_.push_back({k, button, x, y});
     return;
   }
-  if (!editor_.Editing() || Program().DrawingPath.empty()) return;
-  if (FocusRow() != 0) {
-    const int r = FocusRow() - 1;
-    if (editor_.frameLine(r).Visible()) {
-      if (FocusField() < 1) return;
-    } else if (FocusField() < 1 || FocusField() > 4) {
+  if (!focus_ || !editor_.Editing() || Program().DrawingPath.empty()) return;
+  const int row = focus_->FocusRow;
+  const int field = focus_->FocusField;
+  if (row != 0) {
+    if (editor_.frameLine(row - 1).Visible()) {
+      if (field < 1) return;
+    } else if (field < 1 || field > 4) {
       return;
     }
   }
   picking_ = true;
+  // However the pick ends the next press runs; a pick that ends by an error
+  // drops the presses that waited for it, which were aimed at a state the
+  // error has left unknown.
   struct Done {
     bool& flag;
-    ~Done() { flag = false; }
-  } done{picking_};
+    std::deque<Press>& waiting;
+    const int unwinding = std::uncaught_exceptions();
+    ~Done() {
+      flag = false;
+      if (std::uncaught_exceptions() > unwinding) waiting.clear();
+    }
+  } done{picking_, waiting_};
 
   viewer::DrawingViewer& v = View().Viewer(k);
   long start = 0;
@@ -307,6 +298,10 @@ void DrawingLink::ViewerMouseDown(int k, int button, double x, double y) {
     picking_ = false;
     ViewerMouseDown(next.k, next.button, next.x, next.y);
   }
+}
+
+void DrawingLink::EndViewerPan() {
+  if (mainPtr_) View().EndPan();
 }
 
 void DrawingLink::BeginViewerGrab(editor::GrabField, int) {

@@ -3,9 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "common/utf8.h"
 #include "editor/project_events.h"
-#include "geometry/direction.h"
+#include "platform/forms/app_properties.h"
 #include "platform/shell/shell.h"
 #include "standalone/drawing_link.h"
 #include "standalone/frm_main.h"
@@ -22,39 +21,36 @@ namespace korvalo::standalone {
 
 using namespace forms;
 
-namespace {
-
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-}  // namespace
-
 // The new-project dialog's ending in this edition: the new project's
-// settings with its drawing colours and views, the colour menus, the drawing
-// in both viewers, the project switches; closing the dialog takes the pick
-// marks off.
+// settings with its drawing colours and views, the colour menus, the project
+// switches, the drawing in both viewers, the link state; the dialog's close
+// readies the editor for the first parcel, and the captions, the recent
+// projects and the (empty) parcel list follow.
 class MainCommands::CreateHostImpl : public windows::CreateHost {
  public:
   explicit CreateHostImpl(MainCommands& c) : c_(c) {}
   void ProjectClosing() override { editor::RaiseProjectEvent(editor::ProjectEvent::Closing); }
-  void ShowHost() override {
-    c_.editor_.Show();
-    c_.link_.ClearPickMarks();
-  }
+  void ShowHost() override { c_.editor_.Show(); }
   void ProjectCreated() override {
     c_.link_.LoadProjectSettings();
     c_.link_.CheckForeColorMenu(Standalone().ViewerForeColor);
     c_.link_.CheckBackColorMenu();
-    c_.main_.mnuCurrentCAD.SetEnabled(c_.link_.LoadDrawing(true) == 0);
+    // The project switches first: they enable the drawing item, which then
+    // tells whether the drawing loaded.
     c_.policy_.EnableProjectUI(true);
+    c_.main_.mnuCurrentCAD.SetEnabled(c_.link_.LoadDrawing(true) == 0);
     c_.policy_.ShowLinkState();
   }
+  void DialogClosed() override {
+    // The first parcel is started as the editor's New starts one: pick marks
+    // off, the rows cleared and open, editing, the name box focused.
+    c_.policy_.NewParcel(c_.editor_);
+  }
   void AfterCreated() override {
+    // The captions name the newest project whether or not the list reads.
+    c_.ShowCaptions();
     if (!c_.policy_.FillRecentMenu()) MsgBox(kCreatedListUnreadable, vbOKOnly);
-    c_.policy_.Show_Parcels();
+    c_.editor_.Parcel_Bound();
     editor::RaiseProjectEvent(editor::ProjectEvent::Opened);
   }
 
@@ -81,7 +77,8 @@ MainCommands::MainCommands(editor::FrmEditor& editor, FrmMain& main, StandaloneE
   m.mnuCancelParcel.OnClick = [this](int) { editor_.cmdCancel_Click(); };
   m.mnuDeleteParcel.OnClick = [this](int) { editor_.cmdDelete_Click(); };
   m.mnuEditMode.OnClick = [this](int) {
-    editor_.EnableCourseControls(true);
+    // The floating editor's switch: the name box with the courses.
+    policy_.EnableCourseControls(true);
     editor_.SetEditing(true);
     link_.ClearPickMarks();
   };
@@ -89,7 +86,8 @@ MainCommands::MainCommands(editor::FrmEditor& editor, FrmMain& main, StandaloneE
   m.mnuDeleteCourse.OnClick = [this](int) { mnuDeleteCourse_Click(); };
   m.mnuInsertBefore.OnClick = [this](int) { mnuInsertBefore_Click(); };
   m.mnuInsertAfter.OnClick = [this](int) { mnuInsertAfter_Click(); };
-  m.mnuFlipBearing.OnClick = [this](int) { editor_.mnuFlipBearing.PerformClick(); };
+  // The floating editor's flip, which leaves the Auto button as it is.
+  m.mnuFlipBearing.OnClick = [this](int) { policy_.FlipBearing(); };
   m.mnuChangeLineCurve.OnClick = [this](int) { mnuChangeLineCurve_Click(); };
   m.mnuNorthing.OnClick = [this](int) { mnuNorthing_Click(); };
 
@@ -186,6 +184,12 @@ bool MainCommands::TakeProject(const std::string& path) {
   return false;
 }
 
+void MainCommands::ShowCaptions() {
+  const std::string newest = main_.mnuHistory(0).Caption();
+  editor_.SetCaption("Korvalo Editor - " + newest);
+  main_.SetCaption("Korvalo Main - " + newest);
+}
+
 void MainCommands::ShowOpenedProject(bool recentRoad) {
   AddRecentProject(Program().ProjectPath);
   link_.CheckForeColorMenu(Standalone().ViewerForeColor);
@@ -199,8 +203,9 @@ void MainCommands::ShowOpenedProject(bool recentRoad) {
     if (!policy_.FillRecentMenu()) MsgBox(kRecentListUnreadable, vbOKOnly);
   } else {
     if (!policy_.FillRecentMenu()) MsgBox(kRecentListUnreadable, vbOKOnly);
+    ShowCaptions();
     policy_.ShowLinkState();
-    policy_.Show_Parcels();
+    policy_.ShowParcelsAfterOpen();
   }
   editor::RaiseProjectEvent(editor::ProjectEvent::Opened);
 }
@@ -287,27 +292,8 @@ void MainCommands::mnuInsertParcel_Click() {
 }
 
 void MainCommands::mnuNorthing_Click() {
-  const geometry::DirectionSettings settings = ProjectDirections();
-  const int last = geometry::FindLastLine(editor_.CourseRows(), editor_.CurrentTraverseSettings());
-  for (int r = 0; r <= last; ++r) {
-    TextBox& box = editor_.frameLine(r).Visible() ? editor_.txtBearingLine(r) : editor_.txtBearingArc(r);
-    // A direction that is not valid in the project's mode stays as it is.
-    if (settings.bearing) {
-      std::string text = utf8::AsciiUpper(Trimmed(box.Text()));
-      std::string check = text;
-      if (!geometry::IsValidDirection(check, settings)) continue;
-      if (box.Text() != text) box.SetText(text);
-      if (text.empty() || text[0] != 'N') box.SetText(geometry::ReverseDirection(text, settings));
-    } else {
-      std::string check = box.Text();
-      if (!geometry::IsValidDirection(check, settings)) continue;
-      geometry::DmsParts parts;
-      geometry::SplitDMS(box.Text(), parts, settings);
-      const long d = std::stol("0" + parts[0]);
-      if (d >= 90 && d <= 269) box.SetText(geometry::ReverseDirection(box.Text(), settings));
-    }
-  }
-  editor_.ManualInvert = true;
+  // The linked editor's routine; this edition's Auto button stays as it is.
+  editor_.RestoreAllToNorth();
 }
 
 // --- the drawing file ----------------------------------------------------------
@@ -371,9 +357,10 @@ void MainCommands::Report(Menu& editorItem) {
 }
 
 void MainCommands::mnuHelp_Click() {
-  // Help failures are the desktop's to show.
+  // The help file the editor's load named. Help failures are the desktop's
+  // to show.
   try {
-    shell::ShellOpen(FileBesideProgram(kStandaloneHelpFile), shell::SW_SHOWNORMAL);
+    if (!HelpFile().empty()) shell::ShellOpen(HelpFile(), shell::SW_SHOWNORMAL);
   } catch (const std::exception&) {
   }
   main_.SetWindowState(vbMinimized);

@@ -49,6 +49,8 @@ class MainCommands {
  private:
   // The steps after a project became current on either road.
   void ShowOpenedProject(bool recentRoad);
+  // Both windows' captions name the first recent project.
+  void ShowCaptions();
   // Makes the project at `path` current when its drawing path and settings
   // read; otherwise the previous project stays in force. True when opened.
   bool TakeProject(const std::string& path);
@@ -76,7 +78,5 @@ inline constexpr const char* kRecentListUnreadable =
 inline constexpr const char* kSettingsUnreadable =
     "The project's settings could not be read. The project was not opened.";
 inline constexpr const char* kDrawingSettingFailed = "Error setting drawing file!";
-// The help file beside the program.
-inline constexpr const char* kStandaloneHelpFile = "VORAVidi.hlp";
 
 }  // namespace korvalo::standalone

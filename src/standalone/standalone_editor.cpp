@@ -36,10 +36,13 @@ StandaloneEditor::StandaloneEditor(editor::FrmEditor& editor, FrmMain& main, Vie
   editor::ApplyEditionDescriptor(editor_, StandaloneEditorLayout());
   editor_.SetCaption(kEditorCaption);
   editor_.SetEditionPolicy(this);
+  // Picks in the drawing window fill the box this editor's focus record names.
+  viewer_.FollowEditor(this);
   // The floating editor has no activation steps of its own: the frame's
   // activation switch keeps it on top.
   editor_.OnActivate = nullptr;
   WireRowMenu();
+  WirePanEnd(true);
   // The exit question, shared with the frame: once answered Yes, neither
   // window asks again.
   editor_.OnQueryUnload = [](int& cancel, int) {
@@ -58,7 +61,30 @@ StandaloneEditor::StandaloneEditor(editor::FrmEditor& editor, FrmMain& main, Vie
   };
 }
 
-StandaloneEditor::~StandaloneEditor() { editor_.SetEditionPolicy(nullptr); }
+StandaloneEditor::~StandaloneEditor() {
+  WirePanEnd(false);
+  viewer_.FollowEditor(nullptr);
+  editor_.SetEditionPolicy(nullptr);
+}
+
+void StandaloneEditor::WirePanEnd(bool on) {
+  // A pan of the drawing ends when the pointer passes over the editor: its
+  // own area, the two button frames, the grid's frame or the picture.
+  if (on) {
+    editor_.OnMouseMove = [this](int, int, double, double) { viewer_.EndViewerPan(); };
+  } else {
+    editor_.OnMouseMove = nullptr;
+  }
+  for (ControlEvents* area : {static_cast<ControlEvents*>(&editor_.Frame1), static_cast<ControlEvents*>(&editor_.Frame3),
+                              static_cast<ControlEvents*>(&editor_.frameBase),
+                              static_cast<ControlEvents*>(&editor_.picParcel)}) {
+    if (on) {
+      area->OnMouseMove = [this](int, int, int, double, double) { viewer_.EndViewerPan(); };
+    } else {
+      area->OnMouseMove = nullptr;
+    }
+  }
+}
 
 void StandaloneEditor::AskInitialConfiguration() {
   const std::string title = "Initial configuration";
@@ -256,7 +282,7 @@ bool StandInViewer::LoadProjectSettings() {
   CheckBackColorMenu();
   editor::ClearToolTips();
   editor_.SetCourseTabOrder();
-  editor_.ShowProjectSettings();
+  editor_.ShowDirectionLabel();
   return true;
 }
 

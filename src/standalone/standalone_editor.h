@@ -27,6 +27,8 @@ class StandaloneEditor : public editor::EditionPolicy {
   void Resize(editor::FrmEditor& editor) override;
 
   // --- the focused course box ------------------------------------------------
+  // The one record of it: the focus events below keep it, and the drawing
+  // link's picks read it and move it on.
   // 1-based row of the course box that last had the focus; 0 for the name
   // box (and at start).
   int FocusRow = 0;
@@ -100,6 +102,8 @@ class StandaloneEditor : public editor::EditionPolicy {
 
  private:
   void AskInitialConfiguration();
+  // Sets (or takes off) the editor's MouseMove handlers that end a pan.
+  void WirePanEnd(bool on);
   void WireRowMenu();
   void FlipRow(int row);
   // The open project's parcels listed and the first shown, browsing;

@@ -8,6 +8,8 @@
 namespace korvalo::standalone {
 
 // An overview window's place on the screen, in pixels.
+class StandaloneEditor;
+
 struct PixelRect {
   int Left = 0;
   int Top = 0;
@@ -41,6 +43,12 @@ class ViewerLink {
   virtual bool LoadProjectSettings() = 0;
   // Reverses picked courses so that the figure closes.
   virtual void AutoInverse() = 0;
+  // The floating editor whose focused course box the picks fill and move
+  // on: it names itself when it is made and null when it goes.
+  virtual void FollowEditor(StandaloneEditor* editor) { (void)editor; }
+  // The pointer passed over the editor: a pan of the drawing still running
+  // ends there.
+  virtual void EndViewerPan() {}
 };
 
 }  // namespace korvalo::standalone

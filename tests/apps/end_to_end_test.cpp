@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +22,8 @@
 #include "storage/program_state.h"
 #include "storage/system_db.h"
 #include "support/pdf_text.h"
+#include "support/program_start.h"
+#include "support/program_checks.h"
 #include "support/temp_folder.h"
 
 // The linked program used as a new user uses it, from the first start to a
@@ -33,6 +33,7 @@ namespace korvalo::apps {
 namespace {
 
 using forms::testing::PromptScript;
+using program_start::LoadedForm;
 using forms::testing::UserChooseMenu;
 using forms::testing::UserClick;
 using forms::testing::UserFocus;
@@ -45,29 +46,7 @@ using forms::vbYesNo;
 
 std::string Deg(const std::string& text) { return utf8::ReplaceAll(text, "d", utf8::kDegree); }
 
-std::string Run(const std::string& command) { return pdf_text::Run(command); }
-
-// The rows the sqlite3 tool prints for the query, fields joined by "|".
-std::vector<std::string> Sql(const std::string& path, const std::string& query, bool write = false) {
-  const std::string out = Run(std::string("sqlite3 ") + (write ? "" : "-readonly ") + "-batch " + pdf_text::Quote(path) +
-                              " \"" + query + "\" 2>&1");
-  std::vector<std::string> rows;
-  std::size_t start = 0;
-  while (start < out.size()) {
-    const std::size_t end = out.find('\n', start);
-    rows.push_back(out.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return rows;
-}
-
-forms::Form* LoadedForm(const std::string& name) {
-  for (forms::Form* form : forms::LoadedForms()) {
-    if (form->Name() == name) return form;
-  }
-  return nullptr;
-}
+using program_checks::Sql;
 
 class EndToEndTest : public ::testing::Test {
  protected:
@@ -146,12 +125,7 @@ class EndToEndTest : public ::testing::Test {
 TEST_F(EndToEndTest, ANewUserCreatesAProjectEntersEditsAndFindsTheParcelsAgain) {
   // First start: the training-video offer ("do not ask again") and the two
   // first-run questions.
-  prompts.ExpectModal("frmVideoOptions", [](forms::Form& form) {
-    auto& offer = static_cast<windows::FrmVideoOptions&>(form);
-    offer.optNotAgain.SetValue(true);
-    offer.cmdOK.PerformClick();
-  });
-  prompts.ExpectMsgBox(windows::kVideoNotAgainText, forms::vbInformation);
+  program_start::ExpectVideoOfferDeclinedForGood(prompts);
   prompts.ExpectMsgBox(
       "What unit of angular measurement would you like to be the default?  Yes = Bearing, No = Azimuth.",
       vbYesNo, vbYes, "Initial configuration");
@@ -282,9 +256,7 @@ class ProjectAtHandTest : public EndToEndTest {
  protected:
   void SetUp() override {
     EndToEndTest::SetUp();
-    dao::Database db =
-        dao::Database::Open(SystemDatabasePath(), {true, false, std::string(";Pwd=") + kSystemDatabasePassword});
-    db.Execute("UPDATE tblSetting SET Demo = False, DemoMenu = False");
+    program_start::MarkStartedBefore();
   }
   // A square walked N, E, S, W, stored as another session stored it.
   std::int64_t StoreSquare(const std::string& project, const std::string& name, const std::string& side) {
@@ -368,35 +340,16 @@ TEST(LinkedProgramsTest, EachBuildStartsAndShowsItsEditor) {
     SetEdition(build.edition);
     Program().ProgramFolder = folder.Path();
     BuildSystemDatabase(SystemDatabasePath(), build.edition);
-    {
-      dao::Database db =
-          dao::Database::Open(SystemDatabasePath(), {true, false, std::string(";Pwd=") + kSystemDatabasePassword});
-      db.Execute("UPDATE tblSetting SET Demo = False, DemoMenu = False");
-    }
-    // The program folder is the folder of the executable.
-    const std::filesystem::path program = std::filesystem::path(folder.Path()) /
-                                          std::filesystem::path(build.executable).filename();
-    std::error_code ec;
-    std::filesystem::create_hard_link(build.executable, program, ec);
-    if (ec) std::filesystem::copy_file(build.executable, program);
+    program_start::MarkStartedBefore();
+    const std::string program = program_checks::PlaceProgram(build.executable, folder.Path());
     const std::string image = folder.File("editor.png");
-    const int status = std::system(("QT_QPA_PLATFORM=offscreen KORVALO_WINDOW_IMAGE=" + pdf_text::Quote(image) + " " +
-                                    pdf_text::Quote(program.string()) + " >/dev/null 2>&1")
-                                       .c_str());
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(program_checks::RunForWindowImage(program, image), 0);
     // A PNG file whose header gives the editor's width (6855 twips, 457 pixels
     // with the frame) and a height above its minimum.
-    std::ifstream in(image, std::ios::binary);
-    std::string header(24, '\0');
-    in.read(header.data(), 24);
-    ASSERT_TRUE(in) << "no image";
-    EXPECT_EQ(header.substr(1, 3), "PNG");
-    const auto big = [&header](int at) {
-      return (static_cast<unsigned char>(header[at]) << 24) | (static_cast<unsigned char>(header[at + 1]) << 16) |
-             (static_cast<unsigned char>(header[at + 2]) << 8) | static_cast<unsigned char>(header[at + 3]);
-    };
-    EXPECT_GT(big(16), 400u);
-    EXPECT_GT(big(20), 250u);
+    const std::optional<program_checks::ImageSize> size = program_checks::PngSize(image);
+    ASSERT_TRUE(size) << "no image";
+    EXPECT_GT(size->width, 400u);
+    EXPECT_GT(size->height, 250u);
     ResetProgramState();
   }
 }

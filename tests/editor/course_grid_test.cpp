@@ -330,6 +330,41 @@ TEST_F(GridTest, RowButtonMakesItsRowCurrentAndOpensThePopup) {
   EXPECT_EQ(editor->CurrentRow, editor->CourseLimit());
 }
 
+// A press on a row button while a direction box holds a direction that does
+// not read asks once; the pop-up still opens for the pressed row, and the
+// focus stays where the answer put it.
+TEST_F(GridTest, RowPopupOverAnInvalidDirectionAsksOnce) {
+  struct Case {
+    const char* what;
+    int answer;
+    int invalidRow;  // the row whose direction box is left
+    int pressedRow;
+    const char* textAfter;
+  };
+  const Case cases[] = {
+      {"Yes, own row", forms::vbYes, 0, 0, "N95dE"},
+      {"No, own row", forms::vbNo, 0, 0, ""},
+      {"Yes, another row", forms::vbYes, 0, 1, "N95dE"},
+      {"No, another row", forms::vbNo, 0, 1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    OpenGrid();
+    UserType(editor->txtDistanceLine(0), "1");
+    TextBox& bearing = editor->txtBearingLine(c.invalidRow);
+    UserType(bearing, "N95dE");
+    const std::size_t shown = prompts.Seen().size();
+    prompts.ExpectMsgBox(kNotFormatted, forms::vbYesNo, c.answer);
+    prompts.ExpectPopup("mnuPopup", "");
+    UserMouseClick(editor->cmdNo(c.pressedRow), forms::vbRightButton);
+    EXPECT_EQ(prompts.Pending(), 0);
+    EXPECT_EQ(prompts.Seen().size(), shown + 2);
+    EXPECT_EQ(bearing.Text(), Dir(c.textAfter));
+    EXPECT_TRUE(bearing.HasFocus());
+    EXPECT_EQ(editor->mnuPopChangeLineCurve.Caption(), "Change to curve");
+  }
+}
+
 // ---------------------------------------------------------------------------
 // The sign pair.
 

@@ -256,11 +256,9 @@ TEST_F(MenusTest, APopupOnARowWithAnInvalidDirectionActsOnThatRow) {
   UserFocus(editor->txtDistanceLine(1));
   ASSERT_TRUE(editor->txtBearingLine(1).HasFocus());
 
-  // The right click: the box asks again each time it loses the focus (the
-  // press, then the pop-up's own focus move), the row button hands the focus
-  // straight back to it, and no row is current any more. The pop-up's Delete
-  // still deletes the row it was opened on.
-  prompts.ExpectMsgBox(kNotFormatted, forms::vbYesNo, forms::vbYes);
+  // The right click: the press leaves the box, which asks once; the row
+  // button hands the focus straight back to it, and no row is current any
+  // more. The pop-up's Delete still deletes the row it was opened on.
   prompts.ExpectMsgBox(kNotFormatted, forms::vbYesNo, forms::vbYes);
   PopupOn(1, "mnuPopDelete");
   EXPECT_EQ(prompts.Pending(), 0);
@@ -313,6 +311,29 @@ TEST_F(MenusTest, RestoreAllToNorthReversesAzimuthsFrom90UpTo270) {
       EXPECT_EQ(editor->txtBearingLine(2).Text(), Dir("0d'\""));
       CloseEditor();
     }
+  }
+}
+
+// A direction that does not read in the project's mode is left as it was
+// typed, however large its degrees: turning it would lose what was typed.
+TEST_F(MenusTest, RestoreAllToNorthLeavesDirectionsThatDoNotRead) {
+  struct Case {
+    bool bearing;
+    const char* typed;
+  };
+  const Case cases[] = {{true, "q45d0'0\"e"}, {true, "45d0'0\""}, {false, "40000d0'0\""}, {false, "400d0'0\""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    OpenParcel(c.bearing);
+    editor->SetEditing(true);
+    editor->txtBearingLine(1).SetText(Dir(c.typed));
+    UserChooseMenu(editor->mnuEdit);
+    UserChooseMenu(editor->mnuNorthing);
+    EXPECT_EQ(editor->txtBearingLine(1).Text(), Dir(c.typed));
+    // The courses around it are turned all the same.
+    EXPECT_EQ(editor->txtBearingLine(2).Text(), Dir(c.bearing ? "N0dW" : "0d'\""));
+    EXPECT_EQ(editor->Result.LastRow, 3);
+    CloseEditor();
   }
 }
 

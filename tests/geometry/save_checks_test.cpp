@@ -156,6 +156,31 @@ TEST(ValidateForSaveTest, UnconfirmedSignWithoutAreaCheckStillChecksLaterDirecti
   EXPECT_EQ(v.marks.back(), (FieldMark{3, CourseField::LineDirection}));
 }
 
+// The save stores every complete row, also those past an incomplete one, so
+// an arc behind the gap is checked like any other: here its sign is not
+// confirmed, it is shorter than its chord, and its chord is longer than the
+// diameter.
+TEST(ValidateForSaveTest, ArcsPastAnIncompleteRowAreCheckedToo) {
+  const auto rows = Rows({L("N0dE", "100"), L("N90dE", "100"), L("S0dE", ""), L("S0dE", "100"),
+                          A("S90dW", "5", "10", "2", SegmentSign::Unconfirmed)});
+  ScriptDialogs dialogs;
+  const SaveValidation v = ValidateForSave("Lot 1", rows, Settings(), dialogs);
+  EXPECT_FALSE(v.ok);
+  EXPECT_EQ(dialogs.Boxes(),
+            (std::vector<std::string>{"notice: You must confirm segment area (+/-) before saving.",
+                                      "notice: ERROR: The arc length must be greater than the chord length."}));
+  EXPECT_EQ(v.marks, (std::vector<FieldMark>{{4, CourseField::RowButton}, {4, CourseField::ArcLength}}));
+
+  // An arc past the gap whose figures do not read is refused with its own
+  // message rather than stored.
+  auto unreadable = rows;
+  unreadable[4] = A("S90dW", "1.2.3", "10", "20", SegmentSign::Plus);
+  ScriptDialogs second;
+  EXPECT_FALSE(ValidateForSave("Lot 1", unreadable, Settings(), second).ok);
+  EXPECT_EQ(second.Boxes(), (std::vector<std::string>{
+                                "notice: ERROR: The arc length, chord length or radius of course #5 is not a number."}));
+}
+
 TEST(ValidateForSaveTest, SoundParcelPassesAndHandsOverTheTangencyFlags) {
   const auto rows = Rows({L("N2dE", "100"), A("N30dE", "104.72", "100", "100", SegmentSign::Plus)});
   ScriptDialogs dialogs({true});

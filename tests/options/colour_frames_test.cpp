@@ -48,6 +48,25 @@ class ColourFramesTest : public ::testing::Test {
     Program().ProjectPath = dir.File(name + ".kvx");
     return Program().ProjectPath;
   }
+  // A file holding only a settings table of the given fields, with one row.
+  std::string SettingsFile(const std::string& name, const dao::TableDef& table) {
+    const std::string path = dir.File(name);
+    dao::Database db = dao::Database::Create(path, schema::kDatabaseLocale);
+    db.CreateTable(table);
+    db.Execute("INSERT INTO tblSetting (txtBearing, txtArc, txtChord, txtRadius, ErrDecimal, AutoCADFile, UnitFeet) "
+               "VALUES (1, 2, 3, 4, 2, '', 1)");
+    return path;
+  }
+  // Apply, which tells once that the file cannot take the colours.
+  void ApplyTellingTheColourCannotBeSet() {
+    forms::testing::PromptScript script;
+    script.ExpectMsgBox(
+        "You are working on the project that was created by the Korvalo/Korvalo 1.5.4 or earlier. You cannot set "
+        "the colour.",
+        forms::vbOKOnly, forms::vbOK, "Warning");
+    UserClick(dialog->cmdApply);
+    EXPECT_EQ(script.Pending(), 0);
+  }
   int SelectedBack() {
     for (int i = 0; i < 4; ++i) {
       if (dialog->optBackColor(i).Value()) return i;
@@ -120,13 +139,7 @@ TEST_F(ColourFramesTest, ApplyStoresTheCodesBeforeTheProgramTakesThemUp) {
 }
 
 TEST_F(ColourFramesTest, LinkedEditionFileStoresEverythingElseAndTellsOnce) {
-  const std::string path = dir.File("linked.kvx");
-  {
-    dao::Database db = dao::Database::Create(path, schema::kDatabaseLocale);
-    db.CreateTable(schema::ProjectSettingTable(Edition::A2004));
-    db.Execute("INSERT INTO tblSetting (txtBearing, txtArc, txtChord, txtRadius, ErrDecimal, AutoCADFile, UnitFeet) "
-               "VALUES (1, 2, 3, 4, 2, '', 1)");
-  }
+  const std::string path = SettingsFile("linked.kvx", schema::ProjectSettingTable(Edition::A2004));
   Program().ProjectPath = path;
   ASSERT_TRUE(dialog->ShowForProject());
   EXPECT_EQ(SelectedBack(), 0);
@@ -134,17 +147,30 @@ TEST_F(ColourFramesTest, LinkedEditionFileStoresEverythingElseAndTellsOnce) {
   UserClick(dialog->optBackColor(3));
   UserClick(dialog->optForeColor(3));
   UserClick(dialog->chkAutoInvert);
-  forms::testing::PromptScript script;
-  script.ExpectMsgBox(
-      "You are working on the project that was created by the Korvalo/Korvalo 1.5.4 or earlier. You cannot set "
-      "the colour.",
-      forms::vbOKOnly, forms::vbOK, "Warning");
-  UserClick(dialog->cmdApply);
-  EXPECT_EQ(script.Pending(), 0);
+  ApplyTellingTheColourCannotBeSet();
   EXPECT_EQ(SelectedBack(), 0);
   EXPECT_EQ(SelectedFore(), 4);
   EXPECT_EQ(ReadRaw(path).at("AutoInvert"), "1");
   EXPECT_EQ(host.stored.size(), 1u);
+}
+
+// A file that holds one of the two colour fields stores that one and says
+// the colour could not be set.
+TEST_F(ColourFramesTest, AFileWithOneColourFieldStoresIt) {
+  for (const char* kept : {"BackColor", "ForeColor"}) {
+    SCOPED_TRACE(kept);
+    dao::TableDef table = schema::ProjectSettingTable(Edition::Standalone);
+    const std::string missing = std::string(kept) == "BackColor" ? "ForeColor" : "BackColor";
+    std::erase_if(table.fields, [&](const dao::FieldDef& f) { return f.name == missing; });
+    const std::string path = SettingsFile(std::string(kept) + ".kvx", table);
+    Program().ProjectPath = path;
+    ASSERT_TRUE(dialog->ShowForProject());
+    UserClick(dialog->optBackColor(2));
+    UserClick(dialog->optForeColor(3));
+    ApplyTellingTheColourCannotBeSet();
+    EXPECT_EQ(ReadRaw(path).at(kept), std::string(kept) == "BackColor" ? "2" : "5");
+    dialog->Unload();
+  }
 }
 
 TEST_F(ColourFramesTest, DefaultsCarryTheColoursToAnotherProject) {

@@ -80,6 +80,30 @@ TEST_F(EditorTest, BadBearingIsToldAndKeptWithItsFocus) {
   EXPECT_EQ(editor->txtBearingLine(0).BackColor(), kFocusColour);
 }
 
+// The row pop-up over a direction that does not read tells it once; the
+// direction keeps its text and the focus.
+TEST_F(EditorTest, RowPopupOverABadBearingTellsOnce) {
+  for (const int pressed : {0, 1}) {
+    SCOPED_TRACE(pressed);
+    Open(2);
+    TextBox& bearing = editor->txtBearingLine(0);
+    bearing.SetFocus();
+    bearing.SetText(Dir("N95d00'00\"E"));
+    const std::size_t shown = prompts.Seen().size();
+    prompts.ExpectMsgBox(kInvalidBearingNotice, vbOKOnly);
+    prompts.ExpectPopup("mnuPopup", "");
+    testing::UserMouseClick(editor->cmdNo(pressed), vbRightButton);
+    EXPECT_EQ(prompts.Pending(), 0);
+    EXPECT_EQ(prompts.Seen().size(), shown + 2);
+    EXPECT_EQ(bearing.Text(), Dir("N95d00'00\"E"));
+    EXPECT_TRUE(bearing.HasFocus());
+    EXPECT_EQ(policy->FocusRow, 1);
+    EXPECT_EQ(policy->FocusField, 1);
+    EXPECT_EQ(editor->mnuPopChangeLineCurve.Caption(), "Change to curve");
+    CloseWindows();
+  }
+}
+
 // ---------------------------------------------------------------------------
 // The focused box.
 

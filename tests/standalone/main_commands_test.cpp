@@ -10,6 +10,7 @@
 #include "standalone/standalone_options.h"
 #include "storage/messages.h"
 #include "storage/project_db.h"
+#include "storage/project_settings.h"
 #include "storage/system_db.h"
 #include "viewer_fixture.h"
 
@@ -116,18 +117,62 @@ TEST_F(MainCommandsTest, EditMenuOpeningFollowsTheCurrentRow) {
   commands->mnuInsertAfter_Click();
 }
 
+// Edit mode and Flip bearing are the floating editor's own: Edit mode opens
+// the name box with the courses, Flip leaves the Auto button as it is.
+TEST_F(MainCommandsTest, EditModeAndFlipBearingAreTheFloatingEditors) {
+  policy->EnableProjectUI(true);
+  policy->EnableCourseControls(false);
+  main->mnuEditMode.PerformClick();
+  EXPECT_TRUE(editor->txtParcel.Enabled());
+  EXPECT_TRUE(editor->txtBearingLine(0).Enabled());
+  EXPECT_TRUE(editor->Editing());
+
+  editor->txtBearingLine(0).SetText("N10" + kDeg + "0'0\"E");
+  editor->CurrentRow = 0;
+  editor->cmdAutoInverse.SetEnabled(true);
+  editor->ManualInvert = false;
+  main->mnuFlipBearing.PerformClick();
+  EXPECT_EQ(editor->txtBearingLine(0).Text(), "S10" + kDeg + "0'0\"W");
+  EXPECT_TRUE(editor->ManualInvert);
+  EXPECT_TRUE(editor->cmdAutoInverse.Enabled());
+}
+
+// This edition's settings load ticks the frame's menus and names the
+// direction mode; the Auto button is the editing state's alone.
+TEST_F(MainCommandsTest, SettingsLoadLeavesTheAutoButton) {
+  Program().ProjectPath = project;
+  for (const bool autoInvert : {false, true}) {
+    SCOPED_TRACE(autoInvert);
+    ASSERT_TRUE(SetProjectSetting(setting::kAutoInvert, dao::Value(autoInvert)));
+    for (const bool enabled : {false, true}) {
+      editor->cmdAutoInverse.SetEnabled(enabled);
+      editor->lblBearing.SetCaption("");
+      ASSERT_TRUE(link->LoadProjectSettings());
+      EXPECT_EQ(editor->cmdAutoInverse.Enabled(), enabled);
+      EXPECT_EQ(main->mnuAutoInvert.Checked(), autoInvert);
+      EXPECT_EQ(editor->lblBearing.Caption(), "Bearing");
+    }
+  }
+}
+
 TEST_F(MainCommandsTest, RestoreAllToNorth) {
   struct Case {
     bool bearing;
     std::vector<std::string> before, after;
   };
+  // Directions that do not read in the mode (the last two of each) stay as
+  // typed, degrees too large for any number included.
   const Case cases[] = {
       {true,
-       {"s45" + kDeg + "30'e", "N10" + kDeg + "0'0\"E", "S5" + kDeg + "0'0\"W"},
-       {"N45" + kDeg + "30'W", "N10" + kDeg + "0'0\"E", "N5" + kDeg + "0'0\"E"}},
+       {"s45" + kDeg + "30'e", "N10" + kDeg + "0'0\"E", "S5" + kDeg + "0'0\"W", "q45" + kDeg + "0'0\"e",
+        "s95" + kDeg + "0'0\"e"},
+       {"N45" + kDeg + "30'W", "N10" + kDeg + "0'0\"E", "N5" + kDeg + "0'0\"E", "q45" + kDeg + "0'0\"e",
+        "s95" + kDeg + "0'0\"e"}},
       {false,
-       {"90" + kDeg + "0'0\"", "269" + kDeg + "59'59\"", "89" + kDeg + "0'0\"", "270" + kDeg + "0'0\""},
-       {"270" + kDeg + "0'0\"", "89" + kDeg + "59'59\"", "89" + kDeg + "0'0\"", "270" + kDeg + "0'0\""}},
+       {"90" + kDeg + "0'0\"", "269" + kDeg + "59'59\"", "89" + kDeg + "0'0\"", "270" + kDeg + "0'0\"",
+        "40000" + kDeg + "0'0\"", "180" + kDeg + "75'0\""},
+       {"270" + kDeg + "0'0\"", "89" + kDeg + "59'59\"", "89" + kDeg + "0'0\"", "270" + kDeg + "0'0\"",
+        "40000" + kDeg + "0'0\"", "180" + kDeg + "75'0\""}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bearing);
@@ -138,20 +183,30 @@ TEST_F(MainCommandsTest, RestoreAllToNorth) {
       editor->txtDistanceLine(static_cast<int>(r)).SetText("100");
     }
     editor->ManualInvert = false;
+    editor->cmdAutoInverse.SetEnabled(true);
+    editor->Result.LastRow = -1;
     commands->mnuNorthing_Click();
     for (std::size_t r = 0; r < c.after.size(); ++r)
       EXPECT_EQ(editor->txtBearingLine(static_cast<int>(r)).Text(), c.after[r]) << r;
     EXPECT_TRUE(editor->ManualInvert);
+    // The run's last row is known; this edition's Auto button stays.
+    EXPECT_EQ(editor->Result.LastRow, static_cast<int>(c.before.size()) - 1);
+    EXPECT_TRUE(editor->cmdAutoInverse.Enabled());
   }
 }
 
-TEST_F(MainCommandsTest, HelpOpensTheStandaloneHelpFile) {
+TEST_F(MainCommandsTest, HelpOpensTheHelpFileTheEditorsLoadNamed) {
+  // The editor was loaded before this program folder was set: its load
+  // named the help file of the folder it had then.
+  const std::string named = HelpFile();
+  ASSERT_NE(named, FileBesideProgram("VORAVidi.hlp"));
+  EXPECT_TRUE(named.ends_with("/VORAVidi.hlp"));
   std::vector<std::string> opened;
   const shell::ShellHook previous = shell::SetShellHook([&](const shell::ShellRequest& r) { opened.push_back(r.target); });
   commands->mnuHelp_Click();
   shell::SetShellHook(previous);
   ASSERT_EQ(opened.size(), 1u);
-  EXPECT_EQ(opened[0], FileBesideProgram("VORAVidi.hlp"));
+  EXPECT_EQ(opened[0], named);
   EXPECT_EQ(main->WindowState(), vbMinimized);
 }
 
@@ -224,6 +279,62 @@ TEST_F(MainCommandsTest, NewProjectOpensWithItsDrawing) {
   EXPECT_TRUE(main->mnuWhite.Checked());
   EXPECT_TRUE(main->mnuFOriginal.Checked());
   EXPECT_EQ(main->Caption(), "Korvalo Main - " + main->mnuHistory(0).Caption());
+  EXPECT_EQ(editor->Caption(), "Korvalo Editor - " + main->mnuHistory(0).Caption());
+  // The editor is ready for the first parcel: fields open, editing, nothing
+  // to delete, the focus in the name box.
+  EXPECT_TRUE(editor->Visible());
+  EXPECT_TRUE(editor->txtParcel.Enabled());
+  EXPECT_TRUE(editor->txtBearingLine(0).Enabled());
+  EXPECT_TRUE(editor->Editing());
+  EXPECT_TRUE(editor->NewParcel);
+  EXPECT_FALSE(editor->cmdInsert.Enabled());
+  EXPECT_FALSE(editor->cmdDelete.Enabled());
+  EXPECT_FALSE(main->mnuDeleteParcel.Enabled());
+  EXPECT_EQ(editor->ActiveControl(), &editor->txtParcel);
+  // The first pick names the parcel.
+  View().Dbcocx1.OnViewerMouseDown(vbLeftButton, 1.0, 1.0);
+  EXPECT_EQ(editor->txtParcel.Text(), "LOT 5");
+}
+
+// New whose drawing cannot be loaded, and New whose recent-project list
+// cannot be read: the project is open and ready for its first parcel; the
+// drawing item is usable only with a drawing loaded, and both captions name
+// the newest project whatever the list.
+TEST_F(MainCommandsTest, NewProjectWithABrokenDrawingOrList) {
+  const std::string broken = folder.Path() + "/broken.dxf";
+  viewer::testing::WriteFile(broken, "this is not a drawing");
+  struct Case {
+    const char* name;
+    bool drawingLoads;
+    bool listReads;
+  };
+  for (const Case c : {Case{"Broken drawing", false, true}, Case{"Broken list", true, false}}) {
+    SCOPED_TRACE(c.name);
+    editor->SetCaption("before");
+    main->SetCaption("before");
+    if (!c.listReads) OpenSystemDatabaseByPath(false).Execute("ALTER TABLE tblRecentProject RENAME TO tblGone");
+    commands->mnuNew_Click();
+    windows::FrmCreate* dialog = commands->CreateDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->txtProjectName.SetText(c.name);
+    dialog->txtProjectLocation.SetText(folder.Path());
+    dialog->txtCADFile.SetText(c.drawingLoads ? drawing : broken);
+    if (!c.drawingLoads) prompts.ExpectMsgBox(kOpenDrawingError, vbOKOnly);
+    if (!c.listReads) {
+      prompts.ExpectMsgBox("The project was created, but it could not be added to the recent projects.",
+                           vbExclamation);
+      prompts.ExpectMsgBox(kCreatedListUnreadable, vbOKOnly);
+    }
+    dialog->cmdCreate_Click();
+    EXPECT_EQ(prompts.Pending(), 0);
+    EXPECT_EQ(Program().ProjectPath, folder.Path() + "/" + c.name + ".kvx");
+    EXPECT_EQ(main->mnuCurrentCAD.Enabled(), c.drawingLoads);
+    EXPECT_EQ(main->Caption(), "Korvalo Main - " + main->mnuHistory(0).Caption());
+    EXPECT_EQ(editor->Caption(), "Korvalo Editor - " + main->mnuHistory(0).Caption());
+    EXPECT_TRUE(editor->Editing());
+    EXPECT_EQ(editor->ActiveControl(), &editor->txtParcel);
+    editor->cmdCancel_Click();
+  }
 }
 
 }  // namespace

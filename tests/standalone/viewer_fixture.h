@@ -48,7 +48,6 @@ class ViewerWindowTest : public ::testing::Test {
     main = std::make_unique<FrmMain>(*editor, *link);
     link->Attach(*main);
     policy = std::make_unique<StandaloneEditor>(*editor, *main, *link);
-    link->GotoFocusLineHook = [this] { policy->GotoFocusLine(); };
     editor::StartupServices startup;
     startup.loadRecentProjects = [this] { main->Load(); };
     editor->SetStartupServices(std::move(startup));

@@ -1,6 +1,10 @@
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "../platform/viewer/dgn_file.h"
+#include "platform/viewer/drawing.h"
+#include "platform/viewer/reader.h"
 #include "standalone/standalone_link_services.h"
 #include "viewer_fixture.h"
 
@@ -55,8 +59,8 @@ TEST_F(PlaceTokenTest, TokensFillTheCoursesInOrder) {
   EXPECT_EQ(editor->txtParcel.Text(), "");
   EXPECT_EQ(editor->txtBearingLine(0).Text(), placed);
   EXPECT_EQ(editor->ActiveControl(), &editor->txtDistanceLine(0));
-  EXPECT_EQ(link->FocusRow(), 1);
-  EXPECT_EQ(link->FocusField(), 2);
+  EXPECT_EQ(policy->FocusRow, 1);
+  EXPECT_EQ(policy->FocusField, 2);
 
   // With the first direction filled, a direction replaces the name.
   editor->txtParcel.SetFocus();
@@ -111,8 +115,8 @@ TEST_F(PlaceTokenTest, LastRowAsLineAndAsArc) {
   editor->txtBearingLine(49).SetFocus();
   EXPECT_EQ(Place({"N10%%D0'0\"E", "100.00"}), (std::vector<int>{0, 0}));
   EXPECT_EQ(editor->ActiveControl(), &editor->txtDistanceLine(49));
-  EXPECT_EQ(link->FocusRow(), 50);
-  EXPECT_EQ(link->FocusField(), 3);
+  EXPECT_EQ(policy->FocusRow, 50);
+  EXPECT_EQ(policy->FocusField, 3);
   EXPECT_EQ(Place({"25.00"}), std::vector<int>{0});
   EXPECT_FALSE(editor->frameLine(49).Visible());
   EXPECT_EQ(editor->txtArc(49).Text(), "100.00");
@@ -177,6 +181,18 @@ TEST_F(PickTest, PicksFillTheParcelAndMarkTheirTexts) {
   EXPECT_TRUE(link->PickedEntityIds[0].empty());
 }
 
+// Once the editor is gone a press only pans: there is no focus record left
+// to place by.
+TEST_F(PickTest, WithoutTheEditorAPressOnlyPans) {
+  Fresh();
+  editor->txtParcel.SetFocus();
+  policy.reset();
+  Press(1, vbLeftButton, 0);
+  EXPECT_EQ(editor->txtParcel.Text(), "");
+  EXPECT_TRUE(link->PickedEntityIds[0].empty());
+  EXPECT_NE(View().PanAnchor.X, 0.0);
+}
+
 // A press while the focus is past the last row's distance changes nothing
 // unless a number arrives.
 TEST_F(PickTest, PressPastTheLastDistanceNeedsANumber) {
@@ -212,6 +228,65 @@ TEST_F(PickTest, APressDuringAPickWaits) {
   EXPECT_EQ(editor->txtParcel.Text(), "LOT 5");
   EXPECT_EQ(editor->txtBearingLine(0).Text(), "N45" + kDeg + "30'15\"E");
   EXPECT_EQ(editor->txtDistanceLine(0).Text(), "100.00");
+}
+
+// A pick that ends by an error drops the presses that waited for it: they
+// do not run after the next pick.
+TEST_F(PickTest, APickEndedByAnErrorDropsThePressesWaitingForIt) {
+  Fresh();
+  editor->txtParcel.SetFocus();
+  bool failed = false;
+  const auto previous = editor->txtParcel.OnChange;
+  editor->txtParcel.OnChange = [&](int k) {
+    if (previous) previous(k);
+    if (failed) return;
+    failed = true;
+    Press(1, vbLeftButton, 20);
+    throw RuntimeError(kErrInvalidProcedureCall, "failed");
+  };
+  // The press comes through the forms layer, which reports the error.
+  CommandButton trigger(*editor, "cmdTrigger");
+  trigger.OnClick = [&](int) { Press(1, vbLeftButton, 0); };
+  prompts.ExpectMsgBox(UnknownErrorText(kErrInvalidProcedureCall), vbOKOnly);
+  trigger.PerformClick();
+  EXPECT_EQ(prompts.Pending(), 0);
+  ASSERT_TRUE(failed);
+  EXPECT_EQ(editor->txtBearingLine(0).Text(), "");
+  // The next pick places its own courses, and nothing after them.
+  editor->txtBearingLine(0).SetFocus();
+  Press(1, vbLeftButton, 40);
+  EXPECT_EQ(editor->txtBearingLine(0).Text(), "S10" + kDeg + "0'0\"W");
+  EXPECT_EQ(editor->txtDistanceLine(0).Text(), "50.00");
+  EXPECT_EQ(editor->txtBearingLine(1).Text(), "");
+  // Presses run again once a pick ends normally.
+  Press(1, vbLeftButton, 20);
+  EXPECT_EQ(editor->txtBearingLine(1).Text(), "N45" + kDeg + "30'15\"E");
+}
+
+// A pan ends when the pointer passes over the editor: its own area, the
+// button frames, the grid or the picture.
+TEST_F(PickTest, APanEndsOverTheEditor) {
+  struct Area {
+    const char* name;
+    std::function<void()> move;
+  };
+  const Area areas[] = {
+      {"form", [&] { testing::UserMouseMove(*editor, 60, 60); }},
+      {"Frame1", [&] { testing::UserMouseMove(editor->Frame1); }},
+      {"Frame3", [&] { testing::UserMouseMove(editor->Frame3); }},
+      {"frameBase", [&] { testing::UserMouseMove(editor->frameBase); }},
+      {"picParcel", [&] { testing::UserMouseMove(editor->picParcel); }},
+  };
+  for (const Area& a : areas) {
+    SCOPED_TRACE(a.name);
+    View().Dbcocx1.OnViewerMouseDown(vbLeftButton, 30.0, 30.0);
+    ASSERT_NE(View().PanAnchor.X, 0.0);
+    ASSERT_EQ(FormMousePointer(View()), vbCustom);
+    a.move();
+    EXPECT_EQ(View().PanAnchor.X, 0.0);
+    EXPECT_EQ(View().PanAnchor.Y, 0.0);
+    EXPECT_EQ(FormMousePointer(View()), vbDefault);
+  }
 }
 
 TEST_F(PickTest, GrabCollectsUntilRestoreOrDone) {
@@ -282,6 +357,64 @@ TEST_F(PickTest, DoneAutoInvertsOnlyWhileEditing) {
     editor->SetEditing(editing);
     View().cmdDone(0).PerformClick();
     EXPECT_EQ(editor->txtBearingLine(1).Text(), editing ? "S80" + kDeg + "0'0\"E" : "N80" + kDeg + "0'0\"W");
+  }
+}
+
+// The texts of the DWG fixture (one multi-line text) and of DGN drawings
+// are picked as a DXF's are: a press on the text where the viewer shows it,
+// in either viewer and with either button, fills the editor.
+TEST_F(PlaceTokenTest, DwgAndDgnTextsArePicked) {
+  const std::string plan = folder.Path() + "/plan.dgn";
+  viewer::testing::MakeDgn(plan);
+  const std::string lot = folder.Path() + "/lot.DGN";
+  viewer::testing::MakeDgn(lot, "N 45\xB0" "30'15\" E 100.00");
+  const std::string dwg = viewer::testing::Fixture("text_r2000.dwg");
+  struct Case {
+    std::string path;
+    int viewer, button;
+    bool atName;  // the focus on the name box, else on the first direction
+    std::string name, direction, distance;
+  };
+  const Case cases[] = {
+      // The multi-line text's first word names the parcel; its other words
+      // hold no number and are not placed in the courses.
+      {dwg, 1, vbLeftButton, true, "This", "", ""},
+      {dwg, 2, vbLeftButton, true, "This", "", ""},
+      // A bearing without minutes and seconds is only words and a number.
+      {plan, 2, vbLeftButton, true, "N 45" + kDeg, "", ""},
+      {lot, 1, vbLeftButton, false, "", "N45" + kDeg + "30'15\"E", "100.00"},
+      {lot, 2, vbRightButton, false, "", "S45" + kDeg + "30'15\"W", "100.00"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path + " viewer " + std::to_string(c.viewer) + " button " + std::to_string(c.button));
+    ASSERT_EQ(Load(c.path), 0);
+    // The middle of the text's box, as the drawing gives it.
+    viewer::Drawing drawing;
+    ASSERT_FALSE(viewer::ReadDrawing(c.path, drawing));
+    const viewer::Entity* text = nullptr;
+    for (const viewer::Entity& e : drawing.entities) {
+      if (e.IsText()) text = &e;
+    }
+    ASSERT_NE(text, nullptr);
+    const viewer::TextBox box = viewer::TextBoxOf(drawing, *text);
+    const double x = (box.x[0] + box.x[1] + box.x[2] + box.x[3]) / 4;
+    const double y = (box.y[0] + box.y[1] + box.y[2] + box.y[3]) / 4;
+    // A new parcel, as the New command begins it, with no text marked.
+    link->ClearPickMarks();
+    Fresh();
+    if (c.atName) {
+      editor->txtParcel.SetFocus();
+    } else {
+      editor->txtBearingLine(0).SetFocus();
+    }
+    View().SSTab1.SetTab(c.viewer - 1);
+    View().Viewer(c.viewer).OnViewerMouseDown(c.button, x, y);
+    EXPECT_EQ(editor->txtParcel.Text(), c.name);
+    EXPECT_EQ(editor->txtBearingLine(0).Text(), c.direction);
+    EXPECT_EQ(editor->txtDistanceLine(0).Text(), c.distance);
+    // The text is marked in the viewer pressed, not in the other.
+    EXPECT_EQ(link->PickedEntityIds[c.viewer - 1].size(), 1u);
+    EXPECT_TRUE(link->PickedEntityIds[2 - c.viewer].empty());
   }
 }
 

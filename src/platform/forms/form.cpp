@@ -92,6 +92,23 @@ namespace {
 Menu* g_popupChosen = nullptr;
 }
 
+// The form's inner area, which holds its controls: reports the pointer
+// moving over the form itself.
+class FormContent : public QWidget {
+ public:
+  FormContent(Form& form, QWidget* parent) : QWidget(parent), form_(form) { setMouseTracking(true); }
+
+ protected:
+  void mouseMoveEvent(QMouseEvent* e) override {
+    detail::QtBoundary boundary;
+    Access::FormMouseMove(form_, e);
+    QWidget::mouseMoveEvent(e);
+  }
+
+ private:
+  Form& form_;
+};
+
 // The top-level window of a form: reports closing, resizing, state and
 // activation, and moves the focus by our tab order.
 class FormWindow : public QWidget {
@@ -282,16 +299,33 @@ void Access::MouseUp(Control& c, QMouseEvent* e) {
   }
 }
 
-void Access::MouseMove(Control& c, QMouseEvent* e) {
-  const auto& h = c.CommonHandlers().OnMouseMove;
-  if (!h) return;
+namespace {
+
+// The buttons held during a move, as MouseMove reports them.
+int HeldButtons(const QMouseEvent* e) {
   int buttons = 0;
   if (e->buttons() & Qt::LeftButton) buttons |= vbLeftButton;
   if (e->buttons() & Qt::RightButton) buttons |= vbRightButton;
   if (e->buttons() & Qt::MiddleButton) buttons |= vbMiddleButton;
-  const int shift = ShiftOf(e->modifiers());
+  return buttons;
+}
+
+}  // namespace
+
+void Access::MouseMove(Control& c, QMouseEvent* e) {
+  const auto& h = c.CommonHandlers().OnMouseMove;
+  if (!h) return;
+  const int buttons = HeldButtons(e), shift = ShiftOf(e->modifiers());
   const double x = TwipsX(e), y = TwipsY(e);
   RunHandler([&] { h(c.Index(), buttons, shift, x, y); });
+}
+
+void Access::FormMouseMove(Form& f, QMouseEvent* e) {
+  const auto& h = f.OnMouseMove;
+  if (!h) return;
+  const int buttons = HeldButtons(e), shift = ShiftOf(e->modifiers());
+  const double x = TwipsX(e), y = TwipsY(e);
+  RunHandler([&] { h(buttons, shift, x, y); });
 }
 
 void Access::Click(Control& c) { Raise(c.CommonHandlers().OnClick, c.Index()); }
@@ -522,7 +556,7 @@ Form::Form(const std::string& name) : name_(name) {
   window_ = w;
   w->setAttribute(Qt::WA_DeleteOnClose, false);
   w->setFont(detail::ToQFont(Font{}));
-  auto* content = new QWidget(w);
+  auto* content = new FormContent(*this, w);
   content_ = content;
   content->setAutoFillBackground(true);
   sizeAsked_ = true;

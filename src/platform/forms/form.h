@@ -131,6 +131,10 @@ class Form : public Container {
   std::function<void()> OnResize;
   std::function<void(int& cancel, int unloadMode)> OnQueryUnload;
   std::function<void(int& cancel)> OnUnload;
+  // The pointer moved over the form's own area (not over a control), with
+  // or without a button held: buttons held, shift state, x and y in twips
+  // inside the form's inner area.
+  std::function<void(int button, int shift, double x, double y)> OnMouseMove;
 
   // For the layer's own use.
   QWidget* Window() const { return window_; }

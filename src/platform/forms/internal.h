@@ -102,6 +102,8 @@ struct Access {
   static void MouseDown(Control& c, QMouseEvent* e);
   static void MouseUp(Control& c, QMouseEvent* e);
   static void MouseMove(Control& c, QMouseEvent* e);
+  // The pointer moved over the form's own area, outside its controls.
+  static void FormMouseMove(Form& f, QMouseEvent* e);
   static void Click(Control& c);
   static void DblClick(Control& c);
   // Returns true when the key was consumed (swallowed or replaced).

@@ -315,6 +315,20 @@ void UserMouseClick(Control& control, int button, double x, double y) {
 
 void UserClick(Control& control) { UserMouseClick(control, vbLeftButton); }
 
+void UserMouseMove(Control& control, double x, double y) {
+  if (!UserCanReach(control, "move over")) return;
+  QWidget* w = MouseTarget(control);
+  const QPointF pos = (x < 0 || y < 0) ? QPointF(w->width() / 2.0, w->height() / 2.0)
+                                       : QPointF(x / kTwipsPerPixel, y / kTwipsPerPixel);
+  SendMouse(w, QEvent::MouseMove, Qt::NoButton, pos);
+}
+
+void UserMouseMove(Form& form, double x, double y) {
+  QWidget* w = form.ContentWidget();
+  if (!w) return;
+  SendMouse(w, QEvent::MouseMove, Qt::NoButton, QPointF(x / kTwipsPerPixel, y / kTwipsPerPixel));
+}
+
 void UserDoubleClick(Control& control) {
   if (!UserCanReach(control, "double-click")) return;
   QWidget* w = MouseTarget(control);

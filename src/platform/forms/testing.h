@@ -78,6 +78,10 @@ void UserClick(Control& control);
 // negative).
 void UserMouseClick(Control& control, int button, double x = -1, double y = -1);
 void UserDoubleClick(Control& control);
+// The pointer moved, no button held, to x, y twips inside the control (the
+// middle when negative), or inside the form's own area.
+void UserMouseMove(Control& control, double x = -1, double y = -1);
+void UserMouseMove(Form& form, double x, double y);
 // Moves the focus to the control as a click or the Tab key would.
 void UserFocus(Control& control);
 // The Tab key (Shift+Tab when backward) pressed in the control.

@@ -16,9 +16,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointF>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRectF>
 #include <QScrollBar>
+#include <vector>
 
 #include "platform/forms/internal.h"
 
@@ -38,7 +41,10 @@ class Hooked : public Base {
  public:
   template <class... A>
   explicit Hooked(Control* owner, ClickOrder order, A&&... args)
-      : Base(std::forward<A>(args)...), owner_(owner), order_(order) {}
+      : Base(std::forward<A>(args)...), owner_(owner), order_(order) {
+    // MouseMove comes with no button held too, as the pointer passes over.
+    this->setMouseTracking(true);
+  }
   ~Hooked() override {
     if (owner_) Access::WidgetGone(*owner_);
   }
@@ -231,8 +237,23 @@ class ScrollWidget : public Hooked<QScrollBar> {
   int dragStart = 0;
 };
 
+// One drawing call on a picture box, in pixels of its kept image.
+struct Stroke {
+  enum class Kind { Line, Rectangle, Arc } kind = Kind::Line;
+  QPointF p1, p2;        // Line
+  QRectF box;            // Rectangle; Arc: the circle's bounding box
+  int start16 = 0;       // Arc: start and span in sixteenths of a degree
+  int span16 = 0;
+  QColor colour;
+  int width = 1;         // pen width in pixels
+};
+
 // The inner area of a picture box: paints the kept image, holds the child
 // controls and reports the mouse for the picture box.
+//
+// Strokes wait in `waiting` until the image is painted, read or changes
+// size, and are then drawn together with one painter: a figure of many
+// lines costs one painter, not one a line.
 class CanvasWidget : public Hooked<QWidget> {
  public:
   explicit CanvasWidget(Control* owner, QWidget* parent) : Hooked(owner, ClickOrder::Synthesized, parent) {}
@@ -241,9 +262,14 @@ class CanvasWidget : public Hooked<QWidget> {
   CanvasWidget& operator=(const CanvasWidget&) = delete;
   QImage image;
   QColor background;
+  std::vector<Stroke> waiting;
   // Gives the image the widget's size, keeping what was drawn. A hidden
   // widget's resize event waits until it is shown; drawing must not.
   void FitImage();
+  // Fills the image with the background; waiting strokes are dropped.
+  void Clear();
+  // Draws the waiting strokes onto the image, in order.
+  void DrawWaiting();
 
  protected:
   void paintEvent(QPaintEvent* e) override;

@@ -113,7 +113,7 @@ void FrmCreate::Form_Unload() {
   // a project was created.
   if (Standalone() && cancelled_) return;
   SaveAutoName(chkAutoName.Value() != vbUnchecked);
-  host_.ShowHost();
+  host_.DialogClosed();
 }
 
 void FrmCreate::cmdBrowseLoc_Click() {

@@ -28,6 +28,11 @@ class CreateHost {
   virtual void ProjectClosing() = 0;
   // Brings the window back (the dialog's unload, and after a creation).
   virtual void ShowHost() = 0;
+  // The dialog is closing and has stored its check box. The window is
+  // brought back unless the edition does otherwise (the standalone edition,
+  // whose editor a creation has shown already, readies it for the first
+  // parcel instead).
+  virtual void DialogClosed() { ShowHost(); }
   // The new project is ProjectPath: load its settings, enable the project
   // controls, switch to grab mode and show the link state.
   virtual void ProjectCreated() = 0;

@@ -4,6 +4,9 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
+#include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
@@ -393,6 +396,113 @@ TEST(Picture, ArcAnglesOfManyTurnsOrNoneFiniteDoNotStallTheDrawing) {
   c.Arc(1000, 1000, 500, 0, std::numeric_limits<double>::infinity(), vbBlack);
   c.Arc(1000, 1000, std::numeric_limits<double>::quiet_NaN(), 0, 1, vbBlack);
   EXPECT_EQ(4u, rec.SinceClear().size());
+}
+
+// One stroke of the kept-image tests, in twips; kind 'L' line, 'R' rectangle,
+// 'A' arc (a b c d e = cx cy radius start end), 'C' clear.
+struct Stroke {
+  char kind;
+  double a, b, c, d, e;
+  Colour colour;
+  int width;
+};
+
+// The picture's inner area as each stroke on its own painter would leave it:
+// lines and borders on whole pixels, arcs smoothed.
+QImage DrawnOneByOne(const std::vector<Stroke>& strokes, int width, int height, QColor back) {
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(back);
+  const auto px = [](double twips) { return twips / 15.0; };
+  for (const Stroke& s : strokes) {
+    if (s.kind == 'C') {
+      image.fill(back);
+      continue;
+    }
+    QPainter p(&image);
+    QPen pen(QColor(static_cast<int>(s.colour & 0xFF), static_cast<int>((s.colour >> 8) & 0xFF),
+                    static_cast<int>((s.colour >> 16) & 0xFF)));
+    pen.setWidth(s.width);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    if (s.kind == 'L') p.drawLine(QPointF(px(s.a), px(s.b)), QPointF(px(s.c), px(s.d)));
+    if (s.kind == 'R') p.drawRect(QRectF(QPointF(px(s.a), px(s.b)), QPointF(px(s.c), px(s.d))).normalized());
+    if (s.kind == 'A') {
+      p.setRenderHint(QPainter::Antialiasing, true);
+      const double r = px(s.c);
+      p.drawArc(QRectF(px(s.a) - r, px(s.b) - r, 2 * r, 2 * r),
+                static_cast<int>(std::lround(s.d * 180.0 / 3.14159265358979 * 16.0)),
+                static_cast<int>(std::lround((s.e - s.d) * 180.0 / 3.14159265358979 * 16.0)));
+    }
+  }
+  return image;
+}
+
+TEST(Picture, KeptImageIsEveryStrokeDrawnInTurn) {
+  // Lines in every direction (those running up to the right included), lines
+  // leaving the picture, arcs and borders, colours and pen widths mixed, and
+  // a clear that takes away what came before it.
+  const std::vector<Stroke> strokes = {
+      {'L', 100, 100, 2000, 2400, 0, vbBlack, 1},
+      {'C', 0, 0, 0, 0, 0, 0, 1},
+      {'L', 200, 1487, 1481, 206, 0, vbBlack, 1},
+      {'L', 1481, 206, 210, 1522, 0, vbBlack, 1},
+      {'L', 300, 2500, 2550, 1700, 0, RGB(0, 255, 255), 1},
+      {'L', 2550, 100, 100, 900, 0, vbRed, 1},
+      {'L', 1300, 50, 1300, 2500, 0, vbBlack, 1},
+      {'L', 50, 1300, 2500, 1307, 0, vbBlack, 1},
+      {'L', -900, 2000, 3900, -500, 0, vbBlue, 1},
+      {'L', 400, 2300, 2300, 600, 0, RGB(0, 128, 0), 2},
+      {'A', 1200, 1300, 700, 0.3, 2.9, RGB(0, 128, 0), 1},
+      {'L', 520, 2210, 2330, 1530, 0, vbBlack, 1},
+      {'A', 1300, 1200, 950, 3.5, 6.0, vbRed, 2},
+      {'R', 30, 30, 2565, 2565, 0, vbBlack, 1},
+      {'L', 700, 2400, 2400, 1990, 0, vbBlack, 1},
+  };
+  GridWindow w;
+  PictureBox pic(w, "picParcel");
+  pic.Move(3960, 0, 2655, 2655);
+  pic.SetBackColor(vbWhite);
+  Canvas& c = pic.Drawing();
+  for (const Stroke& s : strokes) {
+    pic.SetDrawWidth(s.width);
+    if (s.kind == 'C') c.Clear();
+    if (s.kind == 'L') c.Line(s.a, s.b, s.c, s.d, s.colour);
+    if (s.kind == 'R') c.Rectangle(s.a, s.b, s.c, s.d, s.colour);
+    if (s.kind == 'A') c.Arc(s.a, s.b, s.c, s.d, s.e, s.colour);
+  }
+  const PictureBox::Image kept = pic.KeptImage();
+  ASSERT_EQ(173, kept.width);
+  ASSERT_EQ(173, kept.height);
+  const QImage expected = DrawnOneByOne(strokes, 173, 173, Qt::white).convertToFormat(QImage::Format_ARGB32);
+  int differing = 0;
+  for (int y = 0; y < kept.height; ++y) {
+    for (int x = 0; x < kept.width; ++x) {
+      const std::uint32_t want = reinterpret_cast<const std::uint32_t*>(expected.constScanLine(y))[x];
+      if (kept.pixels[static_cast<std::size_t>(y * kept.width + x)] != want) ++differing;
+    }
+  }
+  EXPECT_EQ(0, differing);
+  // The first line went with the clear.
+  EXPECT_EQ(0xFFFFFFFFu, kept.pixels[static_cast<std::size_t>(150 * kept.width + 128)]);
+}
+
+TEST(Picture, StrokesDrawnBeforeTheBoxGrowsKeepTheirFormerSize) {
+  GridWindow w;
+  PictureBox pic(w, "picParcel");
+  pic.SetBorderStyle(0);
+  pic.Move(0, 0, 1500, 1500);  // 100 x 100 pixels
+  pic.SetBackColor(vbWhite);
+  Canvas& c = pic.Drawing();
+  c.Clear();
+  c.Line(0, 150, 6000, 150, vbBlack);  // y 10, past the right edge
+  pic.Move(0, 0, 3000, 1500);
+  c.Line(0, 300, 6000, 300, vbBlack);  // y 20, on the wider box
+  const PictureBox::Image kept = pic.KeptImage();
+  ASSERT_EQ(200, kept.width);
+  const auto at = [&](int x, int y) { return kept.pixels[static_cast<std::size_t>(y * kept.width + x)]; };
+  EXPECT_EQ(0xFF000000u, at(50, 10));
+  EXPECT_EQ(0xFFFFFFFFu, at(150, 10));  // the box was 100 pixels wide then
+  EXPECT_EQ(0xFF000000u, at(150, 20));
 }
 
 TEST(Picture, FrameInFrontHidesTheChildrenOfTheFrameBehind) {

@@ -265,6 +265,32 @@ TEST(OwnFlags, DisabledContainerBlocksChildrenWithoutChangingTheirFlags) {
   EXPECT_THROW(w.txtArr(0).SetFocus(), RuntimeError);
 }
 
+// The pointer passing over a frame, a picture box or the form itself with no
+// button held raises their MouseMove (in twips inside each); a control
+// without a handler says nothing.
+TEST(Mouse, MovesWithoutAButtonReachTheControlUnderThePointer) {
+  TestWindow w;
+  const auto log = [&w](const std::string& name) {
+    return [&w, name](int, int button, int, double x, double y) {
+      w.Add(name + "_MouseMove " + std::to_string(button) + " " + std::to_string(static_cast<int>(x)) + " " +
+            std::to_string(static_cast<int>(y)));
+    };
+  };
+  w.frame.OnMouseMove = log("frame");
+  w.pic.OnMouseMove = log("pic");
+  w.OnMouseMove = [&w](int button, int, double x, double y) {
+    w.Add("Form_MouseMove " + std::to_string(button) + " " + std::to_string(static_cast<int>(x)) + " " +
+          std::to_string(static_cast<int>(y)));
+  };
+  w.Show();
+  w.log.clear();
+  testing::UserMouseMove(w.frame, 150, 300);
+  testing::UserMouseMove(w.pic, 30, 45);
+  testing::UserMouseMove(w, 6000, 4500);
+  testing::UserMouseMove(w.cmd);
+  EXPECT_EQ((Steps{"frame_MouseMove 0 150 300", "pic_MouseMove 0 30 45", "Form_MouseMove 0 6000 4500"}), w.log);
+}
+
 TEST(OwnFlags, VisibleIsTheOwnFlagBeforeShowingAndWhileMinimised) {
   TestWindow w;
   EXPECT_TRUE(w.txt.Visible());

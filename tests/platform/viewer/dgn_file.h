@@ -9,8 +9,9 @@
 namespace korvalo::viewer::testing {
 
 // DGN through GDAL's own DGN writer: levels, colour index and a text whose
-// degree sign is the single byte 0xB0.
-inline void MakeDgn(const std::string& path) {
+// degree sign is the single byte 0xB0 (the label, standing upright at
+// 50.5, 60.25).
+inline void MakeDgn(const std::string& path, const std::string& label = "N 45\xB0 E") {
   GDALAllRegister();
   GDALDriverH driver = GDALGetDriverByName("DGN");
   ASSERT_NE(driver, nullptr);
@@ -32,7 +33,9 @@ inline void MakeDgn(const std::string& path) {
   };
   add("LINESTRING (100.25 200.5,300.75 400.125)", 7, 3, nullptr);
   add("LINESTRING (0 0,10 0,10 10)", 2, 5, nullptr);
-  add("POINT (50.5 60.25)", 12, 1, "LABEL(t:\"N 45\xB0 E\",s:2.5g,a:90)");
+  std::string quoted;
+  for (char c : label) quoted += c == '"' ? std::string("\\\"") : std::string(1, c);
+  add("POINT (50.5 60.25)", 12, 1, ("LABEL(t:\"" + quoted + "\",s:2.5g,a:90)").c_str());
   GDALClose(ds);
 }
 

@@ -1,0 +1,326 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <QColor>
+#include <QImage>
+
+#include "../platform/viewer/drawing_files.h"
+#include "apps/standalone_startup.h"
+#include "common/edition.h"
+#include "editor/message_boxes.h"
+#include "platform/dao/dao.h"
+#include "platform/forms/testing.h"
+#include "platform/print/printer.h"
+#include "platform/shell/shell.h"
+#include "reports/frm_report.h"
+#include "standalone/standalone_state.h"
+#include "storage/messages.h"
+#include "storage/program_state.h"
+#include "storage/project_db.h"
+#include "storage/system_db.h"
+#include "storage/viewer_settings.h"
+#include "support/pdf_text.h"
+#include "support/program_start.h"
+#include "support/program_checks.h"
+#include "support/temp_folder.h"
+
+// KorvaloSA used as a new user uses it: started on a project whose drawing
+// is a plat, the lot picked off the plat into a new parcel, saved, found
+// again on the next start and printed; each step through the real windows,
+// and the project file read back with the sqlite3 tool.
+namespace korvalo::apps {
+namespace {
+
+using forms::testing::PromptScript;
+using program_start::LoadedForm;
+using forms::testing::UserChooseMenu;
+using forms::testing::UserClick;
+using forms::testing::UserMouseClick;
+using forms::testing::UserSelect;
+using forms::vbLeftButton;
+using forms::vbNo;
+using forms::vbRightButton;
+using forms::vbYes;
+using forms::vbYesNo;
+using program_checks::Sql;
+using viewer::testing::Join;
+using viewer::testing::LayerTable;
+using viewer::testing::Line;
+using viewer::testing::Text;
+
+const std::string kDeg = "\u00B0";
+
+// A label of the plat: its insertion point and its text, 4 units high.
+struct Label {
+  const char* handle;
+  double x, y;
+  std::string text;
+};
+constexpr double kLabelHeight = 4;
+const Label kLotName{"T1", 35, 55, "LOT 7"};
+const Label kWestSide{"T2", 4, 40, "N 0%%D00'00\" E 100.00"};
+const Label kNorthSide{"T3", 20, 92, "N 90%%D00'00\" E 100.00"};
+const Label kEastSide{"T4", 30, 25, "S 0%%D00'00\" E 100.00"};
+// The south side reads west to east, as plats write it: walking the lot
+// clockwise it is picked with the right button, which reverses it.
+const Label kSouthSide{"T5", 20, 6, "N 90%%D00'00\" E 100.00"};
+
+// The plat of one 100 by 100 lot: its sides on a red layer, its name and
+// the labels of its sides on a layer of their own.
+std::string WritePlat(const std::string& path) {
+  viewer::testing::Pairs entities;
+  for (const Label* l : {&kLotName, &kWestSide, &kNorthSide, &kEastSide, &kSouthSide}) {
+    const viewer::testing::Pairs text = Text(l->handle, "LABELS", l->x, l->y, kLabelHeight, 0, l->text);
+    entities.insert(entities.end(), text.begin(), text.end());
+  }
+  entities = Join({entities, Line("L1", "LOT LINES", 0, 0, 0, 100), Line("L2", "LOT LINES", 0, 100, 100, 100),
+                   Line("L3", "LOT LINES", 100, 100, 100, 0), Line("L4", "LOT LINES", 100, 0, 0, 0)});
+  viewer::testing::WriteFile(
+      path, viewer::testing::DxfText(Join({viewer::testing::Section("TABLES", LayerTable({{"0", 7, 0},
+                                                                                          {"LOT LINES", 1, 0},
+                                                                                          {"LABELS", 5, 0}})),
+                                           viewer::testing::Section("ENTITIES", entities)})) +
+                viewer::testing::Eof());
+  return path;
+}
+
+class StandaloneEndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetProgramState();
+    standalone::ResetStandaloneState();
+    ResetViewerSettings();
+    // As KorvaloSA's main sets the program up.
+    SetEdition(Edition::Standalone);
+    Program().ProgramFolder = dir.Path();
+    editor::ShowStorageMessagesInMessageBoxes();
+    BuildSystemDatabase(SystemDatabasePath(), Edition::Standalone);
+    previousShell_ = shell::SetShellHook([](const shell::ShellRequest&) {});
+    print::SetPrinterListForTesting(&printers);
+    // The surveyor's project: a folder with the plat and a project naming
+    // it, made as the program makes it (holding the system database).
+    plat = WritePlat(dir.File("Lot 7 plat.dxf"));
+    ASSERT_TRUE(OpenSystemDatabase());
+    ASSERT_TRUE(CreateProjectDatabase(dir.Path() + "/", "Oak Ridge", plat));
+    Program().SystemDb.reset();
+    project = dir.File("Oak Ridge.kvx");
+  }
+  void TearDown() override {
+    program.reset();
+    Program().SystemDb.reset();
+    print::SetPrinterListForTesting(nullptr);
+    shell::SetShellHook(previousShell_);
+    SetMessageSink({});
+    standalone::ResetStandaloneState();
+    ResetViewerSettings();
+    ResetProgramState();
+  }
+
+  // Starts the program as its main does, with that command line.
+  void Start(const std::string& commandLine) {
+    program = std::make_unique<StandaloneProgram>();
+    ASSERT_TRUE(program->RunStartUp(commandLine));
+    e = program->Editor();
+    m = program->Main();
+    ASSERT_NE(e, nullptr);
+    ASSERT_NE(m, nullptr);
+  }
+  // Ends the run as File > Exit does.
+  void Quit() {
+    prompts.ExpectMsgBox("Exit Korvalo?", vbYesNo, vbYes, "Korvalo");
+    UserChooseMenu(m->mnuFile);
+    UserChooseMenu(m->mnuExit);
+    program.reset();
+    Program().SystemDb.reset();
+    e = nullptr;
+    m = nullptr;
+    // The process ends: the next start begins with the state a new one has.
+    standalone::ResetStandaloneState();
+    ResetViewerSettings();
+    ResetProgramState();
+    SetEdition(Edition::Standalone);
+    Program().ProgramFolder = dir.Path();
+  }
+  standalone::FrmView& View() { return m->frmView; }
+
+  // A press on the middle of the label's first letter in viewer 1 or 2, as
+  // the user's mouse gives it (twips in the viewer's window).
+  void Press(int which, int button, const Label& label) {
+    viewer::DrawingViewer& v = View().Viewer(which);
+    double xmin = 0, ymin = 0, xmax = 0, ymax = 0, zoom = 0, sixth = 0;
+    v.ViewerGetView(xmin, ymin, xmax, ymax, zoom, sixth);
+    const double x = label.x + kLabelHeight / 2, y = label.y + kLabelHeight / 2;
+    UserMouseClick(v, button, (x - xmin) / (xmax - xmin) * v.Width(), (ymax - y) / (ymax - ymin) * v.Height());
+  }
+  std::string Figures() const {
+    return e->lblClosure.Caption() + " " + e->lblArea.Caption() + " " + e->lblPrecision.Caption();
+  }
+  std::vector<std::string> List() const {
+    std::vector<std::string> out;
+    for (int i = 0; i < e->cbxParcel.ListCount(); ++i) out.push_back(e->cbxParcel.List(i));
+    return out;
+  }
+
+  TempFolder dir;
+  PromptScript prompts;
+  std::vector<std::string> printers{print::kPdfFileName};
+  std::string plat;
+  std::string project;
+  std::unique_ptr<StandaloneProgram> program;
+  editor::FrmEditor* e = nullptr;
+  standalone::FrmMain* m = nullptr;
+
+ private:
+  shell::ShellHook previousShell_;
+};
+
+TEST_F(StandaloneEndToEndTest, ANewUserPicksALotOffThePlatSavesItAndPrintsIt) {
+  // First start, the project named on the command line: the training-video
+  // offer declined for good, the two first-run questions (bearings and feet,
+  // as the project already is).
+  program_start::ExpectVideoOfferDeclinedForGood(prompts);
+  prompts.ExpectMsgBox(
+      "What unit of angular measurement would you like to be the default? Yes = Bearing, No = Azimuth.", vbYesNo,
+      vbYes, "Initial configuration");
+  prompts.ExpectMsgBox(
+      "What unit of linear measurement would you like to be the default?  yes = Metric, No = Imperial.", vbYesNo,
+      vbNo, "Initial configuration");
+  Start(project);
+  EXPECT_EQ(prompts.Pending(), 0);
+  ASSERT_EQ(Program().ProjectPath, project);
+  EXPECT_EQ(Program().DrawingPath, plat);
+
+  // The plat shows on both tabs.
+  EXPECT_TRUE(m->Visible());
+  EXPECT_TRUE(View().Visible());
+  EXPECT_EQ(View().SSTab1.Tab(), 0);
+  for (int which = 1; which <= 2; ++which) {
+    SCOPED_TRACE(which);
+    if (which == 2) View().SSTab1.SetTab(1);
+    EXPECT_TRUE(View().SSTab1.Page(which - 1).Visible());
+    EXPECT_TRUE(View().Viewer(which).ViewerDrawingOpen());
+    EXPECT_TRUE(View().Viewer(which).Visible());
+    // The lot's red sides are drawn.
+    const viewer::DrawingViewer::Picture picture = View().Viewer(which).ViewerPicture();
+    int red = 0;
+    for (std::uint32_t pixel : picture.pixels) red += (pixel & 0xFFFFFFu) == 0xFF0000u ? 1 : 0;
+    EXPECT_GT(red, 100);
+  }
+  View().SSTab1.SetTab(0);
+  EXPECT_FALSE(View().SSTab1.Page(1).Visible());
+
+  // Edit > Insert parcel; the name and the courses picked off the plat,
+  // walking the lot clockwise from its south-west corner. The north side
+  // is picked in the second tab's viewer; the south side, written west to
+  // east, with the right button.
+  UserChooseMenu(m->mnuEdit);
+  UserChooseMenu(m->mnuInsertParcel);
+  ASSERT_TRUE(e->Editing());
+  Press(1, vbLeftButton, kLotName);
+  EXPECT_EQ(e->txtParcel.Text(), "LOT 7");
+  Press(1, vbLeftButton, kWestSide);
+  View().SSTab1.SetTab(1);
+  Press(2, vbLeftButton, kNorthSide);
+  View().SSTab1.SetTab(0);
+  Press(1, vbLeftButton, kEastSide);
+  Press(1, vbRightButton, kSouthSide);
+  const std::vector<std::pair<std::string, std::string>> walked = {{"N0" + kDeg + "00'00\"E", "100.00"},
+                                                                   {"N90" + kDeg + "00'00\"E", "100.00"},
+                                                                   {"S0" + kDeg + "00'00\"E", "100.00"},
+                                                                   {"S90" + kDeg + "00'00\"W", "100.00"}};
+  for (int row = 0; row < 4; ++row) {
+    SCOPED_TRACE(row);
+    EXPECT_EQ(e->txtBearingLine(row).Text(), walked[static_cast<std::size_t>(row)].first);
+    EXPECT_EQ(e->txtDistanceLine(row).Text(), walked[static_cast<std::size_t>(row)].second);
+  }
+  EXPECT_EQ(e->txtBearingLine(4).Text(), "");
+  // The parcel closes, as the editor's result boxes show it.
+  EXPECT_EQ(Figures(), "0 10000 Perfect");
+
+  // Edit > Save/New: stored, and an empty parcel begun, which the user
+  // cancels.
+  UserChooseMenu(m->mnuEdit);
+  UserChooseMenu(m->mnuSaveParcel);
+  EXPECT_EQ(prompts.Pending(), 0);
+  EXPECT_EQ(e->txtBearingLine(0).Text(), "");
+  UserClick(e->cmdCancel);
+  EXPECT_FALSE(e->Editing());
+  Quit();
+  EXPECT_EQ(prompts.Pending(), 0);
+
+  // What the project file holds, as another tool reads it. Names shorter
+  // than six characters are stored padded in front.
+  EXPECT_EQ(Sql(project, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+  EXPECT_EQ(Sql(project, "SELECT Parcel, Area, Closure FROM tblParcel"),
+            std::vector<std::string>{" LOT 7|10000.0|0.0"});
+  std::vector<std::string> rows;
+  for (std::size_t k = 0; k < walked.size(); ++k) {
+    rows.push_back(std::to_string(k) + "|1|" + walked[k].first + "|100.0");
+  }
+  EXPECT_EQ(Sql(project, "SELECT RowNo, RowType, Direction, Length FROM tblMeasurements ORDER BY RowNo"), rows);
+
+  // The next start asks nothing; the recent project opens with its parcel.
+  Start("");
+  EXPECT_EQ(prompts.Pending(), 0);
+  ASSERT_NE(m->mnuHistory(0).Caption().find("Oak Ridge.kvx"), std::string::npos);
+  UserChooseMenu(m->mnuFile);
+  UserChooseMenu(m->mnuHistory(0));
+  ASSERT_EQ(Program().ProjectPath, project);
+  EXPECT_TRUE(View().Viewer(1).ViewerDrawingOpen());
+  EXPECT_EQ(List(), std::vector<std::string>{" LOT 7"});
+  UserSelect(e->cbxParcel, 0);
+  EXPECT_EQ(e->txtBearingLine(3).Text(), walked[3].first);
+  EXPECT_EQ(Figures(), "0 10000 Perfect");
+
+  // Report > Full report, printed to a PDF file.
+  UserChooseMenu(m->mnuReport);
+  UserChooseMenu(m->mnuFullReport);
+  auto* report = static_cast<reports::FrmReport*>(LoadedForm("frmReport"));
+  ASSERT_NE(report, nullptr);
+  ASSERT_TRUE(report->Visible());
+  EXPECT_EQ(report->Caption(), reports::kFullReportCaption);
+  const std::string pdf = dir.File("Oak Ridge full report.pdf");
+  prompts.ExpectPrintDialog(forms::PrintChoice{print::kPdfFileName, pdf, false}, false);
+  UserClick(report->cmdPrint);
+  EXPECT_EQ(prompts.Pending(), 0);
+  // The parcel's heading, its courses and its area, as the PDF's text reads.
+  const std::string text = pdf_text::Layout(pdf);
+  const std::size_t heading = text.find("Lot Closure Report - Lot #");
+  ASSERT_NE(heading, std::string::npos) << text;
+  EXPECT_NE(text.substr(heading, text.find('\n', heading) - heading).find("LOT 7"), std::string::npos) << text;
+  const std::string courses[] = {"   1 N0" + kDeg + "00'00\"E       100.00", "   2 N90" + kDeg + "00'00\"E      100.00",
+                                 "   3 S0" + kDeg + "00'00\"E       100.00", "   4 S90" + kDeg + "00'00\"W      100.00"};
+  for (const std::string& course : courses) EXPECT_NE(text.find(course + "\n"), std::string::npos) << course;
+  EXPECT_NE(text.find("Misclosure Distance    : 0\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("AREA                   : 10000 sq.f.\n"), std::string::npos) << text;
+  Quit();
+  EXPECT_EQ(prompts.Pending(), 0);
+}
+
+// KorvaloSA started from a program folder of its own, with the project on
+// its command line, shows its frame with the plat in the drawing window
+// (written to an image, then the program ends).
+TEST_F(StandaloneEndToEndTest, TheProgramStartsOnTheProjectAndShowsItsPlat) {
+  program_start::MarkStartedBefore();
+  const std::string executable = program_checks::PlaceProgram(KORVALO_SA, dir.Path());
+  const std::string image = dir.File("frame.png");
+  EXPECT_EQ(program_checks::RunForWindowImage(executable, image, pdf_text::Quote(project)), 0);
+  QImage frame;
+  ASSERT_TRUE(frame.load(QString::fromStdString(image))) << "no image";
+  EXPECT_GT(frame.width(), 400);
+  EXPECT_GT(frame.height(), 250);
+  // The lot's sides, red on the drawing window's white.
+  int red = 0;
+  for (int y = 0; y < frame.height(); ++y) {
+    for (int x = 0; x < frame.width(); ++x) red += frame.pixelColor(x, y) == QColor(255, 0, 0) ? 1 : 0;
+  }
+  EXPECT_GT(red, 100);
+}
+
+}  // namespace
+}  // namespace korvalo::apps
