@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/forms/forms.h"
@@ -31,7 +32,10 @@ constexpr int kWidth = 1280, kHeight = 1024;
 // spread over 10 km.
 const std::string& PlatPath() {
   static const std::string path = [] {
-    const std::string p = (std::filesystem::temp_directory_path() / "korvalo-viewer-bench.dxf").string();
+    // One file per process: runs in other worktrees write and remove their own.
+    const std::string p =
+        (std::filesystem::temp_directory_path() / ("korvalo-viewer-bench-" + std::to_string(::getpid()) + ".dxf"))
+            .string();
     std::ofstream out(p);
     out << "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n0\nENDSEC\n";
     out << "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n70\n8\n";

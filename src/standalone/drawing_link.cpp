@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 
 #include "common/numbers.h"
 #include "editor/tooltips.h"
@@ -104,8 +105,9 @@ void DrawingLink::Attach(FrmMain& main) {
   main_.mnuLayer2.OnClick = [this](int i) { LayerItemClicked(2, i); };
 }
 
-// The frame (and with it the drawing window holding the hooks) goes first.
-DrawingLink::~DrawingLink() = default;
+// The frame (and with it the drawing window holding the hooks) goes first;
+// a view still waiting is stored before the link goes.
+DrawingLink::~DrawingLink() { FlushViewStores(); }
 
 FrmView& DrawingLink::View() const { return Main().frmView; }
 
@@ -140,8 +142,17 @@ int DrawingLink::LoadDrawing(bool force) {
 
   // DWG and DXF are the viewer's own formats, with a layer table.
   const bool layered = EndsInUpper(path, "DWG") || EndsInUpper(path, "DXF");
+  // The layer table stays open until both viewers are set up, so that they
+  // take the drawing read for it instead of reading the file twice more.
+  struct TableHandle {
+    viewer::DrawingViewer& d;
+    long h = 0;
+    ~TableHandle() {
+      if (h != 0) d.ViewerCloseHandle(h);
+    }
+  } table{view.Dbcocx1};
   try {
-    if (layered) ReadLayerTable(path);
+    if (layered) ReadLayerTable(path, table.h);
     LoadedDrawingPath = path;
     view.CaptureOverviewRect(1);
     view.CaptureOverviewRect(2);
@@ -195,18 +206,14 @@ int DrawingLink::LoadDrawing(bool force) {
   }
 }
 
-void DrawingLink::ReadLayerTable(const std::string& path) {
+void DrawingLink::ReadLayerTable(const std::string& path, long& handle) {
   FrmView& view = View();
   viewer::DrawingViewer& d = view.Dbcocx1;
   long h = d.ViewerOpenLayerTable(path);
   if (h == 0) h = d.ViewerOpenLayerTable(path);
   // A table that cannot be read fails the load like any later step.
   if (h == 0) throw RuntimeError(321, "The layer table cannot be read");
-  struct Release {
-    viewer::DrawingViewer& d;
-    long h;
-    ~Release() { d.ViewerCloseHandle(h); }
-  } release{d, h};
+  handle = h;
   const long count = d.ViewerLayerCount(h);
   if (count < 1) {
     view.cmdLayer1.SetEnabled(false);
@@ -416,7 +423,29 @@ void DrawingLink::SaveViewerView(int index) {
   SavedView s;
   double sixth = 0.0;
   View().Viewer(index + 1).ViewerGetView(s.blx, s.bly, s.trx, s.try_, s.zoomFactor, sixth);
-  StoreViewerView(index, s);
+  const std::string& project = Program().ProjectPath;
+  PendingView& pending = pendingViews_[static_cast<std::size_t>(index)];
+  // A view of another project still waiting goes into its own project first.
+  for (const PendingView& p : pendingViews_)
+    if (p.waiting && p.project != project) {
+      FlushViewStores();
+      break;
+    }
+  KeepViewerView(index, s);
+  pending = {true, project, s};
+  viewStore_.Schedule();
+}
+
+void DrawingLink::FlushViewStores() { viewStore_.RunNow(); }
+
+void DrawingLink::WritePendingViews() {
+  for (std::size_t i = 0; i < pendingViews_.size(); ++i) {
+    PendingView p = std::exchange(pendingViews_[i], PendingView{});
+    if (!p.waiting) continue;
+    // A view that cannot be stored forgets both, while its project is open.
+    if (!WriteViewerView(p.project, static_cast<int>(i), p.view) && p.project == Program().ProjectPath)
+      Viewer().Views = {};
+  }
 }
 
 void DrawingLink::PlaceOverview(int left, int top, int which) { View().PlaceOverview(left, top, which); }
@@ -427,6 +456,9 @@ PixelRect DrawingLink::OverviewRect(int which) const {
 }
 
 bool DrawingLink::LoadProjectSettings() {
+  // The views still waiting belong to the project shown until now: stored
+  // before any row is read.
+  FlushViewStores();
   // The shared settings, the drawing colours and the saved views of one row;
   // a row that cannot be read leaves the open project's values in force.
   if (!LoadStandaloneProjectSettings()) return false;

@@ -9,6 +9,7 @@
 #include "geometry/direction.h"
 #include "platform/forms/forms.h"
 #include "standalone/viewer_link.h"
+#include "storage/viewer_settings.h"
 
 // The viewer link of the standalone edition over the drawing window: the
 // drawing loaded into both viewers with its layers and colours, the colour
@@ -55,8 +56,13 @@ class DrawingLink : public ViewerLink {
   void LayerItemClicked(int viewer, int item);
   // The saved view of viewer 1 or 2, or the whole drawing.
   void RestoreSavedView(int viewer);
-  // Stores the view viewer index + 1 shows.
+  // Stores the view viewer index + 1 shows: kept as the saved view at once,
+  // written into the project's row at the end of the event-loop turn (pan
+  // steps of one turn write once, the last view), into the project the view
+  // belongs to even when another one opens meanwhile.
   void SaveViewerView(int index);
+  // Writes the views still waiting for the end of the turn now.
+  void FlushViewStores();
 
   // --- picking (drawing_link_pick.cpp) -----------------------------------------
   // The floating editor's focus record (`FocusRow`, `FocusField`) says where
@@ -94,7 +100,9 @@ class DrawingLink : public ViewerLink {
  private:
   FrmView& View() const;
   void SetUpViewer(int v, bool dwg);
-  void ReadLayerTable(const std::string& path);
+  // Opens the layer table (its handle in `handle`, which the caller closes
+  // on every path) and builds the layer menus from it.
+  void ReadLayerTable(const std::string& path, long& handle);
   void BuildLayerMenu(forms::ControlArray<forms::Menu>& menu, const std::vector<std::string>& captions,
                       int count);
   void ResetLayerMenus();
@@ -119,6 +127,17 @@ class DrawingLink : public ViewerLink {
     double x, y;
   };
   std::deque<Press> waiting_;
+
+  // Views waiting for the end of the turn, index 0 viewer 1, with the
+  // project they belong to.
+  struct PendingView {
+    bool waiting = false;
+    std::string project;
+    SavedView view;
+  };
+  std::array<PendingView, 2> pendingViews_;
+  void WritePendingViews();
+  forms::EndOfTurnTask viewStore_{[this] { WritePendingViews(); }};
 };
 
 // A layer's colour index from the entity list's text: its absolute value,

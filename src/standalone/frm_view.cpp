@@ -190,11 +190,16 @@ void FrmView::ViewerViewChanged(int k) {
 
 void FrmView::MouseWheel(int delta) {
   if (!hooks_.drawingSet || !hooks_.drawingSet()) return;
-  // Only while the frame (or this window inside it) is the active window:
-  // not while the editor is.
+  // Only while the frame (or this window inside it) or an overview window is
+  // the active window: not while the editor is. An overview is no form, so
+  // the last active form does not tell while one is active.
+  bool overviewActive = false;
+  for (viewer::OverviewWindow* o : OverviewHwnd) overviewActive = overviewActive || (o != nullptr && o->Active());
   Form* active = ActiveForm();
-  if (active != nullptr && active != hooks_.main && active != this) return;
-  if (active == nullptr && hooks_.main == nullptr) return;
+  if (!overviewActive) {
+    if (active != nullptr && active != hooks_.main && active != this) return;
+    if (active == nullptr && hooks_.main == nullptr) return;
+  }
   viewer::DrawingViewer* v = nullptr;
   if (SSTab1.Tab() == 0) {
     v = &Dbcocx1;

@@ -62,7 +62,9 @@ class FrmView : public forms::Form {
   // Shows the overview window of the current tab and hides the other.
   void ShowActiveOverview();
 
-  // The wheel turned over a viewer (only the sign of the delta counts).
+  // The wheel turned over a viewer or an overview window (only the sign of
+  // the delta counts): the viewer of the current tab zooms about the last
+  // mouse position over either viewer.
   void MouseWheel(int delta);
   // The editor's mouse moved: a pan still running ends.
   void EndPan();

@@ -61,11 +61,12 @@ std::array<SavedView, 2> ReadViews(dao::Recordset& rs) {
   return views;
 }
 
-// Edits the settings row's first record with `write`; true when stored.
+// Edits the first record of the settings row of the project file at `path`
+// with `write`; true when stored.
 template <typename Write>
-bool EditSettingRow(Write write) {
+bool EditSettingRowOf(const std::string& path, Write write) {
   try {
-    dao::Database db = dao::Database::Open(Program().ProjectPath);
+    dao::Database db = dao::Database::Open(path);
     dao::Recordset rs = db.OpenRecordset("tblSetting");
     rs.MoveFirst();
     rs.Edit();
@@ -75,6 +76,18 @@ bool EditSettingRow(Write write) {
   } catch (const dao::DaoError&) {
     return false;
   }
+}
+
+// The same in the open project.
+template <typename Write>
+bool EditSettingRow(Write write) {
+  return EditSettingRowOf(Program().ProjectPath, write);
+}
+
+// A view as stored: without a drawing the corners are 0.
+SavedView AsStored(SavedView view) {
+  if (view.zoomFactor == kNoDrawingZoom) view.blx = view.bly = view.trx = view.try_ = 0.0;
+  return view;
 }
 
 }  // namespace
@@ -120,18 +133,28 @@ bool LoadStandaloneProjectSettings() {
 
 bool StoreViewerView(int index, SavedView view) {
   if (index < 0 || index > 1) return false;
-  if (view.zoomFactor == kNoDrawingZoom) view.blx = view.bly = view.trx = view.try_ = 0.0;
-  Values().Views[static_cast<std::size_t>(index)] = view;
+  KeepViewerView(index, view);
+  const bool stored = WriteViewerView(Program().ProjectPath, index, view);
+  if (!stored) Values().Views = {};
+  return stored;
+}
+
+void KeepViewerView(int index, SavedView view) {
+  if (index < 0 || index > 1) return;
+  Values().Views[static_cast<std::size_t>(index)] = AsStored(view);
+}
+
+bool WriteViewerView(const std::string& projectPath, int index, SavedView view) {
+  if (index < 0 || index > 1) return false;
+  view = AsStored(view);
   const auto names = ViewFields(index + 1);
-  const bool stored = EditSettingRow([&](dao::Recordset& rs) {
+  return EditSettingRowOf(projectPath, [&](dao::Recordset& rs) {
     rs.Set(names[0], view.zoomFactor);
     rs.Set(names[1], view.blx);
     rs.Set(names[2], view.bly);
     rs.Set(names[3], view.trx);
     rs.Set(names[4], view.try_);
   });
-  if (!stored) Values().Views = {};
-  return stored;
 }
 
 bool SaveBackColor(int code) {

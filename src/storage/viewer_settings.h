@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 
 // The standalone edition's drawing settings: the two drawing colours and the
 // last view of each of the viewer window's two viewers. They live in the
@@ -71,6 +72,14 @@ bool LoadStandaloneProjectSettings();
 // corners as 0. When the row cannot be written both views are forgotten in
 // memory and the stored row stays as it was; no message. False then.
 bool StoreViewerView(int index, SavedView view);
+
+// The two halves of StoreViewerView, for a caller that writes later: the view
+// kept in memory now, and the write into the settings row of the project
+// file named (the project the view belongs to, which need not be the open
+// one by then). The write changes nothing in memory; false when the row
+// cannot be written.
+void KeepViewerView(int index, SavedView view);
+bool WriteViewerView(const std::string& projectPath, int index, SavedView view);
 
 // Writes the colour code chosen in a colour menu into the project's row.
 // No message on failure; false then.

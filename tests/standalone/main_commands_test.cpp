@@ -27,9 +27,7 @@ class MainCommandsTest : public ViewerWindowTest {
  protected:
   void SetUp() override {
     ViewerWindowTest::SetUp();
-    Program().ProgramFolder = folder.Path();
-    BuildSystemDatabase(FileBesideProgram("KorvaloPro.zrq"), Edition::Standalone);
-    ASSERT_TRUE(OpenSystemDatabase());
+    OpenFreshSystemDatabase();
     drawing = Dxf("Lots.dxf", LayerTable({{"0", 7, 0}}), Text("T1", "0", 0, 0, 2, 0, "LOT 5"));
     viewer::testing::WriteFile(folder.Path() + "/default.dwg", "0\nEOF\n");
     ASSERT_TRUE(CreateProjectDatabase(folder.Path() + "/", "Lots", drawing));

@@ -16,6 +16,7 @@
 #include "standalone/standalone_editor.h"
 #include "standalone/standalone_state.h"
 #include "storage/program_state.h"
+#include "storage/system_db.h"
 #include "storage/viewer_settings.h"
 #include "support/temp_folder.h"
 
@@ -62,6 +63,7 @@ class ViewerWindowTest : public ::testing::Test {
     forms::SetActivationHandler({});
     ResetStandaloneState();
     ResetViewerSettings();
+    Program().SystemDb.reset();
     ResetProgramState();
   }
 
@@ -76,6 +78,13 @@ class ViewerWindowTest : public ::testing::Test {
     return link->LoadDrawing(true);
   }
   FrmView& View() { return main->frmView; }
+  // The program folder is the temporary folder, with a fresh system database
+  // open (projects can be made then); TearDown lets it go.
+  void OpenFreshSystemDatabase() {
+    Program().ProgramFolder = folder.Path();
+    BuildSystemDatabase(FileBesideProgram("KorvaloPro.zrq"), Edition::Standalone);
+    ASSERT_TRUE(OpenSystemDatabase());
+  }
 
   TempFolder folder;
   forms::testing::PromptScript prompts;

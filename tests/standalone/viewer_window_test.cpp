@@ -1,3 +1,7 @@
+#include <QApplication>
+#include <QWheelEvent>
+#include <QWidget>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -137,6 +141,35 @@ TEST_F(ViewerWindowTest, DwgFixturesAndDgnLoad) {
   EXPECT_EQ(Program().DrawingPath, dgn);
 }
 
+// Both viewers and the layer menus show one read of the file; a drawing
+// edited at the same path is read again, never shown stale; each viewer keeps
+// its own layer states.
+TEST_F(ViewerWindowTest, AnEditedDrawingIsReadAgainAndEachViewerKeepsItsLayers) {
+  const std::string path = Dxf("lot.dxf", LayerTable({{"0", 7, 0}, {"NOTES", 3, 0}}),
+                               Join({Text("A1", "NOTES", 0, 0, 2, 0, "LOT 5")}));
+  ASSERT_EQ(Load(path), 0);
+  viewer::DrawingViewer& one = View().Dbcocx1;
+  viewer::DrawingViewer& two = View().Dbcocx2;
+  const long entities = one.ViewerEntityCount();
+  EXPECT_EQ(two.ViewerEntityCount(), entities);
+  // Layer NOTES off in viewer 1 only: viewer 2 still finds its text.
+  main->mnuLayer1(1).PerformClick();
+  one.ViewerFindEntityAt(1.0, 1.0, 0);
+  two.ViewerFindEntityAt(1.0, 1.0, 0);
+  EXPECT_EQ(one.ViewerEntityFound(), 0);
+  EXPECT_EQ(two.ViewerEntityFound(), 1);
+
+  // The surveyor adds a layer and a text to the plat and loads it again.
+  Dxf("lot.dxf", LayerTable({{"0", 7, 0}, {"NOTES", 3, 0}, {"BEARINGS", 1, 0}}),
+      Join({Text("A1", "NOTES", 0, 0, 2, 0, "LOT 5"), Text("A2", "BEARINGS", 50, 50, 2, 0, "N 45%%D E")}));
+  std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() + std::chrono::seconds(3));
+  ASSERT_EQ(Load(path), 0);
+  EXPECT_EQ(one.ViewerEntityCount(), entities + 2);
+  EXPECT_EQ(two.ViewerEntityCount(), entities + 2);
+  ASSERT_EQ(link->LayerCount, 3);
+  EXPECT_EQ(main->mnuLayer2(2).Caption(), "Layer2 BEARINGS");
+}
+
 TEST_F(ViewerWindowTest, ColourMenusFollowTheCodes) {
   struct Case {
     int code;
@@ -239,6 +272,56 @@ TEST_F(ViewerWindowTest, WheelZoomsAboutTheLastMousePosition) {
   double c[6];
   d.ViewerGetView(c[0], c[1], c[2], c[3], c[4], c[5]);
   EXPECT_DOUBLE_EQ(c[0], a[0]);
+}
+
+// The overview windows are no forms: while one is the active window, and
+// over it, the wheel zooms the viewer of the current tab about the last mouse
+// position over the viewers.
+TEST_F(ViewerWindowTest, WheelZoomsWhileAnOverviewIsActiveAndOverIt) {
+  const std::string path = Dxf("wheel.dxf", LayerTable({{"0", 7, 0}}),
+                               Join({Text("A1", "0", 0, 0, 2, 0, "A"), Text("A2", "0", 100, 100, 2, 0, "B")}));
+  ASSERT_EQ(Load(path), 0);
+  FrmView& v = View();
+  v.SSTab1.SetTab(1);
+  viewer::DrawingViewer& d = v.Dbcocx2;
+  ASSERT_NE(v.OverviewHwnd[1], nullptr);
+  QWidget* overview = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->windowTitle() == "Overview2") overview = w;
+  ASSERT_NE(overview, nullptr);
+  ASSERT_TRUE(overview->isVisible());
+
+  // The editor was the last active form; then the user clicks the overview.
+  testing::UserActivate(*editor);
+  overview->activateWindow();
+  for (int i = 0; i < 20 && !v.OverviewHwnd[1]->Active(); ++i) QApplication::processEvents();
+  ASSERT_TRUE(v.OverviewHwnd[1]->Active());
+  ASSERT_EQ(ActiveForm(), editor.get());
+
+  double b[6], a[6];
+  d.ViewerGetView(b[0], b[1], b[2], b[3], b[4], b[5]);
+  const double cx = (b[0] + b[2]) / 2, cy = (b[1] + b[3]) / 2;
+  v.LastViewerMouse = {cx, cy + 30};
+  v.MouseWheel(120);
+  d.ViewerGetView(a[0], a[1], a[2], a[3], a[4], a[5]);
+  EXPECT_NEAR(a[2] - a[0], (b[2] - b[0]) / 2, 1e-6);
+  EXPECT_NEAR((a[1] + a[3]) / 2, cy + 10, 1e-6);
+
+  // The wheel turned over the overview window itself: out again, about the
+  // same point, the view before the zoom giving the centre.
+  const QPointF middle(overview->width() / 2.0, overview->height() / 2.0);
+  QWheelEvent wheel(middle, overview->mapToGlobal(middle), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(overview, &wheel);
+  double c[6];
+  d.ViewerGetView(c[0], c[1], c[2], c[3], c[4], c[5]);
+  EXPECT_NEAR(c[2] - c[0], b[2] - b[0], 1e-6);
+  const double acy = (a[1] + a[3]) / 2;
+  EXPECT_NEAR((c[1] + c[3]) / 2, acy - (cy + 30 - acy) / 3, 1e-6);
+  // Viewer 1, on the other tab, stays as it was.
+  double one[6];
+  v.Dbcocx1.ViewerGetView(one[0], one[1], one[2], one[3], one[4], one[5]);
+  EXPECT_NEAR(one[2] - one[0], b[2] - b[0], 1e-6);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "platform/forms/canvas.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/desktop.h"
+#include "platform/forms/end_of_turn.h"
 #include "platform/forms/errors.h"
 #include "platform/forms/form.h"
 #include "platform/forms/form_pointer.h"

@@ -69,6 +69,10 @@ struct Drawing {
   std::vector<std::string> texts{std::string()};
   Bounds extents;
   std::vector<std::string> warnings;
+  // DXF: how many of the layers, from the first, are the file's LAYER table;
+  // -1 when the file has no table that reads (the layers are then the ones
+  // the entities use, in first-use order).
+  long tableLayers = -1;
 
   const std::string& TextOf(const Entity& e) const { return texts[e.text]; }
   // Index of the named layer (exact case), -1 when none.

@@ -252,8 +252,7 @@ bool DrawingViewer::ViewerDrawingOpen() const { return state_->open; }
 void DrawingViewer::ViewerCloseDrawing() {
   State& s = *state_;
   s.open = false;
-  s.drawing = Drawing();
-  s.index.Clear();
+  s.shared = NoDrawing();
   s.layerShown.clear();
   s.highlights.clear();
   s.view.Clear();
@@ -268,18 +267,19 @@ void DrawingViewer::ViewerCloseDrawing() {
 void DrawingViewer::ViewerResetDrawing() { ViewerCloseDrawing(); }
 
 void DrawingViewer::ViewerLoadFile(std::string& path, long, const std::string&) {
-  Drawing drawing;
-  if (const auto error = ReadDrawing(path, drawing)) throw forms::RuntimeError(error->number, error->description);
+  // The file is read once for every viewer and layer table holding it.
+  ReadError error;
+  std::shared_ptr<const SharedDrawing> read = ReadSharedDrawing(path, error);
+  if (!read) throw forms::RuntimeError(error.number, error.description);
   ViewerCloseDrawing();
   State& s = *state_;
-  s.drawing = std::move(drawing);
+  s.shared = std::move(read);
   s.open = true;
-  s.layerShown.assign(s.drawing.layers.size(), 1);
-  for (std::size_t i = 0; i < s.drawing.layers.size(); ++i)
-    s.layerShown[i] = s.drawing.layers[i].state == kLayerShown ? 1 : 0;
-  s.index.Build(s.drawing);
+  s.layerShown.assign(s.drawing().layers.size(), 1);
+  for (std::size_t i = 0; i < s.drawing().layers.size(); ++i)
+    s.layerShown[i] = s.drawing().layers[i].state == kLayerShown ? 1 : 0;
   SyncPixels();
-  s.view.SetDrawing(s.drawing.extents);
+  s.view.SetDrawing(s.drawing().extents);
   Invalidate();
 }
 
@@ -304,15 +304,15 @@ long DgnImport(std::string&, long, const std::string&) { return 1; }
 
 void DrawingViewer::ViewerLayerOn(const std::string& layer) {
   State& s = *state_;
-  const int i = s.drawing.FindLayer(layer);
-  if (i < 0 || s.drawing.layers[static_cast<std::size_t>(i)].state == kLayerFrozen) return;
+  const int i = s.drawing().FindLayer(layer);
+  if (i < 0 || s.drawing().layers[static_cast<std::size_t>(i)].state == kLayerFrozen) return;
   s.layerShown[static_cast<std::size_t>(i)] = 1;
   Invalidate();
 }
 
 void DrawingViewer::ViewerLayerOff(const std::string& layer) {
   State& s = *state_;
-  const int i = s.drawing.FindLayer(layer);
+  const int i = s.drawing().FindLayer(layer);
   if (i < 0) return;
   s.layerShown[static_cast<std::size_t>(i)] = 0;
   Invalidate();

@@ -31,7 +31,8 @@ namespace korvalo::viewer {
 class DrawingViewer;
 
 // The control's own top-level window "Overview": the whole drawing with a
-// rectangle round the view; a press centres the view there. Callers hold
+// rectangle round the view; a press centres the view there; the wheel turned
+// over it is the control's wheel event (ViewerWheel). Callers hold
 // it by the reference ViewerShowOverview returns. Positions are screen
 // pixels. It is never top-most.
 class OverviewWindow {
@@ -49,6 +50,8 @@ class OverviewWindow {
   void Show();
   void Hide();
   bool Visible() const;
+  // Whether it is the program's active window.
+  bool Active() const;
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption);
   bool TopMost() const { return false; }

@@ -63,7 +63,7 @@ bool Near(const Drawing& d, const Entity& e, double x, double y, double toleranc
 long DrawingViewer::ViewerEntityCount() const {
   const State& s = *state_;
   if (!s.open) return 0;
-  return static_cast<long>(s.drawing.layers.size() + s.drawing.entities.size());
+  return static_cast<long>(s.drawing().layers.size() + s.drawing().entities.size());
 }
 
 void DrawingViewer::ViewerSelectEntity(long index) {
@@ -72,7 +72,7 @@ void DrawingViewer::ViewerSelectEntity(long index) {
 
 std::string DrawingViewer::ViewerEntityField(const std::string& field) const {
   if (current_ < 0 || current_ >= ViewerEntityCount()) return {};
-  const Drawing& d = state_->drawing;
+  const Drawing& d = state_->drawing();
   const auto layers = static_cast<long>(d.layers.size());
   if (current_ < layers) {
     const Layer& l = d.layers[static_cast<std::size_t>(current_)];
@@ -97,13 +97,13 @@ void DrawingViewer::ViewerFindEntityAt(double x, double y, long start) {
   if (!s.open || !std::isfinite(x) || !std::isfinite(y)) return;
   SyncPixels();
   const double tolerance = kFindPixels * s.view.UnitsPerPixel();
-  const auto layers = static_cast<long>(s.drawing.layers.size());
+  const auto layers = static_cast<long>(s.drawing().layers.size());
   const long first = std::max(0L, start - layers);
-  s.index.Query(x - tolerance, y - tolerance, x + tolerance, y + tolerance, s.scratch);
+  s.index().Query(x - tolerance, y - tolerance, x + tolerance, y + tolerance, s.scratch);
   for (const std::uint32_t i : s.scratch) {
     if (static_cast<long>(i) < first) continue;
-    const Entity& e = s.drawing.entities[i];
-    if (!s.Shown(e) || !Near(s.drawing, e, x, y, tolerance)) continue;
+    const Entity& e = s.drawing().entities[i];
+    if (!s.Shown(e) || !Near(s.drawing(), e, x, y, tolerance)) continue;
     current_ = layers + static_cast<long>(i);
     found_ = true;
     nextIndex_ = current_ + 1;
@@ -113,7 +113,7 @@ void DrawingViewer::ViewerFindEntityAt(double x, double y, long start) {
 
 std::string DrawingViewer::ViewerEntityId() const {
   if (current_ < 0 || current_ >= ViewerEntityCount()) return {};
-  const Drawing& d = state_->drawing;
+  const Drawing& d = state_->drawing();
   const auto layers = static_cast<long>(d.layers.size());
   if (current_ >= layers) {
     const Entity& e = d.entities[static_cast<std::size_t>(current_ - layers)];
@@ -125,7 +125,7 @@ std::string DrawingViewer::ViewerEntityId() const {
 void DrawingViewer::ViewerHighlightEntity(const std::string& id, long colour) {
   State& s = *state_;
   if (!s.open || id.empty()) return;
-  const auto layers = static_cast<long>(s.drawing.layers.size());
+  const auto layers = static_cast<long>(s.drawing().layers.size());
   long entity = -1;
   if (id[0] == '#') {
     char* end = nullptr;
@@ -133,8 +133,8 @@ void DrawingViewer::ViewerHighlightEntity(const std::string& id, long colour) {
     if (end && *end == '\0' && end != id.c_str() + 1 && index >= layers && index < ViewerEntityCount())
       entity = index - layers;
   } else {
-    for (std::size_t i = 0; i < s.drawing.entities.size(); ++i)
-      if (s.drawing.entities[i].handle == id) {
+    for (std::size_t i = 0; i < s.drawing().entities.size(); ++i)
+      if (s.drawing().entities[i].handle == id) {
         entity = static_cast<long>(i);
         break;
       }
@@ -152,7 +152,10 @@ void DrawingViewer::ViewerHighlightEntity(const std::string& id, long colour) {
 
 long DrawingViewer::ViewerOpenLayerTable(const std::string& path) {
   LayerTable table;
-  if (ReadLayers(path, table.layers)) return 0;
+  ReadError error;
+  table.read = ReadSharedDrawing(path, error);
+  if (!table.read) return 0;
+  table.layers = table.read->TableLayers();
   const long handle = state_->nextHandle++;
   state_->tables.emplace(handle, std::move(table));
   return handle;

@@ -3,6 +3,7 @@
 
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QWheelEvent>
 
 #include "platform/forms/hosted.h"
 #include "platform/viewer/viewer_state.h"
@@ -24,7 +25,7 @@ class OverviewWindow::Widget : public QWidget {
     const DrawingViewer::State& s = *owner_.viewer_.state_;
     View view;
     view.SetPixels(width(), height());
-    if (s.open) view.SetDrawing(s.drawing.extents);
+    if (s.open) view.SetDrawing(s.drawing().extents);
     return view;
   }
 
@@ -39,6 +40,15 @@ class OverviewWindow::Widget : public QWidget {
     p.setPen(QPen(QColor::fromRgb(kStandOutRgb >> 16, 0, 0)));
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRectF(QPointF(view.PixelX(r.xmin), view.PixelY(r.ymax)), QPointF(view.PixelX(r.xmax), view.PixelY(r.ymin))));
+  }
+  // The wheel over the overview is the viewer's: the program zooms with it.
+  void wheelEvent(QWheelEvent* e) override {
+    forms::HostedControl::QtEntry entry;
+    e->accept();
+    DrawingViewer& v = owner_.viewer_;
+    const int delta = e->angleDelta().y();
+    if (delta == 0 || !v.OnViewerWheel) return;
+    DrawingViewer::RaiseEvent([&] { v.OnViewerWheel(delta); });
   }
   void mousePressEvent(QMouseEvent* e) override {
     forms::HostedControl::QtEntry entry;
@@ -71,6 +81,7 @@ void OverviewWindow::Show() {
 }
 void OverviewWindow::Hide() { widget_->hide(); }
 bool OverviewWindow::Visible() const { return widget_->isVisible(); }
+bool OverviewWindow::Active() const { return widget_->isActiveWindow(); }
 
 void OverviewWindow::SetCaption(const std::string& caption) {
   caption_ = caption;

@@ -1,6 +1,6 @@
 // Painting the drawing with QPainter from the reader's flat arrays: only the
-// entities whose boxes meet the view (the grid index answers), file order,
-// one pen change per colour change.
+// entities whose boxes meet the view (the grid index answers), colour by
+// colour, each colour's segments and dots in one call each.
 
 #include <QFont>
 #include <QPen>
@@ -29,48 +29,116 @@ std::uint32_t Contrast(std::uint32_t back) {
   return luma > 128000 ? 0x000000 : 0xFFFFFF;
 }
 
-void PaintEntity(QPainter& p, const Drawing& d, const Entity& e, const View& view, std::vector<QPointF>& pts) {
+// A text large enough to read: its lines in the font of its height. The font
+// is made once for every text of one pixel size.
+void PaintLegibleText(QPainter& p, const Drawing& d, const Entity& e, const View& view, const TextBox& box, double h,
+                      QFont& font) {
+  const QString shown = QString::fromStdString(DisplayText(d.TextOf(e), e.kind == EntityKind::MText));
+  const int pixels = std::max(1, static_cast<int>(std::lround(h * 1.35)));
+  if (font.pixelSize() != pixels) font.setPixelSize(pixels);
+  p.save();
+  p.setFont(font);
+  p.translate(view.PixelX(box.x[3]), view.PixelY(box.y[3]));
+  p.rotate(-e.angle);
+  const QStringList lines = shown.split(QChar('\n'));
+  for (int i = 0; i < lines.size(); ++i) p.drawText(QPointF(0, h + i * h * 5.0 / 3.0), lines[i]);
+  p.restore();
+}
+
+QFont TextFont() { return QFont(QStringLiteral("Liberation Sans")); }
+
+// What one colour's entities draw, gathered so that each kind is one call:
+// the segments of lines, polylines, arcs and small texts' base lines, lone
+// points, and the texts large enough to read.
+struct Strokes {
+  std::vector<QPointF> runPoints;  // the polylines one after the other
+  std::vector<int> runCounts;
+  std::vector<QPointF> points;
+  std::vector<std::uint32_t> texts;
+  void Clear() {
+    runPoints.clear();
+    runCounts.clear();
+    points.clear();
+    texts.clear();
+  }
+};
+
+void Gather(const Drawing& d, std::uint32_t index, const View& view, Strokes& out) {
+  const Entity& e = d.entities[index];
   if (e.IsText()) {
-    const TextBox box = TextBoxOf(d, e);
-    const double h = e.height / view.UnitsPerPixel();
-    if (h < kSmallestLegibleText) {
-      p.drawLine(QPointF(view.PixelX(box.x[0]), view.PixelY(box.y[0])),
-                 QPointF(view.PixelX(box.x[1]), view.PixelY(box.y[1])));
+    if (e.height / view.UnitsPerPixel() >= kSmallestLegibleText) {
+      out.texts.push_back(index);
       return;
     }
-    const QString shown = QString::fromStdString(DisplayText(d.TextOf(e), e.kind == EntityKind::MText));
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(h * 1.35))));
-    p.save();
-    p.setFont(font);
-    p.translate(view.PixelX(box.x[3]), view.PixelY(box.y[3]));
-    p.rotate(-e.angle);
-    const QStringList lines = shown.split(QChar('\n'));
-    for (int i = 0; i < lines.size(); ++i) p.drawText(QPointF(0, h + i * h * 5.0 / 3.0), lines[i]);
-    p.restore();
+    const TextBox box = TextBoxOf(d, e);
+    out.runPoints.emplace_back(view.PixelX(box.x[0]), view.PixelY(box.y[0]));
+    out.runPoints.emplace_back(view.PixelX(box.x[1]), view.PixelY(box.y[1]));
+    out.runCounts.push_back(2);
     return;
   }
-  if (e.pointCount == 0) return;
-  pts.clear();
-  auto flush = [&] {
-    if (pts.size() == 1) p.drawPoint(pts[0]);
-    else if (pts.size() > 1) p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
-    pts.clear();
-  };
-  for (std::uint32_t k = e.firstPoint; k < e.firstPoint + e.pointCount; ++k) {
-    const double x = d.xs[k], y = d.ys[k];
-    if (std::isnan(x)) {
-      flush();
+  // Runs of points between NaN breaks; one point alone, or a run within one
+  // pixel, is a dot. A point within half a pixel of the last one drawn adds
+  // nothing to the picture (an arc far out has many) and is left out, but a
+  // run always ends at its own last point.
+  const std::uint32_t end = e.firstPoint + e.pointCount;
+  int run = 0;
+  bool skipped = false;
+  QPointF lastSkipped;
+  for (std::uint32_t k = e.firstPoint; k <= end; ++k) {
+    if (k == end || std::isnan(d.xs[k])) {
+      if (run > 1 && skipped) {
+        out.runPoints.push_back(lastSkipped);
+        ++run;
+      }
+      if (run == 1) {
+        out.points.push_back(out.runPoints.back());
+        out.runPoints.pop_back();
+      } else if (run > 1) {
+        out.runCounts.push_back(run);
+      }
+      run = 0;
+      skipped = false;
       continue;
     }
-    pts.emplace_back(view.PixelX(x), view.PixelY(y));
+    const QPointF at(view.PixelX(d.xs[k]), view.PixelY(d.ys[k]));
+    if (run > 0) {
+      const QPointF& kept = out.runPoints.back();
+      if (std::fabs(at.x() - kept.x()) < 0.5 && std::fabs(at.y() - kept.y()) < 0.5) {
+        skipped = true;
+        lastSkipped = at;
+        continue;
+      }
+    }
+    out.runPoints.push_back(at);
+    skipped = false;
+    ++run;
   }
-  flush();
+}
+
+void PaintStrokes(QPainter& p, const Drawing& d, const View& view, const Strokes& strokes, QFont& font) {
+  const QPointF* at = strokes.runPoints.data();
+  for (const int n : strokes.runCounts) {
+    p.drawPolyline(at, n);
+    at += n;
+  }
+  if (!strokes.points.empty()) p.drawPoints(strokes.points.data(), static_cast<int>(strokes.points.size()));
+  for (const std::uint32_t i : strokes.texts) {
+    const Entity& e = d.entities[i];
+    PaintLegibleText(p, d, e, view, TextBoxOf(d, e), e.height / view.UnitsPerPixel(), font);
+  }
+}
+
+// One entity on its own (a highlight).
+void PaintEntity(QPainter& p, const Drawing& d, std::uint32_t index, const View& view) {
+  Strokes strokes;
+  Gather(d, index, view, strokes);
+  QFont font = TextFont();
+  PaintStrokes(p, d, view, strokes, font);
 }
 
 template <class Each>
 void VisibleEntities(const DrawingViewer::State& state, const View& view, Each&& each) {
-  const Drawing& d = state.drawing;
+  const Drawing& d = state.drawing();
   const ViewRect r = view.Visible();
   const Bounds& ext = d.extents;
   if (ext.empty) return;
@@ -78,7 +146,7 @@ void VisibleEntities(const DrawingViewer::State& state, const View& view, Each&&
     for (std::uint32_t i = 0; i < d.entities.size(); ++i) each(i);
     return;
   }
-  state.index.Query(r.xmin, r.ymin, r.xmax, r.ymax, state.scratch);
+  state.index().Query(r.xmin, r.ymin, r.xmax, r.ymax, state.scratch);
   for (std::uint32_t i : state.scratch) each(i);
 }
 
@@ -99,7 +167,7 @@ void PaintDrawing(QPainter& p, const DrawingViewer::State& state, const View& vi
   p.fillRect(QRectF(0, 0, view.PixelWidth(), view.PixelHeight()), ToColor(state.colours.back));
   if (!state.open) return;
   p.setRenderHint(QPainter::Antialiasing, false);
-  const Drawing& d = state.drawing;
+  const Drawing& d = state.drawing();
   // The entities are drawn colour by colour, in file order within each: a
   // plat's layers alternate from entity to entity, and a pen change per
   // entity costs more than the drawing.
@@ -120,29 +188,32 @@ void PaintDrawing(QPainter& p, const DrawingViewer::State& state, const View& vi
     }
     batches[last].entities.push_back(i);
   });
-  std::vector<QPointF> pts;
+  // Each colour's strokes go to the painter in one call per kind.
+  Strokes strokes;
+  QFont font = TextFont();
   for (const Batch& b : batches) {
     QPen pen(ToColor(b.rgb));
     pen.setWidth(0);
     p.setPen(pen);
-    for (const std::uint32_t i : b.entities) PaintEntity(p, d, d.entities[i], view, pts);
+    strokes.Clear();
+    for (const std::uint32_t i : b.entities) Gather(d, i, view, strokes);
+    PaintStrokes(p, d, view, strokes, font);
   }
 }
 
 void PaintHighlights(QPainter& p, const DrawingViewer::State& state, const View& view) {
   if (!state.open || state.highlights.empty()) return;
   p.setRenderHint(QPainter::Antialiasing, false);
-  std::vector<QPointF> pts;
   for (const Highlight& h : state.highlights) {
-    const Entity& e = state.drawing.entities[h.entity];
+    const Entity& e = state.drawing().entities[h.entity];
     if (!state.Shown(e)) continue;
     QPen pen(ToColor(h.rgb));
     pen.setWidth(3);
     p.setPen(pen);
-    PaintEntity(p, state.drawing, e, view, pts);
+    PaintEntity(p, state.drawing(), h.entity, view);
     if (e.IsText()) {
       // A text is marked by its box as well, so a small one shows.
-      const TextBox box = TextBoxOf(state.drawing, e);
+      const TextBox box = TextBoxOf(state.drawing(), e);
       QPointF corners[4];
       for (int k = 0; k < 4; ++k) corners[k] = QPointF(view.PixelX(box.x[k]), view.PixelY(box.y[k]));
       p.drawPolygon(corners, 4);

@@ -354,6 +354,7 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
     // The layer table first, so that layer indexes follow table order.
     if (const auto table = ReadDxfLayerTable(ReadWholeFile(path))) {
       ApplyDxfTable(*table, d.layers);
+      d.tableLayers = static_cast<long>(d.layers.size());
       builder.Seed();
     }
   }

@@ -13,6 +13,7 @@
 #include "platform/viewer/drawing.h"
 #include "platform/viewer/drawing_viewer.h"
 #include "platform/viewer/grid_index.h"
+#include "platform/viewer/shared_drawing.h"
 #include "platform/viewer/view.h"
 
 namespace korvalo::viewer {
@@ -31,13 +32,18 @@ struct Highlight {
 struct LayerTable {
   std::vector<Layer> layers;
   std::size_t next = 0;
+  // The drawing read for the table: a viewer loading the same file while the
+  // table is open takes it instead of reading the file again.
+  std::shared_ptr<const SharedDrawing> read;
 };
 
 struct DrawingViewer::State {
   bool open = false;
-  Drawing drawing;
+  // The drawing shown, shared with every other holder of the same file.
+  std::shared_ptr<const SharedDrawing> shared = NoDrawing();
+  const Drawing& drawing() const { return shared->drawing; }
+  const GridIndex& index() const { return shared->index; }
   View view;
-  GridIndex index;
   std::vector<char> layerShown;
   PaintColours colours;
   std::vector<Highlight> highlights;

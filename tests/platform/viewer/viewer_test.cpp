@@ -197,6 +197,26 @@ class Pixels : public ViewerTest {
   }
 };
 
+// Detail finer than a pixel: a line within one pixel is a dot, and a line
+// made of many steps finer than a pixel still reaches its end.
+TEST_F(Pixels, DetailFinerThanAPixelStillShows) {
+  // One polyline from (0, 50) to (100, 50) in 1,000 steps, each a fraction
+  // of a pixel at this view, ending in a step up to (100, 60); a line 0.01
+  // long at (80, 20).
+  Pairs steps{{0, "LWPOLYLINE"}, {5, "200"}, {100, "AcDbEntity"}, {8, "A"}, {100, "AcDbPolyline"},
+              {90, "1002"},      {70, "0"}};
+  for (int i = 0; i <= 1000; ++i) steps = Join({steps, {{10, std::to_string(i * 0.1)}, {20, "50"}}});
+  steps = Join({steps, {{10, "100"}, {20, "60"}}});
+  steps = Join({steps, Line("FF0", "A", 80, 20, 80.01, 20), Line("FF1", "A", 0, 0, 100, 100)});
+  WriteFile(platPath, DxfText(Join({Section("TABLES", LayerTable({{"A", 1, 0}})), Section("ENTITIES", steps)})) + Eof());
+  LoadPlat();
+  viewer.ViewerSetBackColor(255, 255, 255);
+  viewer.ViewerZoom(100);
+  EXPECT_TRUE(Shows(80, 20, 0xFF0000)) << "the tiny line is a dot";
+  for (const double x : {0.5, 25.0, 50.0, 99.5}) EXPECT_TRUE(Shows(x, 50, 0xFF0000)) << x;
+  EXPECT_TRUE(Shows(100, 59, 0xFF0000)) << "the last step";
+}
+
 TEST_F(Pixels, OwnColoursFixedColoursAndHiddenLayers) {
   LoadPlat();
   viewer.ViewerSetBackColor(255, 255, 255);
