@@ -175,6 +175,7 @@ void FrmEditor::Show_Detail() {
     frameLine(n).SetVisible(true);
     frameLine(n).SetEnabled(true);
   }
+  storedParcelShown_ = true;
   lblArea.SetCaption(loaded.areaText);
   lblClosure.SetCaption(loaded.closureText);
   CalcEnabled = true;
