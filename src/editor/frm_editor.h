@@ -151,6 +151,8 @@ class FrmEditor : public forms::Form {
   // the update of the parcel shown (a rename when the list's text is not one
   // of its entries). False, with the reasons shown, when nothing was stored.
   bool SaveNewParcel();
+  // The same under another name than the name box's.
+  bool SaveNewParcel(const std::string& name);
   bool SaveExistingParcel();
   // Reverses course directions so that the figure closes; nothing after a
   // direction was reversed by hand (ManualInvert).

@@ -240,7 +240,8 @@ void FrmEditor::cmdSave_Click() {
     }
   }
 
-  if (!NewParcel && !GrabMode()) {
+  const bool review = !NewParcel && !GrabMode();
+  if (review && storedParcelShown_) {
     const std::string name = cbxParcel.Text();
     if (!SaveExistingParcel()) return;
     txtPrevious.SetText(name);
@@ -250,8 +251,12 @@ void FrmEditor::cmdSave_Click() {
     return;
   }
 
-  const std::string name = txtParcel.Text();
-  if (!SaveNewParcel()) return;
+  // Courses entered in the Review model into a grid that shows no stored
+  // parcel (after Cancel, the save of a new parcel, the last parcel deleted)
+  // are a new parcel named by the list's text: an update would write them
+  // over the parcel loaded last.
+  const std::string name = review ? cbxParcel.Text() : txtParcel.Text();
+  if (!SaveNewParcel(name)) return;
   if (GrabMode()) {
     ClearEditor();
     SetEditing(false);

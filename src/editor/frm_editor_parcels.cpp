@@ -185,8 +185,10 @@ void FrmEditor::Show_Detail() {
 // ---------------------------------------------------------------------------
 // Saving.
 
-bool FrmEditor::SaveNewParcel() {
-  const std::optional<ParcelToSave> parcel = CheckedParcel(*this, txtParcel.Text());
+bool FrmEditor::SaveNewParcel() { return SaveNewParcel(txtParcel.Text()); }
+
+bool FrmEditor::SaveNewParcel(const std::string& name) {
+  const std::optional<ParcelToSave> parcel = CheckedParcel(*this, name);
   return parcel && ::korvalo::SaveNewParcel(CurrentParcelContext(), *parcel).has_value();
 }
 

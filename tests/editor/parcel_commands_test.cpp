@@ -564,6 +564,56 @@ TEST_F(ParcelEditorTest, DeleteWhileEditingDeletesTheParcelShownWhateverTheLists
   }
 }
 
+TEST_F(ParcelEditorTest, CoursesEnteredAfterCancelAreANewParcelNotAnUpdateOfTheOneLoadedLast) {
+  struct Case {
+    const char* name;  // typed in the list's text
+    bool stored;
+  };
+  const Case cases[] = {{"Lot Q", true}, {"lot a", false}};
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoadEditor();
+    OpenProject("After cancel " + std::to_string(n++));
+    const ParcelId a = StoreSquare("Lot A");
+    editor->optmodel_Click(1);
+    forms::testing::UserClick(editor->cmdEdit);
+    forms::testing::UserClick(editor->cmdCancel);
+    // The row pop-up unlocks the courses and starts editing on the empty grid.
+    const forms::PromptHandler base = forms::SetPromptHandler(nullptr);
+    forms::SetPromptHandler([&](const forms::Prompt& p) {
+      if (p.kind == forms::PromptKind::PopupMenu) return forms::PromptAnswer{0, {}, &editor->mnuPopInsertBefore};
+      return base(p);
+    });
+    forms::testing::UserMouseClick(editor->cmdNo(0), forms::vbRightButton);
+    forms::SetPromptHandler(base);
+    ASSERT_TRUE(editor->Editing());
+    SetLine(0, "N0dE", "50");
+    SetLine(1, "N90dE", "50");
+    SetLine(2, "S0dE", "50");
+    SetLine(3, "S90dW", "50");
+    editor->cbxParcel.SetText(c.name);
+    boxes.clear();
+    forms::testing::UserClick(editor->cmdSave);
+    // Lot A keeps its name and its courses either way.
+    EXPECT_EQ(Courses(a).size(), 4u);
+    EXPECT_DOUBLE_EQ(Courses(a)[0].Length, 100.0);
+    if (c.stored) {
+      EXPECT_TRUE(boxes.empty()) << boxes.front();
+      EXPECT_EQ(ListTexts(), (std::vector<std::string>{" Lot A", " Lot Q"}));
+      EXPECT_FALSE(editor->Editing());
+      EXPECT_EQ(editor->txtPrevious.Text(), c.name);
+    } else {
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_NE(boxes[0].text.find("already exists"), std::string::npos) << boxes[0].text;
+      EXPECT_EQ(ListTexts(), (std::vector<std::string>{" Lot A"}));
+      EXPECT_TRUE(editor->Editing());
+      EXPECT_EQ(editor->txtDistanceLine(0).Text(), "50");
+    }
+    editor.reset();
+  }
+}
+
 // ---------------------------------------------------------------------------
 // The editing state is kept while a parcel is edited.
 
