@@ -26,7 +26,8 @@ class LinkHost {
   // Loads the open project's settings again (DrawingPath included) and shows
   // them.
   virtual void ReloadProjectSettings() = 0;
-  // Selects the Grab model (its handler links when it was not selected).
+  // Selects the Grab model (its handler links when it was not selected);
+  // nothing while a parcel is being edited.
   virtual void SelectGrabModel() = 0;
 };
 

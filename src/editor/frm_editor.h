@@ -151,6 +151,8 @@ class FrmEditor : public forms::Form {
   // the update of the parcel shown (a rename when the list's text is not one
   // of its entries). False, with the reasons shown, when nothing was stored.
   bool SaveNewParcel();
+  // The same under another name than the name box's.
+  bool SaveNewParcel(const std::string& name);
   bool SaveExistingParcel();
   // Reverses course directions so that the figure closes; nothing after a
   // direction was reversed by hand (ManualInvert).
@@ -175,6 +177,10 @@ class FrmEditor : public forms::Form {
   // The picture's zoom: the whole window, or back to its size at load.
   void picParcel_DblClick();
   void Form_Activate();
+  // Closing the editor while a parcel with a name or a course is edited asks
+  // whether to save it first: Yes saves (a refused save keeps the window
+  // open, the parcel still being edited), No closes, Cancel keeps it open.
+  void Form_QueryUnload(int& cancel);
   void Form_Unload();
 
   // The course rows as the computation reads them, rows 0 to CourseLimit - 1.
@@ -484,6 +490,9 @@ class FrmEditor : public forms::Form {
   bool restoringList_ = false;
   int shownListIndex_ = -1;
   std::string shownListText_;
+  // The grid shows the stored parcel CurrentParcelID: it was loaded and the
+  // grid has not been cleared since.
+  bool storedParcelShown_ = false;
 
   int courseLimit_;
   std::unique_ptr<CourseGrid> grid_;

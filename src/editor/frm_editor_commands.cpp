@@ -22,6 +22,7 @@ namespace {
 
 constexpr const char* kModeSwitchFailed =
     "Error openning database. Korvalo may not work properly. Please restart Korvalo.";
+constexpr const char* kSaveQuestion = "Would you like to save the current parcel?";
 constexpr int kPictureZoomMargin = 650;
 constexpr int kPictureNormalLeft = 3870;
 
@@ -75,6 +76,7 @@ void FrmEditor::WireParcelCommands() {
   mnuInsertParcel.OnClick = [this](int) { cmdInsert_Click(); };
 
   OnActivate = [this] { Form_Activate(); };
+  OnQueryUnload = [this](int& cancel, int) { Form_QueryUnload(cancel); };
   OnUnload = [this](int&) { Form_Unload(); };
 }
 
@@ -123,7 +125,7 @@ void FrmEditor::optmodel_Click(int index) {
                               !txtBearingArc(0).Text().empty() &&
                               (chksign(0).Value() == vbChecked || chksign(1).Value() == vbChecked);
         if (lineReady || arcReady) {
-          if (MsgBox("Would you like to save the current parcel?", vbYesNo) == vbYes && !SaveNewParcel()) {
+          if (MsgBox(kSaveQuestion, vbYesNo) == vbYes && !SaveNewParcel()) {
             MsgBox(lineReady ? "Sorry, you cannot save this parcel because some data is invalid."
                              : "Sorry, you cannot save this lot because some data is invalid.");
           }
@@ -238,7 +240,8 @@ void FrmEditor::cmdSave_Click() {
     }
   }
 
-  if (!NewParcel && !GrabMode()) {
+  const bool review = !NewParcel && !GrabMode();
+  if (review && storedParcelShown_) {
     const std::string name = cbxParcel.Text();
     if (!SaveExistingParcel()) return;
     txtPrevious.SetText(name);
@@ -248,8 +251,12 @@ void FrmEditor::cmdSave_Click() {
     return;
   }
 
-  const std::string name = txtParcel.Text();
-  if (!SaveNewParcel()) return;
+  // Courses entered in the Review model into a grid that shows no stored
+  // parcel (after Cancel, the save of a new parcel, the last parcel deleted)
+  // are a new parcel named by the list's text: an update would write them
+  // over the parcel loaded last.
+  const std::string name = review ? cbxParcel.Text() : txtParcel.Text();
+  if (!SaveNewParcel(name)) return;
   if (GrabMode()) {
     ClearEditor();
     SetEditing(false);
@@ -295,15 +302,27 @@ void FrmEditor::cmdCancel_Click() {
 
 void FrmEditor::cmdDelete_Click() {
   if (MsgBox("Are you sure you want to delete the current parcel?", vbYesNo) != vbYes) return;
-  int d = 0;
-  const int selected = cbxParcel.ListIndex();
-  if (selected >= 0) {
-    const ParcelId id = cbxParcel.ItemData(selected);
-    // A failure has been told; the project, the list and the grid stay.
-    if (!DeleteStoredParcel(Program().ProjectPath, id)) return;
-    d = selected;
-    CurrentParcelID = id;
+  // The current parcel is the one a Save would write: while a stored parcel
+  // is edited that is the parcel shown, whatever the list's text has become
+  // meanwhile (a new name typed there is no entry of the list); otherwise the
+  // selected entry.
+  int d = cbxParcel.ListIndex();
+  std::optional<ParcelId> target;
+  if (Editing() && storedParcelShown_) {
+    target = CurrentParcelID;
+    d = -1;
+    for (int i = 0; i < cbxParcel.ListCount(); ++i) {
+      if (cbxParcel.ItemData(i) == CurrentParcelID) d = i;
+    }
+  } else if (d >= 0) {
+    target = static_cast<ParcelId>(cbxParcel.ItemData(d));
   }
+  if (target) {
+    // A failure has been told; the project, the list and the grid stay.
+    if (!DeleteStoredParcel(Program().ProjectPath, *target)) return;
+    CurrentParcelID = *target;
+  }
+  if (d < 0) d = 0;
   Parcel_Bound();
   ClearEditor();
   const int count = cbxParcel.ListCount();
@@ -378,6 +397,20 @@ void FrmEditor::Form_Activate() {
   // afresh -- except while a parcel is edited: its edits stay.
   if (optmodel(1).Value() && optmodel(1).Enabled() && !Editing()) optmodel_Click(1);
   if (edition != Edition::R14) SetAutomationBoxTexts();
+}
+
+void FrmEditor::Form_QueryUnload(int& cancel) {
+  if (!Editing()) return;
+  const std::string& name = txtParcel.Visible() ? txtParcel.Text() : cbxParcel.Text();
+  bool entered = !name.empty();
+  for (int k = 0; k < courseLimit_ && !entered; ++k) entered = grid_->RowHoldsCourse(k);
+  if (!entered) return;
+  const int answer = MsgBox(kSaveQuestion, vbYesNoCancel);
+  if (answer == vbNo) return;
+  if (answer == vbYes) cmdSave_Click();
+  // Cancel, or a save that did not happen: the parcel stays, and so does the
+  // program.
+  if (Editing()) cancel = 1;
 }
 
 void FrmEditor::Form_Unload() {

@@ -110,10 +110,9 @@ bool FrmEditor::InsertAfter(int row) {
 }
 
 void FrmEditor::mnuInsertAfter_Click() {
-  const int row = CurrentRow;
-  // The editing state comes first here, as for Delete course.
-  if (ValidRow(row) && row + 1 < courseLimit_) SetEditing(true);
-  InsertAfter(row);
+  // A refused insert (the last row, or a course in the last row) has told
+  // the user and changed nothing, the editing state included.
+  if (InsertAfter(CurrentRow)) SetEditing(true);
 }
 
 void FrmEditor::mnuFlipBearing_Click() { FlipBearing(CurrentRow); }

@@ -175,6 +175,7 @@ void FrmEditor::Show_Detail() {
     frameLine(n).SetVisible(true);
     frameLine(n).SetEnabled(true);
   }
+  storedParcelShown_ = true;
   lblArea.SetCaption(loaded.areaText);
   lblClosure.SetCaption(loaded.closureText);
   CalcEnabled = true;
@@ -184,8 +185,10 @@ void FrmEditor::Show_Detail() {
 // ---------------------------------------------------------------------------
 // Saving.
 
-bool FrmEditor::SaveNewParcel() {
-  const std::optional<ParcelToSave> parcel = CheckedParcel(*this, txtParcel.Text());
+bool FrmEditor::SaveNewParcel() { return SaveNewParcel(txtParcel.Text()); }
+
+bool FrmEditor::SaveNewParcel(const std::string& name) {
+  const std::optional<ParcelToSave> parcel = CheckedParcel(*this, name);
   return parcel && ::korvalo::SaveNewParcel(CurrentParcelContext(), *parcel).has_value();
 }
 

@@ -10,6 +10,7 @@ void FrmEditor::ArrangeArcFields() { grid_->ArrangeArcFields(Program().ProjectSe
 
 void FrmEditor::ClearEditor() {
   txtParcel.SetText("");
+  storedParcelShown_ = false;
   grid_->ClearRows(Program().ProjectSettings);
   for (Label* result : {&lblArea, &lblClosure, &lblDirection, &lblPrecision}) {
     result->SetCaption("");

@@ -194,6 +194,40 @@ TEST_F(MenusTest, InsertAfterTheLastRowIsRefusedAndChangesNothing) {
   EXPECT_FALSE(editor->Editing());
 }
 
+TEST_F(MenusTest, InsertAfterRefusedForACourseInTheLastRowLeavesTheEditingStateOff) {
+  // The menu item and the pop-up item alike: the refused insert is no edit.
+  const std::vector<std::string> items = {"menu", "popup"};
+  for (const std::string& item : items) {
+    SCOPED_TRACE(item);
+    OpenParcel();
+    const int last = editor->CourseLimit() - 1;
+    editor->cmdNo(last).SetEnabled(true);
+    editor->frameLine(last).SetVisible(true);
+    editor->txtBearingLine(last).SetText(Dir("N1dE"));
+    editor->txtDistanceLine(last).SetText("5");
+    editor->EnableCourseControls(false);
+    editor->SetEditing(false);
+    const std::vector<std::string> before = Rows(editor->CourseLimit());
+
+    if (item == "menu") {
+      SelectRow(1);
+      prompts.ExpectMsgBox(kMaximum, forms::vbOKOnly);
+      UserChooseMenu(editor->mnuEdit);
+      UserChooseMenu(editor->mnuInsertAfter);
+    } else {
+      prompts.ExpectPopup("mnuPopup", "mnuPopInsertAfter");
+      prompts.ExpectMsgBox(kMaximum, forms::vbOKOnly);
+      UserMouseClick(editor->cmdNo(1), forms::vbRightButton);
+    }
+    EXPECT_EQ(prompts.Pending(), 0);
+    EXPECT_EQ(Rows(editor->CourseLimit()), before);
+    EXPECT_FALSE(editor->Editing());
+    EXPECT_FALSE(editor->cmdSave.Enabled());
+    EXPECT_TRUE(editor->cmdInsert.Enabled());
+    CloseEditor();
+  }
+}
+
 TEST_F(MenusTest, WithoutACurrentRowTheRowItemsDoNothing) {
   OpenParcel();
   const std::vector<std::string> before = Rows(editor->CourseLimit());

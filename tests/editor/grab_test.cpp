@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -533,6 +535,48 @@ TEST_F(GrabTest, TheFileMenusDrawingItemsLinkAndRelocate) {
   EXPECT_EQ(Program().DrawingPath, kDrawing);
   EXPECT_TRUE(cad.Log().empty());
   EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(GrabTest, RelocatingTheDrawingKeepsAStoredParcelBeingEdited) {
+  struct Case {
+    bool editing;
+    bool grabAfter;
+  };
+  // Not editing: the Grab model, as after any relocation. Editing: the mode
+  // options are locked, and the parcel and its edits stay.
+  const Case cases[] = {{false, true}, {true, false}};
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.editing ? "editing" : "not editing");
+    OpenForGrab();
+    const ParcelId id = StoreSquare("Lot A");
+    UserClick(editor->optmodel(1));
+    ASSERT_FALSE(editor->GrabMode());
+    if (c.editing) {
+      UserClick(editor->cmdEdit);
+      editor->txtDistanceLine(1).SetText("90");
+    }
+    const std::string plan = dir.File("Plan" + std::to_string(n++) + ".dwg");
+    std::ofstream(plan) << "0\nEOF\n";
+    fileAnswer = plan;
+    boxes.clear();
+    forms::testing::UserChooseMenu(editor->mnuRelocateCAD);
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    EXPECT_EQ(Program().DrawingPath, plan);
+    EXPECT_EQ(editor->GrabMode(), c.grabAfter);
+    if (c.editing) {
+      EXPECT_TRUE(editor->Editing());
+      EXPECT_EQ(editor->CurrentParcelID, id);
+      EXPECT_EQ(editor->txtDistanceLine(1).Text(), "90");
+      UserClick(editor->cmdSave);
+      EXPECT_DOUBLE_EQ(Courses(id)[1].Length, 90.0);
+    } else {
+      EXPECT_EQ(editor->txtDistanceLine(1).Text(), "");
+    }
+    editor.reset();
+    modLink.reset();
+    std::filesystem::remove(Program().ProjectPath);
+  }
 }
 
 TEST_F(GrabTest, TheUnloadLeavesSingleDocumentModeOffAndLetsGoOfTheCadProgram) {

@@ -522,6 +522,98 @@ TEST_F(ParcelEditorTest, DeleteAnsweredNoOrFailingLeavesEverything) {
   EXPECT_EQ(editor->txtBearingLine(0).Text(), Dir("N0dE"));
 }
 
+TEST_F(ParcelEditorTest, DeleteWhileEditingDeletesTheParcelShownWhateverTheListsText) {
+  struct Case {
+    const char* typed;  // the list's text typed while editing; nullptr: left as it was
+  };
+  const Case cases[] = {
+      {nullptr},
+      {"Lot Z"},   // a new name: no entry is selected
+      {" Lot C"},  // another parcel's name: its entry is selected
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed ? c.typed : "(untouched)");
+    LoadEditor();
+    OpenProject("Delete renamed " + std::to_string(n++));
+    const ParcelId a = StoreSquare("Lot A");
+    const ParcelId b = StoreSquare("Lot B");
+    const ParcelId lotC = StoreSquare("Lot C", "50");
+    editor->optmodel_Click(1);
+    forms::testing::UserSelect(editor->cbxParcel, 1);
+    ASSERT_EQ(editor->CurrentParcelID, b);
+    forms::testing::UserClick(editor->cmdEdit);
+    editor->txtDistanceLine(0).SetText("90");
+    if (c.typed) editor->cbxParcel.SetText(c.typed);
+    ASSERT_TRUE(editor->cmdDelete.Enabled());
+    boxes.clear();
+    answers.push_back(vbYes);
+    forms::testing::UserClick(editor->cmdDelete);
+    EXPECT_EQ(boxes, (std::vector<Box>{{kDeleteQuestion, vbYesNo}}));
+    // Lot B is gone with its courses; the others are whole.
+    EXPECT_EQ(ListTexts(), (std::vector<std::string>{" Lot A", " Lot C"}));
+    EXPECT_TRUE(Courses(b).empty());
+    EXPECT_EQ(Courses(a).size(), 4u);
+    EXPECT_EQ(Courses(lotC).size(), 4u);
+    // The parcel that followed it is shown.
+    EXPECT_EQ(editor->cbxParcel.ListIndex(), 1);
+    EXPECT_EQ(editor->CurrentParcelID, lotC);
+    EXPECT_EQ(editor->txtDistanceLine(0).Text(), "50");
+    EXPECT_FALSE(editor->Editing());
+    editor.reset();
+  }
+}
+
+TEST_F(ParcelEditorTest, CoursesEnteredAfterCancelAreANewParcelNotAnUpdateOfTheOneLoadedLast) {
+  struct Case {
+    const char* name;  // typed in the list's text
+    bool stored;
+  };
+  const Case cases[] = {{"Lot Q", true}, {"lot a", false}};
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoadEditor();
+    OpenProject("After cancel " + std::to_string(n++));
+    const ParcelId a = StoreSquare("Lot A");
+    editor->optmodel_Click(1);
+    forms::testing::UserClick(editor->cmdEdit);
+    forms::testing::UserClick(editor->cmdCancel);
+    // The row pop-up unlocks the courses and starts editing on the empty grid.
+    const forms::PromptHandler base = forms::SetPromptHandler(nullptr);
+    forms::SetPromptHandler([&](const forms::Prompt& p) {
+      if (p.kind == forms::PromptKind::PopupMenu) return forms::PromptAnswer{0, {}, &editor->mnuPopInsertBefore};
+      return base(p);
+    });
+    forms::testing::UserMouseClick(editor->cmdNo(0), forms::vbRightButton);
+    forms::SetPromptHandler(base);
+    ASSERT_TRUE(editor->Editing());
+    SetLine(0, "N0dE", "50");
+    SetLine(1, "N90dE", "50");
+    SetLine(2, "S0dE", "50");
+    SetLine(3, "S90dW", "50");
+    editor->cbxParcel.SetText(c.name);
+    boxes.clear();
+    forms::testing::UserClick(editor->cmdSave);
+    // Lot A keeps its name and its courses either way.
+    EXPECT_EQ(Courses(a).size(), 4u);
+    EXPECT_DOUBLE_EQ(Courses(a)[0].Length, 100.0);
+    if (c.stored) {
+      EXPECT_TRUE(boxes.empty()) << boxes.front();
+      EXPECT_EQ(ListTexts(), (std::vector<std::string>{" Lot A", " Lot Q"}));
+      EXPECT_FALSE(editor->Editing());
+      EXPECT_EQ(editor->txtPrevious.Text(), c.name);
+    } else {
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_NE(boxes[0].text.find("already exists"), std::string::npos) << boxes[0].text;
+      EXPECT_EQ(ListTexts(), (std::vector<std::string>{" Lot A"}));
+      EXPECT_TRUE(editor->Editing());
+      EXPECT_EQ(editor->txtDistanceLine(0).Text(), "50");
+    }
+    editor.reset();
+  }
+}
+
 // ---------------------------------------------------------------------------
 // The editing state is kept while a parcel is edited.
 
@@ -722,6 +814,86 @@ TEST_F(ParcelEditorTest, ActivationSetsTheHelpFileAndTheAutomationBoxes) {
   EXPECT_EQ(forms::ServerBusyBox(),
             (forms::ClientBoxText{"AutoCAD", "AutoCAD is currently busy. you may wish to cancel this request\nand "
                                              "try it later."}));
+}
+
+TEST_F(ParcelEditorTest, ClosingWhileAParcelIsEditedOffersToSaveIt) {
+  enum class Edit { None, Stored, New, NewEmpty };
+  enum class Close { Button, ExitItem };
+  struct Case {
+    const char* what;
+    Edit edit;
+    Close close;
+    std::vector<int> answers;  // to the save question, then the closure question
+    bool asked;
+    bool closed;
+    bool saved;
+  };
+  const Case cases[] = {
+      {"stored, Yes", Edit::Stored, Close::Button, {forms::vbYes, vbYes}, true, true, true},
+      {"stored, No", Edit::Stored, Close::ExitItem, {vbNo}, true, true, false},
+      {"stored, Cancel", Edit::Stored, Close::Button, {forms::vbCancel}, true, false, false},
+      {"stored, Yes, closure refused", Edit::Stored, Close::ExitItem, {forms::vbYes, vbNo}, true, false, false},
+      {"new, Yes", Edit::New, Close::Button, {forms::vbYes}, true, true, true},
+      {"new, nothing entered", Edit::NewEmpty, Close::Button, {}, false, true, false},
+      {"nothing edited", Edit::None, Close::ExitItem, {}, false, true, false},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    LoadEditor();
+    editor->Show();
+    OpenProject("Close " + std::to_string(n++));
+    const ParcelId id = StoreSquare("Lot A");
+    editor->optmodel_Click(1);
+    switch (c.edit) {
+      case Edit::None:
+        break;
+      case Edit::Stored:
+        forms::testing::UserClick(editor->cmdEdit);
+        // The east side 0.75 long: above a tolerance of 0.5.
+        Program().ProjectSettings.ClosureTolerance = 0.5;
+        editor->txtDistanceLine(1).SetText("100.75");
+        break;
+      case Edit::New:
+        forms::testing::UserClick(editor->cmdInsert);
+        editor->txtParcel.SetText("Lot N");
+        SetLine(0, "N0dE", "100");
+        SetLine(1, "N90dE", "100");
+        SetLine(2, "S0dE", "100");
+        SetLine(3, "S90dW", "100");
+        break;
+      case Edit::NewEmpty:
+        forms::testing::UserClick(editor->cmdInsert);
+        break;
+    }
+    const long parcels = Count("tblParcel");
+    boxes.clear();
+    answers.assign(c.answers.begin(), c.answers.end());
+    if (c.close == Close::Button) {
+      forms::testing::UserClose(*editor);
+    } else {
+      forms::testing::UserChooseMenu(editor->mnuExit);
+    }
+    ASSERT_FALSE(boxes.empty() && c.asked);
+    if (c.asked) {
+      EXPECT_EQ(boxes.front(), (Box{kSaveQuestion, forms::vbYesNoCancel}));
+    } else {
+      EXPECT_TRUE(boxes.empty()) << boxes.front();
+    }
+    EXPECT_EQ(editor->Loaded(), !c.closed);
+    if (!c.closed) {
+      // The parcel stays on the grid, still being edited.
+      EXPECT_TRUE(editor->Editing());
+      EXPECT_EQ(editor->txtDistanceLine(1).Text(), "100.75");
+    }
+    if (c.edit == Edit::New) {
+      EXPECT_EQ(Count("tblParcel"), parcels + (c.saved ? 1 : 0));
+    } else {
+      EXPECT_EQ(Count("tblParcel"), parcels);
+      EXPECT_DOUBLE_EQ(Courses(id)[1].Length, c.saved ? 100.75 : 100.0);
+    }
+    editor.reset();
+  }
 }
 
 TEST_F(ParcelEditorTest, UnloadSetsSingleDocumentModeOffAndLetsTheCadProgramGo) {
