@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "standalone/standalone_state.h"
+#include "standalone/toolbar_pictures.h"
 
 namespace korvalo::standalone {
 
@@ -21,12 +22,12 @@ FrmView::FrmView()
       SSTab1(*this, "SSTab1", {"First View", "Second View"}),
       Dbcocx1(SSTab1.Page(0), "Dbcocx1"),
       Dbcocx2(SSTab1.Page(1), "Dbcocx2"),
-      cmdZoomIn(SSTab1.Page(0), "cmdZoomIn", "+"),
-      cmdZoomOut(SSTab1.Page(0), "cmdZoomOut", "-"),
-      cmdPartLarge(SSTab1.Page(0), "cmdPartLarge", "[ ]"),
-      cmdUndo(SSTab1.Page(0), "cmdUndo", "<"),
-      cmd100(SSTab1.Page(0), "cmd100", "1:1"),
-      cmdRedraw(SSTab1.Page(0), "cmdRedraw", "R"),
+      cmdZoomIn(SSTab1.Page(0), "cmdZoomIn"),
+      cmdZoomOut(SSTab1.Page(0), "cmdZoomOut"),
+      cmdPartLarge(SSTab1.Page(0), "cmdPartLarge"),
+      cmdUndo(SSTab1.Page(0), "cmdUndo"),
+      cmd100(SSTab1.Page(0), "cmd100"),
+      cmdRedraw(SSTab1.Page(0), "cmdRedraw"),
       cmdDone(SSTab1.Page(0), "cmdDone", "Done"),
       cmdLayer1(SSTab1.Page(0), "cmdLayer1", "Layers"),
       cmdLayer2(SSTab1.Page(1), "cmdLayer2", "Layers"),
@@ -42,18 +43,22 @@ FrmView::FrmView()
     ControlArray<CommandButton>* button;
     int left;
     const char* tip;
+    Image (*picture)();
   };
   const Face faces[] = {
-      {&cmdZoomIn, 50, "Zoom in"},
-      {&cmdZoomOut, 472, "Zoom out"},
-      {&cmdPartLarge, 894, "Zoom a selected area of the drawing"},
-      {&cmdUndo, 1316, "Undo the last zoom"},
-      {&cmd100, 1738, "Zoom to 100 percent actual size"},
-      {&cmdRedraw, 2160, "Re-drawn according to the current zoom factor "},
+      {&cmdZoomIn, 50, "Zoom in", ZoomInPicture},
+      {&cmdZoomOut, 472, "Zoom out", ZoomOutPicture},
+      {&cmdPartLarge, 894, "Zoom a selected area of the drawing", ZoomAreaPicture},
+      {&cmdUndo, 1316, "Undo the last zoom", UndoZoomPicture},
+      {&cmd100, 1738, "Zoom to 100 percent actual size", ActualSizePicture},
+      {&cmdRedraw, 2160, "Re-drawn according to the current zoom factor ", RedrawPicture},
   };
+  // Picture faces without captions; the twin on tab 1 takes the same face.
   for (const Face& f : faces) {
     (*f.button)(0).Move(f.left, 330, kButton, kButton);
     (*f.button)(0).SetToolTipText(f.tip);
+    (*f.button)(0).SetStyle(vbButtonGraphical);
+    (*f.button)(0).SetPicture(f.picture());
     CommandButton& twin = f.button->Load(1);
     twin.SetContainer(SSTab1.Page(1));
     twin.SetVisible(true);

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QImage>
 #include <QWheelEvent>
 #include <QWidget>
 #include <chrono>
@@ -45,6 +46,72 @@ TEST_F(ViewerWindowTest, TwoTabsEachWithItsToolbarAndViewer) {
   // The close box does nothing.
   testing::UserClose(v);
   EXPECT_TRUE(v.Loaded());
+}
+
+// The six zoom buttons show pictures, each its own, the same on both tabs,
+// with no caption and their tooltips.
+TEST_F(ViewerWindowTest, ZoomButtonsShowTheirOwnPictures) {
+  FrmView& v = View();
+  struct Case {
+    ControlArray<CommandButton>* button;
+    const char* tip;
+  };
+  const Case cases[] = {
+      {&v.cmdZoomIn, "Zoom in"},
+      {&v.cmdZoomOut, "Zoom out"},
+      {&v.cmdPartLarge, "Zoom a selected area of the drawing"},
+      {&v.cmdUndo, "Undo the last zoom"},
+      {&v.cmd100, "Zoom to 100 percent actual size"},
+      {&v.cmdRedraw, "Re-drawn according to the current zoom factor "},
+  };
+  std::vector<Image> seen;
+  for (const Case& c : cases) {
+    CommandButton& b = (*c.button)(0);
+    SCOPED_TRACE(b.Name());
+    EXPECT_EQ(b.ToolTipText(), c.tip);
+    for (int tab = 0; tab <= 1; ++tab) {
+      CommandButton& t = (*c.button)(tab);
+      EXPECT_EQ(t.Caption(), "");
+      EXPECT_EQ(t.Style(), vbButtonGraphical);
+      EXPECT_EQ(t.Picture(), b.Picture());
+      EXPECT_EQ(t.Width(), 420);
+      EXPECT_EQ(t.Height(), 420);
+    }
+    const Image& p = b.Picture();
+    EXPECT_EQ(p.width, 20);
+    EXPECT_EQ(p.height, 20);
+    EXPECT_EQ(std::ssize(p.pixels), 20 * 20);
+    // Drawn on a clear ground: the corner shows the button's face.
+    EXPECT_EQ(p.pixels.front() >> 24, 0u);
+    for (const Image& other : seen) EXPECT_NE(other, p);
+    seen.push_back(p);
+  }
+
+  // On the screen the picture's solid pixels show on the button's face.
+  main->Show();
+  v.Show();
+  ASSERT_TRUE(SaveWindowImage(v, (std::filesystem::path(folder.Path()) / "view.png").string()));
+  QWidget* w = v.cmdZoomIn(0).Widget();
+  ASSERT_NE(w, nullptr);
+  const QImage face = w->grab().toImage();
+  const Image& p = v.cmdZoomIn(0).Picture();
+  int solid = 0, best = 0;
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx) {
+      int matched = 0;
+      solid = 0;
+      for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+          const std::uint32_t px = p.pixels[static_cast<std::size_t>(y * p.width + x)];
+          if (px >> 24 != 0xFF) continue;
+          ++solid;
+          const int fx = (face.width() - p.width) / 2 + x + dx, fy = (face.height() - p.height) / 2 + y + dy;
+          if (face.valid(fx, fy) && (face.pixel(fx, fy) & 0xFFFFFF) == (px & 0xFFFFFF)) ++matched;
+        }
+      best = std::max(best, matched);
+    }
+  ASSERT_GT(solid, 40);
+  EXPECT_GT(best, solid * 9 / 10);
 }
 
 TEST_F(ViewerWindowTest, NoDrawingLeavesTheViewersHiddenAndTheirButtonsOff) {

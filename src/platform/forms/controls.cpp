@@ -3,7 +3,9 @@
 #include <QButtonGroup>
 #include <QApplication>
 #include <QClipboard>
+#include <QIcon>
 #include <QPainter>
+#include <QPixmap>
 #include <QRegion>
 #include <QSignalBlocker>
 #include <algorithm>
@@ -506,6 +508,7 @@ QWidget* CommandButton::CreateWidget(QWidget* parent) {
   w->setFocusPolicy(Qt::StrongFocus);
   w->setAutoDefault(false);
   w->setText(Q(caption_));
+  ApplyPicture(w);
   QObject::connect(w, &QPushButton::clicked, w, [this] {
     detail::QtBoundary boundary;
     Access::Click(*this);
@@ -523,6 +526,31 @@ void CommandButton::SetStyle(int style) {
   style_ = style;
   coloursSet_ = true;
   ApplyColours();
+  ApplyPicture();
+}
+
+void CommandButton::SetPicture(const Image& picture) {
+  if (picture.width > 0 && picture.height > 0 &&
+      picture.pixels.size() != static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height))
+    throw RuntimeError(kErrInvalidProperty, "Invalid property value");
+  picture_ = picture;
+  ApplyPicture();
+}
+
+// The picture goes on the face at its own size; only the graphical style
+// shows it.
+void CommandButton::ApplyPicture() const {
+  if (auto* w = static_cast<QPushButton*>(Widget())) ApplyPicture(w);
+}
+
+void CommandButton::ApplyPicture(QPushButton* w) const {
+  const QImage image = style_ == vbButtonGraphical ? detail::ToQImage(picture_) : QImage();
+  if (image.isNull()) {
+    w->setIcon(QIcon());
+    return;
+  }
+  w->setIcon(QIcon(QPixmap::fromImage(image)));
+  w->setIconSize(image.size());
 }
 
 void CommandButton::SetDefault(bool isDefault) { default_ = isDefault; }
@@ -543,6 +571,7 @@ void CommandButton::ApplyColours() {
 std::unique_ptr<CommandButton> CommandButton::CloneElement(int) const {
   auto c = std::make_unique<CommandButton>(Parent(), Name(), caption_);
   c->style_ = style_;  // before the colours go into a widget made at once
+  c->picture_ = picture_;
   c->CopyCommon(*this);
   c->default_ = false;
   c->cancel_ = false;

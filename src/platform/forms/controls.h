@@ -26,9 +26,11 @@
 
 #include "platform/forms/canvas.h"
 #include "platform/forms/errors.h"
+#include "platform/forms/image.h"
 #include "platform/forms/units.h"
 
 class QWidget;
+class QPushButton;
 
 namespace korvalo::forms {
 
@@ -361,6 +363,11 @@ class CommandButton : public Control, public ControlEvents {
   // face. Default standard.
   int Style() const { return style_; }
   void SetStyle(int style);
+  // Shown centred on the face of a graphical-style button (above the
+  // caption when it has one); a standard-style button keeps it unseen. An
+  // empty image removes it.
+  const Image& Picture() const { return picture_; }
+  void SetPicture(const Image& picture);
   bool Default() const { return default_; }
   void SetDefault(bool isDefault);
   bool Cancel() const { return cancel_; }
@@ -378,8 +385,11 @@ class CommandButton : public Control, public ControlEvents {
   friend class ControlArray;
   friend struct detail::Access;
   std::unique_ptr<CommandButton> CloneElement(int index) const;
+  void ApplyPicture() const;
+  void ApplyPicture(QPushButton* widget) const;
   std::string caption_;
   int style_ = vbButtonStandard;
+  Image picture_;
   bool default_ = false;
   bool cancel_ = false;
 };

@@ -89,6 +89,15 @@ QColor ToQColor(Colour c) {
   }
 }
 
+QImage ToQImage(const Image& image) {
+  if (image.width <= 0 || image.height <= 0) return {};
+  QImage q(image.width, image.height, QImage::Format_ARGB32);
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x)
+      q.setPixel(x, y, image.pixels[static_cast<std::size_t>(y * image.width + x)]);
+  return q;
+}
+
 QFont ToQFont(const Font& f) {
   QFont q;
   // The dialog fonts the windows were laid out in become Liberation Sans,

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -56,6 +57,8 @@ inline int Px(double twips) { return PixelsFromTwips(twips); }
 inline QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 inline std::string S(const QString& s) { return s.toUtf8().toStdString(); }
 QColor ToQColor(Colour c);
+// A layer image as Qt holds one (null for an empty image).
+QImage ToQImage(const Image& image);
 QFont ToQFont(const Font& f);
 // Caption with "&" access keys for widgets that show them (buttons): as is.
 // For widgets that do not (labels): "&" removed, "&&" shown as "&".

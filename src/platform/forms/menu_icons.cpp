@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QIcon>
-#include <QImage>
 #include <QPixmap>
 #include <QVariant>
 
@@ -59,11 +58,7 @@ bool MenuIconHelper::SetIconIndex(const std::string& caption, int index) {
   if (QAction* action = item->Action()) {
     action->setProperty(kIconProperty, valid ? index : -1);
     if (valid) {
-      const Image& im = images_.images[static_cast<std::size_t>(index)];
-      QImage q(im.width, im.height, QImage::Format_ARGB32);
-      for (int y = 0; y < im.height; ++y)
-        for (int x = 0; x < im.width; ++x)
-          q.setPixel(x, y, im.pixels[static_cast<std::size_t>(y * im.width + x)]);
+      const QImage q = detail::ToQImage(images_.images[static_cast<std::size_t>(index)]);
       action->setIcon(QIcon(QPixmap::fromImage(q)));
       action->setIconVisibleInMenu(true);
     } else {

@@ -9,19 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/forms/image.h"
 #include "platform/forms/units.h"
 
 namespace korvalo::forms {
 
 class Form;
 class Menu;
-
-// One image: width × height pixels 0xAARRGGBB, rows from the top.
-struct Image {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint32_t> pixels;
-};
 
 // A list of images of one size, by index from 0.
 struct ImageList {

@@ -619,6 +619,52 @@ TEST(Picture, FrameInFrontHidesTheChildrenOfTheFrameBehind) {
   EXPECT_EQ(QColor(Qt::red), image.pixelColor(100, 70));
 }
 
+// A picture shows centred on a graphical button only, goes with the
+// array's new elements, and a picture whose pixels do not fill it is refused.
+TEST(Buttons, PictureShowsCentredOnAGraphicalButton) {
+  const Image red{8, 8, std::vector<std::uint32_t>(64, 0xFFFF0000u)};
+  struct Case {
+    const char* what;
+    int style;
+    Image picture;
+    bool shown;
+  };
+  const Case cases[] = {
+      {"graphical", vbButtonGraphical, red, true},
+      {"standard", vbButtonStandard, red, false},
+      {"graphical, picture removed", vbButtonGraphical, Image{}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Form f("frmPic");
+    f.Move(0, 0, 3000, 2000);
+    ControlArray<CommandButton> cmdPic(f, "cmdPic");
+    cmdPic(0).Move(300, 300, 420, 420);  // 28 pixels from pixel 20
+    cmdPic(0).SetPicture(red);
+    f.Show();
+    cmdPic(0).SetStyle(c.style);
+    cmdPic(0).SetPicture(c.picture);
+    EXPECT_EQ(c.picture, cmdPic(0).Picture());
+    EXPECT_EQ(c.picture, cmdPic.Load(1).Picture());
+    const std::string path = ::testing::TempDir() + "button_picture.png";
+    ASSERT_TRUE(SaveWindowImage(f, path));
+    const QImage image(QString::fromStdString(path));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(c.shown, image.pixelColor(34, 34) == QColor(Qt::red));
+    // Off the picture: the button's face.
+    EXPECT_NE(QColor(Qt::red), image.pixelColor(23, 23));
+  }
+  Form f("frmBad");
+  CommandButton b(f, "cmdBad");
+  try {
+    b.SetPicture(Image{4, 4, std::vector<std::uint32_t>(15, 0)});
+    ADD_FAILURE() << "a short picture was taken";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(kErrInvalidProperty, e.Number());
+  }
+  EXPECT_EQ(0, b.Picture().width);
+}
+
 TEST(Colours, SystemColoursComeFromThePalette) {
   EXPECT_EQ(0x0000FFu, RGB(255, 0, 0));
   EXPECT_EQ(0x80FF80u, RGB(128, 255, 128));
