@@ -2,7 +2,9 @@
 
 #include <QEvent>
 #include <QMdiArea>
+#include <QIcon>
 #include <QMdiSubWindow>
+#include <QPixmap>
 #include <QPointer>
 #include <map>
 
@@ -142,6 +144,12 @@ void SetMdiParent(Form& child, Form& frame) {
   QWidget* w = child.Window();
   QMdiSubWindow* sub = area->addSubWindow(w);
   sub->setWindowTitle(w->windowTitle());
+  // A sub-window without an icon of its own would show the toolkit's logo.
+  if (w->windowIcon().isNull()) {
+    QPixmap blank(16, 16);
+    blank.fill(Qt::transparent);
+    sub->setWindowIcon(QIcon(blank));
+  }
   auto* watch = new ChildWatch(child, sub);
   sub->installEventFilter(watch);
   QObject::connect(w, &QWidget::windowTitleChanged, sub, &QWidget::setWindowTitle);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QMdiSubWindow>
+
 #include "platform/forms/forms.h"
 #include "platform/forms/testing.h"
 
@@ -30,6 +33,25 @@ TEST(MdiTest, ChildSitsInsideTheFrameAndFillsItMaximised) {
   EXPECT_EQ(child.Width(), 3000);
   EXPECT_TRUE(child.Unload());
   EXPECT_FALSE(child.Visible());
+}
+
+// The child's sub-window shows no icon rather than the toolkit's logo.
+TEST(MdiTest, ChildShowsNoToolkitLogo) {
+  Form frame("frame");
+  Form child("child");
+  MakeMdiFrame(frame);
+  SetMdiParent(child, frame);
+  frame.Show();
+  child.Show();
+  auto* sub = qobject_cast<QMdiSubWindow*>(child.Window()->parentWidget());
+  ASSERT_NE(sub, nullptr);
+  const QImage icon = sub->windowIcon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+  ASSERT_FALSE(icon.isNull());
+  int opaque = 0;
+  for (int y = 0; y < icon.height(); ++y) {
+    for (int x = 0; x < icon.width(); ++x) opaque += qAlpha(icon.pixel(x, y)) != 0;
+  }
+  EXPECT_EQ(opaque, 0);
 }
 
 TEST(MdiTest, TwoFormsUnloadingEachOtherUnloadOnce) {
