@@ -3,6 +3,7 @@
 // colour, each colour's segments and dots in one call each.
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPen>
 #include <QString>
 #include <cmath>
@@ -41,6 +42,14 @@ void PaintLegibleText(QPainter& p, const Drawing& d, const Entity& e, const View
   p.translate(view.PixelX(box.x[3]), view.PixelY(box.y[3]));
   p.rotate(-e.angle);
   const QStringList lines = shown.split(QChar('\n'));
+  // The text fills the width of its box, where a press picks it: a wider
+  // font would show letters past the box that a press there misses.
+  const QFontMetricsF metrics(font);
+  double widest = 0;
+  for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+  const double boxWidth = std::hypot(view.PixelX(box.x[1]) - view.PixelX(box.x[0]),
+                                     view.PixelY(box.y[1]) - view.PixelY(box.y[0]));
+  if (widest > 0 && boxWidth > 0) p.scale(boxWidth / widest, 1.0);
   for (int i = 0; i < lines.size(); ++i) p.drawText(QPointF(0, h + i * h * 5.0 / 3.0), lines[i]);
   p.restore();
 }

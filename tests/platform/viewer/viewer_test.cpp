@@ -217,6 +217,40 @@ TEST_F(Pixels, DetailFinerThanAPixelStillShows) {
   EXPECT_TRUE(Shows(100, 59, 0xFF0000)) << "the last step";
 }
 
+// A text large enough to read fills its box, where a press picks it: the
+// letters of a wide text end at the box's right edge instead of past it,
+// and those of a narrow one reach it.
+TEST_F(Pixels, TextsFillTheBoxThatPicksThem) {
+  struct Case {
+    const char* text;
+  };
+  for (const Case c : {Case{"WWWWWWWW"}, Case{"iiiiiiii"}, Case{"N 90%%D00'00\" E 100.00"}}) {
+    SCOPED_TRACE(c.text);
+    WriteFile(platPath, DxfText(Join({Section("TABLES", LayerTable({{"A", 1, 0}})),
+                                      Section("ENTITIES", Join({Text("T1", "A", 10, 40, 5, 0, c.text),
+                                                                Line("L1", "A", 0, 0, 100, 0)}))})) +
+                            Eof());
+    LoadPlat();
+    viewer.ViewerSetBackColor(255, 255, 255);
+    viewer.ViewerZoomWindow(0, 20, 100, 60);
+    // The box: from x = 10 over the text's characters at 0.6 of the height
+    // ("%%D" is one character, the degree sign).
+    const std::string shown = c.text;
+    const std::size_t characters = shown.size() - (shown.find("%%D") != std::string::npos ? 2 : 0);
+    const double x1 = 10, y1 = 40, x2 = 10 + characters * 0.6 * 5, y2 = 45;
+    const auto picture = viewer.ViewerPicture();
+    const Probe left = At(x1, y2), right = At(x2, y1);
+    int rightmostInk = -1;
+    for (int y = left.y; y <= right.y; ++y) {
+      for (int x = 0; x < picture.width; ++x) {
+        if (Distance(picture.At(x, y), 0xFF0000) < 160 && x > rightmostInk) rightmostInk = x;
+      }
+    }
+    EXPECT_LE(rightmostInk, right.x + 2) << "no letters past the box";
+    EXPECT_GE(rightmostInk, right.x - (right.x - left.x) / 8) << "the letters reach the box's end";
+  }
+}
+
 TEST_F(Pixels, OwnColoursFixedColoursAndHiddenLayers) {
   LoadPlat();
   viewer.ViewerSetBackColor(255, 255, 255);
