@@ -110,13 +110,15 @@ int CadLink::ConnectCAD() {
       if (policy_.writesSdiOnConnect) Try([&] { Obj(doc_).SetVariable("SDI", 1); });
       std::string fullName;
       const bool named = Try([&] { fullName = Obj(doc_).FullName(); });
+      // The open is judged by its own result: an earlier failure still
+      // pending does not make a drawing that opened count as missing.
       if (!named || !SameDrawing(fullName, drawing)) {
-        Try([&] { Obj(doc_).Open(drawing); });
-        if (pending_) openDefault(PendingText() + failedToLoad, policy_.fallbackInDocument);
+        if (!Try([&] { Obj(doc_).Open(drawing); })) {
+          openDefault(PendingText() + failedToLoad, policy_.fallbackInDocument);
+        }
       }
     } else {
-      Try([&] { Obj(Obj(app_).Documents()).Open(drawing); });
-      if (pending_) {
+      if (!Try([&] { Obj(Obj(app_).Documents()).Open(drawing); })) {
         openDefault(PendingText() + ". The " + drawing +
                         " does not exist. You should relocate the DWG file through: " +
                         kRelocateHint,
@@ -134,8 +136,9 @@ int CadLink::ConnectCAD() {
     std::string fullName;
     const bool named = Try([&] { fullName = Obj(doc_).FullName(); });
     if (!named || !SameDrawing(fullName, drawing)) {
-      Try([&] { Obj(doc_).Open(drawing); });
-      if (pending_) openDefault(PendingText() + failedToLoad, policy_.fallbackInDocument);
+      if (!Try([&] { Obj(doc_).Open(drawing); })) {
+        openDefault(PendingText() + failedToLoad, policy_.fallbackInDocument);
+      }
     }
   }
 

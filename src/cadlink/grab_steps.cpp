@@ -128,6 +128,15 @@ bool GrabSteps::IsDirection(const std::string& token) const {
   return geometry::IsValidDirection(copy, CurrentDirectionSettings());
 }
 
+bool GrabSteps::IsDirectionAmongValues(const std::string& token) const {
+  if (!IsDirection(token)) return false;
+  if (Program().ProjectSettings.Bearing) return true;
+  // An azimuth may leave out its degrees, so "50'" and "45\"" read as
+  // 0°50' and 0°0'45"; where a value belongs they are distances with a
+  // foot or inch mark. There only a degree mark makes an azimuth.
+  return NormalisedDirection(token).find(utf8::kDegree) != std::string::npos;
+}
+
 std::string GrabSteps::TakeToken(PickTokenKind kind) {
   if (!picked_) return "";
   const geometry::DirectionSettings settings = CurrentDirectionSettings();
@@ -165,7 +174,7 @@ CourseGroupKind GrabSteps::ClassifyTokens() {
   if (picked_) {
     for (std::size_t i = 1; i < picked_->size(); ++i) {
       const std::string& token = (*picked_)[i];
-      if (IsDirection(token)) break;
+      if (IsDirectionAmongValues(token)) break;
       if (geometry::NumericText(token) != "0") ++values;
     }
   }
@@ -243,7 +252,7 @@ void GrabSteps::GrabArcBearing(int row) {
 bool GrabSteps::PlaceNumber(int row, forms::TextBox& box) {
   if (!Proceeds()) return false;
   const std::string token = TakeToken(kTakeNumber);
-  if (IsDirection(token)) {
+  if (IsDirectionAmongValues(token)) {
     HandBack(token, row);
     return false;
   }

@@ -100,6 +100,10 @@ class GrabSteps {
   void Pick();
   bool Proceeds() const;
   bool IsDirection(const std::string& token) const;
+  // Whether a token met where a value belongs is a direction: in azimuth
+  // mode only one that holds a degree mark (sign, U+00F8 or the project's
+  // degree code).
+  bool IsDirectionAmongValues(const std::string& token) const;
   std::string NormalisedDirection(const std::string& token) const;
   // The start of a direction step for `row`, of the line kind or the curve
   // kind: the words before the direction, then the group after it. A group

@@ -157,6 +157,10 @@ std::optional<int> WholeFromText(std::string_view text) {
 bool DegreeSymbolAllowed(std::string_view symbol) {
   const std::size_t length = utf8::Length(symbol);
   if (length < 1 || length > 3) return false;
+  // Control characters (a pasted line end among them) are no symbol.
+  for (char32_t c : utf8::Decode(symbol)) {
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) return false;
+  }
   for (char c : symbol) {
     switch (c) {
       case ' ': case '\t': case '.': case '\'': case '"':

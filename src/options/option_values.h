@@ -107,9 +107,9 @@ void PositionsFromCells(const std::array<std::string, 4>& cells, StoredSettings&
 // point; the whole numbers (halves to even) from 0 to 32767.
 std::optional<double> ToleranceFromText(std::string_view text);
 std::optional<int> WholeFromText(std::string_view text);
-// A degree symbol is one to three characters, none of them a blank, a digit,
-// a point, ' or ", or N, S, E, W in either case: those would turn parts of
-// every direction into degree signs.
+// A degree symbol is one to three characters, none of them a blank, a
+// control character, a digit, a point, ' or ", or N, S, E, W in either case:
+// those would turn parts of every direction into degree signs.
 bool DegreeSymbolAllowed(std::string_view symbol);
 
 inline constexpr const char* kToleranceRefused =

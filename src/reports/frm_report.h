@@ -35,6 +35,8 @@ inline constexpr const char* kSaveBeforeReportsMessage =
     "Please save the current parcel before printing reports.";
 inline constexpr const char* kNoPrinterMessage = "No printer found.";
 inline constexpr const char* kPrintReportQuestion = "Print this report?";
+// Followed by the PDF file or the printer, and ".".
+inline constexpr const char* kNotPrintedMessage = "The report could not be printed to ";
 
 class FrmReport : public forms::Form {
  public:

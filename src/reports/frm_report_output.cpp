@@ -1,5 +1,6 @@
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "common/edition.h"
 #include "common/numbers.h"
@@ -19,6 +20,13 @@ namespace {
 print::Destination DestinationOf(const PrintChoice& choice) {
   if (choice.printer == print::kPdfFileName) return print::Destination::Pdf(choice.pdfPath);
   return print::Destination::Named(choice.printer);
+}
+
+// Tells that the document could not be opened or written, naming the PDF
+// file or the printer.
+void TellNotPrinted(const PrintChoice& choice) {
+  const std::string& target = choice.printer == print::kPdfFileName ? choice.pdfPath : choice.printer;
+  MsgBox(std::string(kNotPrintedMessage) + target + ".");
 }
 
 // The picture box as the run found it.
@@ -63,8 +71,7 @@ void FrmReport::cmdPrint_Click() {
   const std::optional<PrintChoice> choice = PrintDialog(options);
   if (!choice) return;
   const std::string text = choice->selectionOnly ? rtfReport.SelText() : rtfReport.Text();
-  // A failure while printing is not reported.
-  print::PrintPlainText(DestinationOf(*choice), text);
+  if (!print::PrintPlainText(DestinationOf(*choice), text)) TellNotPrinted(*choice);
 }
 
 PictureReportPage FrmReport::PageOfShownParcel(PassFail option) const {
@@ -117,6 +124,7 @@ void FrmReport::PrintPictureReports() {
   ComboBox& list = editor_.ParcelList();
   const int n = list.ListCount();
   std::unique_ptr<print::Printer> shared;
+  bool printed = true;
   if (n < 1) {
     MsgBox(kNoDataMessage);
   } else {
@@ -155,15 +163,20 @@ void FrmReport::PrintPictureReports() {
         print::Printer job(DestinationOf(*choice));
         PrintParcelPage(job, page);
         job.EndDoc();
+        printed = printed && job.Ok();
       }
       if (single) break;
     }
-    if (shared) shared->EndDoc();
+    if (shared) {
+      shared->EndDoc();
+      printed = printed && shared->Ok();
+    }
   }
 
   picture.Move(kept.left, kept.top, kept.width, kept.height);
   picture.SetBackColor(kept.back);
   picture.Drawing().Clear();
+  if (!printed) TellNotPrinted(*choice);
 }
 
 }  // namespace korvalo::reports

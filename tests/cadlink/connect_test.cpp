@@ -141,12 +141,29 @@ std::vector<ConnectCase> Cases() {
         "Error 1003 at setting SDI: Variable refused. This may cause your application does not "
         "work properly."},
        true, {"Document.Open($D)"}},
-      // A failure is reported where it is next checked, with its own number.
+      // A failure is reported where it is next checked, with its own number;
+      // the open that follows it is judged by its own result, and the project
+      // drawing that opened stays.
       {"A2004 a failed name read opens the drawing", Edition::A2004, running, {"$P"},
-       {{"Document.FullName", 1004, "Name unreadable"}}, 1,
-       {"Error 1004: Name unreadable. $P failed to load . Try to relocate the DWG file through: "
-        "File>Auto CAD link>Relocate CAD file."},
-       true, {"Document.FullName", "Document.Open($P)", "DoEvents", "Document.Open($D)"}},
+       {{"Document.FullName", 1004, "Name unreadable"}}, 0,
+       {"Error 1004: Name unreadable at getting active document: Name unreadable. This may cause "
+        "your application does not work properly."},
+       true, {"Document.FullName", "Document.Open($P)", "Document.SetVariable(OSMODE,0)"}, false,
+       {"DoEvents"}},
+      {"A2004 single-document mode refused, the drawing opens", Edition::A2004, running,
+       {"/surveys/Other.dwg"}, {{"Document.SetVariable(SDI,1)", 1003, "Variable refused"}}, 0,
+       {"Error 1003: Variable refused at getting active document: Variable refused. This may "
+        "cause your application does not work properly.",
+        "Error 1003 at setting SDI: Variable refused. This may cause your application does not "
+        "work properly."},
+       true, {"Document.SetVariable(SDI,1)", "Document.Open($P)", "Document.SetVariable(OSMODE,0)"},
+       false, {"DoEvents"}},
+      {"A2004 the count unread, the drawing opens", Edition::A2004, running, {},
+       {{"Documents.Count", 1005, "Count unknown"}}, 0,
+       {"Error 1005: Count unknown at getting active document: Count unknown. This may cause "
+        "your application does not work properly."},
+       true, {"Documents.Count", "Documents.Open($P)", "Application.ActiveDocument"}, false,
+       {"DoEvents"}},
       {"A2000 behaves as A2004", Edition::A2000, running, {"/surveys/Other.dwg"}, {kOpenFails}, 1,
        {kFailedToLoad}, true, {"Documents.Count", "Document.Open($D)"}},
 
@@ -166,6 +183,10 @@ std::vector<ConnectCase> Cases() {
               "Application.Visible=True", "Application.WindowState=3", "Document.WindowState=3",
               "Editor.TopMost=True"}}),
        true},
+      {"R14 a failed name read opens the drawing", Edition::R14, running, {"/a.dwg"},
+       {{"Document.FullName", 1004, "Name unreadable"}}, 0, {}, true,
+       {"Document.FullName", "Document.Open($P)", "Document.SetVariable(OSMODE,0)"}, false,
+       {"DoEvents"}},
       {"R14 the default missing too: no further message", Edition::R14, running, {"/a.dwg"},
        {kOpenFails, kDocsDefaultFails}, 1, {kFailedToLoad}, true, {"Documents.Open($D)"}},
       {"R14 variables refused: only the object snaps are told", Edition::R14, running, {"$P"},

@@ -276,6 +276,55 @@ TEST_F(GrabTest, AzimuthsAndDegreeCodesArePlacedWithTheDegreeSign) {
   EXPECT_TRUE(boxes.empty());
 }
 
+// A value with a foot or inch mark is a value in both modes, although an
+// azimuth may leave out its degrees ("50'" alone reads as 0°50'); where a
+// value belongs, only a degree mark makes an azimuth.
+TEST_F(GrabTest, AValueWithAFootOrInchMarkIsNoAzimuth) {
+  struct Case {
+    const char* what;
+    bool bearing;
+    std::string value;
+    std::string distance;  // row 0's distance
+    std::string next;      // row 1's direction (the value handed back)
+  };
+  const std::vector<Case> cases = {
+      {"azimuth, feet", false, "50'", "50", ""},
+      {"azimuth, feet below one minute", false, "59'", "59", ""},
+      {"azimuth, inches", false, "45\"", "45", ""},
+      {"azimuth, degree code", false, "12%%d30'", "", "12\u00B030'"},
+      {"azimuth, degree sign", false, "12\u00B030'", "", "12\u00B030'"},
+      {"azimuth, character 248", false, "12\u00F830'", "", "12\u00B030'"},
+      {"bearing, feet", true, "50'", "50", ""},
+      {"bearing, inches", true, "45\"", "45", ""},
+      {"bearing, a bearing", true, "N45%%dE", "", "N45\u00B0E"},
+  };
+  OpenForGrab();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Program().ProjectSettings.Bearing = c.bearing;
+    editor->ShowProjectSettings();
+    editor->ClearEditor();
+    Script({c.bearing ? Picked(10) : "45%%d0'0\"", c.value});
+    UserDoubleClick(editor->txtBearingLine(0));
+    EXPECT_EQ(editor->txtBearingLine(0).Text(), c.bearing ? Shown(10) : "45\u00B00'0\"");
+    EXPECT_EQ(editor->txtDistanceLine(0).Text(), c.distance);
+    EXPECT_EQ(editor->txtBearingLine(1).Text(), c.next);
+  }
+  // The arc values too, and the three of them make the row a curve row.
+  Program().ProjectSettings.Bearing = false;
+  editor->ShowProjectSettings();
+  editor->ClearEditor();
+  Script({"45%%d0'0\" 52' 49' 50' 90%%d0'0\" 20'"});
+  UserDoubleClick(editor->txtBearingLine(0));
+  ASSERT_TRUE(editor->frameArc(0).Visible());
+  EXPECT_EQ(editor->txtArc(0).Text(), "52");
+  EXPECT_EQ(editor->txtChord(0).Text(), "49");
+  EXPECT_EQ(editor->txtRadius(0).Text(), "50");
+  EXPECT_EQ(editor->txtBearingLine(1).Text(), "90\u00B00'0\"");
+  EXPECT_EQ(editor->txtDistanceLine(1).Text(), "20");
+  EXPECT_TRUE(boxes.empty()) << boxes.front().text;
+}
+
 TEST_F(GrabTest, ALowerCaseBearingAndAWordDegreeCodeAreReadAndUpperCased) {
   OpenForGrab();
   Program().ProjectSettings.DegreeSymbol = "deg";

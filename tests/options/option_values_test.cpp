@@ -49,7 +49,7 @@ TEST(OptionValues, DegreeSymbolsThatWouldBreakDirectionsAreRefused) {
     EXPECT_TRUE(DegreeSymbolAllowed(allowed)) << allowed;
   }
   for (const char* refused : {"", " ", "%%D ", " %d", "%1", "0", ".", "%'", "\"", "n", "S", "%e", "W", "%%DD",
-                              "\u00B0\u00B0\u00B0\u00B0"}) {
+                              "\u00B0\u00B0\u00B0\u00B0", "%\n", "\r", "%\r\n", "\x01", "%\x1b", "\x7f", "\u0085"}) {
     EXPECT_FALSE(DegreeSymbolAllowed(refused)) << "[" << refused << "]";
   }
 }

@@ -253,5 +253,23 @@ TEST_F(ReportWindowTest, PrintTheWholePreviewOrItsSelectionAndCancelPrintsNothin
   EXPECT_EQ(text.find("Alpha"), std::string::npos);
 }
 
+// A PDF file that cannot be written is told; the preview stays as it was.
+TEST_F(ReportWindowTest, APdfFileThatCannotBeWrittenIsTold) {
+  const std::vector<std::string> paths = {folder.File("missing/summary.pdf"), folder.Path()};
+  for (const ReportKind kind : {ReportKind::Full, ReportKind::Summary}) {
+    Open(kind);
+    const std::string preview = window->rtfReport.Text();
+    for (const std::string& pdf : paths) {
+      SCOPED_TRACE(pdf);
+      prompts.ExpectPrintDialog(forms::PrintChoice{print::kPdfFileName, pdf, false}, false);
+      prompts.ExpectMsgBox("The report could not be printed to " + pdf + ".", forms::vbOKOnly);
+      UserClick(window->cmdPrint);
+      EXPECT_FALSE(std::filesystem::is_regular_file(pdf));
+    }
+    EXPECT_EQ(window->rtfReport.Text(), preview);
+    window->Unload();
+  }
+}
+
 }  // namespace
 }  // namespace korvalo::reports::test

@@ -125,6 +125,26 @@ TEST_F(PictureReportTest, PassIncludesTheToleranceAndFailIsStrict) {
   EXPECT_NE(pdf_text::Layout(pdf).find("(FAIL)"), std::string::npos);
 }
 
+// A PDF file that cannot be written is told once, after the run, which
+// leaves the editor's picture as it found it.
+TEST_F(PictureReportTest, APdfFileThatCannotBeWrittenIsToldOnce) {
+  editor.Add(Lot(alpha, "Lot 1", "0.01"));
+  editor.Add(Lot(beta, "Lot 2", "0.2"));
+  Open(ReportKind::Picture);
+  const int top = editor.picture.Top(), width = editor.picture.Width();
+  for (const std::string& path : {folder.File("missing/pictures.pdf"), folder.Path()}) {
+    SCOPED_TRACE(path);
+    pdf = path;
+    prompts.ExpectMsgBox("Print this report?", forms::vbYesNo, forms::vbYes);
+    prompts.ExpectPrintDialog(forms::PrintChoice{print::kPdfFileName, pdf, false}, false);
+    prompts.ExpectMsgBox("The report could not be printed to " + pdf + ".", forms::vbOKOnly);
+    UserClick(window->cmdPrint);
+    EXPECT_FALSE(std::filesystem::is_regular_file(pdf));
+    EXPECT_EQ(editor.picture.Top(), top);
+    EXPECT_EQ(editor.picture.Width(), width);
+  }
+}
+
 TEST_F(PictureReportTest, ASingleParcelPrintsOneDocumentAndStops) {
   editor.Add(Lot(alpha, "Lot A", "0.01"));
   editor.Add(Lot(beta, "Lot B", "0.2"));

@@ -188,7 +188,7 @@ void Printer::NewPage() {
 void Printer::EndDoc() {
   if (s_->ended) return;
   s_->ended = true;
-  if (s_->painter.isActive()) s_->painter.end();
+  if (s_->painter.isActive()) s_->ok = s_->painter.end() && s_->ok;
 }
 
 bool PrintPlainText(const Destination& destination, std::string_view text, double points) {

@@ -56,7 +56,8 @@ class Printer {
   Printer(const Printer&) = delete;
   Printer& operator=(const Printer&) = delete;
 
-  // False when the device could not be opened or a page could not be begun.
+  // False when the device could not be opened, a page could not be begun or
+  // the document could not be finished.
   bool Ok() const;
 
   // The print position in inches.
