@@ -41,6 +41,13 @@ namespace {
 
 // Reads one field into `out`; a missing, empty or unreadable field leaves
 // the default in place.
+// The engine's number for a field whose value does not fit its use.
+constexpr int kUnreadableField = 3349;
+
+std::string FieldProblem(const char* name) {
+  return std::string("The field ") + name + " is empty or does not hold a number.";
+}
+
 class RowReader {
  public:
   explicit RowReader(dao::Recordset& rs) : rs_(rs) {}
@@ -55,6 +62,15 @@ class RowReader {
       } catch (const dao::DaoError&) {
       }
     }
+  }
+  // The number of decimals: missing, empty or unreadable, it makes the whole
+  // row unreadable rather than let a default of 0 round every figure to
+  // whole units.
+  void RequiredInt(const char* name, int& out) {
+    int value = std::numeric_limits<int>::min();
+    Int(name, value);
+    if (value == std::numeric_limits<int>::min()) throw dao::DaoError(kUnreadableField, FieldProblem(name));
+    out = value;
   }
   void Double(const char* name, double& out) {
     if (auto v = Read(name)) {
@@ -120,7 +136,7 @@ bool LoadProjectSettings() {
     row.Bool("UnitFeet", s.UnitFeet);
     row.Bool("SquareX", s.SquareX);
     row.Bool("Minimize", s.Minimize);
-    row.Int("ErrDecimal", s.ErrDecimal);
+    row.RequiredInt("ErrDecimal", s.ErrDecimal);
     row.Bool("AddAreaCheck", s.AddAreaCheck);
     row.Bool("AutoInvert", s.AutoInvert);
     row.Bool("TangentCheck", s.TangentCheck);

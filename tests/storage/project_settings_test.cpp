@@ -106,12 +106,12 @@ TEST_F(ProjectSettingsTest, NothingLeaksFromTheProjectOpenedBefore) {
   const std::string a = NewProject("A");
   Store(a, "ErrDecimal = 4, AutoInvert = 1, TangentToleranced = 2");
   const std::string b = NewProject("B");
-  Store(b, "ErrDecimal = NULL, TangentToleranced = NULL");
+  Store(b, "TangentToleranced = NULL");
   Program().ProjectPath = a;
   ASSERT_TRUE(LoadProjectSettings());
   Program().ProjectPath = b;
   ASSERT_TRUE(LoadProjectSettings());
-  EXPECT_EQ(Program().ProjectSettings.ErrDecimal, 0);
+  EXPECT_EQ(Program().ProjectSettings.ErrDecimal, 2);  // B's own, not A's 4
   EXPECT_FALSE(Program().ProjectSettings.AutoInvert);
   EXPECT_DOUBLE_EQ(Program().ProjectSettings.TangentTolerance, 30 / 3600.0);
   EXPECT_TRUE(Program().ProjectSettings.ToolTipOn);  // fields after the empty one are read
@@ -125,13 +125,22 @@ TEST_F(ProjectSettingsTest, UnreadableSettingsRefuseTheOpenAndKeepTheState) {
   const std::string b = NewProject("B");
   dao::Database::Open(b).Execute("DELETE * FROM tblSetting");
   std::ofstream(dir.File("C.kvx")) << "damaged";
-  for (const std::string& path : {b, dir.File("C.kvx"), dir.File("missing.kvx")}) {
+  // The number of decimals the figures are rounded to: without it they would
+  // silently round to whole units.
+  const std::string d = NewProject("D");
+  Store(d, "ErrDecimal = NULL");
+  for (const std::string& path : {b, dir.File("C.kvx"), dir.File("missing.kvx"), d}) {
     messages.clear();
     Program().ProjectPath = path;
     EXPECT_FALSE(LoadProjectSettings()) << path;
     EXPECT_EQ(messages.size(), 1u) << path;
     EXPECT_EQ(Program().ProjectSettings, before);
   }
+  messages.clear();
+  Program().ProjectPath = d;
+  EXPECT_FALSE(LoadProjectSettings());
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].text.find("ErrDecimal"), std::string::npos) << messages[0].text;
 }
 
 TEST_F(ProjectSettingsTest, DrawingPaths) {
