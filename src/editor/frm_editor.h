@@ -181,6 +181,11 @@ class FrmEditor : public forms::Form {
   // whether to save it first: Yes saves (a refused save keeps the window
   // open, the parcel still being edited), No closes, Cancel keeps it open.
   void Form_QueryUnload(int& cancel);
+  // Before the program closes: while a parcel with a name or a course is
+  // being edited, asks whether to save it. False when the program must stay
+  // open (Cancel, or a save that did not happen).
+  bool OfferSaveBeforeClosing();
+  bool ParcelEntered() const;
   void Form_Unload();
 
   // The course rows as the computation reads them, rows 0 to CourseLimit - 1.

@@ -400,17 +400,24 @@ void FrmEditor::Form_Activate() {
 }
 
 void FrmEditor::Form_QueryUnload(int& cancel) {
-  if (!Editing()) return;
+  if (!OfferSaveBeforeClosing()) cancel = 1;
+}
+
+bool FrmEditor::ParcelEntered() const {
   const std::string& name = txtParcel.Visible() ? txtParcel.Text() : cbxParcel.Text();
   bool entered = !name.empty();
   for (int k = 0; k < courseLimit_ && !entered; ++k) entered = grid_->RowHoldsCourse(k);
-  if (!entered) return;
+  return entered;
+}
+
+bool FrmEditor::OfferSaveBeforeClosing() {
+  if (!Editing() || !ParcelEntered()) return true;
   const int answer = MsgBox(kSaveQuestion, vbYesNoCancel);
-  if (answer == vbNo) return;
+  if (answer == vbNo) return true;
   if (answer == vbYes) cmdSave_Click();
   // Cancel, or a save that did not happen: the parcel stays, and so does the
-  // program.
-  if (Editing()) cancel = 1;
+  // program. A save that begins the next parcel leaves an empty one.
+  return !Editing() || !ParcelEntered();
 }
 
 void FrmEditor::Form_Unload() {

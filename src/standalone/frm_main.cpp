@@ -126,7 +126,7 @@ void FrmMain::Form_Load() {
 void FrmMain::Form_QueryUnload(int& cancel) {
   StandaloneState& state = Standalone();
   if (!state.ExitConfirmed &&
-      MsgBox("Exit Korvalo?", vbYesNo, "Korvalo") != vbYes) {
+      (MsgBox("Exit Korvalo?", vbYesNo, "Korvalo") != vbYes || !editor_.OfferSaveBeforeClosing())) {
     cancel = 1;
     return;
   }

@@ -45,10 +45,11 @@ StandaloneEditor::StandaloneEditor(editor::FrmEditor& editor, FrmMain& main, Vie
   WirePanEnd(true);
   // The exit question, shared with the frame: once answered Yes, neither
   // window asks again.
-  editor_.OnQueryUnload = [](int& cancel, int) {
+  editor_.OnQueryUnload = [this](int& cancel, int) {
     StandaloneState& state = Standalone();
     if (state.ExitConfirmed) return;
-    if (MsgBox("Exit Korvalo?", vbYesNo, "Korvalo") == vbYes) {
+    // A parcel being edited is offered for saving before the program ends.
+    if (MsgBox("Exit Korvalo?", vbYesNo, "Korvalo") == vbYes && editor_.OfferSaveBeforeClosing()) {
       state.ExitConfirmed = true;
     } else {
       cancel = 1;

@@ -1,8 +1,10 @@
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "common/utf8.h"
 #include "editor/course_grid.h"
+#include "platform/dao/dao.h"
 #include "standalone/editor_layout.h"
 #include "standalone_fixture.h"
 
@@ -533,6 +535,49 @@ TEST_F(SaveTest, SaveNewSavesAndStartsTheNextParcel) {
       EXPECT_TRUE(editor->txtParcel.HasFocus());
       EXPECT_EQ(editor->txtDistanceLine(0).Text(), "");
       EXPECT_FALSE(main->mnuDeleteParcel.Enabled());
+    }
+    CloseWindows();
+  }
+}
+
+// Ending the program while a parcel is being edited offers it for saving
+// after the exit question, from either window: Yes saves it (and the program
+// ends), No ends without it, Cancel keeps the program and the parcel.
+TEST_F(SaveTest, ExitWhileEditingOffersTheParcelForSaving) {
+  struct Case {
+    const char* what;
+    bool fromFrame;
+    int answer;
+    bool ends;
+    int stored;
+  };
+  const Case cases[] = {{"frame, Yes", true, vbYes, true, 1},   {"frame, No", true, vbNo, true, 0},
+                        {"frame, Cancel", true, vbCancel, false, 0}, {"editor, Yes", false, vbYes, true, 1},
+                        {"editor, Cancel", false, vbCancel, false, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetStandaloneState();
+    std::filesystem::remove(project);
+    ASSERT_TRUE(CreateProjectDatabase(dir.Path() + "/", "Lots", dir.File("Lots.dwg")));
+    OpenProject();
+    editor->cmdInsert.OnClick(0);
+    editor->txtParcel.SetText("Lot 9");
+    EnterSquare("100");
+    prompts.ExpectMsgBox("Exit Korvalo?", vbYesNo, vbYes, "Korvalo");
+    prompts.ExpectMsgBox("Would you like to save the current parcel?", vbYesNoCancel, c.answer);
+    testing::UserClose(c.fromFrame ? static_cast<Form&>(*main) : static_cast<Form&>(*editor));
+    EXPECT_EQ(prompts.Pending(), 0);
+    EXPECT_EQ(main->Loaded(), !c.ends);
+    EXPECT_EQ(editor->Loaded(), !c.ends);
+    EXPECT_EQ(Standalone().ExitConfirmed, c.ends);
+    if (!c.ends) {
+      EXPECT_EQ(editor->txtParcel.Text(), "Lot 9");
+      EXPECT_TRUE(editor->Editing());
+    }
+    {
+      dao::Database db = dao::Database::Open(project);
+      dao::Recordset rs = db.OpenRecordset("SELECT COUNT(*) AS n FROM tblParcel", dao::RecordsetType::Snapshot);
+      EXPECT_EQ(dao::AsLong(rs.Get("n")), c.stored);
     }
     CloseWindows();
   }
