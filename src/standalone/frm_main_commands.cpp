@@ -184,8 +184,38 @@ bool MainCommands::TakeProject(const std::string& path) {
   return false;
 }
 
+namespace {
+
+// The floating editor goes back on top when a dialog phase ends, also when
+// it ends by an error that the forms layer reports.
+class TopMostAtEnd {
+ public:
+  explicit TopMostAtEnd(editor::FrmEditor& editor) : editor_(editor) { editor_.SetTopMost(false); }
+  ~TopMostAtEnd() {
+    try {
+      editor_.SetTopMost(true);
+    } catch (...) {
+    }
+  }
+  TopMostAtEnd(const TopMostAtEnd&) = delete;
+  TopMostAtEnd& operator=(const TopMostAtEnd&) = delete;
+
+ private:
+  editor::FrmEditor& editor_;
+};
+
+}  // namespace
+
 void MainCommands::ShowCaptions() {
-  const std::string newest = main_.mnuHistory(0).Caption();
+  // The newest entry names the open project, unless the list could not be
+  // read back: then the project's own caption.
+  const ProgramState& program = Program();
+  const std::string newest =
+      program.RecentProjects[0] == program.ProjectPath || program.ProjectPath.empty()
+          ? main_.mnuHistory(0).Caption()
+          : RecentProjectCaption(program.ProjectPath.substr(0, program.ProjectPath.size() -
+                                                                  FileNameOf(program.ProjectPath).size()),
+                                 FileNameOf(program.ProjectPath));
   editor_.SetCaption("Korvalo Editor - " + newest);
   main_.SetCaption("Korvalo Main - " + newest);
 }
@@ -201,6 +231,7 @@ void MainCommands::ShowOpenedProject(bool recentRoad) {
     policy_.ShowLinkState();
     editor_.ManualInvert = false;
     if (!policy_.FillRecentMenu()) MsgBox(kRecentListUnreadable, vbOKOnly);
+    ShowCaptions();
   } else {
     if (!policy_.FillRecentMenu()) MsgBox(kRecentListUnreadable, vbOKOnly);
     ShowCaptions();
@@ -212,16 +243,13 @@ void MainCommands::ShowOpenedProject(bool recentRoad) {
 
 void MainCommands::mnuOpen_Click() {
   if (!SaveCheck(kSaveBeforeNewProject)) return;
-  editor_.SetTopMost(false);
+  const TopMostAtEnd dialogPhase(editor_);
   FileDialogOptions options;
   options.filter = "Korvalo Files (*.kvx)|*.kvx|MS Access Files (*.mdb)|*.mdb|All Files (*.*)|*.*";
   options.flags = 4;
   const std::optional<std::string> chosen = OpenFileName(options);
   std::error_code ec;
-  if (!chosen || !std::filesystem::is_regular_file(*chosen, ec) || !TakeProject(*chosen)) {
-    editor_.SetTopMost(true);
-    return;
-  }
+  if (!chosen || !std::filesystem::is_regular_file(*chosen, ec) || !TakeProject(*chosen)) return;
   ShowOpenedProject(false);
 }
 
@@ -301,7 +329,7 @@ void MainCommands::mnuNorthing_Click() {
 void MainCommands::mnuCurrentCAD_Click() { main_.mnuCurrentCAD.SetEnabled(link_.LoadDrawing(true) == 0); }
 
 void MainCommands::mnuRelocateCAD_Click() {
-  editor_.SetTopMost(false);
+  const TopMostAtEnd dialogPhase(editor_);
   FileDialogOptions options;
   options.filter = "AutoCAD Files (*.dwg)|*.dwg|Micro Station Files (*.dgn)|*.dgn|All Files (*.*)|*.*";
   options.flags = 4;
@@ -323,7 +351,6 @@ void MainCommands::mnuRelocateCAD_Click() {
       program.DrawingPath = kept;
     }
   }
-  editor_.SetTopMost(true);
 }
 
 // --- options, view, reports, help ------------------------------------------------
