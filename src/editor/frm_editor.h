@@ -217,7 +217,13 @@ class FrmEditor : public forms::Form {
   // report window lives outside the editor and refuses while a parcel is
   // edited); until then the items do nothing.
   void SetReportOpener(std::function<void(ReportItem)> open);
-  // Opening the Report menu keeps the editor's place.
+  // Tells whether the report window is open (the program sets it; until
+  // then it never is).
+  void SetReportWindowOpen(std::function<bool()> open);
+  // Opening the Report menu keeps the editor's place, unless a report window
+  // is open already: the editor may then stand parked off the screen, and
+  // the place kept when that window opened is the one to return to. The
+  // standalone frame's Report menu runs this too.
   void mnuReport_Click();
 
   // --- Edit and View menus, the row pop-up (frm_editor_menus_edit.cpp) -------
@@ -469,6 +475,7 @@ class FrmEditor : public forms::Form {
   // "Insert after" on the row: refused with the maximum on the last row.
   bool InsertAfter(int row);
   std::function<void(ReportItem)> openReport_;
+  std::function<bool()> reportWindowOpen_;
   int popupRow_ = 0;
   void StartGrab(GrabField field, int row);
   void txtParcel_DblClick();

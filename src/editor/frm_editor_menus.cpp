@@ -83,9 +83,13 @@ void FrmEditor::mnuSetting_Click() {
 
 void FrmEditor::SetReportOpener(std::function<void(ReportItem)> open) { openReport_ = std::move(open); }
 
+void FrmEditor::SetReportWindowOpen(std::function<bool()> open) { reportWindowOpen_ = std::move(open); }
+
 void FrmEditor::mnuReport_Click() {
   // Before any item is chosen: the report window puts the editor back here
-  // when it closes, wherever a report moved it meanwhile.
+  // when it closes, wherever a report moved it meanwhile. While the window
+  // is open the editor's place may be the parking place off the screen.
+  if (reportWindowOpen_ && reportWindowOpen_()) return;
   SavedEditorTop = Top();
   SavedEditorLeft = Left();
 }

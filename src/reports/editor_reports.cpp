@@ -38,6 +38,7 @@ EditorReports::EditorReports(editor::FrmEditor& editor) : editor_(editor), host_
                                                                              : ReportKind::Picture;
     OpenReportWindow(window_, host_, kind);
   });
+  editor_.SetReportWindowOpen([this] { return window_.Loaded(); });
   closingHandler_ = editor::AddProjectEventHandler(editor::ProjectEvent::Closing, [this] {
     if (window_.Loaded()) window_.Unload();
   });
@@ -46,6 +47,7 @@ EditorReports::EditorReports(editor::FrmEditor& editor) : editor_(editor), host_
 EditorReports::~EditorReports() {
   editor::RemoveProjectEventHandler(closingHandler_);
   editor_.SetReportOpener(nullptr);
+  editor_.SetReportWindowOpen(nullptr);
   if (window_.Loaded()) window_.Unload();
 }
 

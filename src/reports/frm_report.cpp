@@ -237,6 +237,9 @@ void OpenReportWindow(FrmReport& window, ReportEditor& editor, ReportKind kind) 
     MsgBox(kSaveBeforeReportsMessage);
     return;
   }
+  // An item chosen while the window is open opens it afresh: the layout of
+  // the kind it showed (a hidden preview, a short window) must not stay.
+  if (window.Loaded()) window.Unload();
   window.Load();
   Form& editorWindow = editor.Window();
   const bool standalone = CurrentEdition() == Edition::Standalone;

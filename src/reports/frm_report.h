@@ -91,7 +91,8 @@ class FrmReport : public forms::Form {
 };
 
 // What a Report menu item does: refuses while the editor is editing a parcel,
-// loads the window, lays it out for the kind and the edition, sets the
+// loads the window (unloading it first when it is open, so that every
+// opening starts from the design), lays it out for the kind and the edition, sets the
 // caption and shows it (which builds the report).
 void OpenReportWindow(FrmReport& window, ReportEditor& editor, ReportKind kind);
 

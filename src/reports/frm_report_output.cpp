@@ -103,6 +103,14 @@ void FrmReport::PrintPictureReports() {
     return;
   }
   if (MsgBox(kPrintReportQuestion, vbYesNo) != vbYes) return;
+  // An empty list is told before a printer is asked for; the editor's
+  // picture is left as it is.
+  ComboBox& list = editor_.ParcelList();
+  const int n = list.ListCount();
+  if (n < 1) {
+    MsgBox(kNoDataMessage);
+    return;
+  }
   PrintDialogOptions options;
   options.printers = print::Printers();
   options.pdfEntry = print::kPdfFileName;
@@ -121,56 +129,50 @@ void FrmReport::PrintPictureReports() {
   const ReportFilter filter = CurrentFilter();
   const bool single = !filter.parcelText.empty();
   const double tolerance = Program().ProjectSettings.ClosureTolerance;
-  ComboBox& list = editor_.ParcelList();
-  const int n = list.ListCount();
   std::unique_ptr<print::Printer> shared;
   bool printed = true;
-  if (n < 1) {
-    MsgBox(kNoDataMessage);
-  } else {
-    // The run's own index steps through the list: an entry the editor
-    // refuses to load is skipped, never printed under another's name.
-    for (int i = 0; i < n; ++i) {
-      const std::int64_t id = list.ItemData(i);
-      if (single && (!filter.selectedId || *filter.selectedId != id)) continue;
-      try {
-        // Selected anew, so that the editor loads it even when it shows it.
-        if (list.ListIndex() == i) list.SetListIndex(-1);
-        list.SetListIndex(i);
-      } catch (const std::exception&) {
-        if (single) break;
-        continue;
-      }
-      if (editor_.ShownParcelId() != id) {
-        if (single) break;
-        continue;
-      }
-      if (!single) {
-        ReportFilter options;
-        options.option = filter.option;
-        if (!FilterSelects(options, id, ReadNumber(editor_.Figures().closure), tolerance)) continue;
-      }
-      const PictureReportPage page = PageOfShownParcel(single ? PassFail::All : filter.option);
-      if (toPdf) {
-        // The run's pages share one file.
-        if (shared) {
-          shared->NewPage();
-        } else {
-          shared = std::make_unique<print::Printer>(print::Destination::Pdf(choice->pdfPath));
-        }
-        PrintParcelPage(*shared, page);
-      } else {
-        print::Printer job(DestinationOf(*choice));
-        PrintParcelPage(job, page);
-        job.EndDoc();
-        printed = printed && job.Ok();
-      }
+  // The run's own index steps through the list: an entry the editor
+  // refuses to load is skipped, never printed under another's name.
+  for (int i = 0; i < n; ++i) {
+    const std::int64_t id = list.ItemData(i);
+    if (single && (!filter.selectedId || *filter.selectedId != id)) continue;
+    try {
+      // Selected anew, so that the editor loads it even when it shows it.
+      if (list.ListIndex() == i) list.SetListIndex(-1);
+      list.SetListIndex(i);
+    } catch (const std::exception&) {
       if (single) break;
+      continue;
     }
-    if (shared) {
-      shared->EndDoc();
-      printed = printed && shared->Ok();
+    if (editor_.ShownParcelId() != id) {
+      if (single) break;
+      continue;
     }
+    if (!single) {
+      ReportFilter options;
+      options.option = filter.option;
+      if (!FilterSelects(options, id, ReadNumber(editor_.Figures().closure), tolerance)) continue;
+    }
+    const PictureReportPage page = PageOfShownParcel(single ? PassFail::All : filter.option);
+    if (toPdf) {
+      // The run's pages share one file.
+      if (shared) {
+        shared->NewPage();
+      } else {
+        shared = std::make_unique<print::Printer>(print::Destination::Pdf(choice->pdfPath));
+      }
+      PrintParcelPage(*shared, page);
+    } else {
+      print::Printer job(DestinationOf(*choice));
+      PrintParcelPage(job, page);
+      job.EndDoc();
+      printed = printed && job.Ok();
+    }
+    if (single) break;
+  }
+  if (shared) {
+    shared->EndDoc();
+    printed = printed && shared->Ok();
   }
 
   picture.Move(kept.left, kept.top, kept.width, kept.height);

@@ -115,6 +115,9 @@ void PrintParcelPage(print::Printer& printer, const PictureReportPage& d) {
       page.Cell(2.3, number(row.distance), 16, true);
       total += ReadNumberOr(row.distance, 0.0);
     }
+    // A row that ends below 11 inches ends the page on any paper; on Letter
+    // the printable foot comes first.
+    if (page.Y() > 11) page.NewPage();
   }
 
   // The figures: three lines of 12 points must fit together.

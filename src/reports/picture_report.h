@@ -35,8 +35,9 @@ std::string SegmentAreaText(const std::string& arcLength, const std::string& rad
 // Prints the page(s) of one parcel from the printer's present page on; it
 // does not end the document. Positions are inches from the printable
 // corner. Rows, totals and the picture go onto a new page (from 0.5 inch)
-// when they would not fit above the printable area's foot; a cell wider
-// than its column is printed whole.
+// when they would not fit above the printable area's foot, and the rows
+// also after one that ends below 11 inches; a cell wider than its column is
+// printed whole.
 void PrintParcelPage(print::Printer& printer, const PictureReportPage& page);
 
 }  // namespace korvalo::reports

@@ -117,10 +117,7 @@ MainCommands::MainCommands(editor::FrmEditor& editor, FrmMain& main, StandaloneE
   }
   m.mnuAutoInvert.OnClick = [this](int) { mnuAutoInvert_Click(); };
 
-  m.mnuReport.OnClick = [this](int) {
-    editor_.SavedEditorTop = editor_.Top();
-    editor_.SavedEditorLeft = editor_.Left();
-  };
+  m.mnuReport.OnClick = [this](int) { editor_.mnuReport_Click(); };
   m.mnuFullReport.OnClick = [this](int) { Report(editor_.mnuFullReport); };
   m.mnuSumReport.OnClick = [this](int) { Report(editor_.mnuSumReport); };
   m.mnuPicReport.OnClick = [this](int) { Report(editor_.mnuPicReport); };

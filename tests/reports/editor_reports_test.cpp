@@ -9,6 +9,12 @@ namespace {
 
 using forms::testing::UserChooseMenu;
 
+// The item that opens the window, then the item chosen while it is open.
+struct ReportItemPair {
+  forms::Menu editor::FrmEditor::* first;
+  forms::Menu editor::FrmEditor::* second;
+};
+
 // The real editor: its Report menu opens the window, a change of project
 // unloads it.
 class EditorReportsTest : public ReportWindowTest {
@@ -55,6 +61,32 @@ TEST_F(EditorReportsTest, TheReportMenuOpensTheWindowAndClosingPutsTheEditorBack
   UserChooseMenu(realEditor->mnuFullReport);
   EXPECT_EQ(window.Caption(), "Korvalo full report");
   EXPECT_NE(window.rtfReport.Text().find("Lot Closure Report - Lot # Alpha"), std::string::npos);
+}
+
+// The Report menu opened again while the window is open (the editor parked
+// off the screen by the picture report, or beside a full report) keeps the
+// place of the first opening: closing puts the editor back on the screen.
+TEST_F(EditorReportsTest, TheReportMenuReopenedKeepsThePlaceToReturnTo) {
+  for (const ReportItemPair& road : {ReportItemPair{&editor::FrmEditor::mnuPicReport, &editor::FrmEditor::mnuPicReport},
+                                     ReportItemPair{&editor::FrmEditor::mnuPicReport, &editor::FrmEditor::mnuFullReport},
+                                     ReportItemPair{&editor::FrmEditor::mnuSumReport, &editor::FrmEditor::mnuPicReport}}) {
+    realEditor->Move(1500, 750);
+    UserChooseMenu(realEditor->mnuReport);
+    UserChooseMenu((*realEditor).*road.first);
+    ASSERT_TRUE(reports->Window().Loaded());
+    UserChooseMenu(realEditor->mnuReport);
+    EXPECT_EQ(realEditor->SavedEditorTop, 750);
+    EXPECT_EQ(realEditor->SavedEditorLeft, 1500);
+    UserChooseMenu((*realEditor).*road.second);
+    forms::testing::UserClick(reports->Window().cmdClose);
+    EXPECT_EQ(realEditor->Top(), 750);
+    EXPECT_EQ(realEditor->Left(), 1500);
+  }
+  // Once the window is closed, the menu keeps the editor's new place.
+  realEditor->Move(300, 450);
+  UserChooseMenu(realEditor->mnuReport);
+  EXPECT_EQ(realEditor->SavedEditorTop, 450);
+  EXPECT_EQ(realEditor->SavedEditorLeft, 300);
 }
 
 TEST_F(EditorReportsTest, TheItemsRefuseWhileAParcelIsEdited) {

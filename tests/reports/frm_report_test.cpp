@@ -115,6 +115,51 @@ TEST_F(ReportWindowTest, EachOpeningLaysOutItsKindAndClosingPutsTheEditorBack) {
   EXPECT_EQ(window->cbxParcel.ItemData(1), beta);
 }
 
+// A Report item chosen while the window is open as another kind lays the
+// window out as a first opening of that kind does: a full or summary report
+// opened over the report with picture shows its preview, and the editor
+// comes back where the Report menu found it.
+TEST_F(ReportWindowTest, OpeningAnotherKindOverAnOpenWindowLaysItOutAfresh) {
+  struct Layout {
+    std::string caption;
+    int width, height, barWidth, previewWidth, previewHeight;
+    bool previewVisible;
+    std::string shown;
+    bool operator==(const Layout&) const = default;
+  };
+  const auto layout = [&] {
+    return Layout{window->Caption(),          window->Width(),
+                  window->Height(),           window->frameBar.Width(),
+                  window->rtfReport.Width(),  window->rtfReport.Height(),
+                  window->rtfReport.Visible(), Shown()};
+  };
+  const auto print = [](const Layout& l) {
+    return l.caption + " " + std::to_string(l.width) + "x" + std::to_string(l.height) + " bar " +
+           std::to_string(l.barWidth) + " preview " + std::to_string(l.previewWidth) + "x" +
+           std::to_string(l.previewHeight) + (l.previewVisible ? " shown " : " hidden ") + l.shown;
+  };
+  const ReportKind kinds[] = {ReportKind::Full, ReportKind::Summary, ReportKind::Picture};
+  for (const Edition edition : {Edition::A2004, Edition::Standalone}) {
+    SetEdition(edition);
+    for (const ReportKind second : kinds) {
+      Open(second);
+      const Layout first = layout();
+      UserClick(window->cmdClose);
+      for (const ReportKind before : kinds) {
+        SCOPED_TRACE(EditionProgramName(edition) + std::string(": ") + CaptionOf(before) + ", then " + CaptionOf(second));
+        Open(before);
+        Open(second);
+        const Layout again = layout();
+        EXPECT_EQ(again, first) << print(again) << "\n" << print(first);
+        EXPECT_TRUE(window->optPassFail(0).Value());
+        UserClick(window->cmdClose);
+        EXPECT_EQ(editor.window.Top(), editor.savedTop);
+        EXPECT_EQ(editor.window.Left(), editor.savedLeft);
+      }
+    }
+  }
+}
+
 TEST_F(ReportWindowTest, TooltipsFollowTheSettingAtEachOpening) {
   Program().ProjectSettings.ToolTipOn = false;
   Open(ReportKind::Full);

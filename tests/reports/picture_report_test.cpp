@@ -46,6 +46,10 @@ class PictureReportTest : public ReportWindowTest {
     ReportWindowTest::SetUp();
     pdf = folder.File("pictures.pdf");
   }
+  void TearDown() override {
+    print::SetPdfPaperForTesting(0, 0);
+    ReportWindowTest::TearDown();
+  }
 
   // Print clicked, Yes, the PDF file chosen.
   void PrintToPdf() {
@@ -194,11 +198,13 @@ TEST_F(PictureReportTest, RefusedWhileTheEditorEditsAndToldWhenTheListIsEmpty) {
   UserClick(window->cmdPrint);
   editor.editing = false;
   const int top = editor.picture.Top();
+  const int drawings = editor.drawings;
+  // Told before any printer is asked for.
   prompts.ExpectMsgBox("Print this report?", forms::vbYesNo, forms::vbYes);
-  prompts.ExpectPrintDialog(forms::PrintChoice{print::kPdfFileName, pdf, false});
   prompts.ExpectMsgBox("There is no data to print.", forms::vbOKOnly);
   UserClick(window->cmdPrint);
   EXPECT_EQ(editor.picture.Top(), top);
+  EXPECT_EQ(editor.drawings, drawings);
   EXPECT_FALSE(std::filesystem::exists(pdf));
 }
 
@@ -233,6 +239,28 @@ TEST_F(PictureReportTest, ALongParcelBreaksItsPagesWhereTheyEnd) {
   const std::vector<std::string> images = pdf_text::Images(pdf);
   ASSERT_EQ(images.size(), 1u);
   EXPECT_EQ(std::stoi(images[0]), pages);
+}
+
+// On a paper longer than Letter (legal, 13.5 inches printable) the rows
+// still start a new page once one ends below 11 inches.
+TEST_F(PictureReportTest, RowsBreakAtElevenInchesOnALongerPaper) {
+  print::SetPdfPaperForTesting(8.5, 14);
+  FakeEditor::Parcel p = Lot(alpha, "Lot Long", "0.01");
+  p.rows.clear();
+  for (int k = 0; k < 80; ++k) p.rows.push_back(Line(k % 2 ? "N0dE" : "S0dE", "10"));
+  editor.Add(p);
+  Open(ReportKind::Picture);
+  PrintToPdf();
+
+  const std::vector<pdf_text::Word> words = pdf_text::Words(pdf);
+  double lowestOnPage1 = 0;
+  for (const pdf_text::Word& w : words) {
+    EXPECT_LE(w.yMin, (0.25 + 11) * 72) << w.text << " on page " << w.page;
+    if (w.page == 1) lowestOnPage1 = std::max(lowestOnPage1, w.yMax);
+  }
+  // The first page runs on past Letter's foot up to the 11-inch line.
+  EXPECT_GT(lowestOnPage1, (0.25 + 10.5) * 72);
+  EXPECT_EQ(pdf_text::Images(pdf).size(), 1u);
 }
 
 TEST(PictureReportPageTest, SegmentAreaAndTheR14Caption) {

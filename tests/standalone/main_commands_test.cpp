@@ -6,6 +6,7 @@
 #include "editor/message_boxes.h"
 #include "platform/dao/dao.h"
 #include "platform/shell/shell.h"
+#include "reports/editor_reports.h"
 #include "standalone/frm_main_commands.h"
 #include "standalone/standalone_options.h"
 #include "storage/messages.h"
@@ -493,6 +494,25 @@ TEST_F(MainCommandsTest, ReportItemsCheckForAnEditedParcel) {
   main->mnuSumReport.PerformClick();
   EXPECT_EQ(opened, std::vector<editor::FrmEditor::ReportItem>{editor::FrmEditor::ReportItem::Summary});
   editor->SetReportOpener(nullptr);
+}
+
+// The frame's Report menu keeps the editor's place as the editor's own menu
+// does: opened again while the picture report has the editor parked off the
+// screen, it keeps the place the editor had, and closing puts it back there.
+TEST_F(MainCommandsTest, TheReportWindowPutsTheEditorBackOnTheScreen) {
+  Program().RecentProjects[0] = project;
+  commands->mnuHistory_Click(0);
+  ASSERT_EQ(Program().ProjectPath, project);
+  reports::EditorReports reports(*editor);
+  editor->Move(1500, 750);
+  testing::UserChooseMenu(main->mnuReport);
+  testing::UserChooseMenu(main->mnuPicReport);
+  ASSERT_TRUE(reports.Window().Visible());
+  ASSERT_EQ(editor->Left(), ScreenWidth());
+  testing::UserChooseMenu(main->mnuReport);
+  testing::UserClick(reports.Window().cmdClose);
+  EXPECT_EQ(editor->Top(), 750);
+  EXPECT_EQ(editor->Left(), 1500);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QSizeF>
 #include <QString>
 
 #include <algorithm>
@@ -18,6 +19,8 @@ namespace korvalo::print {
 namespace {
 
 const std::vector<std::string>* g_testPrinters = nullptr;
+double g_testPaperWidth = 0.0;
+double g_testPaperHeight = 0.0;
 
 QString Q(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -46,8 +49,11 @@ void Configure(QPrinter& printer, const Destination& d) {
   }
   if (d.resolution > 0) printer.setResolution(d.resolution);
   printer.setFullPage(false);
-  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
-                                    QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch));
+  const bool testPaper = d.kind == Destination::Kind::PdfFile && g_testPaperWidth > 0 && g_testPaperHeight > 0;
+  const QPageSize paper = testPaper ? QPageSize(QSizeF(g_testPaperWidth, g_testPaperHeight), QPageSize::Inch)
+                                    : QPageSize(QPageSize::Letter);
+  printer.setPageLayout(
+      QPageLayout(paper, QPageLayout::Portrait, QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch));
 }
 
 QFont BaseFont(const char* family, QFont::StyleHint hint) {
@@ -87,6 +93,11 @@ std::vector<std::string> Printers() {
 }
 
 void SetPrinterListForTesting(const std::vector<std::string>* printers) { g_testPrinters = printers; }
+
+void SetPdfPaperForTesting(double widthInches, double heightInches) {
+  g_testPaperWidth = widthInches;
+  g_testPaperHeight = heightInches;
+}
 
 struct Printer::State {
   QPrinter printer{QPrinter::HighResolution};

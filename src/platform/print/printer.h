@@ -38,6 +38,10 @@ std::vector<std::string> Printers();
 // Tests replace the list of CUPS destinations (nothing: the real list).
 void SetPrinterListForTesting(const std::vector<std::string>* printers);
 
+// Tests give PDF files another paper, in inches, as a printer's own paper
+// may be (still 0.25 inch margins); 0, 0 goes back to Letter.
+void SetPdfPaperForTesting(double widthInches, double heightInches);
+
 // A picture to print: 32-bit pixels 0xAARRGGBB, row after row.
 struct Picture {
   int width = 0;
