@@ -1,0 +1,339 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "apps/startup.h"
+#include "common/edition.h"
+#include "common/utf8.h"
+#include "editor/message_boxes.h"
+#include "platform/forms/testing.h"
+#include "platform/print/printer.h"
+#include "platform/shell/shell.h"
+#include "storage/messages.h"
+#include "storage/parcel_save.h"
+#include "storage/program_state.h"
+#include "storage/project_db.h"
+#include "storage/system_db.h"
+#include "support/program_checks.h"
+#include "support/program_start.h"
+#include "support/temp_folder.h"
+
+// Bad input given through the linked editor's real windows: files that are
+// no project or whose courses were damaged outside the program, parcel names
+// and course values a careless user types or pastes. Each must be told
+// clearly and lose or change nothing stored.
+namespace korvalo::apps {
+namespace {
+
+using forms::testing::UserChooseMenu;
+using forms::testing::UserClick;
+using forms::testing::UserSelect;
+using forms::testing::UserType;
+using program_checks::Sql;
+
+std::string Deg(const std::string& text) { return utf8::ReplaceAll(text, "d", utf8::kDegree); }
+
+// A careless user's session: every prompt is recorded and answered as a user
+// in a hurry answers it (Yes, OK, the open dialog with the file given), so a
+// check can ask what was told. The unknown-error box means an exception
+// escaped a window's handler.
+struct Recorder {
+  std::optional<std::string> openAnswer;
+  std::vector<std::string> seen;
+  forms::PromptHandler previous;
+  Recorder() {
+    previous = forms::SetPromptHandler([this](const forms::Prompt& p) {
+      forms::PromptAnswer a;
+      seen.push_back(std::to_string(static_cast<int>(p.kind)) + ":" + std::to_string(p.buttons) + ":" + p.text);
+      if (p.kind == forms::PromptKind::OpenFile) a.text = openAnswer;
+      if (p.kind == forms::PromptKind::Message) {
+        const int set = p.ButtonSet();
+        a.button = set == forms::vbYesNo || set == forms::vbYesNoCancel ? forms::vbYes : forms::vbOK;
+      }
+      return a;
+    });
+  }
+  ~Recorder() { forms::SetPromptHandler(previous); }
+  Recorder(const Recorder&) = delete;
+  Recorder& operator=(const Recorder&) = delete;
+};
+
+class HostileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetProgramState();
+    SetEdition(Edition::A2004);
+    Program().ProgramFolder = dir.Path();
+    BuildSystemDatabase(SystemDatabasePath(), Edition::A2004);
+    editor::ShowStorageMessagesInMessageBoxes();
+    previousShell_ = shell::SetShellHook([](const shell::ShellRequest&) {});
+    print::SetPrinterListForTesting(&printers);
+    program_start::MarkStartedBefore();
+  }
+  void TearDown() override {
+    program.reset();
+    Program().SystemDb.reset();
+    print::SetPrinterListForTesting(nullptr);
+    shell::SetShellHook(previousShell_);
+    SetMessageSink({});
+    ResetProgramState();
+  }
+  void Start() {
+    program = std::make_unique<LinkedProgram>();
+    ASSERT_TRUE(program->RunStartUp(""));
+    e = program->Editor();
+  }
+  std::string Figures() const {
+    return e->lblClosure.Caption() + " | " + e->lblArea.Caption() + " | " + e->lblPrecision.Caption();
+  }
+  // Starts the program and opens a new empty project through File > Open.
+  std::string StartOnNewProject(Recorder& r, const std::string& name) {
+    Start();
+    EXPECT_TRUE(CreateProjectDatabase(dir.Path() + "/", name, ""));
+    const std::string project = dir.File(name + ".kvx");
+    r.openAnswer = project;
+    UserChooseMenu(e->mnuOpen);
+    EXPECT_EQ(Program().ProjectPath, project);
+    return project;
+  }
+  void TypeSquare() {
+    const bool az = e->lblBearing.Caption() == "Azimuth";
+    const char* b[] = {"N0d00'00\"E", "N90d00'00\"E", "S0d00'00\"E", "S90d00'00\"W"};
+    const char* a[] = {"0d00'00\"", "90d00'00\"", "180d00'00\"", "270d00'00\""};
+    for (int i = 0; i < 4; ++i) { UserType(e->txtBearingLine(i), az ? a[i] : b[i]); UserType(e->txtDistanceLine(i), "10"); }
+  }
+  TempFolder dir;
+  std::vector<std::string> printers{print::kPdfFileName};
+  std::unique_ptr<LinkedProgram> program;
+  editor::FrmEditor* e = nullptr;
+  shell::ShellHook previousShell_;
+};
+
+void Write(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+// A square of four 100 courses stored as another session stored it.
+std::int64_t StoreSquare(const std::string& project, const std::string& name) {
+  ParcelToSave p;
+  p.name = name;
+  for (const char* d : {"N0d00'00\"E", "N90d00'00\"E", "S0d00'00\"E", "S90d00'00\"W"}) {
+    p.rows.push_back(geometry::CourseRow::Line(Deg(d), "100"));
+  }
+  p.rows.resize(80);
+  return SaveNewParcel(ParcelStoreContext{project, 2, 80, Edition::A2004}, p).value_or(0);
+}
+
+bool SawUnknownError(const std::vector<std::string>& seen) {
+  for (const std::string& s : seen) {
+    if (s.find("Unknown Error Number") != std::string::npos) return true;
+  }
+  return false;
+}
+
+bool Saw(const std::vector<std::string>& seen, const std::string& text) {
+  for (const std::string& s : seen) {
+    if (s.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+// Files that are no project, and projects whose courses were damaged with
+// the sqlite3 tool: a clear message, the open project kept where the file is
+// refused, no other parcel's figures shown, and the file left as it was.
+TEST_F(HostileTest, ForeignAndDamagedFilesAreToldAndLeftAlone) {
+  Recorder r;
+  Start();
+  ASSERT_TRUE(CreateProjectDatabase(dir.Path() + "/", "Good", ""));
+  const std::string good = dir.File("Good.kvx");
+  ASSERT_NE(StoreSquare(good, "Lot A"), 0);
+  r.openAnswer = good;
+  UserChooseMenu(e->mnuOpen);
+  ASSERT_EQ(Program().ProjectPath, good);
+  ASSERT_EQ(Figures(), "0 | 10000 | Perfect");
+
+  struct Foreign {
+    const char* label;
+    std::function<void(const std::string&)> make;
+  };
+  const Foreign foreign[] = {
+      {"text file", [](const std::string& f) { Write(f, "hello\nworld\n"); }},
+      {"empty file", [](const std::string& f) { Write(f, ""); }},
+      {"other database", [](const std::string& f) { Sql(f, "CREATE TABLE t(a); INSERT INTO t VALUES(1);", true); }},
+  };
+  for (const Foreign& c : foreign) {
+    SCOPED_TRACE(c.label);
+    const std::string file = dir.File(std::string(c.label) + ".kvx");
+    c.make(file);
+    std::ifstream before(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(before)), std::istreambuf_iterator<char>());
+    r.seen.clear();
+    r.openAnswer = file;
+    UserChooseMenu(e->mnuOpen);
+    EXPECT_TRUE(Saw(r.seen, "Can't open the project: " + file + "\nThe file is not a Korvalo project."));
+    EXPECT_FALSE(SawUnknownError(r.seen));
+    EXPECT_EQ(Program().ProjectPath, good);
+    EXPECT_EQ(Figures(), "0 | 10000 | Perfect");
+    std::ifstream after(file, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), bytes);
+  }
+
+  struct Damage {
+    const char* label;
+    const char* sql;
+    const char* message;  // a box that must be shown, or ""
+    const char* figures;  // what the editor shows for the damaged parcel
+  };
+  const Damage damage[] = {
+      // The field rules refuse text, so the trigger is dropped first.
+      {"text length",
+       "DROP TRIGGER korvalo_rules_tblMeasurements_UPDATE; UPDATE tblMeasurements SET Length='abc' WHERE RowNo=1",
+       "The parcel could not be read.", " |  | "},
+      {"null row number", "UPDATE tblMeasurements SET RowNo=NULL WHERE RowNo=1", "The parcel could not be read.",
+       " |  | "},
+      {"row number above the limit", "UPDATE tblMeasurements SET RowNo=30000 WHERE RowNo=3", "",
+       "0 | 10000 | Perfect"},
+      {"duplicate row number", "UPDATE tblMeasurements SET RowNo=0 WHERE RowNo=1", "", "0 | 10000 | Perfect"},
+      // A length too large to compute with reads as not typed: the figures
+      // are those of the courses before it, as while typing.
+      {"huge length", "UPDATE tblMeasurements SET Length=1e308 WHERE RowNo=1", "", "100 | 0 | 1:1"},
+  };
+  for (const Damage& c : damage) {
+    SCOPED_TRACE(c.label);
+    const std::string file = dir.File(std::string(c.label) + ".kvx");
+    std::filesystem::copy_file(good, file);
+    const std::string query = "SELECT RowNo, RowType, Length, typeof(Length), Direction FROM tblMeasurements";
+    const std::vector<std::string> stored = Sql(file, std::string(c.sql) + "; " + query, true);
+    ASSERT_EQ(stored.size(), 4u) << stored.front();
+    r.seen.clear();
+    r.openAnswer = file;
+    UserChooseMenu(e->mnuOpen);
+    EXPECT_EQ(Program().ProjectPath, file);
+    if (*c.message) {
+      EXPECT_TRUE(Saw(r.seen, c.message));
+    }
+    EXPECT_FALSE(SawUnknownError(r.seen));
+    EXPECT_EQ(Figures(), c.figures);
+    // Closing it asks nothing and writes nothing.
+    EXPECT_FALSE(e->Editing());
+    EXPECT_EQ(Sql(file, query), stored);
+    EXPECT_EQ(Sql(file, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+  }
+}
+
+// Parcel names a careless user types or pastes: what is refused is told and
+// stores nothing; what is taken is stored as the name rule says, once.
+TEST_F(HostileTest, ParcelNamesAreStoredOrRefusedWithAMessage) {
+  Recorder r;
+  const std::string project = StartOnNewProject(r, "Names");
+  ASSERT_NE(StoreSquare(project, "Lot A"), 0);
+
+  std::string e50, k50;
+  for (int i = 0; i < 50; ++i) e50 += "\u00E9", k50 += "\u6F22";
+  struct Case {
+    std::string typed;
+    bool paste;
+    const char* refusal;  // "" when the name is taken
+    std::string stored;
+  };
+  const Case cases[] = {
+      {e50, false, "", e50},
+      {k50, true, "", k50},
+      {e50 + "\u00E9", false, "The parcel name is longer than 50 characters. Please shorten it, then save again.", ""},
+      {"  Lot B  ", false, "", "  Lot B  "},
+      {"O'Neil \"x\"; DROP TABLE tblParcel", true, "", "O'Neil \"x\"; DROP TABLE tblParcel"},
+      {"lot a", false, "The lot lot a already exists. Please rename the parcel before saving again.", ""},
+      {"L\u00D6T A", true, "", " L\u00D6T A"},
+      {"LOT A", true, "The lot LOT A already exists. Please rename the parcel before saving again.", ""},
+  };
+  int expectedCount = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    r.seen.clear();
+    UserClick(e->cmdInsert);
+    if (c.paste) {
+      forms::testing::SetClipboardText(c.typed);
+      forms::testing::UserFocus(e->txtParcel);
+      forms::testing::UserContextPaste(e->txtParcel);
+    } else {
+      UserType(e->txtParcel, c.typed);
+    }
+    TypeSquare();
+    UserClick(e->cmdSave);
+    EXPECT_FALSE(SawUnknownError(r.seen));
+    if (*c.refusal) {
+      EXPECT_TRUE(Saw(r.seen, c.refusal));
+      EXPECT_TRUE(e->Editing());
+      UserClick(e->cmdCancel);
+    } else {
+      ++expectedCount;
+      EXPECT_FALSE(e->Editing());
+      EXPECT_EQ(Sql(project, "SELECT count(*) FROM tblParcel WHERE Parcel = '" +
+                                 utf8::ReplaceAll(utf8::ReplaceAll(c.stored, "'", "''"), "\"", "\\\"") + "'"),
+                std::vector<std::string>{"1"});
+    }
+    EXPECT_EQ(Sql(project, "SELECT count(*) FROM tblParcel"), std::vector<std::string>{std::to_string(expectedCount)});
+  }
+  // The first parcel is untouched by every refusal.
+  EXPECT_EQ(Sql(project, "SELECT sum(Length), count(*) FROM tblParcel JOIN tblMeasurements USING (ParcelID) "
+                         "WHERE Parcel = ' Lot A'"),
+            std::vector<std::string>{"400.0|4"});
+}
+
+// Course values the key filters let through or that do not read: figures of
+// what reads, never a value that is not a number, and a save that refuses a
+// course it cannot store.
+TEST_F(HostileTest, CourseValuesThatDoNotReadAreNeverStored) {
+  Recorder r;
+  const std::string project = StartOnNewProject(r, "C");
+  struct Case {
+    std::string distance;
+    std::string shown;    // the box after the key filter
+    const char* figures;  // closure, area, precision
+    const char* refusal;  // "" when the parcel is stored
+  };
+  const Case cases[] = {
+      {std::string(1000, '9'), std::string(1000, '9'), "10 | 0 | 1:1",
+       "Course #2 holds a length, arc or radius that is not a number. The parcel was not saved."},
+      {"1e308", "1308", "1298 | 13080 | 1:1", ""},
+      {"-100", "100", "90 | 1000 | 1:1", ""},
+      {"nan", "", "10 | 0 | 1:1", ""},
+      {"1.2.3", "1.2.3", "10 | 0 | 1:1",
+       "Course #2 holds a length, arc or radius that is not a number. The parcel was not saved."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.distance.substr(0, 10));
+    r.seen.clear();
+    UserClick(e->cmdInsert);
+    UserType(e->txtParcel, "P " + c.distance.substr(0, 10));
+    TypeSquare();
+    UserType(e->txtDistanceLine(1), "\b\b" + c.distance);
+    EXPECT_EQ(e->txtDistanceLine(1).Text(), c.shown);
+    EXPECT_EQ(Figures(), c.figures);
+    UserClick(e->cmdSave);
+    EXPECT_FALSE(SawUnknownError(r.seen));
+    if (*c.refusal) {
+      EXPECT_TRUE(Saw(r.seen, c.refusal));
+      UserClick(e->cmdCancel);
+    }
+  }
+  // Nothing stored is other than a finite number.
+  EXPECT_EQ(Sql(project, "SELECT count(*) FROM tblParcel WHERE Parcel LIKE '%999%' OR Parcel LIKE '%1.2.3%'"),
+            std::vector<std::string>{"0"});
+  EXPECT_EQ(Sql(project, "SELECT count(*) FROM tblMeasurements WHERE typeof(Length) <> 'real' OR abs(Length) > 1e300"),
+            std::vector<std::string>{"0"});
+  EXPECT_EQ(Sql(project, "SELECT count(*) FROM tblParcel WHERE typeof(Area) <> 'real' OR typeof(Closure) <> 'real'"),
+            std::vector<std::string>{"0"});
+}
+
+}  // namespace
+}  // namespace korvalo::apps
