@@ -36,13 +36,22 @@ void ReportNotSaved(const dao::DaoError& e) {
 }
 
 // What is refused before the project is touched: a name too long for the
-// file, or a course value that is no number.
+// file or holding a control character, or a course value that is no number.
 std::optional<std::vector<StoredCourse>> Prepare(const ParcelStoreContext& context, const ParcelToSave& parcel,
                                                  bool withNonTang) {
   if (utf8::Length(StoredParcelName(parcel.name)) > static_cast<std::size_t>(kParcelNameLimit)) {
     Notify("The parcel name is longer than " + std::to_string(kParcelNameLimit) +
            " characters. Please shorten it, then save again.");
     return std::nullopt;
+  }
+  // A tab or a line break pasted into the name would break the lines of
+  // every report that prints it.
+  for (const char32_t c : utf8::Decode(parcel.name)) {
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+      Notify("The parcel name holds a tab, a line break or another control character. Please remove it, then "
+             "save again.");
+      return std::nullopt;
+    }
   }
   std::string problem;
   auto courses = CoursesToStore(parcel.rows, parcel.nonTangFlags, context.courseLimit, withNonTang, &problem);

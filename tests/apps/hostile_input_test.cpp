@@ -232,6 +232,9 @@ TEST_F(HostileTest, ForeignAndDamagedFilesAreToldAndLeftAlone) {
 
 // Parcel names a careless user types or pastes: what is refused is told and
 // stores nothing; what is taken is stored as the name rule says, once.
+constexpr const char* kControlRefusal =
+    "The parcel name holds a tab, a line break or another control character. Please remove it, then save again.";
+
 TEST_F(HostileTest, ParcelNamesAreStoredOrRefusedWithAMessage) {
   Recorder r;
   const std::string project = StartOnNewProject(r, "Names");
@@ -254,6 +257,8 @@ TEST_F(HostileTest, ParcelNamesAreStoredOrRefusedWithAMessage) {
       {"lot a", false, "The lot lot a already exists. Please rename the parcel before saving again.", ""},
       {"L\u00D6T A", true, "", " L\u00D6T A"},
       {"LOT A", true, "The lot LOT A already exists. Please rename the parcel before saving again.", ""},
+      {"Lot\tC", true, kControlRefusal, ""},
+      {"Lot\u0001D", true, kControlRefusal, ""},
   };
   int expectedCount = 1;
   for (const Case& c : cases) {
