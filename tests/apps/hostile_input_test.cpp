@@ -47,6 +47,7 @@ std::string Deg(const std::string& text) { return utf8::ReplaceAll(text, "d", ut
 // escaped a window's handler.
 struct Recorder {
   std::optional<std::string> openAnswer;
+  std::string popupItem;  // the pop-up item chosen, by name
   std::vector<std::string> seen;
   forms::PromptHandler previous;
   Recorder() {
@@ -54,6 +55,11 @@ struct Recorder {
       forms::PromptAnswer a;
       seen.push_back(std::to_string(static_cast<int>(p.kind)) + ":" + std::to_string(p.buttons) + ":" + p.text);
       if (p.kind == forms::PromptKind::OpenFile) a.text = openAnswer;
+      if (p.kind == forms::PromptKind::PopupMenu && p.menu) {
+        for (forms::Menu* item : p.menu->Items()) {
+          if (item->Name() == popupItem) a.item = item;
+        }
+      }
       if (p.kind == forms::PromptKind::Message) {
         const int set = p.ButtonSet();
         a.button = set == forms::vbYesNo || set == forms::vbYesNoCancel ? forms::vbYes : forms::vbOK;
@@ -338,6 +344,93 @@ TEST_F(HostileTest, CourseValuesThatDoNotReadAreNeverStored) {
             std::vector<std::string>{"0"});
   EXPECT_EQ(Sql(project, "SELECT count(*) FROM tblParcel WHERE typeof(Area) <> 'real' OR typeof(Closure) <> 'real'"),
             std::vector<std::string>{"0"});
+}
+
+// Arc and closing-course values that make no figure: radius 0, an arc
+// shorter than its chord, a chord longer than the diameter, a closing course
+// of no length, azimuths of a full turn and past it. The figures show a
+// number or nothing, never a value that is not one, and what is saved is
+// finite.
+TEST_F(HostileTest, ImpossibleArcsAndDirectionsShowNoFalseFigures) {
+  Recorder r;
+  Start();
+  ASSERT_TRUE(CreateProjectDatabase(dir.Path() + "/", "Arcs", ""));
+  const std::string project = dir.File("Arcs.kvx");
+  struct Case {
+    const char* label;
+    bool azimuth;
+    // The last course: a direction and a length, or with arc values an arc.
+    const char* direction;
+    const char* length;
+    const char* arc;
+    const char* radius;
+    const char* figures;
+    const char* message;  // a box the save shows
+  };
+  const Case cases[] = {
+      // The chord closes the figure; an arc that cannot be drawn has no area.
+      {"radius 0", false, "S90d00'00\"W", "10", "10", "0", "0 | N/A | Perfect",
+       "ERROR: The chord length can not be greater than 2 x radius."},
+      {"arc shorter than its chord", false, "S90d00'00\"W", "10", "5", "50", "0 | N/A | Perfect",
+       "ERROR: The arc length must be greater than the chord length."},
+      {"chord longer than the diameter", false, "S90d00'00\"W", "10", "20", "4", "0 | N/A | Perfect",
+       "ERROR: The chord length can not be greater than 2 x radius."},
+      // Stored once the user accepts the failed closure.
+      {"closing course of length 0", false, "S90d00'00\"W", "0", nullptr, nullptr, "10 | 100 | 1:3",
+       "This parcel has failed the closure tolerance. Would you like to save?"},
+      // Kept as typed when the user says so, read as the same direction
+      // less whole turns, and refused by the save.
+      {"azimuth 360", true, "360d00'00\"", "10", nullptr, nullptr, "14.14 | 50 | 1:3", "The bearing value is invalid."},
+      {"azimuth 400", true, "400d00'00\"", "10", nullptr, nullptr, "18.13 | 61.7 | 1:2", "The bearing value is invalid."},
+  };
+  r.openAnswer = project;
+  bool azimuth = true;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    if (c.azimuth != azimuth) {
+      // The project's mode changed, then the project opened again.
+      azimuth = c.azimuth;
+      Sql(project, std::string("UPDATE tblSetting SET Bearing = ") + (azimuth ? "0" : "1"), true);
+      UserChooseMenu(e->mnuOpen);
+      ASSERT_EQ(Program().ProjectPath, project);
+      ASSERT_EQ(e->lblBearing.Caption(), azimuth ? "Azimuth" : "Bearing");
+    }
+    r.seen.clear();
+    UserClick(e->cmdInsert);
+    UserType(e->txtParcel, c.label);
+    TypeSquare();
+    if (c.arc) {
+      r.popupItem = "mnuPopChangeLineCurve";
+      forms::testing::UserMouseClick(e->cmdNo(3), forms::vbRightButton);
+      // The line's direction and length go over into the arc's boxes.
+      const std::string clear(20, '\b');
+      UserType(e->txtBearingArc(3), clear + c.direction);
+      UserType(e->txtArc(3), clear + c.arc);
+      UserType(e->txtChord(3), clear + c.length);
+      UserType(e->txtRadius(3), clear + c.radius);
+    } else {
+      UserType(e->txtBearingLine(3), std::string(20, '\b') + c.direction);
+      UserType(e->txtDistanceLine(3), std::string("\b\b") + c.length);
+    }
+    EXPECT_EQ(Figures(), c.figures);
+    UserClick(e->cmdSave);
+    EXPECT_FALSE(SawUnknownError(r.seen));
+    EXPECT_TRUE(Saw(r.seen, c.message));
+    if (e->Editing()) UserClick(e->cmdCancel);
+  }
+  // Nothing stored is other than a finite number.
+  for (const char* field : {"Length", "Arc", "Radius"}) {
+    EXPECT_EQ(Sql(project, std::string("SELECT count(*) FROM tblMeasurements WHERE ") + field + " IS NOT NULL AND (typeof(" +
+                               field + ") <> 'real' OR abs(" + field + ") > 1e300)"),
+              std::vector<std::string>{"0"})
+        << field;
+  }
+  EXPECT_EQ(Sql(project, "SELECT count(*) FROM tblParcel WHERE typeof(Area) <> 'real' OR typeof(Closure) <> 'real' "
+                         "OR abs(Area) > 1e300 OR abs(Closure) > 1e300"),
+            std::vector<std::string>{"0"});
+  // Only the parcel the user agreed to is stored.
+  EXPECT_EQ(Sql(project, "SELECT Parcel, Area, Closure FROM tblParcel"),
+            std::vector<std::string>{"closing course of length 0|100.0|10.0"});
 }
 
 }  // namespace
