@@ -349,6 +349,8 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
   Dataset ds;
   Drawing d;
   if (auto error = Open(path, session, ds, d.format)) return error;
+  // From here on an error means the drawing was not read whole.
+  session.messages.error.clear();
   Builder builder(d.format, d);
   if (d.format == DrawingFormat::Dxf) {
     // The layer table first, so that layer indexes follow table order.
@@ -386,6 +388,10 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
     d.layers = std::move(sorted);
     for (auto& e : d.entities) e.layer = newIndex[static_cast<std::size_t>(e.layer)];
   }
+  // A file cut off or damaged half way gives the entities before the damage
+  // and an error: a part of the drawing must not pass for all of it.
+  if (!session.messages.error.empty())
+    return Fail(kErrBadFileFormat, "The drawing could not be read whole (" + session.messages.error + "): " + path);
   d.warnings = std::move(session.messages.warnings);
   out = std::move(d);
   return std::nullopt;

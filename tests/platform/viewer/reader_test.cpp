@@ -242,5 +242,32 @@ TEST(Reader, RefusesWhatIsNoDrawingWeReadAndKeepsTheDrawing) {
   }
 }
 
+// A DXF cut off half way, as an interrupted copy leaves it: the entities
+// before the cut would read, but a part of a plat must not pass for all of
+// it.
+TEST(Reader, ADxfCutOffHalfWayIsRefused) {
+  TempFolder dir;
+  Pairs entities;
+  for (int i = 0; i < 200; ++i) {
+    entities = Join({entities, Line("L" + std::to_string(i), "0", i, 0, i, 100),
+                     Text("T" + std::to_string(i), "0", i, 50, 2, 0, "N 45%%D00'00\" E 100.00")});
+  }
+  const std::string whole =
+      DxfText(Join({Section("TABLES", LayerTable({{"0", 7, 0}})), Section("ENTITIES", entities)})) + Eof();
+  WriteFile(dir.File("whole.dxf"), whole);
+  Drawing read;
+  ASSERT_FALSE(ReadDrawing(dir.File("whole.dxf"), read));
+  EXPECT_EQ(read.entities.size(), 400u);
+
+  WriteFile(dir.File("cut.dxf"), whole.substr(0, whole.size() / 2 + 3));
+  Drawing d;
+  d.layers.push_back({"kept", 7, kLayerShown});
+  const auto error = ReadDrawing(dir.File("cut.dxf"), d);
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->number, kErrBadFileFormat);
+  EXPECT_NE(error->description.find("could not be read whole"), std::string::npos) << error->description;
+  EXPECT_EQ(d.layers.size(), 1u) << "the drawing held is kept";
+}
+
 }  // namespace
 }  // namespace korvalo::viewer
