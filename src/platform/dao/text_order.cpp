@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+#include "common/utf8.h"
+
 namespace korvalo::dao::detail {
 namespace {
 
@@ -216,13 +218,7 @@ void FoldFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }  // namespace
 
 std::string FoldKey(std::string_view text) {
-  if (IsAscii(text)) {
-    std::string out(text);
-    for (char& c : out) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-  }
+  if (IsAscii(text)) return utf8::AsciiLower(text);
   icu::UnicodeString folded =
       icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
   folded.foldCase();
