@@ -148,16 +148,10 @@ SaveValidation ValidateForSave(const std::string& parcelName, const std::vector<
   v.nonTangFlags = std::move(tangents.nonTangFlags);
   v.ok = v.ok && arcs.ok && tangents.ok;
 
-  // Every complete row up to the last complete one has a valid direction;
-  // an incomplete row in between is not stored and not looked at.
-  const int limit = RowLimit(rows, settings.traverse);
-  int lastComplete = -1;
-  for (int k = 0; k < limit; ++k) {
-    if (TextsComplete(rows[static_cast<std::size_t>(k)])) lastComplete = k;
-  }
-  for (int k = 0; k <= lastComplete; ++k) {
+  // Every row the save stores has a valid direction; an incomplete row in
+  // between is not stored and not looked at.
+  for (const int k : StoredRows(rows, settings.traverse)) {
     const CourseRow& row = rows[static_cast<std::size_t>(k)];
-    if (!TextsComplete(row)) continue;
     std::string direction = row.direction;
     if (IsValidDirection(direction, settings.traverse.direction)) continue;
     const FieldMark mark{k, row.kind == CourseKind::Line ? CourseField::LineDirection : CourseField::ArcDirection};

@@ -52,25 +52,25 @@ class RowReader {
  public:
   explicit RowReader(dao::Recordset& rs) : rs_(rs) {}
 
-  void Int(const char* name, int& out) {
+  // True when the field held a number that fits.
+  bool Int(const char* name, int& out) {
     if (auto v = Read(name)) {
       try {
         std::int64_t n = dao::AsLong(*v);
         if (n >= std::numeric_limits<int>::min() && n <= std::numeric_limits<int>::max()) {
           out = static_cast<int>(n);
+          return true;
         }
       } catch (const dao::DaoError&) {
       }
     }
+    return false;
   }
   // The number of decimals: missing, empty or unreadable, it makes the whole
   // row unreadable rather than let a default of 0 round every figure to
   // whole units.
   void RequiredInt(const char* name, int& out) {
-    int value = std::numeric_limits<int>::min();
-    Int(name, value);
-    if (value == std::numeric_limits<int>::min()) throw dao::DaoError(kUnreadableField, FieldProblem(name));
-    out = value;
+    if (!Int(name, out)) throw dao::DaoError(kUnreadableField, FieldProblem(name));
   }
   void Double(const char* name, double& out) {
     if (auto v = Read(name)) {
