@@ -12,6 +12,29 @@ namespace korvalo::apps {
 
 using namespace forms;
 
+namespace {
+
+// Takes the first-run flag: on the first run the recent-project folders
+// that stand for the program folder are rewritten and the training videos
+// offered; on later runs they are offered while the system database asks
+// for it.
+void FirstRunStep() {
+  ProgramState& program = Program();
+  program.FirstRun = TakeFirstRunFlag();
+  bool offer = program.FirstRun;
+  if (program.FirstRun) {
+    FixSampleProjectFolders();
+  } else {
+    offer = VideoPromptWanted();
+  }
+  if (!offer) return;
+  windows::FrmVideoOptions videos;
+  windows::CenterForm(videos);
+  videos.Show(vbModal);
+}
+
+}  // namespace
+
 bool RunStartSequence(Edition edition, std::unique_ptr<windows::FrmSplash>& splash,
                       const std::function<void()>& handOver) {
   Program().CourseLimit = CourseLimitFor(edition);
@@ -30,21 +53,6 @@ bool RunStartSequence(Edition edition, std::unique_ptr<windows::FrmSplash>& spla
     ShowUnknownError(ErrorNumberOf(e));
     return false;
   }
-}
-
-void FirstRunStep() {
-  ProgramState& program = Program();
-  program.FirstRun = TakeFirstRunFlag();
-  bool offer = program.FirstRun;
-  if (program.FirstRun) {
-    FixSampleProjectFolders();
-  } else {
-    offer = VideoPromptWanted();
-  }
-  if (!offer) return;
-  windows::FrmVideoOptions videos;
-  windows::CenterForm(videos);
-  videos.Show(vbModal);
 }
 
 }  // namespace korvalo::apps

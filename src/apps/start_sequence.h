@@ -19,10 +19,4 @@ namespace korvalo::apps {
 bool RunStartSequence(Edition edition, std::unique_ptr<windows::FrmSplash>& splash,
                       const std::function<void()>& handOver);
 
-// Takes the first-run flag: on the first run the recent-project folders
-// that stand for the program folder are rewritten and the training videos
-// offered; on later runs they are offered while the system database asks
-// for it.
-void FirstRunStep();
-
 }  // namespace korvalo::apps

@@ -1,14 +1,9 @@
 #include "apps/startup.h"
 
-#include <exception>
-
 #include "apps/start_sequence.h"
 #include "common/edition.h"
 #include "platform/forms/forms.h"
 #include "storage/program_state.h"
-#include "storage/recent_projects.h"
-#include "storage/system_db.h"
-#include "storage/windows/center_form.h"
 
 namespace korvalo::apps {
 

@@ -105,11 +105,7 @@ void GrabSteps::GrabParcelName() {
       SetBox(editor_.txtParcel, name);
       if (picked_->empty()) return;
     }
-    if (editor_.frameLine(0).Visible()) {
-      GrabLineBearing(0);
-    } else {
-      GrabArcBearing(0);
-    }
+    GrabRow(0);
   });
 }
 
@@ -283,7 +279,7 @@ void GrabSteps::HandBack(const std::string& token, int row) {
   PushBackToken(token);
   if (row < editor_.CourseLimit() - 1) {
     EnableRow(row + 1);
-    NextRow(row);
+    GrabRow(row + 1);
   } else {
     editor::CourseLimitNotice(*picked_);
   }
@@ -298,7 +294,7 @@ void GrabSteps::EndOfRow(int row, bool distance) {
   // After a distance the next row opens only for tokens still waiting.
   if (distance && picked_->empty()) return;
   EnableRow(row + 1);
-  NextRow(row);
+  GrabRow(row + 1);
 }
 
 void GrabSteps::EnableRow(int row) {
@@ -307,11 +303,11 @@ void GrabSteps::EnableRow(int row) {
   editor_.cmdNo(row).SetEnabled(true);
 }
 
-void GrabSteps::NextRow(int row) {
-  if (editor_.frameLine(row + 1).Visible()) {
-    GrabLineBearing(row + 1);
+void GrabSteps::GrabRow(int row) {
+  if (editor_.frameLine(row).Visible()) {
+    GrabLineBearing(row);
   } else {
-    GrabArcBearing(row + 1);
+    GrabArcBearing(row);
   }
 }
 

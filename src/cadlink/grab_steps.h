@@ -56,9 +56,6 @@ class GrabSteps {
   // A double-click on a course box of `row` in the Grab model, once the
   // editor is in its editing state: pick, then place from that box on.
   void GrabCourseField(editor::GrabField field, int row);
-  // The arc-length and chord-direction boxes' double-clicks (the same entry).
-  void txtArc_DblClick(int row) { GrabCourseField(editor::GrabField::ArcLength, row); }
-  void txtBearingArc_DblClick(int row) { GrabCourseField(editor::GrabField::ArcBearing, row); }
   // A double-click on the parcel-name box: the first picked word becomes
   // the name unless the pick starts with a direction; row 0 takes the rest.
   void GrabParcelName();
@@ -121,7 +118,8 @@ class GrabSteps {
   void HandBack(const std::string& token, int row);
   void EndOfRow(int row, bool distance);
   void EnableRow(int row);
-  void NextRow(int row);
+  // The direction step of the row's kind: a line row or a curve row.
+  void GrabRow(int row);
   void StepFor(const std::string& name, int row);
   void AddNameWords(int row);
 

@@ -59,8 +59,6 @@ class ModLink : public editor::LinkServices {
   int ConnectCAD() override { return cad_.ConnectCAD(); }
   // Before and after a pick, and at the editor's unload (with 0).
   void SetCADSDI(int value) override { cad_.SetCADSDI(value); }
-  // The course fields' double-clicks in the Grab model.
-  std::optional<std::vector<std::string>> PickTextsInCad() { return cad_.PickTextsInCad(); }
   // A grab: the pick, then the picked tokens placed from the box on.
   void GrabCourseField(editor::GrabField field, int row) override { grab_.GrabCourseField(field, row); }
   void GrabParcelName() override { grab_.GrabParcelName(); }

@@ -483,7 +483,6 @@ void FrmSetting::ShowLoaded(const ShownSettings& s) {
   const std::string degree(utf8::kDegree);
   lblTangentTolerance(1).SetCaption(degree);
   lblWarning(1).SetCaption(degree);
-  swapText_.clear();
   SelectedOrderCell = -1;
 
   ShowCells(s.cells);

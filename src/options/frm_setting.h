@@ -154,8 +154,6 @@ class FrmSetting : public forms::Form {
   OptionsHost& host_;
   // The row the next load shows.
   ShownSettings pending_;
-  // A caption held during a swap of two cells.
-  std::string swapText_;
 };
 
 }  // namespace korvalo::options

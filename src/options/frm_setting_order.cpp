@@ -28,9 +28,9 @@ void FrmSetting::lblOrder_Click(int index) {
 }
 
 void FrmSetting::SwapCells(int from, int to) {
-  swapText_ = lblOrder(from).Caption();
+  const std::string held = lblOrder(from).Caption();
   lblOrder(from).SetCaption(lblOrder(to).Caption());
-  lblOrder(to).SetCaption(swapText_);
+  lblOrder(to).SetCaption(held);
   lblOrder(from).SetBackColor(kCellNormal);
   lblOrder(to).SetBackColor(kCellSelected);
   SelectedOrderCell = to;
