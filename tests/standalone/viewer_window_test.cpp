@@ -391,12 +391,6 @@ TEST_F(ViewerWindowTest, WheelZoomsWhileAnOverviewIsActiveAndOverIt) {
   EXPECT_NEAR(one[2] - one[0], b[2] - b[0], 1e-6);
 }
 
-}  // namespace
-}  // namespace korvalo::standalone::test
-
-namespace korvalo::standalone::test {
-namespace {
-
 // A layer colour that is not a number counts as 0 and the load goes on.
 TEST(LayerColourTest, TextsReadAsColourIndexes) {
   struct Case {
