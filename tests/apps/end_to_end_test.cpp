@@ -25,6 +25,7 @@
 #include "support/program_start.h"
 #include "support/program_checks.h"
 #include "support/temp_folder.h"
+#include "linked_program_fixture.h"
 
 // The linked program used as a new user uses it, from the first start to a
 // second start that finds the work again; each step through the real
@@ -48,32 +49,8 @@ std::string Deg(const std::string& text) { return utf8::ReplaceAll(text, "d", ut
 
 using program_checks::Sql;
 
-class EndToEndTest : public ::testing::Test {
+class EndToEndTest : public LinkedProgramTest {
  protected:
-  void SetUp() override {
-    ResetProgramState();
-    SetEdition(Edition::A2004);
-    Program().ProgramFolder = dir.Path();
-    BuildSystemDatabase(SystemDatabasePath(), Edition::A2004);
-    editor::ShowStorageMessagesInMessageBoxes();
-    previousShell_ = shell::SetShellHook([](const shell::ShellRequest&) {});
-    print::SetPrinterListForTesting(&printers);
-  }
-  void TearDown() override {
-    program.reset();
-    Program().SystemDb.reset();
-    print::SetPrinterListForTesting(nullptr);
-    shell::SetShellHook(previousShell_);
-    SetMessageSink({});
-    ResetProgramState();
-  }
-
-  void Start() {
-    program = std::make_unique<LinkedProgram>();
-    ASSERT_TRUE(program->RunStartUp(""));
-    e = program->Editor();
-    ASSERT_NE(e, nullptr);
-  }
   // Ends the run as closing the program does.
   void Quit() {
     UserChooseMenu(e->mnuExit);
@@ -112,14 +89,7 @@ class EndToEndTest : public ::testing::Test {
     return e->lblClosure.Caption() + " " + e->lblArea.Caption() + " " + e->lblPrecision.Caption();
   }
 
-  TempFolder dir;
   PromptScript prompts;
-  std::vector<std::string> printers{print::kPdfFileName};
-  std::unique_ptr<LinkedProgram> program;
-  editor::FrmEditor* e = nullptr;
-
- private:
-  shell::ShellHook previousShell_;
 };
 
 TEST_F(EndToEndTest, ANewUserCreatesAProjectEntersEditsAndFindsTheParcelsAgain) {

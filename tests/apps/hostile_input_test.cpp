@@ -25,6 +25,7 @@
 #include "support/program_checks.h"
 #include "support/program_start.h"
 #include "support/temp_folder.h"
+#include "linked_program_fixture.h"
 
 // Bad input given through the linked editor's real windows: files that are
 // no project or whose courses were damaged outside the program, parcel names
@@ -72,30 +73,11 @@ struct Recorder {
   Recorder& operator=(const Recorder&) = delete;
 };
 
-class HostileTest : public ::testing::Test {
+class HostileTest : public LinkedProgramTest {
  protected:
   void SetUp() override {
-    ResetProgramState();
-    SetEdition(Edition::A2004);
-    Program().ProgramFolder = dir.Path();
-    BuildSystemDatabase(SystemDatabasePath(), Edition::A2004);
-    editor::ShowStorageMessagesInMessageBoxes();
-    previousShell_ = shell::SetShellHook([](const shell::ShellRequest&) {});
-    print::SetPrinterListForTesting(&printers);
+    LinkedProgramTest::SetUp();
     program_start::MarkStartedBefore();
-  }
-  void TearDown() override {
-    program.reset();
-    Program().SystemDb.reset();
-    print::SetPrinterListForTesting(nullptr);
-    shell::SetShellHook(previousShell_);
-    SetMessageSink({});
-    ResetProgramState();
-  }
-  void Start() {
-    program = std::make_unique<LinkedProgram>();
-    ASSERT_TRUE(program->RunStartUp(""));
-    e = program->Editor();
   }
   std::string Figures() const {
     return e->lblClosure.Caption() + " | " + e->lblArea.Caption() + " | " + e->lblPrecision.Caption();
@@ -116,11 +98,6 @@ class HostileTest : public ::testing::Test {
     const char* a[] = {"0d00'00\"", "90d00'00\"", "180d00'00\"", "270d00'00\""};
     for (int i = 0; i < 4; ++i) { UserType(e->txtBearingLine(i), az ? a[i] : b[i]); UserType(e->txtDistanceLine(i), "10"); }
   }
-  TempFolder dir;
-  std::vector<std::string> printers{print::kPdfFileName};
-  std::unique_ptr<LinkedProgram> program;
-  editor::FrmEditor* e = nullptr;
-  shell::ShellHook previousShell_;
 };
 
 void Write(const std::string& path, const std::string& text) {

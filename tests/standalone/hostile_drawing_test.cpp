@@ -22,15 +22,7 @@ using namespace forms;
 
 class HostileDrawingTest : public ViewerWindowTest {
  protected:
-  void Fresh() {
-    policy->EnableProjectUI(true);
-    editor->ClearEditor();
-    policy->EnableCourseControls(true);
-    editor->txtParcel.SetVisible(true);
-    editor->SetEditing(true);
-  }
   void Press(double x, double y) { View().Dbcocx1.OnViewerMouseDown(vbLeftButton, x, y); }
-  std::string Path(const std::string& name) { return (std::filesystem::path(folder.Path()) / name).string(); }
   // Paints viewer 1: the count of pixels that are not the background.
   std::size_t Painted() {
     View().Dbcocx1.ViewerZoom(100);
@@ -108,7 +100,7 @@ TEST_F(HostileDrawingTest, UnreadableDrawingsAreToldAndLeftAlone) {
     std::string path;
     std::function<void(const std::string&)> make;  // after the good drawing loaded
   };
-  const std::string moved = Path("moved \u00E9t\u00E9.dxf");
+  const std::string moved = folder.File("moved \u00E9t\u00E9.dxf");
   const Case cases[] = {
       {"deleted after it loaded", moved,
        [&](const std::string& f) {
@@ -117,7 +109,7 @@ TEST_F(HostileDrawingTest, UnreadableDrawingsAreToldAndLeftAlone) {
          ASSERT_EQ(link->LoadDrawing(true), 0);
          std::filesystem::remove(f);
        }},
-      {"binary named dwg", Path("noise.dwg"), [&](const std::string& f) { WriteFile(f, binary); }},
+      {"binary named dwg", folder.File("noise.dwg"), [&](const std::string& f) { WriteFile(f, binary); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);

@@ -229,12 +229,6 @@ TEST_F(MainCommandsTest, ColourItemsStoreTheirCodes) {
   EXPECT_EQ(Viewer().ForeColor, 2);
 }
 
-}  // namespace
-}  // namespace korvalo::standalone::test
-
-namespace korvalo::standalone::test {
-namespace {
-
 // Apply in the options dialog: the colours stored, then read again, the
 // menus ticked and the drawing loaded again in them.
 TEST_F(MainCommandsTest, OptionsApplyRefreshesTheViewers) {
@@ -256,12 +250,6 @@ TEST_F(MainCommandsTest, OptionsApplyRefreshesTheViewers) {
   EXPECT_TRUE(View().Dbcocx1.ViewerDrawingOpen());
   dialog.Unload();
 }
-
-}  // namespace
-}  // namespace korvalo::standalone::test
-
-namespace korvalo::standalone::test {
-namespace {
 
 // New: the dialog creates the project and the standalone ending opens it
 // with its drawing in both viewers.
@@ -342,12 +330,6 @@ TEST_F(MainCommandsTest, NewProjectWithABrokenDrawingOrList) {
   }
 }
 
-}  // namespace
-}  // namespace korvalo::standalone::test
-
-namespace korvalo::standalone::test {
-namespace {
-
 std::string Shell(const std::string& command) {
   std::string out;
   if (FILE* p = popen(command.c_str(), "r")) {
@@ -406,12 +388,6 @@ TEST_F(MainCommandsTest, PickAParcelOffThePlatAndSaveIt) {
   EXPECT_EQ(editor->cbxParcel.List(0), " LOT 7");
 }
 
-}  // namespace
-}  // namespace korvalo::standalone::test
-
-namespace korvalo::standalone::test {
-namespace {
-
 // A project whose settings row cannot be read (here: it has none) is not
 // opened on either road:
 // the open project and its settings stay in force; the loader's own message
@@ -443,12 +419,6 @@ TEST_F(MainCommandsTest, UnreadableSettingsKeepTheOpenProject) {
   }
 }
 
-}  // namespace
-}  // namespace korvalo::standalone::test
-
-namespace korvalo::standalone::test {
-namespace {
-
 // Relocating to the drawing that is loaded keeps the saved views; another
 // drawing forgets their corners and opens whole.
 TEST_F(MainCommandsTest, RelocationKeepsOrClearsTheSavedViews) {
@@ -473,12 +443,6 @@ TEST_F(MainCommandsTest, RelocationKeepsOrClearsTheSavedViews) {
   EXPECT_GT(v[2] - v[0], 300.0);  // the whole drawing
   EXPECT_TRUE(editor->TopMost());
 }
-
-}  // namespace
-}  // namespace korvalo::standalone::test
-
-namespace korvalo::standalone::test {
-namespace {
 
 // The frame's report items refuse while a parcel is edited and otherwise
 // run the editor's own report items.

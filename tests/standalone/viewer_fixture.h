@@ -69,7 +69,7 @@ class ViewerWindowTest : public ::testing::Test {
 
   // A DXF of the given layers and entities in the temporary folder.
   std::string Dxf(const std::string& name, const Pairs& layers, const Pairs& entities) {
-    const std::string path = (std::filesystem::path(folder.Path()) / name).string();
+    const std::string path = folder.File(name);
     WriteFile(path, DxfText(Join({Section("TABLES", layers), Section("ENTITIES", entities)})) + Eof());
     return path;
   }
@@ -78,6 +78,16 @@ class ViewerWindowTest : public ::testing::Test {
     return link->LoadDrawing(true);
   }
   FrmView& View() { return main->frmView; }
+  // The editor cleared and open for a new parcel, as while one is entered.
+  void Fresh() {
+    policy->EnableProjectUI(true);
+    editor->ClearEditor();
+    // The floating editor's own switch: the name box with the courses.
+    policy->EnableCourseControls(true);
+    // The name box shows while a new parcel is entered.
+    editor->txtParcel.SetVisible(true);
+    editor->SetEditing(true);
+  }
   // The program folder is the temporary folder, with a fresh system database
   // open (projects can be made then); TearDown lets it go.
   void OpenFreshSystemDatabase() {

@@ -19,15 +19,6 @@ const std::string kDeg = "\u00B0";
 
 class PlaceTokenTest : public ViewerWindowTest {
  protected:
-  void Fresh() {
-    policy->EnableProjectUI(true);
-    editor->ClearEditor();
-    // The floating editor's own switch: the name box with the courses.
-    policy->EnableCourseControls(true);
-    // The name box shows while a new parcel is entered.
-    editor->txtParcel.SetVisible(true);
-    editor->SetEditing(true);
-  }
   void OpenRow(int k) {
     editor->frameLine(k).SetEnabled(true);
     editor->frameArc(k).SetEnabled(true);

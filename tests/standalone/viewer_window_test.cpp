@@ -90,7 +90,7 @@ TEST_F(ViewerWindowTest, ZoomButtonsShowTheirOwnPictures) {
   // On the screen the picture's solid pixels show on the button's face.
   main->Show();
   v.Show();
-  ASSERT_TRUE(SaveWindowImage(v, (std::filesystem::path(folder.Path()) / "view.png").string()));
+  ASSERT_TRUE(SaveWindowImage(v, folder.File("view.png")));
   QWidget* w = v.cmdZoomIn(0).Widget();
   ASSERT_NE(w, nullptr);
   const QImage face = w->grab().toImage();
@@ -172,11 +172,11 @@ TEST_F(ViewerWindowTest, LayersStatesColoursAndIcons) {
 // A file the viewer cannot read is never reported as loaded, and the
 // project's drawing path stays as it was.
 TEST_F(ViewerWindowTest, UnreadableDrawingsFailWithTheirMessage) {
-  const std::string garbage = (std::filesystem::path(folder.Path()) / "broken.dxf").string();
+  const std::string garbage = folder.File("broken.dxf");
   WriteFile(garbage, "this is not a drawing");
-  const std::string damagedDgn = (std::filesystem::path(folder.Path()) / "broken.dgn").string();
+  const std::string damagedDgn = folder.File("broken.dgn");
   WriteFile(damagedDgn, std::string(100, '\x07'));
-  const std::string damagedDwg = (std::filesystem::path(folder.Path()) / "damaged.dwg").string();
+  const std::string damagedDwg = folder.File("damaged.dwg");
   WriteFile(damagedDwg, "AC1015" + std::string(200, '\0'));
   for (const std::string& path : {garbage, damagedDgn, damagedDwg, folder.Path() + "/missing.DWG"}) {
     SCOPED_TRACE(path);
@@ -390,12 +390,6 @@ TEST_F(ViewerWindowTest, WheelZoomsWhileAnOverviewIsActiveAndOverIt) {
   v.Dbcocx1.ViewerGetView(one[0], one[1], one[2], one[3], one[4], one[5]);
   EXPECT_NEAR(one[2] - one[0], b[2] - b[0], 1e-6);
 }
-
-}  // namespace
-}  // namespace korvalo::standalone::test
-
-namespace korvalo::standalone::test {
-namespace {
 
 // A layer colour that is not a number counts as 0 and the load goes on.
 TEST(LayerColourTest, TextsReadAsColourIndexes) {

@@ -2,7 +2,6 @@
 
 #include "support/test_defaults.h"
 
-
 int main(int argc, char** argv) {
   korvalo::testing::SetTestDefaults();
   ::testing::InitGoogleTest(&argc, argv);
