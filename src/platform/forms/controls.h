@@ -617,11 +617,7 @@ class PictureBox : public Control, public Container, public ControlEvents {
   // The kept image (the persistent drawing): the inner area's pixels as
   // 0xAARRGGBB, row after row, at the box's present size, also while its
   // window is off the screen or hidden. Empty while the box has no size.
-  struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-  };
+  using Image = forms::Image;
   Image KeptImage() const;
 
   // Every drawing call is also passed to the tap (null to stop): tests record

@@ -170,7 +170,6 @@ void ViewerWidget::paintEvent(QPaintEvent*) {
   QPainter p(this);
   ViewerInput::Paint(owner_, p);
 }
-void ViewerWidget::resizeEvent(QResizeEvent* e) { QWidget::resizeEvent(e); }
 void ViewerWidget::mousePressEvent(QMouseEvent* e) {
   forms::HostedControl::QtEntry entry;
   setFocus(Qt::MouseFocusReason);
@@ -275,9 +274,7 @@ void DrawingViewer::ViewerLoadFile(std::string& path, long, const std::string&) 
   State& s = *state_;
   s.shared = std::move(read);
   s.open = true;
-  s.layerShown.assign(s.drawing().layers.size(), 1);
-  for (std::size_t i = 0; i < s.drawing().layers.size(); ++i)
-    s.layerShown[i] = s.drawing().layers[i].state == kLayerShown ? 1 : 0;
+  for (const Layer& layer : s.drawing().layers) s.layerShown.push_back(layer.state == kLayerShown ? 1 : 0);
   SyncPixels();
   s.view.SetDrawing(s.drawing().extents);
   Invalidate();

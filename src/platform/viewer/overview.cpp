@@ -34,7 +34,7 @@ class OverviewWindow::Widget : public QWidget {
     const DrawingViewer::State& s = *owner_.viewer_.state_;
     const View view = WholeView();
     QPainter p(this);
-    PaintDrawing(p, s, view);
+    p.drawImage(0, 0, Picture(s, view));
     if (!s.open) return;
     const ViewRect r = s.view.Visible();
     p.setPen(QPen(QColor::fromRgb(kStandOutRgb >> 16, 0, 0)));
@@ -59,7 +59,31 @@ class OverviewWindow::Widget : public QWidget {
   }
 
  private:
+  // The whole drawing, painted again only when what it shows changes: a pan
+  // or zoom of the viewer moves just the rectangle.
+  const QImage& Picture(const DrawingViewer::State& s, const View& view) {
+    const QSize size(view.PixelWidth(), view.PixelHeight());
+    const bool same = picture_.size() == size && paintedOpen_ == s.open && !painted_.expired() &&
+                      painted_.lock() == s.shared && paintedLayers_ == s.layerShown &&
+                      paintedColours_.back == s.colours.back && paintedColours_.code == s.colours.code;
+    if (same) return picture_;
+    if (picture_.size() != size) picture_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    if (picture_.isNull()) return picture_;
+    QPainter p(&picture_);
+    PaintDrawing(p, s, view);
+    painted_ = s.shared;
+    paintedOpen_ = s.open;
+    paintedLayers_ = s.layerShown;
+    paintedColours_ = s.colours;
+    return picture_;
+  }
+
   OverviewWindow& owner_;
+  QImage picture_;
+  std::weak_ptr<const SharedDrawing> painted_;
+  bool paintedOpen_ = false;
+  std::vector<char> paintedLayers_;
+  PaintColours paintedColours_;
 };
 
 OverviewWindow::OverviewWindow(DrawingViewer& viewer) : viewer_(viewer), widget_(new Widget(*this)) {

@@ -82,7 +82,6 @@ class ViewerWidget : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* e) override;
-  void resizeEvent(QResizeEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
