@@ -3,6 +3,4 @@
 # step with its view stored against the bare re-centring.
 korvalo_add_bench(standalone_viewer_bench
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/standalone_viewer_bench.cpp
-  LIBS korvalo_standalone korvalo_viewer korvalo_forms)
-target_compile_definitions(standalone_viewer_bench PRIVATE
-  KORVALO_FIXTURES_DEFAULT="${CMAKE_SOURCE_DIR}/../shared/fixtures")
+  LIBS korvalo_standalone korvalo_viewer korvalo_forms korvalo_fixtures)

@@ -30,7 +30,7 @@ namespace {
 
 std::string Fixture(const std::string& name) {
   const char* root = std::getenv("KORVALO_FIXTURES");
-  return std::string(root && *root ? root : KORVALO_FIXTURES_DEFAULT) + "/drawings/" + name;
+  return std::string(root && *root ? root : KORVALO_FIXTURES_DIR) + "/drawings/" + name;
 }
 
 // 20,000 texts in a grid, every fifth a bearing with its distance.

@@ -1,7 +1,8 @@
 // Settings every test program starts with, whatever runs it (CTest, a shell,
-// a debugger): the leak checker's suppressions and the shared fixtures folder.
+// a debugger): the leak checker's suppressions and the test data folder.
 
 #include "support/test_defaults.h"
+#include "support/fixtures.h"
 
 #include <cstdlib>
 
@@ -22,9 +23,19 @@ namespace korvalo::testing {
 void SetTestDefaults() {
   // Tests never need a real display.
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  // Drawings and other files we could not make ourselves live beside the
-  // project; a KORVALO_FIXTURES set by the caller wins.
-  setenv("KORVALO_FIXTURES", KORVALO_FIXTURES_DEFAULT, 0);
+  // Drawings and other files we could not make ourselves live in
+  // tests/fixtures; a KORVALO_FIXTURES set by the caller wins, and child
+  // processes that a test starts inherit the folder.
+  setenv("KORVALO_FIXTURES", KORVALO_FIXTURES_DIR, 0);
 }
 
 }  // namespace korvalo::testing
+
+namespace korvalo::test_data {
+
+std::string FixturePath(const std::string& relative) {
+  const char* root = std::getenv("KORVALO_FIXTURES");
+  return std::string(root && *root ? root : KORVALO_FIXTURES_DIR) + "/" + relative;
+}
+
+}  // namespace korvalo::test_data

@@ -1,7 +1,7 @@
 #pragma once
 
 // Drawings the viewer tests make: DXF text from group pairs, DGN through
-// GDAL's DGN writer, and paths of the shared DWG fixtures.
+// GDAL's DGN writer, and paths of the DWG fixtures in the project.
 
 #include <cstdlib>
 #include <fstream>
@@ -9,6 +9,8 @@
 #include <tuple>
 #include <utility>
 #include <vector>
+
+#include "support/fixtures.h"
 
 namespace korvalo::viewer::testing {
 
@@ -75,12 +77,7 @@ inline Pairs Header(const std::string& version, const std::string& codepage = {}
 
 inline std::string Eof(const char* eol = "\n") { return std::string("0") + eol + "EOF" + eol; }
 
-// The shared fixtures: KORVALO_FIXTURES, else the folder the build was
-// configured with (CTest does not pass every variable of the test
-// environment on).
-inline std::string Fixture(const std::string& name) {
-  const char* root = std::getenv("KORVALO_FIXTURES");
-  return std::string(root && *root ? root : KORVALO_FIXTURES_DEFAULT) + "/drawings/" + name;
-}
+// A drawing of the project's test data (tests/fixtures/drawings).
+inline std::string Fixture(const std::string& name) { return korvalo::test_data::FixturePath("drawings/" + name); }
 
 }  // namespace korvalo::viewer::testing
