@@ -2,10 +2,13 @@
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
+#include <cpl_vsi.h>
 #include <gdal.h>
 #include <ogr_api.h>
+#include <ogrsf_frmts.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -19,6 +22,7 @@
 #include <string_view>
 
 #include "platform/viewer/layer_table.h"
+#include "platform/viewer/reader_module.h"
 #include "platform/viewer/style.h"
 
 namespace korvalo::viewer {
@@ -45,8 +49,15 @@ void CPL_STDCALL CollectMessage(CPLErr level, CPLErrorNum, const char* text) {
 class GdalSession {
  public:
   GdalSession() {
+    // Only the drivers of the formats we read, and only once a drawing is
+    // read: registering every driver of GDAL costs time and memory the
+    // program does not need.
     static std::once_flag registered;
-    std::call_once(registered, [] { GDALAllRegister(); });
+    std::call_once(registered, [] {
+      RegisterOGRDXF();
+      RegisterOGRCAD();
+      RegisterOGRDGN();
+    });
     CPLPushErrorHandlerEx(CollectMessage, &messages);
     Set("DXF_TRANSLATE_ESCAPE_SEQUENCES", "FALSE");
     Set("DXF_MERGE_BLOCK_GEOMETRIES", "FALSE");
@@ -79,32 +90,69 @@ std::optional<ReadError> Fail(int number, std::string description) {
   return ReadError{number, std::move(description)};
 }
 
-// The first bytes of the file; an error when it cannot be read.
-std::optional<ReadError> CheckFile(const std::string& path, std::string& head) {
+// The whole file, read once: the format check, our reader of the DXF layer
+// table and GDAL all read these bytes, so the layers and the entities come
+// from the same state of the file. An error when it cannot be read.
+std::optional<ReadError> ReadFile(const std::string& path, std::string& content) {
   std::error_code ec;
   if (path.empty() || !std::filesystem::is_regular_file(path, ec))
     return Fail(kErrFileNotFound, "File not found: " + path);
   std::ifstream in(path, std::ios::binary);
   if (!in) return Fail(kErrFileNotFound, "The file cannot be opened: " + path);
-  head.resize(32);
-  in.read(head.data(), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<std::size_t>(in.gcount()));
-  if (head.empty()) return Fail(kErrBadFileFormat, "The file is empty: " + path);
+  const auto size = std::filesystem::file_size(path, ec);
+  content.clear();
+  if (!ec && size > 0) {
+    content.resize(static_cast<std::size_t>(size));
+    in.read(content.data(), static_cast<std::streamsize>(content.size()));
+    content.resize(static_cast<std::size_t>(in.gcount()));
+  }
+  // A file that grew since its size was taken is read to its end.
+  char more[65536];
+  while (in.read(more, sizeof more) || in.gcount() > 0) content.append(more, static_cast<std::size_t>(in.gcount()));
+  if (content.empty()) return Fail(kErrBadFileFormat, "The file is empty: " + path);
   // A DWG file starts with its version ("AC1015" for AutoCAD 2000).
-  const bool dwg = head.size() >= 6 && head.compare(0, 2, "AC") == 0 &&
-                   std::all_of(head.begin() + 2, head.begin() + 6,
-                               [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
-  if (dwg && head.compare(0, 6, "AC1015") != 0)
+  const std::string_view head(content.data(), std::min<std::size_t>(content.size(), 6));
+  const bool dwg = head.size() >= 6 && head.substr(0, 2) == "AC" &&
+                   std::all_of(head.begin() + 2, head.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+  if (dwg && head != "AC1015")
     return Fail(kErrBadFileFormat, "Only AutoCAD 2000 DWG drawings (AC1015) can be read; this file is " +
-                                       head.substr(0, 6) + ": " + path);
+                                       std::string(head) + ": " + path);
   return std::nullopt;
 }
 
-std::optional<ReadError> Open(const std::string& path, GdalSession& session, Dataset& ds, DrawingFormat& format) {
+// The bytes read as a file of GDAL's in-memory file system, named like the
+// file on disk, for as long as the object lives. The bytes are not copied.
+class MemoryFile {
+ public:
+  MemoryFile(const std::string& path, std::string& content) {
+    static std::atomic<unsigned long> next{0};
+    name_ = "/vsimem/korvalo-drawing-" + std::to_string(++next) + "/" +
+            std::filesystem::path(path).filename().string();
+    VSILFILE* file = VSIFileFromMemBuffer(name_.c_str(), reinterpret_cast<GByte*>(content.data()),
+                                          static_cast<vsi_l_offset>(content.size()), FALSE);
+    if (file) VSIFCloseL(file);
+  }
+  ~MemoryFile() { VSIUnlink(name_.c_str()); }
+  MemoryFile(const MemoryFile&) = delete;
+  MemoryFile& operator=(const MemoryFile&) = delete;
+  const std::string& Name() const { return name_; }
+  // GDAL's message with the file's own path in place of the memory file's.
+  std::string Told(std::string message, const std::string& path) const {
+    for (std::size_t at = message.find(name_); at != std::string::npos; at = message.find(name_, at + path.size()))
+      message.replace(at, name_.size(), path);
+    return message;
+  }
+
+ private:
+  std::string name_;
+};
+
+std::optional<ReadError> Open(const std::string& path, const MemoryFile& file, GdalSession& session, Dataset& ds,
+                              DrawingFormat& format) {
   static const char* const kDrivers[] = {"DXF", "CAD", "DGN", nullptr};
-  ds.reset(GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, kDrivers, nullptr, nullptr));
+  ds.reset(GDALOpenEx(file.Name().c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, kDrivers, nullptr, nullptr));
   if (!ds) {
-    std::string why = session.messages.error;
+    std::string why = file.Told(session.messages.error, path);
     if (why.empty()) why = "Not a DXF, DWG or DGN drawing";
     return Fail(kErrBadFileFormat, why + ": " + path);
   }
@@ -317,19 +365,6 @@ class Builder {
   std::map<std::string, std::pair<OGRFeatureDefnH, int>, std::less<>> fields_;
 };
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string content;
-  in.seekg(0, std::ios::end);
-  const auto size = in.tellg();
-  if (size <= 0) return content;
-  content.resize(static_cast<std::size_t>(size));
-  in.seekg(0);
-  in.read(content.data(), size);
-  content.resize(static_cast<std::size_t>(in.gcount()));
-  return content;
-}
-
 void ApplyDxfTable(const std::vector<DxfLayerRecord>& table, std::vector<Layer>& layers) {
   for (const auto& r : table) {
     Layer l;
@@ -343,18 +378,19 @@ void ApplyDxfTable(const std::vector<DxfLayerRecord>& table, std::vector<Layer>&
 }  // namespace
 
 std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
-  std::string head;
-  if (auto error = CheckFile(path, head)) return error;
+  std::string content;
+  if (auto error = ReadFile(path, content)) return error;
   GdalSession session;
+  const MemoryFile file(path, content);
   Dataset ds;
   Drawing d;
-  if (auto error = Open(path, session, ds, d.format)) return error;
+  if (auto error = Open(path, file, session, ds, d.format)) return error;
   // From here on an error means the drawing was not read whole.
   session.messages.error.clear();
   Builder builder(d.format, d);
   if (d.format == DrawingFormat::Dxf) {
     // The layer table first, so that layer indexes follow table order.
-    if (const auto table = ReadDxfLayerTable(ReadWholeFile(path))) {
+    if (const auto table = ReadDxfLayerTable(content)) {
       ApplyDxfTable(*table, d.layers);
       d.tableLayers = static_cast<long>(d.layers.size());
       builder.Seed();
@@ -391,23 +427,25 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
   // A file cut off or damaged half way gives the entities before the damage
   // and an error: a part of the drawing must not pass for all of it.
   if (!session.messages.error.empty())
-    return Fail(kErrBadFileFormat, "The drawing could not be read whole (" + session.messages.error + "): " + path);
-  d.warnings = std::move(session.messages.warnings);
+    return Fail(kErrBadFileFormat,
+                "The drawing could not be read whole (" + file.Told(session.messages.error, path) + "): " + path);
+  for (std::string& warning : session.messages.warnings) d.warnings.push_back(file.Told(std::move(warning), path));
   out = std::move(d);
   return std::nullopt;
 }
 
 std::optional<ReadError> ReadLayers(const std::string& path, std::vector<Layer>& out) {
-  std::string head;
-  if (auto error = CheckFile(path, head)) return error;
   {
     // An ASCII DXF with a readable table needs no full read.
+    std::string content;
+    if (auto error = ReadFile(path, content)) return error;
     GdalSession session;
+    const MemoryFile file(path, content);
     Dataset ds;
     DrawingFormat format = DrawingFormat::None;
-    if (auto error = Open(path, session, ds, format)) return error;
+    if (auto error = Open(path, file, session, ds, format)) return error;
     if (format == DrawingFormat::Dxf) {
-      if (const auto table = ReadDxfLayerTable(ReadWholeFile(path))) {
+      if (const auto table = ReadDxfLayerTable(content)) {
         out.clear();
         ApplyDxfTable(*table, out);
         return std::nullopt;
@@ -421,3 +459,10 @@ std::optional<ReadError> ReadLayers(const std::string& path, std::vector<Layer>&
 }
 
 }  // namespace korvalo::viewer
+
+// The module's entry point (reader_module.h).
+extern "C" __attribute__((visibility("default"))) const korvalo::viewer::ReaderFunctions* korvalo_drawing_reader() {
+  static const korvalo::viewer::ReaderFunctions functions{.readDrawing = &korvalo::viewer::ReadDrawing,
+                                                          .readLayers = &korvalo::viewer::ReadLayers};
+  return &functions;
+}

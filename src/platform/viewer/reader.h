@@ -17,6 +17,7 @@ namespace korvalo::viewer {
 // Error numbers of a failed read.
 inline constexpr int kErrFileNotFound = 53;
 inline constexpr int kErrBadFileFormat = 321;
+inline constexpr int kErrReaderNotLoaded = 48;  // the reader's module (reader_module.h)
 
 struct ReadError {
   int number = 0;
