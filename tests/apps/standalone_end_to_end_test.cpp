@@ -322,5 +322,15 @@ TEST_F(StandaloneEndToEndTest, TheProgramStartsOnTheProjectAndShowsItsPlat) {
   EXPECT_GT(red, 100);
 }
 
+// Asked to stop at its first idle state (what the start-up benchmark
+// measures), KorvaloSA starts on the project, shows its plat and ends by
+// itself with 0.
+TEST_F(StandaloneEndToEndTest, TheProgramEndsByItselfAtItsFirstIdleWhenAsked) {
+  program_start::MarkStartedBefore();
+  const std::string executable = program_checks::PlaceProgram(KORVALO_SA, dir.Path());
+  EXPECT_EQ(program_checks::RunToFirstIdle(executable), 0);
+  EXPECT_EQ(program_checks::RunToFirstIdle(executable, pdf_text::Quote(project)), 0);
+}
+
 }  // namespace
 }  // namespace korvalo::apps

@@ -50,6 +50,16 @@ inline int RunForWindowImage(const std::string& program, const std::string& imag
   return std::system(command.c_str());
 }
 
+// Runs the program without a screen, asking it to end once its start is
+// done and its event loop idle (bounded: a program that never gets there is
+// stopped); its exit status.
+inline int RunToFirstIdle(const std::string& program, const std::string& arguments = {}) {
+  const std::string command = "QT_QPA_PLATFORM=offscreen KORVALO_EXIT_AT_IDLE=1 timeout 120 " +
+                              pdf_text::Quote(program) + (arguments.empty() ? "" : " " + arguments) +
+                              " >/dev/null 2>&1";
+  return std::system(command.c_str());
+}
+
 struct ImageSize {
   unsigned width = 0, height = 0;
 };

@@ -1,5 +1,6 @@
 #include "platform/forms/application.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
@@ -35,6 +36,18 @@ Application::~Application() {
 }
 
 int Application::Run() { return QApplication::exec(); }
+
+int Application::RunToFirstIdle() {
+  // The loop is about to block only when no posted event (a paint, a
+  // layout, a deferred task) waits.
+  QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+  const auto idle = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [] {
+    QCoreApplication::exit(0);
+  });
+  const int code = QApplication::exec();
+  QObject::disconnect(idle);
+  return code;
+}
 
 void Application::Quit(int code) { QApplication::exit(code); }
 

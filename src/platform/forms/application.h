@@ -23,6 +23,10 @@ class Application {
   // Runs the event loop until the last visible form is unloaded or Quit.
   int Run();
   static void Quit(int code = 0);
+  // Runs the event loop until it has handled everything the start left
+  // waiting (windows shown, laid out and painted) and would wait for more,
+  // then ends it with 0: a start measured or checked from outside.
+  int RunToFirstIdle();
 
   // The command line after the program name, arguments joined by blanks.
   const std::string& CommandLine() const { return commandLine_; }
