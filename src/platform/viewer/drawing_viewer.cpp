@@ -111,7 +111,13 @@ struct ViewerInput {
   static void Paint(DrawingViewer& v, QPainter& p) {
     auto& s = *v.state_;
     const View& view = s.view;
-    p.drawImage(0, 0, Cache(v));
+    if (s.open) {
+      p.drawImage(0, 0, Cache(v));
+    } else {
+      // Without a drawing the back colour is all: no picture is made and kept.
+      v.SyncPixels();
+      PaintDrawing(p, s, view);
+    }
     PaintHighlights(p, s, view);
     if (s.banding) {
       QPen pen(QColor::fromRgb(~s.colours.back & 0xFFFFFF));
