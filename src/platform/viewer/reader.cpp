@@ -93,6 +93,20 @@ std::optional<ReadError> Fail(int number, std::string description) {
   return ReadError{number, std::move(description)};
 }
 
+// Asks the system to back the large blocks about to be filled with large
+// pages: filling tens of megabytes page by page of 4 KB costs a page fault
+// each, which on some machines (virtual ones) costs more than the reading.
+// Only whole large pages inside the block are asked for; a refusal changes
+// nothing.
+void AskForLargePages(void* data, std::size_t bytes) {
+  constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
+  if (bytes < 2 * kLargePage) return;
+  const auto start = reinterpret_cast<std::uintptr_t>(data);
+  const std::uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
+  const std::uintptr_t last = (start + bytes) & ~(kLargePage - 1);
+  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
 // The whole file, read once: the format check, our reader of the DXF layer
 // table and GDAL all read these bytes, so the layers and the entities come
 // from the same state of the file. An error when it cannot be read.
@@ -105,6 +119,8 @@ std::optional<ReadError> ReadFile(const std::string& path, std::string& content)
   const auto size = std::filesystem::file_size(path, ec);
   content.clear();
   if (!ec && size > 0) {
+    content.reserve(static_cast<std::size_t>(size));
+    AskForLargePages(content.data(), content.capacity());
     content.resize(static_cast<std::size_t>(size));
     in.read(content.data(), static_cast<std::streamsize>(content.size()));
     content.resize(static_cast<std::size_t>(in.gcount()));
@@ -378,20 +394,6 @@ class Builder {
   std::map<std::string, int, std::less<>> byName_;
   std::map<std::string, std::pair<OGRFeatureDefnH, int>, std::less<>> fields_;
 };
-
-// Asks the system to back the large arrays about to be filled with large
-// pages: filling tens of megabytes page by page of 4 KB costs a page fault
-// each, which on some machines (virtual ones) costs more than the reading.
-// Only whole large pages inside the block are asked for; a refusal changes
-// nothing.
-void AskForLargePages(void* data, std::size_t bytes) {
-  constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
-  if (bytes < 2 * kLargePage) return;
-  const auto start = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
-  const std::uintptr_t last = (start + bytes) & ~(kLargePage - 1);
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
 
 // Room for the entities and points a file of that size usually holds, taken
 // before the reading: growing the arrays as they fill moves every entity
