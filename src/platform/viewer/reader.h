@@ -28,6 +28,12 @@ struct ReadError {
 // the error says why (GDAL's own message where it gave one).
 std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out);
 
+// Loads the reader now rather than at the first read (the reader over GDAL
+// is a module loaded when first needed, reader_module.h): for a program that
+// is there to show drawings, whose answers must not wait for the loading.
+// False when it cannot be loaded; the first read then says why.
+bool LoadReader();
+
 // The layers of the drawing at path with their states: for DXF the LAYER
 // table in table order (the layers the entities use, in first-use order,
 // when the table cannot be read); for DWG the drawing's layers; for DGN the

@@ -69,6 +69,8 @@ ReadError NotLoaded() {
 
 }  // namespace
 
+bool LoadReader() { return Reader().functions != nullptr; }
+
 std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
   const Module& reader = Reader();
   if (!reader.functions) return NotLoaded();

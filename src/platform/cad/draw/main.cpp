@@ -15,11 +15,16 @@
 #include "platform/cad/cad.h"
 #include "platform/cad/draw/draw_app.h"
 #include "platform/forms/forms.h"
+#include "platform/viewer/reader.h"
 
 int main(int argc, char** argv) {
   using namespace korvalo;
   forms::Application app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+
+  // A drawing program always reads drawings: the reader is loaded before
+  // the link is answered, so that no call waits for it.
+  viewer::LoadReader();
 
   const char* hook = std::getenv("KORVALO_DRAW_TEST_INPUT");
   draw::DrawApp drawApp(hook && std::string(hook) == "1");
