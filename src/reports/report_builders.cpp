@@ -5,6 +5,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "common/edition.h"
 #include "common/numbers.h"
 #include "common/utf8.h"
 #include "reports/report_text.h"
@@ -246,14 +247,19 @@ std::string SummaryLine(const std::string& parcel, const ParcelFigures& figures,
   const geometry::ClosureResult& r = figures.closure;
   const int places = settings.traverse.errDecimal;
   const bool available = r.areaAvailable || !r.HasCourses();
-  const std::string area =
-      available ? ReportNumberFormat(RoundHalfEven(r.area, places), places) : "N/A";
+  // The R14 build leaves the area's rounding to the number pattern (halves
+  // away from zero); the others round it half-even first.
+  const double area = settings.traverse.edition == Edition::R14 ? r.area : RoundHalfEven(r.area, places);
+  // Unlike the editor and the full report (1:1), the summary calls a parcel
+  // without length perfect.
+  const std::string precision =
+      figures.totalDistance == 0.0 && r.precisionText != "N/A" ? std::string("Perfect") : r.precisionText;
   std::string out;
   out += PadLeft(utf8::Substr(parcel, 0, 24), 24);
-  out += PadLeft(area, 11);
+  out += PadLeft(available ? ReportNumberFormat(area, places) : "N/A", 11);
   out += PadLeft(ReportNumberFormat(r.closure, places), 8);
   out += PadLeft(r.directionText, 14);
-  out += "   " + r.precisionText;
+  out += "   " + precision;
   out += kEol;
   return out;
 }
