@@ -1,7 +1,8 @@
 #pragma once
 
 // Reading an ASCII DXF file as group code and value pairs, one line each,
-// LF or CRLF. Inside the drawing reader only.
+// lines ended by LF, CR LF or CR alone (as GDAL reads them). Inside the
+// drawing reader only.
 
 #include <charconv>
 #include <cstddef>
@@ -49,10 +50,11 @@ class DxfPairs {
  private:
   bool Line(std::string_view& line) {
     if (rest_.empty()) return false;
-    const std::size_t n = rest_.find('\n');
+    const std::size_t n = rest_.find_first_of("\r\n");
     line = rest_.substr(0, n);
-    rest_.remove_prefix(n == std::string_view::npos ? rest_.size() : n + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::size_t used = n == std::string_view::npos ? rest_.size() : n + 1;
+    if (n != std::string_view::npos && rest_[n] == '\r' && n + 1 < rest_.size() && rest_[n + 1] == '\n') ++used;
+    rest_.remove_prefix(used);
     ++line_;
     return true;
   }

@@ -143,12 +143,10 @@ class Expansion {
 
 bool LooksLikeDxfText(std::string_view head) {
   // The first line is a group code: digits, blanks around them allowed.
-  const std::size_t end = head.find('\n');
+  const std::size_t end = head.find_first_of("\r\n");
   if (end == std::string_view::npos && head.size() >= 32) return false;
-  std::string_view line = head.substr(0, end);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   int code = 0;
-  return DxfPairs::ParseInt(line, code);
+  return DxfPairs::ParseInt(head.substr(0, end), code);
 }
 
 DxfScan ScanDxf(std::string_view content) {

@@ -468,6 +468,9 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
   if (LooksLikeDxfText(head)) {
     content = ReadWholeFile(path);
     scan = ScanDxf(content);
+    // Checked before GDAL sees the file: GDAL's DXF reader does not come
+    // back from some files that end early (a last line ended by CR alone).
+    if (auto error = CheckDxfScan(*scan, path)) return error;
     const std::string encoding = DxfTextEncoding(*scan);
     if (!encoding.empty()) session.Set("DXF_ENCODING", encoding.c_str());
   }
@@ -475,9 +478,6 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
   Drawing d;
   if (auto error = Open(path, session, ds, d.format)) return error;
   const bool dxfText = d.format == DrawingFormat::Dxf && scan && scan->text;
-  if (dxfText) {
-    if (auto error = CheckDxfScan(*scan, path)) return error;
-  }
   // From here on an error means the drawing was not read whole.
   session.messages.error.clear();
   session.messages.errors = 0;
@@ -561,12 +561,17 @@ std::optional<ReadError> ReadLayers(const std::string& path, std::vector<Layer>&
   if (auto error = CheckFile(path, head)) return error;
   {
     // An ASCII DXF with a readable table needs no full read.
+    std::string content;
+    if (LooksLikeDxfText(head)) {
+      content = ReadWholeFile(path);
+      if (auto error = CheckDxfScan(ScanDxf(content), path)) return error;
+    }
     GdalSession session;
     Dataset ds;
     DrawingFormat format = DrawingFormat::None;
     if (auto error = Open(path, session, ds, format)) return error;
     if (format == DrawingFormat::Dxf) {
-      if (const auto table = ReadDxfLayerTable(ReadWholeFile(path))) {
+      if (const auto table = ReadDxfLayerTable(content.empty() ? ReadWholeFile(path) : content)) {
         out.clear();
         ApplyDxfTable(*table, out);
         return std::nullopt;
