@@ -17,6 +17,18 @@ constexpr double kSplinePointsPerVertex = 10;
 
 double Capped(double v) { return std::min(v, kScanCeiling); }
 
+// A count as GDAL reads it (atoi): blanks, a sign and the digits that
+// follow, whatever comes after them; 0 without digits.
+double LeadingCount(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  double n = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) n = Capped(n * 10 + (text[i] - '0'));
+  return negative ? -n : n;
+}
+
 struct Insert {
   std::string block;
   double copies = 1;  // rows times columns
@@ -34,7 +46,7 @@ struct Content {
 struct Record {
   std::string type;
   std::string block;  // group 2 of an INSERT or a DIMENSION
-  long columns = 1, rows = 1;
+  double columns = 1, rows = 1;
   double vertices = 0;  // groups 10 and 11
 };
 
@@ -54,8 +66,7 @@ void AddRecord(const Record& r, Content& to) {
   to.entities = Capped(to.entities + 1);
   to.points = Capped(to.points + points);
   if ((Is(r.type, "INSERT") || Is(r.type, "DIMENSION")) && !r.block.empty()) {
-    const double copies = Is(r.type, "INSERT") ? Capped(double(std::max(r.columns, 1L)) * double(std::max(r.rows, 1L)))
-                                               : 1.0;
+    const double copies = Is(r.type, "INSERT") ? Capped(std::max(r.columns, 1.0) * std::max(r.rows, 1.0)) : 1.0;
     to.inserts.push_back({r.block, copies});
   }
 }
@@ -235,8 +246,7 @@ DxfScan ScanDxf(std::string_view content) {
         } else if (code == 2 && record.block.empty()) {
           record.block = std::string(value);
         } else if (Is(record.type, "INSERT") && (code == 70 || code == 71)) {
-          int n = 1;
-          if (DxfPairs::ParseInt(value, n)) (code == 70 ? record.columns : record.rows) = n;
+          (code == 70 ? record.columns : record.rows) = LeadingCount(value);
         }
         break;
       case Section::None:

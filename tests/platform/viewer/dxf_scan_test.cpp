@@ -29,6 +29,11 @@ TEST(DxfScan, CountsWhatTheBlocksExpandTo) {
       {"an insert counts itself and its block",
        Dxf(Block("A", twoLines), Join({Insert("A", 0, 0), Insert("A", 5, 0)})), 2 + 2 * 2},
       {"rows and columns", Dxf(Block("A", twoLines), Insert("A", 0, 0, 3, 4)), 1 + 12 * 2},
+      // Counts read as GDAL reads them: the leading digits.
+      {"counts with bytes after them",
+       Dxf(Block("A", twoLines),
+           {{0, "INSERT"}, {8, "0"}, {2, "A"}, {10, "0"}, {20, "0"}, {70, "3\xFF\xFF"}, {71, " 4 rows"}}),
+       1 + 12 * 2},
       {"nested", Dxf(Join({Block("A", twoLines), Block("B", Join({Insert("A", 0, 0), Insert("A", 1, 0)}))}),
                      Insert("B", 0, 0)),
        1 + (2 + 2 * 2)},
