@@ -48,6 +48,7 @@ struct Record {
   std::string block;  // group 2 of an INSERT or a DIMENSION
   double columns = 1, rows = 1;
   double vertices = 0;  // groups 10 and 11
+  double bulges = 0;    // groups 42: arcs between polyline vertices
 };
 
 bool Is(const std::string& type, std::string_view word) { return type == word; }
@@ -57,10 +58,10 @@ void AddRecord(const Record& r, Content& to) {
   if (r.type.empty() || Is(r.type, "SEQEND")) return;
   if (Is(r.type, "VERTEX")) {
     // A vertex of the polyline before it.
-    to.points = Capped(to.points + 1);
+    to.points = Capped(to.points + 1 + r.bulges * kCurvePoints);
     return;
   }
-  double points = std::max(r.vertices, 1.0);
+  double points = std::max(r.vertices, 1.0) + r.bulges * kCurvePoints;
   if (Is(r.type, "ARC") || Is(r.type, "CIRCLE") || Is(r.type, "ELLIPSE")) points = kCurvePoints;
   if (Is(r.type, "SPLINE")) points = r.vertices * kSplinePointsPerVertex;
   to.entities = Capped(to.entities + 1);
@@ -152,16 +153,9 @@ class Expansion {
 
 }  // namespace
 
-bool LooksLikeDxfText(std::string_view head) {
-  // The first line is a group code: digits, blanks around them allowed.
-  const std::size_t end = head.find_first_of("\r\n");
-  if (end == std::string_view::npos && head.size() >= 32) return false;
-  int code = 0;
-  return DxfPairs::ParseInt(head.substr(0, end), code);
-}
-
 DxfScan ScanDxf(std::string_view content) {
   DxfScan scan;
+  if (content.rfind("\xEF\xBB\xBF", 0) == 0) content.remove_prefix(3);
   DxfPairs pairs(content);
   int code = 0;
   std::string_view value;
@@ -243,6 +237,8 @@ DxfScan ScanDxf(std::string_view content) {
       case Section::Entities:
         if (code == 10 || code == 11) {
           record.vertices += 1;
+        } else if (code == 42) {
+          record.bulges += 1;
         } else if (code == 2 && record.block.empty()) {
           record.block = std::string(value);
         } else if (Is(record.type, "INSERT") && (code == 70 || code == 71)) {

@@ -13,7 +13,8 @@
 namespace korvalo::viewer {
 
 struct DxfScan {
-  // The content reads as group code and value pairs from its start.
+  // The content reads as group code and value pairs from its start (after a
+  // UTF-8 byte order mark, if any).
   bool text = false;
   // Every pair read and the end-of-file mark ("0" "EOF") reached.
   bool whole = false;
@@ -32,10 +33,6 @@ struct DxfScan {
 
 // Counts stop growing here: far beyond any drawing that can be shown.
 inline constexpr double kScanCeiling = 1e18;
-
-// Whether the first bytes of a file look like the start of an ASCII DXF
-// file (a group code line).
-bool LooksLikeDxfText(std::string_view head);
 
 DxfScan ScanDxf(std::string_view content);
 

@@ -107,6 +107,21 @@ std::optional<ReadError> CheckFile(const std::string& path, std::string& head) {
   return std::nullopt;
 }
 
+// Whether the file is one GDAL reads as other than DXF text: a DWG (its
+// version first), a DGN v7 (a design file or cell library header) or a
+// binary DXF. Every other file is looked through as DXF text before GDAL
+// sees it, since GDAL takes any file with "SECTION" near its start for a DXF.
+bool OtherFormat(const std::string& head) {
+  const auto byte = [&](std::size_t i) { return i < head.size() ? static_cast<unsigned char>(head[i]) : 0u; };
+  const bool dwg = head.size() >= 6 && head.compare(0, 2, "AC") == 0 &&
+                   std::all_of(head.begin() + 2, head.begin() + 6,
+                               [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+  const bool dgn = ((byte(0) == 0x08 || byte(0) == 0xC8) && byte(1) == 0x09 && byte(2) == 0xFE && byte(3) == 0x02) ||
+                   (byte(0) == 0x08 && byte(1) == 0x05 && byte(2) == 0x17 && byte(3) == 0x00);
+  const bool binaryDxf = head.rfind("AutoCAD Binary DXF", 0) == 0;
+  return dwg || dgn || binaryDxf;
+}
+
 std::optional<ReadError> Open(const std::string& path, GdalSession& session, Dataset& ds, DrawingFormat& format) {
   static const char* const kDrivers[] = {"DXF", "CAD", "DGN", nullptr};
   ds.reset(GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, kDrivers, nullptr, nullptr));
@@ -424,6 +439,7 @@ std::optional<ReadError> TooLarge(const std::string& what, const std::string& pa
 
 // A DXF that is cut off, damaged or expands past what can be shown.
 std::optional<ReadError> CheckDxfScan(const DxfScan& scan, const std::string& path) {
+  if (!scan.text) return Fail(kErrBadFileFormat, "Not a DXF, DWG or DGN drawing: " + path);
   if (scan.damagedLine > 0)
     return Fail(kErrBadFileFormat, "The drawing could not be read whole (damaged at line " +
                                        std::to_string(scan.damagedLine) + "): " + path);
@@ -465,7 +481,7 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
   // and what its blocks expand to.
   std::string content;
   std::optional<DxfScan> scan;
-  if (LooksLikeDxfText(head)) {
+  if (!OtherFormat(head)) {
     content = ReadWholeFile(path);
     scan = ScanDxf(content);
     // Checked before GDAL sees the file: GDAL's DXF reader does not come
@@ -562,7 +578,7 @@ std::optional<ReadError> ReadLayers(const std::string& path, std::vector<Layer>&
   {
     // An ASCII DXF with a readable table needs no full read.
     std::string content;
-    if (LooksLikeDxfText(head)) {
+    if (!OtherFormat(head)) {
       content = ReadWholeFile(path);
       if (auto error = CheckDxfScan(ScanDxf(content), path)) return error;
     }

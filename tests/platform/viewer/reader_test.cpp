@@ -350,6 +350,8 @@ TEST(Reader, AnEntityGdalCannotShapeIsLeftOutButDamageRefuses) {
       {"code.dxf", badCode, "damaged at line"},
       // GDAL's reader never comes back from these: they are refused first.
       {"cr.dxf", "0\r\nSECTION\r", "ends before its end mark"},
+      {"no code.dxf", "PaperSpace0\r\nSECTION\r\n2\r\nHEADER\r\n9\r\n$ACADVER\r\n0\r\nEOF\r\n",
+       "Not a DXF, DWG or DGN drawing"},
       {"nul.dxf", "0\r\nSECTION\r\n2\r\nHEADER\r\n9\r\n$ACADVER\r\n0\r\nAC1015\r" + std::string(24, '\0') +
                       "\n0\r\nENDSEC\r\n0\r\nEOF\r\n",
        "damaged at line"},
