@@ -392,8 +392,11 @@ struct Connection {
   }
 
   [[noreturn]] void Fail(int rc) const {
-    std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    int ext = db != nullptr ? sqlite3_extended_errcode(db) : rc;
+    Fail(db != nullptr ? sqlite3_extended_errcode(db) : rc, db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+  }
+  // The failure the engine reported as ext with message, read before any
+  // other call on the connection could replace them.
+  [[noreturn]] void Fail(int ext, const std::string& message) const {
     int number = 0;
     std::string text;
     if (ext == SQLITE_CONSTRAINT_TRIGGER && detail::ParseRuleError(message, number, text)) {
@@ -481,6 +484,8 @@ struct Connection {
     int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr);
     if (rc != SQLITE_OK) {
       sqlite3_finalize(stmt);
+      const int ext = sqlite3_extended_errcode(db);
+      const std::string message = sqlite3_errmsg(db);
       // A statement that fails inside the file's own triggers or field
       // rules ("no such column" in a trigger's text) fails on a damaged file.
       if ((rc & 0xff) == SQLITE_ERROR) {
@@ -490,7 +495,7 @@ struct Connection {
                                   "its table definitions are damaged"));
         }
       }
-      Fail(rc);
+      Fail(ext, message);
     }
     return stmt;
   }
