@@ -141,12 +141,23 @@ void Control::Move(int left, int top, int width, int height) {
 
 void Control::SetEnabled(bool enabled) {
   enabled_ = enabled;
-  if (widget_) widget_->setEnabled(enabled);
+  if (!widget_) return;
+  if (enabled) {
+    widget_->setEnabled(true);
+  } else {
+    Access::WithoutFocusMove(*this, [this] { widget_->setEnabled(false); });
+  }
 }
 
 void Control::SetVisible(bool visible) {
   visible_ = visible;
-  if (widget_) widget_->setVisible(visible);
+  if (widget_) {
+    if (visible) {
+      widget_->setVisible(true);
+    } else {
+      Access::WithoutFocusMove(*this, [this] { widget_->setVisible(false); });
+    }
+  }
   // A control shown may want its widget; a frame, shown or hidden, may
   // uncover others.
   if ((visible && !widget_) || ownContent_) Access::ScheduleRealise(*form_);
