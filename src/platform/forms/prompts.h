@@ -52,7 +52,9 @@ void SetAppTitle(const std::string& title);
 int MsgBox(const std::string& text, int buttons = vbOKOnly, const std::string& title = {});
 
 // File dialogs. The filter is a "|"-separated list of description and
-// pattern pairs: "Korvalo project (*.kvx)|*.kvx|All files (*.*)|*.*".
+// pattern pairs: "Korvalo project (*.kvx)|*.kvx|All files (*.*)|*.*". The
+// dialog shows each description as written when it ends in its patterns in
+// brackets, and with " (patterns)" added when it does not ("All|*.*").
 struct FileDialogOptions {
   std::string title;
   std::string filter;
