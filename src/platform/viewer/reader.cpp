@@ -306,7 +306,7 @@ class Builder {
       LeaveOut(e, firstText);
       return;
     }
-    e.layer = LayerIndex(layerName);
+    e.layer = LayerIndex(Utf8OrWindows1252(layerName));
     if (e.IsText()) {
       e.text = static_cast<std::uint32_t>(d_.texts.size());
       d_.texts.push_back(Utf8OrWindows1252(text));
@@ -510,7 +510,7 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
   for (int i = 0; i < layerCount; ++i) {
     OGRLayerH layer = GDALDatasetGetLayer(ds.get(), i);
     const std::string name = OGR_L_GetName(layer);
-    if (d.format == DrawingFormat::Dwg) builder.LayerIndex(name);
+    if (d.format == DrawingFormat::Dwg) builder.LayerIndex(Utf8OrWindows1252(name));
     OGRFeatureDefnH defn = OGR_L_GetLayerDefn(layer);
     OGR_L_ResetReading(layer);
     while (OGRFeatureH f = OGR_L_GetNextFeature(layer)) {
