@@ -62,6 +62,11 @@ class FrmEditor : public forms::Form {
   // Draws the complete courses into picParcel, scaled to fit and centred,
   // and places the course-number labels.
   void Drawing();
+  // The picture zoomed (the window's width, the given height, at the
+  // window's top-left corner, in front of every other control) or back at
+  // its size at load at normalLeft, behind the frames it overlaps; then
+  // redrawn. The tooltip is the one of the new state.
+  void PlacePicture(bool zoomed, int zoomedHeight, int normalLeft, const std::string& toolTip);
 
   // Shows the open project's settings (as ProjectSettings holds them): the
   // ticks of the four Options switches, the Auto button usable exactly while

@@ -340,13 +340,21 @@ void FrmEditor::cmdZoom_Click() { picParcel_DblClick(); }
 
 void FrmEditor::picParcel_DblClick() {
   if (policy_ && policy_->ZoomPicture(*this)) return;
-  if (picParcel.Width() != Width()) {
-    picParcel.Move(0, 0, Width(), Height() - kPictureZoomMargin);
-    picParcel.SetToolTipText("Double click to normal out");
+  const bool zoom = picParcel.Width() != Width();
+  PlacePicture(zoom, Height() - kPictureZoomMargin, kPictureNormalLeft,
+               zoom ? "Double click to normal out" : "Double click to zoom in");
+}
+
+void FrmEditor::PlacePicture(bool zoomed, int zoomedHeight, int normalLeft, const std::string& toolTip) {
+  if (zoomed) {
+    picParcel.Move(0, 0, Width(), zoomedHeight);
+    // The enlarged picture covers the frames, the grid and the Zoom button.
+    picParcel.ZOrder(0);
   } else {
-    picParcel.Move(kPictureNormalLeft, 0, PictureNormalWidth, PictureNormalHeight);
-    picParcel.SetToolTipText("Double click to zoom in");
+    picParcel.Move(normalLeft, 0, PictureNormalWidth, PictureNormalHeight);
+    picParcel.ZOrder(1);
   }
+  picParcel.SetToolTipText(toolTip);
   Drawing();
 }
 

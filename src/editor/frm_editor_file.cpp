@@ -28,7 +28,6 @@ constexpr const char* kSaveBeforeNew = "Please save the current parcel before op
 constexpr const char* kRecentMenuFailed =
     "The project is open, but the list of recent projects could not be read. The File menu may "
     "not show it.";
-constexpr const char* kCreatedMenuFailed = "Project file failed to load.  Some changes may be lost.";
 
 }  // namespace
 
@@ -53,7 +52,7 @@ class FrmEditor::CreateHostImpl : public windows::CreateHost {
   void AfterCreated() override {
     editor_.SetCaption("Korvalo - " + editor_.mnuHistory(0).Caption());
     editor_.txtPrevious.SetText("");
-    if (!editor_.FillRecentMenu()) MsgBox(kCreatedMenuFailed);
+    if (!editor_.FillRecentMenu()) MsgBox(kRecentMenuFailed);
     RaiseProjectEvent(ProjectEvent::Opened);
   }
 

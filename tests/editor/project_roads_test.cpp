@@ -70,15 +70,19 @@ TEST_F(ProjectRoadsTest, MenuShowsTheTenNewestAndAReopenMovesToTheTop) {
 // project open before is "Before"; it stays current whenever the open fails.
 TEST_F(ProjectRoadsTest, OpenRoadsKeepThePreviousProjectWhenTheOpenFails) {
   enum class Road { Recent, Open };
-  enum class File { Missing, NotAProject, Older, WhileEditing };
+  enum class File { Missing, NotAProject, Damaged, Older, WhileEditing };
   struct Case {
     Road road;
     File file;
   };
   const Case cases[] = {{Road::Recent, File::Missing},   {Road::Open, File::Missing},
                         {Road::Recent, File::NotAProject}, {Road::Open, File::NotAProject},
+                        {Road::Recent, File::Damaged},   {Road::Open, File::Damaged},
                         {Road::Recent, File::Older},     {Road::Open, File::Older},
                         {Road::Recent, File::WhileEditing}, {Road::Open, File::WhileEditing}};
+  const auto damaged = [](const std::string& path) {
+    return "Can't open the project: " + path + "\nThe file is damaged.";
+  };
   int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(n);
@@ -91,6 +95,11 @@ TEST_F(ProjectRoadsTest, OpenRoadsKeepThePreviousProjectWhenTheOpenFails) {
       case File::NotAProject:
         target = dir.File("Junk" + std::to_string(n) + ".kvx");
         std::ofstream(target) << "not a database";
+        break;
+      case File::Damaged:
+        // A project cut short, as a failed copy leaves it.
+        target = MakeProject("Cut" + std::to_string(n));
+        std::filesystem::resize_file(target, std::filesystem::file_size(target) - 1000);
         break;
       case File::Older:
         target = MakeOlderProject("Older" + std::to_string(n));
@@ -111,8 +120,9 @@ TEST_F(ProjectRoadsTest, OpenRoadsKeepThePreviousProjectWhenTheOpenFails) {
     const int id = AddProjectEventHandler(ProjectEvent::Closing, [&] { ++closing; });
     if (c.file == File::WhileEditing) editor->cmdSave.SetEnabled(true);
     if (c.road == Road::Recent) {
-      if (c.file == File::Missing) prompts.ExpectMsgBox("Can't open the project: " + target, vbOKOnly);
+      if (c.file == File::Missing) prompts.ExpectMsgBox("Can't open the project: " + target + "\nThe file does not exist.", vbOKOnly);
       if (c.file == File::NotAProject) prompts.ExpectMsgBox(ProjectUnreadableText(target, 3343), vbOKOnly);
+      if (c.file == File::Damaged) prompts.ExpectMsgBox(damaged(target), vbOKOnly);
       if (c.file == File::WhileEditing) prompts.ExpectMsgBox(kSaveBeforeOpening, vbOKOnly);
       editor->mnuHistory_Click(1);
     } else if (c.file == File::WhileEditing) {
@@ -121,6 +131,7 @@ TEST_F(ProjectRoadsTest, OpenRoadsKeepThePreviousProjectWhenTheOpenFails) {
     } else {
       prompts.ExpectOpenFile(target);
       if (c.file == File::NotAProject) prompts.ExpectMsgBox(ProjectUnreadableText(target, 3343), vbOKOnly);
+      if (c.file == File::Damaged) prompts.ExpectMsgBox(damaged(target), vbOKOnly);
       editor->mnuOpen_Click();
     }
     RemoveProjectEventHandler(id);

@@ -187,6 +187,17 @@ TEST_F(ViewerWindowTest, UnreadableDrawingsFailWithTheirMessage) {
   }
 }
 
+// A DWG's layers take the colour their entities are drawn in: yellow (2)
+// and cyan (4), with the icons of those colours.
+TEST_F(ViewerWindowTest, DwgLayersHaveTheirColoursInTheMenus) {
+  ASSERT_EQ(Load(viewer::testing::Fixture("example_r2000.dwg")), 0);
+  ASSERT_EQ(link->LayerCount, 2);
+  EXPECT_EQ(main->mnuLayer1(0).Caption(), "Layer1 Tavolo 2");
+  EXPECT_EQ(link->LayerColors, (std::vector<int>{2, 4}));
+  EXPECT_EQ(MenuItemIconIndex(main->mnuLayer1(0)), 2);
+  EXPECT_EQ(MenuItemIconIndex(main->mnuLayer2(1)), 4);
+}
+
 TEST_F(ViewerWindowTest, DwgFixturesAndDgnLoad) {
   for (const char* name : {"example_r2000.dwg", "line_r2000.dwg", "text_r2000.dwg"}) {
     SCOPED_TRACE(name);

@@ -87,14 +87,18 @@ TEST_F(RecentProjectsTest, ReadProjectDrawingResolvesFallsBackAndRefuses) {
   }
   EXPECT_TRUE(messages.empty());
 
-  for (const std::string& bad : {dir.File("Gone.kvx"), dir.File("Junk.kvx")}) {
-    std::ofstream(dir.File("Junk.kvx")) << "junk";
+  std::ofstream(dir.File("Junk.kvx")) << "junk";
+  const std::pair<std::string, const char*> refused[] = {
+      {dir.File("Gone.kvx"), "The file does not exist."},
+      {dir.File("Junk.kvx"), "The file is not a Korvalo project."},
+  };
+  for (const auto& [bad, reason] : refused) {
     Program().ProjectPath = bad;
     Program().DrawingPath = "kept";
     messages.clear();
     EXPECT_FALSE(ReadProjectDrawing());
     EXPECT_EQ(Program().DrawingPath, "kept");
-    EXPECT_EQ(Texts(), std::vector<std::string>{"Can't open the project: " + bad});
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Can't open the project: " + bad + "\n" + reason});
   }
 }
 

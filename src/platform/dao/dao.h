@@ -23,8 +23,9 @@
 // index on a text field refuses names that differ only in letter case (3022).
 // Files stay readable by the sqlite3 shell.
 //
-// A file whose pages are damaged is refused (kDatabaseDamaged) before the
-// first write of a connection; a file another program is writing answers
+// A damaged file (a damaged page, an index that misses a row of its table,
+// table definitions that do not read) is refused (kDatabaseDamaged) before
+// the first write of a connection; a file another program is writing answers
 // kLocked after a 2 s wait; an Update or Delete of a row that another
 // connection deleted answers kRecordDeleted. A transaction belongs to one
 // connection: while one connection of this process is in a transaction on a
@@ -147,6 +148,10 @@ class Database {
   static Database Open(const std::string& path, const OpenOptions& options = {});
 
   bool IsOpen() const;
+  // The file was written by a newer version of the layer (its layout number
+  // is above ours): it is read as it stands and every write is refused
+  // (kReadOnly), since a write could lose what this version does not know.
+  bool IsNewerLayout() const;
   const std::string& Path() const;
   void Close();
 

@@ -195,6 +195,9 @@ class FormWindow : public QWidget {
   }
   bool focusNextPrevChild(bool next) override {
     detail::QtBoundary boundary;
+    // Qt moves the focus on from a control the program disables or hides;
+    // that is no Tab of the user's.
+    if (Access::FocusMoveHeld(form_)) return false;
     return Access::TabNext(form_, next);
   }
   void keyPressEvent(QKeyEvent* e) override {
@@ -239,14 +242,42 @@ void Access::FocusTo(Control& c) {
 void Access::QtFocusIn(Control& c, Qt::FocusReason reason) {
   Form& f = c.ParentForm();
   if (f.focused_ == &c) return;
-  if ((reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) && f.focused_ &&
-      f.focused_->CanFocus() && f.focused_->Realised()) {
+  if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) {
     // The window got the activation back: the focus stays where the program
     // had it.
-    f.focused_->widget_->setFocus(Qt::OtherFocusReason);
+    if (f.focused_ && f.focused_->CanFocus() && f.focused_->Realised()) {
+      f.focused_->widget_->setFocus(Qt::OtherFocusReason);
+      return;
+    }
+    // Qt's own choice is the first widget it finds; ours is the first
+    // enabled stop of the tab order, and none when the focused control went
+    // (disabled or hidden) or no stop is enabled: the keys typed then reach
+    // no control the user did not pick.
+    if (!f.focused_ && TabNext(f, true)) return;
+    if (QWidget* w = c.Widget()) w->clearFocus();
     return;
   }
   FocusTo(c);
+}
+
+void Access::WithoutFocusMove(Control& c, const std::function<void()>& change) {
+  Form& f = c.ParentForm();
+  const bool held = f.focusMoveHeld_;
+  f.focusMoveHeld_ = true;
+  try {
+    change();
+  } catch (...) {
+    f.focusMoveHeld_ = held;
+    throw;
+  }
+  f.focusMoveHeld_ = held;
+  // Qt may have left the focus on the widget or a child of it (the window's
+  // focus, active or not).
+  QWidget* w = c.Widget();
+  QWidget* focus = w ? w->window()->focusWidget() : nullptr;
+  if (focus && w && (focus == w || w->isAncestorOf(focus)) && !(focus->isEnabled() && focus->isVisible())) {
+    focus->clearFocus();
+  }
 }
 
 bool Access::TabNext(Form& f, bool forward) {
@@ -674,6 +705,15 @@ void Form::Show(int modal) {
   Load();
   auto* w = static_cast<FormWindow*>(window_);
   const bool wasVisible = visible_;
+  // A modal window opened while another window of the program stays on top
+  // stays on top too while it is shown, or it would open under that window.
+  bool aboveTopMost = false;
+  if (modal == vbModal && !wasVisible && !topMost_) {
+    for (Form* other : LoadedForms()) {
+      if (other != this && other->Visible() && other->TopMost()) aboveTopMost = true;
+    }
+    if (aboveTopMost) SetTopMost(true);
+  }
   visible_ = true;
   if (!wasVisible) {
     if (modal == vbModal) w->setWindowModality(Qt::ApplicationModal);
@@ -712,6 +752,7 @@ void Form::Show(int modal) {
     p.form = this;
     Ask(p);
     w->setWindowModality(Qt::NonModal);
+    if (aboveTopMost && topMost_) SetTopMost(false);
   }
 }
 

@@ -98,6 +98,11 @@ struct Access {
   static void QtFocusIn(Control& c, Qt::FocusReason reason);
   // Tab and Shift+Tab on a form.
   static bool TabNext(Form& f, bool forward);
+  // Runs change (the program disabling or hiding c's widget) without letting
+  // Qt hand the focus on to another control: a control the user did not
+  // pick never receives the keys typed next. The focus goes to no control.
+  static void WithoutFocusMove(Control& c, const std::function<void()>& change);
+  static bool FocusMoveHeld(const Form& f) { return f.focusMoveHeld_; }
   static void RemoveFromForm(Control& c);
   // The form's menu-bar menus and pop-up menus, in order (menu_icons.cpp).
   static std::vector<Menu*> TopMenus(const Form& f);

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -516,7 +517,13 @@ std::optional<CaptionFit> MeasureCaption(Control& control) {
   fit.text = caption;
   fit.textPx = QFontMetrics(w->font()).horizontalAdvance(text);
   const int width = detail::Px(control.Width());
-  if (whole) {
+  if (dynamic_cast<Frame*>(&control)) {
+    // A frame's caption shows as wide as its caption label is, within the
+    // frame.
+    const auto* label = w->findChild<QLabel*>(QStringLiteral("korvalo_frame_caption"), Qt::FindDirectChildrenOnly);
+    fit.textPx = label ? QFontMetrics(label->font()).horizontalAdvance(text) : fit.textPx;
+    fit.roomPx = label ? std::min(label->contentsRect().width(), width - label->x()) : 0;
+  } else if (whole) {
     fit.roomPx = width;
   } else {
     QStyleOptionButton option;

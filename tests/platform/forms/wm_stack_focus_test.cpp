@@ -1,0 +1,138 @@
+// Under a window manager: a modal window opened over a window that stays on
+// top of the others is seen above it, and a window's focus starts on the
+// first enabled stop of its tab order, never on a box the Tab key passes by.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QColor>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "platform/forms/forms.h"
+#include "wm_x11.h"
+
+namespace korvalo::forms {
+namespace {
+
+using wmtest::Rect;
+
+constexpr Colour kEditorBack = RGB(0, 64, 128);
+constexpr Colour kAboutBack = RGB(255, 200, 0);
+
+QColor ScreenColour(Colour c) {
+  return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+}
+
+QColor ScreenPixel(int x, int y) {
+  const QImage image = QGuiApplication::primaryScreen()->grabWindow(0, x, y, 1, 1).toImage();
+  return image.isNull() ? QColor() : image.pixelColor(0, 0);
+}
+
+bool Mapped(Form& form) {
+  return wmtest::WaitFor([&] { return form.Window()->isVisible() && wmtest::Managed(form); },
+                         std::chrono::seconds(10));
+}
+
+// The editor's start: a read-only box the Tab key passes by, created first,
+// and the first stop of the tab order still disabled (no project open).
+class StartWindow : public Form {
+ public:
+  explicit StartWindow(const char* name) : Form(name) {
+    SetCaption(name);
+    SetBackColor(kEditorBack);
+    Move(0, 0, 6855, 6000);
+    previous.Move(840, 360, 1935, 285);
+    previous.SetLocked(true);
+    previous.SetTabStop(false);
+    zoom.Move(2880, 360, 975, 285);
+    zoom.SetEnabled(false);
+    zoom.SetTabIndex(0);
+  }
+  TextBox previous{*this, "txtPrevious"};
+  CommandButton zoom{*this, "cmdZoom", "Zoom ->"};
+};
+
+class About : public Form {
+ public:
+  About() : Form("frmAbout") {
+    SetCaption("About");
+    SetBackColor(kAboutBack);
+    Move(1500, 1500, 3000, 2000);
+  }
+};
+
+class StackFocusTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!wmtest::SkipReason().empty()) GTEST_SKIP() << wmtest::SkipReason();
+  }
+};
+
+TEST_F(StackFocusTest, AModalWindowOpensAboveATopMostWindow) {
+  StartWindow editor("frmEditor");
+  editor.Show();
+  ASSERT_TRUE(Mapped(editor));
+  editor.SetTopMost(true);
+  wmtest::Settle();
+  About about;
+  std::string seen;
+  bool shown = false;
+  const PromptHandler previous = SetPromptHandler([&](const Prompt& p) {
+    PromptAnswer answer;
+    if (p.kind != PromptKind::ModalForm) return answer;
+    shown = Mapped(about);
+    const Rect client = wmtest::ClientRect(about);
+    const QColor want = ScreenColour(kAboutBack);
+    QColor got;
+    wmtest::WaitFor([&] {
+      got = ScreenPixel(client.x + client.width / 2, client.y + client.height / 2);
+      return got == want;
+    });
+    seen = got.name().toStdString();
+    about.Hide();
+    return answer;
+  });
+  about.Show(vbModal);
+  SetPromptHandler(previous);
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(seen, ScreenColour(kAboutBack).name().toStdString());
+  // Closed, it no longer stays on top; the editor still does.
+  EXPECT_FALSE(about.TopMost());
+  EXPECT_TRUE(editor.TopMost());
+}
+
+TEST_F(StackFocusTest, TheFocusStartsOnTheFirstEnabledStopAndNeverOnAPassedBox) {
+  StartWindow editor("frmEditor");
+  editor.Show();
+  ASSERT_TRUE(Mapped(editor));
+  ASSERT_TRUE(wmtest::WaitFor([&] { return editor.Window()->isActiveWindow(); }));
+  wmtest::Settle();
+  // No stop is enabled: no control has the focus.
+  EXPECT_EQ(editor.ActiveControl(), nullptr);
+  EXPECT_NE(QApplication::focusWidget(), editor.previous.Widget());
+
+  // A project opened: the first stop enabled. Back from another window the
+  // focus goes there.
+  editor.zoom.SetEnabled(true);
+  StartWindow other("frmOther");
+  other.Move(3000, 3000);
+  other.Show();
+  ASSERT_TRUE(Mapped(other));
+  ASSERT_TRUE(wmtest::WaitFor([&] { return other.Window()->isActiveWindow(); }));
+  other.Hide();
+  editor.Window()->activateWindow();
+  ASSERT_TRUE(wmtest::WaitFor([&] { return editor.Window()->isActiveWindow(); }));
+  wmtest::Settle();
+  ASSERT_NE(editor.ActiveControl(), nullptr);
+  EXPECT_EQ(editor.ActiveControl()->Name(), "cmdZoom");
+  EXPECT_EQ(QApplication::focusWidget(), editor.zoom.Widget());
+}
+
+}  // namespace
+}  // namespace korvalo::forms
