@@ -118,7 +118,8 @@ bool OtherFormat(const std::string& head) {
                                [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
   const bool dgn = ((byte(0) == 0x08 || byte(0) == 0xC8) && byte(1) == 0x09 && byte(2) == 0xFE && byte(3) == 0x02) ||
                    (byte(0) == 0x08 && byte(1) == 0x05 && byte(2) == 0x17 && byte(3) == 0x00);
-  const bool binaryDxf = head.rfind("AutoCAD Binary DXF", 0) == 0;
+  static const std::string kBinaryDxf("AutoCAD Binary DXF\r\n\x1a\0", 22);
+  const bool binaryDxf = head.rfind(kBinaryDxf, 0) == 0;
   return dwg || dgn || binaryDxf;
 }
 
