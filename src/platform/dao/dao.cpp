@@ -494,10 +494,6 @@ struct Connection {
                          Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path,
                                   "its table definitions are damaged"));
         }
-        // The statement's own failure again, as the engine reports it (the
-        // second try replaced the connection's last error).
-        rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr);
-        sqlite3_finalize(stmt);
       }
       Fail(ext, message);
     }
