@@ -159,6 +159,11 @@ class FormWindow : public QWidget {
       Access::FormResizedByUser(form_, s.width(), s.height());
     }
     Access::LayoutForm(form_);
+    // Maximised, the window takes the screen's size some time after the
+    // state changed: the form lays out its controls again at that size.
+    if (form_.Visible() && form_.WindowState() == vbMaximized && e->oldSize() != s) {
+      Access::FormResizedOutsideNormal(form_);
+    }
   }
   void changeEvent(QEvent* e) override {
     detail::QtBoundary boundary;
@@ -948,6 +953,8 @@ void Access::MdiChildResized(Form& f, int widthPx, int heightPx) {
   f.height_ = height;
   if (f.visible_) RaiseForm(f.OnResize);
 }
+
+void Access::FormResizedOutsideNormal(Form& f) { RaiseForm(f.OnResize); }
 
 void Access::FormMovedByUser(Form& f, int xPx, int yPx) {
   f.left_ = TwipsFromPixels(xPx);

@@ -1,6 +1,8 @@
 // Under a window manager: a modal window opened over a window that stays on
-// top of the others is seen above it, and a window's focus starts on the
-// first enabled stop of its tab order, never on a box the Tab key passes by.
+// top of the others is seen above it, a window's focus starts on the first
+// enabled stop of its tab order, never on a box the Tab key passes by, and a
+// window maximised by the program lays its controls out at the size the
+// manager gives it.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -132,6 +135,38 @@ TEST_F(StackFocusTest, TheFocusStartsOnTheFirstEnabledStopAndNeverOnAPassedBox) 
   ASSERT_NE(editor.ActiveControl(), nullptr);
   EXPECT_EQ(editor.ActiveControl()->Name(), "cmdZoom");
   EXPECT_EQ(QApplication::focusWidget(), editor.zoom.Widget());
+}
+
+// A drawing window: the picture fills the window above a status line.
+class LaidOutWindow : public Form {
+ public:
+  LaidOutWindow() : Form("frmDrawing") {
+    SetCaption("Drawing");
+    Move(0, 0, 12000, 9000);
+    OnResize = [this] {
+      const int height = std::max(0, ScaleHeight() - 300);
+      picture.Move(0, 0, ScaleWidth(), height);
+      status.Move(0, height, ScaleWidth(), 300);
+    };
+  }
+  PictureBox picture{*this, "picDrawing"};
+  Label status{*this, "lblStatus", "Ready"};
+};
+
+TEST_F(StackFocusTest, AWindowMaximisedByTheProgramLaysOutAtTheMaximisedSize) {
+  LaidOutWindow w;
+  w.Show();
+  ASSERT_TRUE(Mapped(w));
+  w.SetWindowState(vbMaximized);
+  ASSERT_TRUE(wmtest::WaitFor([&] { return wmtest::ShownMaximised(w); }, std::chrono::seconds(5)));
+  const Rect client = wmtest::ClientRect(w);
+  ASSERT_GT(client.width, 12000 / kTwipsPerPixel);
+  // The status line at the bottom of the maximised window, as wide as it.
+  EXPECT_TRUE(wmtest::WaitFor([&] {
+    return w.status.Top() + w.status.Height() == w.ScaleHeight() && w.ScaleHeight() / kTwipsPerPixel > 600 &&
+           w.status.Width() == w.ScaleWidth();
+  })) << "status line at " << w.status.Top() << " of " << w.ScaleHeight() << ", width " << w.status.Width()
+      << " of " << w.ScaleWidth();
 }
 
 }  // namespace
