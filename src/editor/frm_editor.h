@@ -427,9 +427,13 @@ class FrmEditor : public forms::Form {
   enum class OpenRoad { Recent, Open, CommandLine };
   void WireFileMenus();
   // The checks of every open road: the schema brought up to date (when
-  // asked) and the drawing path read. True when the project at `path` is
-  // now current.
+  // asked), the drawing path and the settings read. True when the project
+  // at `path` is now current with its settings loaded; otherwise (told) the
+  // previous project stays current with its settings.
   bool TakeProject(const std::string& path, bool upgrade);
+  // Shows the settings just loaded: tooltips, the rows' tab order, the
+  // switches and the direction label.
+  void ShowLoadedSettings();
   // The steps after the project became current.
   void ShowOpenedProject(OpenRoad road);
   void RunReviewHandler();

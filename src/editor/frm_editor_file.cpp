@@ -10,6 +10,7 @@
 #include "platform/shell/shell.h"
 #include "storage/program_state.h"
 #include "storage/project_open.h"
+#include "storage/project_settings.h"
 #include "storage/recent_projects.h"
 #include "storage/windows/start_windows.h"
 
@@ -114,19 +115,27 @@ bool FrmEditor::TakeProject(const std::string& path, bool upgrade) {
   if (upgrade && !UpgradeProjectSchema(path)) return false;
   const std::string keptPath = program.ProjectPath;
   const std::string keptDrawing = program.DrawingPath;
+  const ProjectSettings keptSettings = program.ProjectSettings;
   program.ProjectPath = path;
-  if (!ReadProjectDrawing()) {
+  // A project whose settings cannot be read is not opened (the load told
+  // why): the previous one stays current with its drawing and settings.
+  if (!ReadProjectDrawing() || !::korvalo::LoadProjectSettings()) {
     program.ProjectPath = keptPath;
+    program.DrawingPath = keptDrawing;
+    program.ProjectSettings = keptSettings;
     return false;
   }
   // Windows showing the previous project let go of it while it is still
   // the current one.
   const std::string drawing = program.DrawingPath;
+  const ProjectSettings settings = program.ProjectSettings;
   program.ProjectPath = keptPath;
   program.DrawingPath = keptDrawing;
+  program.ProjectSettings = keptSettings;
   RaiseProjectEvent(ProjectEvent::Closing);
   program.ProjectPath = path;
   program.DrawingPath = drawing;
+  program.ProjectSettings = settings;
   return true;
 }
 
@@ -141,7 +150,7 @@ void FrmEditor::ConnectDrawing() {
 
 void FrmEditor::ShowOpenedProject(OpenRoad road) {
   AddRecentProject(Program().ProjectPath);
-  ReloadProjectSettings();
+  ShowLoadedSettings();
   if (link_) link_->EnableProjectUI(true);
   if (road == OpenRoad::Open) {
     // The option pair stays as it was; the stored parcels are listed.

@@ -1,4 +1,7 @@
+#include <array>
 #include <filesystem>
+#include <string>
+#include <vector>
 #include <fstream>
 
 #include "common/utf8.h"
@@ -140,6 +143,62 @@ TEST_F(ProjectRoadsTest, OpenRoadsKeepThePreviousProjectWhenTheOpenFails) {
     editor.reset();
     link.reset();
     ++n;
+  }
+}
+
+// A project whose settings row does not read is told and not opened, on
+// every road: the previous project stays current with its settings, and the
+// caption, the recent list and the menus stay as they were.
+TEST_F(ProjectRoadsTest, AProjectWithUnreadableSettingsIsNotOpened) {
+  enum class Road { Recent, Open, CommandLine };
+  for (const Road road : {Road::Recent, Road::Open, Road::CommandLine}) {
+    SCOPED_TRACE(static_cast<int>(road));
+    const std::string suffix = std::to_string(static_cast<int>(road));
+    const std::string before = MakeProject("Before" + suffix, dir.File("Lots.dwg"));
+    const std::string bad = MakeProject("Bad" + suffix);
+    {
+      dao::Database db = dao::Database::Open(bad);
+      db.Execute("UPDATE tblSetting SET ErrDecimal = NULL");
+    }
+    AddRecentProject(bad);
+    LoadEditor();
+    OpenThroughDialog(before);
+    ASSERT_EQ(Program().ProjectPath, before);
+    Program().ProjectSettings.ErrDecimal = 5;  // the previous project's own value
+    const std::string captionBefore = editor->Caption();
+    const std::array<std::string, kRecentProjectCount> recentBefore = Program().RecentProjects;
+    const bool editMenuBefore = editor->mnuEdit.Enabled();
+
+    std::vector<std::string> told;
+    const forms::PromptHandler script = forms::SetPromptHandler([&](const forms::Prompt& p) {
+      if (p.kind == forms::PromptKind::OpenFile) return forms::PromptAnswer{0, bad, nullptr};
+      told.push_back(p.text);
+      return forms::PromptAnswer{forms::vbOK, {}, nullptr};
+    });
+    int closing = 0, opened = 0;
+    const int closingId = AddProjectEventHandler(ProjectEvent::Closing, [&] { ++closing; });
+    const int openedId = AddProjectEventHandler(ProjectEvent::Opened, [&] { ++opened; });
+    switch (road) {
+      case Road::Recent: editor->mnuHistory_Click(1); break;
+      case Road::Open: editor->mnuOpen_Click(); break;
+      case Road::CommandLine: editor->OpenProjectFromCommandLine(bad); break;
+    }
+    RemoveProjectEventHandler(closingId);
+    RemoveProjectEventHandler(openedId);
+    forms::SetPromptHandler(script);
+
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("cannot be read, so the project was not opened"), std::string::npos) << told[0];
+    EXPECT_EQ(Program().ProjectPath, before);
+    EXPECT_EQ(Program().DrawingPath, dir.File("Lots.dwg"));
+    EXPECT_EQ(Program().ProjectSettings.ErrDecimal, 5);
+    EXPECT_EQ(editor->Caption(), captionBefore);
+    EXPECT_EQ(Program().RecentProjects, recentBefore);
+    EXPECT_EQ(editor->mnuEdit.Enabled(), editMenuBefore);
+    EXPECT_EQ(closing, 0);
+    EXPECT_EQ(opened, 0);
+    editor.reset();
+    link.reset();
   }
 }
 
