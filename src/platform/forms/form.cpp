@@ -226,6 +226,15 @@ class FormWindow : public QWidget {
 
 // --- focus -----------------------------------------------------------------------
 
+namespace {
+// The control a press has just given the focus through Qt (before the press
+// itself reaches it): the press does not move the focus a second time, which
+// would leave the control that took the focus back meanwhile (a direction box
+// whose check asked its question) and ask again.
+Control* g_pressFocused = nullptr;
+}  // namespace
+
+
 void Access::FocusTo(Control& c) {
   Form& f = c.ParentForm();
   if (f.focused_ == &c) return;
@@ -262,6 +271,7 @@ void Access::QtFocusIn(Control& c, Qt::FocusReason reason) {
     if (QWidget* w = c.Widget()) w->clearFocus();
     return;
   }
+  g_pressFocused = reason == Qt::MouseFocusReason ? &c : nullptr;
   FocusTo(c);
 }
 
@@ -315,7 +325,9 @@ void Access::RemoveFromForm(Control& c) {
 // --- mouse and keys ---------------------------------------------------------------
 
 void Access::MouseDown(Control& c, QMouseEvent* e) {
-  if (c.CanFocus()) FocusTo(c);
+  const bool focusedByPress = g_pressFocused == &c;
+  g_pressFocused = nullptr;
+  if (!focusedByPress && c.CanFocus()) FocusTo(c);
   const auto& h = c.CommonHandlers().OnMouseDown;
   const int button = ButtonOf(e->button());
   if (h && button) {

@@ -10,6 +10,8 @@
 #include <QColor>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMouseEvent>
+#include <QWindow>
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
@@ -135,6 +137,69 @@ TEST_F(StackFocusTest, TheFocusStartsOnTheFirstEnabledStopAndNeverOnAPassedBox) 
   ASSERT_NE(editor.ActiveControl(), nullptr);
   EXPECT_EQ(editor.ActiveControl()->Name(), "cmdZoom");
   EXPECT_EQ(QApplication::focusWidget(), editor.zoom.Widget());
+}
+
+// The editor's direction check: leaving a box that does not read asks once
+// and gives the box the focus back, whether the user pressed another box or a
+// row button.
+class CheckedWindow : public Form {
+ public:
+  CheckedWindow() : Form("frmChecked") {
+    SetCaption("Checked");
+    Move(0, 0, 6855, 4000);
+    bearing.Move(360, 100, 1455, 285);
+    distance.Move(2760, 100, 1455, 285);
+    row.Move(360, 600, 340, 285);
+    bearing.OnLostFocus = [this](int) {
+      if (bearing.Text() == "ok") return;
+      MsgBox("The bearing is not formatted correctly. Would you like to keep this value?", vbYesNo);
+      bearing.SetFocus();
+    };
+  }
+  TextBox bearing{*this, "txtBearingLine"};
+  TextBox distance{*this, "txtDistanceLine"};
+  CommandButton row{*this, "cmdNo", "1"};
+};
+
+// A press as the window system delivers it: to the widget under the pointer
+// of the active window.
+void Press(Control& c, Qt::MouseButton button) {
+  QWidget* w = c.Widget();
+  QWindow* window = w->window()->windowHandle();
+  const QPointF global = w->mapToGlobal(QPointF(w->width() / 2.0, w->height() / 2.0));
+  const QPointF at = window->mapFromGlobal(global);
+  QMouseEvent press(QEvent::MouseButtonPress, at, global, button, button, Qt::NoModifier);
+  QApplication::sendEvent(window, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, global, button, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(window, &release);
+}
+
+TEST_F(StackFocusTest, LeavingABoxThatAsksAQuestionAsksItOnce) {
+  for (const char* target : {"another box", "a row button, right button"}) {
+    SCOPED_TRACE(target);
+    CheckedWindow w;
+    w.Show();
+    ASSERT_TRUE(Mapped(w));
+    ASSERT_TRUE(wmtest::WaitFor([&] { return w.Window()->isActiveWindow(); }));
+    w.bearing.SetFocus();
+    w.bearing.SetText("N95E");
+    wmtest::Settle();
+    int asked = 0;
+    const PromptHandler previous = SetPromptHandler([&](const Prompt&) {
+      ++asked;
+      return PromptAnswer{vbYes, {}, nullptr};
+    });
+    if (std::string(target) == "another box") {
+      Press(w.distance, Qt::LeftButton);
+    } else {
+      Press(w.row, Qt::RightButton);
+    }
+    wmtest::Settle();
+    SetPromptHandler(previous);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(w.bearing.HasFocus());
+    w.bearing.SetText("ok");
+  }
 }
 
 // A drawing window: the picture fills the window above a status line.
