@@ -514,6 +514,9 @@ class FrmEditor : public forms::Form {
   // The grid shows the stored parcel CurrentParcelID: it was loaded and the
   // grid has not been cleared since.
   bool storedParcelShown_ = false;
+  // Counts the loads of Show_Detail, so that a selection that loaded the
+  // parcel already is not followed by a second load (and a second message).
+  int detailLoads_ = 0;
 
   int courseLimit_;
   std::unique_ptr<CourseGrid> grid_;

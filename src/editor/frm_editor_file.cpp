@@ -162,8 +162,11 @@ void FrmEditor::ShowOpenedProject(OpenRoad road) {
     txtPrevious.SetText("");
     if (link_) link_->ShowLinkState();
   } else {
+    // Marking the Review option runs its handler when it was not marked;
+    // the handler runs once either way (it loads the first parcel).
+    const bool reviewMarked = optmodel(1).Value();
     optmodel(1).SetValue(true);
-    RunReviewHandler();
+    if (reviewMarked) RunReviewHandler();
     ConnectDrawing();
     if (link_) link_->ShowLinkState();
     ManualInvert = false;

@@ -223,7 +223,9 @@ TEST_F(ProjectRoadsTest, RecentRoadSelectsReviewAndRunsItsHandler) {
   editor->mnuHistory_Click(0);
   EXPECT_EQ(Program().ProjectPath, path);
   EXPECT_TRUE(editor->optmodel(1).Value());
-  EXPECT_EQ(clicks, (std::vector<int>{1, 1}));
+  // Marking the option ran the handler; it does not run a second time (it
+  // would load the first parcel twice).
+  EXPECT_EQ(clicks, (std::vector<int>{1}));
   EXPECT_FALSE(editor->ManualInvert);
   EXPECT_EQ(editor->txtPrevious.Text(), "");
 
@@ -233,6 +235,43 @@ TEST_F(ProjectRoadsTest, RecentRoadSelectsReviewAndRunsItsHandler) {
   OpenThroughDialog(path);
   EXPECT_TRUE(editor->optmodel(0).Value());
   EXPECT_EQ(clicks, (std::vector<int>{1}));
+}
+
+// A project whose first parcel cannot be read: the roads load it once, so
+// the message comes once, from the Grab model and from the Review model.
+TEST_F(ProjectRoadsTest, AnUnreadableFirstParcelIsToldOnceOnEveryRoad) {
+  const std::string path = MakeProject("Damaged", dir.File("Lots.dwg"));
+  {
+    dao::Database db = dao::Database::Open(path);
+    db.Execute("INSERT INTO tblParcel (Parcel) VALUES (' Lot 1')");
+    db.Execute("INSERT INTO tblMeasurements (ParcelID, RowNo, RowType, Direction, Length) "
+               "SELECT ParcelID, NULL, 0, 'N', 1 FROM tblParcel");
+  }
+  AddRecentProject(path);
+  for (const bool fromGrab : {true, false}) {
+    for (const int road : {0, 1, 2}) {
+      SCOPED_TRACE(std::to_string(fromGrab) + " " + std::to_string(road));
+      LoadEditor();
+      if (fromGrab) {
+        OpenThroughDialog(MakeProject("Before" + std::to_string(road) + std::to_string(fromGrab)));
+        editor->optmodel(0).SetValue(true);
+      }
+      int told = 0;
+      const forms::PromptHandler script = forms::SetPromptHandler([&](const forms::Prompt& p) {
+        if (p.kind == forms::PromptKind::OpenFile) return forms::PromptAnswer{0, path, nullptr};
+        if (p.text.find("The parcel could not be read.") != std::string::npos) ++told;
+        return forms::PromptAnswer{forms::vbOK, {}, nullptr};
+      });
+      if (road == 0) editor->mnuHistory_Click(fromGrab ? 1 : 0);
+      if (road == 1) editor->mnuOpen_Click();
+      if (road == 2) editor->OpenProjectFromCommandLine(path);
+      forms::SetPromptHandler(script);
+      EXPECT_EQ(Program().ProjectPath, path);
+      EXPECT_EQ(told, 1);
+      editor.reset();
+      link.reset();
+    }
+  }
 }
 
 TEST_F(ProjectRoadsTest, UnreadableRecentListKeepsTheProjectOpenAndSaysSo) {
