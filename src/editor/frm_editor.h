@@ -427,9 +427,13 @@ class FrmEditor : public forms::Form {
   enum class OpenRoad { Recent, Open, CommandLine };
   void WireFileMenus();
   // The checks of every open road: the schema brought up to date (when
-  // asked) and the drawing path read. True when the project at `path` is
-  // now current.
+  // asked), the drawing path and the settings read. True when the project
+  // at `path` is now current with its settings loaded; otherwise (told) the
+  // previous project stays current with its settings.
   bool TakeProject(const std::string& path, bool upgrade);
+  // Shows the settings just loaded: tooltips, the rows' tab order, the
+  // switches and the direction label.
+  void ShowLoadedSettings();
   // The steps after the project became current.
   void ShowOpenedProject(OpenRoad road);
   void RunReviewHandler();
@@ -510,6 +514,9 @@ class FrmEditor : public forms::Form {
   // The grid shows the stored parcel CurrentParcelID: it was loaded and the
   // grid has not been cleared since.
   bool storedParcelShown_ = false;
+  // Counts the loads of Show_Detail, so that a selection that loaded the
+  // parcel already is not followed by a second load (and a second message).
+  int detailLoads_ = 0;
 
   int courseLimit_;
   std::unique_ptr<CourseGrid> grid_;

@@ -147,8 +147,11 @@ void FrmEditor::optmodel_Click(int index) {
         EnableCourseControls(false);
         cmdEdit.SetEnabled(false);
       } else {
+        // The selection loads the parcel through the list's click; it is
+        // loaded here only when the selection raised none.
+        const int loads = detailLoads_;
         SelectParcelEntry(0);
-        Show_Detail();
+        if (detailLoads_ == loads) Show_Detail();
         SetEditing(false);
         EnableCourseControls(false);
       }

@@ -130,6 +130,7 @@ void FrmEditor::RestoreListState() {
 // Loading a parcel.
 
 void FrmEditor::Show_Detail() {
+  ++detailLoads_;
   const int index = cbxParcel.ListIndex();
   if (index < 0) return;
   const ParcelId id = cbxParcel.ItemData(index);

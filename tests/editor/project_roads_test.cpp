@@ -1,4 +1,7 @@
+#include <array>
 #include <filesystem>
+#include <string>
+#include <vector>
 #include <fstream>
 
 #include "common/utf8.h"
@@ -154,6 +157,62 @@ TEST_F(ProjectRoadsTest, OpenRoadsKeepThePreviousProjectWhenTheOpenFails) {
   }
 }
 
+// A project whose settings row does not read is told and not opened, on
+// every road: the previous project stays current with its settings, and the
+// caption, the recent list and the menus stay as they were.
+TEST_F(ProjectRoadsTest, AProjectWithUnreadableSettingsIsNotOpened) {
+  enum class Road { Recent, Open, CommandLine };
+  for (const Road road : {Road::Recent, Road::Open, Road::CommandLine}) {
+    SCOPED_TRACE(static_cast<int>(road));
+    const std::string suffix = std::to_string(static_cast<int>(road));
+    const std::string before = MakeProject("Before" + suffix, dir.File("Lots.dwg"));
+    const std::string bad = MakeProject("Bad" + suffix);
+    {
+      dao::Database db = dao::Database::Open(bad);
+      db.Execute("UPDATE tblSetting SET ErrDecimal = NULL");
+    }
+    AddRecentProject(bad);
+    LoadEditor();
+    OpenThroughDialog(before);
+    ASSERT_EQ(Program().ProjectPath, before);
+    Program().ProjectSettings.ErrDecimal = 5;  // the previous project's own value
+    const std::string captionBefore = editor->Caption();
+    const std::array<std::string, kRecentProjectCount> recentBefore = Program().RecentProjects;
+    const bool editMenuBefore = editor->mnuEdit.Enabled();
+
+    std::vector<std::string> told;
+    const forms::PromptHandler script = forms::SetPromptHandler([&](const forms::Prompt& p) {
+      if (p.kind == forms::PromptKind::OpenFile) return forms::PromptAnswer{0, bad, nullptr};
+      told.push_back(p.text);
+      return forms::PromptAnswer{forms::vbOK, {}, nullptr};
+    });
+    int closing = 0, opened = 0;
+    const int closingId = AddProjectEventHandler(ProjectEvent::Closing, [&] { ++closing; });
+    const int openedId = AddProjectEventHandler(ProjectEvent::Opened, [&] { ++opened; });
+    switch (road) {
+      case Road::Recent: editor->mnuHistory_Click(1); break;
+      case Road::Open: editor->mnuOpen_Click(); break;
+      case Road::CommandLine: editor->OpenProjectFromCommandLine(bad); break;
+    }
+    RemoveProjectEventHandler(closingId);
+    RemoveProjectEventHandler(openedId);
+    forms::SetPromptHandler(script);
+
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("cannot be read, so the project was not opened"), std::string::npos) << told[0];
+    EXPECT_EQ(Program().ProjectPath, before);
+    EXPECT_EQ(Program().DrawingPath, dir.File("Lots.dwg"));
+    EXPECT_EQ(Program().ProjectSettings.ErrDecimal, 5);
+    EXPECT_EQ(editor->Caption(), captionBefore);
+    EXPECT_EQ(Program().RecentProjects, recentBefore);
+    EXPECT_EQ(editor->mnuEdit.Enabled(), editMenuBefore);
+    EXPECT_EQ(closing, 0);
+    EXPECT_EQ(opened, 0);
+    editor.reset();
+    link.reset();
+  }
+}
+
 TEST_F(ProjectRoadsTest, CancelledOpenDialogChangesNothing) {
   LoadEditor();
   prompts.ExpectOpenFile(std::nullopt);
@@ -175,7 +234,9 @@ TEST_F(ProjectRoadsTest, RecentRoadSelectsReviewAndRunsItsHandler) {
   editor->mnuHistory_Click(0);
   EXPECT_EQ(Program().ProjectPath, path);
   EXPECT_TRUE(editor->optmodel(1).Value());
-  EXPECT_EQ(clicks, (std::vector<int>{1, 1}));
+  // Marking the option ran the handler; it does not run a second time (it
+  // would load the first parcel twice).
+  EXPECT_EQ(clicks, (std::vector<int>{1}));
   EXPECT_FALSE(editor->ManualInvert);
   EXPECT_EQ(editor->txtPrevious.Text(), "");
 
@@ -185,6 +246,43 @@ TEST_F(ProjectRoadsTest, RecentRoadSelectsReviewAndRunsItsHandler) {
   OpenThroughDialog(path);
   EXPECT_TRUE(editor->optmodel(0).Value());
   EXPECT_EQ(clicks, (std::vector<int>{1}));
+}
+
+// A project whose first parcel cannot be read: the roads load it once, so
+// the message comes once, from the Grab model and from the Review model.
+TEST_F(ProjectRoadsTest, AnUnreadableFirstParcelIsToldOnceOnEveryRoad) {
+  const std::string path = MakeProject("Damaged", dir.File("Lots.dwg"));
+  {
+    dao::Database db = dao::Database::Open(path);
+    db.Execute("INSERT INTO tblParcel (Parcel) VALUES (' Lot 1')");
+    db.Execute("INSERT INTO tblMeasurements (ParcelID, RowNo, RowType, Direction, Length) "
+               "SELECT ParcelID, NULL, 0, 'N', 1 FROM tblParcel");
+  }
+  AddRecentProject(path);
+  for (const bool fromGrab : {true, false}) {
+    for (const int road : {0, 1, 2}) {
+      SCOPED_TRACE(std::to_string(fromGrab) + " " + std::to_string(road));
+      LoadEditor();
+      if (fromGrab) {
+        OpenThroughDialog(MakeProject("Before" + std::to_string(road) + std::to_string(fromGrab)));
+        editor->optmodel(0).SetValue(true);
+      }
+      int told = 0;
+      const forms::PromptHandler script = forms::SetPromptHandler([&](const forms::Prompt& p) {
+        if (p.kind == forms::PromptKind::OpenFile) return forms::PromptAnswer{0, path, nullptr};
+        if (p.text.find("The parcel could not be read.") != std::string::npos) ++told;
+        return forms::PromptAnswer{forms::vbOK, {}, nullptr};
+      });
+      if (road == 0) editor->mnuHistory_Click(fromGrab ? 1 : 0);
+      if (road == 1) editor->mnuOpen_Click();
+      if (road == 2) editor->OpenProjectFromCommandLine(path);
+      forms::SetPromptHandler(script);
+      EXPECT_EQ(Program().ProjectPath, path);
+      EXPECT_EQ(told, 1);
+      editor.reset();
+      link.reset();
+    }
+  }
 }
 
 TEST_F(ProjectRoadsTest, UnreadableRecentListKeepsTheProjectOpenAndSaysSo) {

@@ -159,6 +159,11 @@ class FormWindow : public QWidget {
       Access::FormResizedByUser(form_, s.width(), s.height());
     }
     Access::LayoutForm(form_);
+    // Maximised, the window takes the screen's size some time after the
+    // state changed: the form lays out its controls again at that size.
+    if (form_.Visible() && form_.WindowState() == vbMaximized && e->oldSize() != s) {
+      Access::FormResizedOutsideNormal(form_);
+    }
   }
   void changeEvent(QEvent* e) override {
     detail::QtBoundary boundary;
@@ -221,6 +226,15 @@ class FormWindow : public QWidget {
 
 // --- focus -----------------------------------------------------------------------
 
+namespace {
+// The control a press has just given the focus through Qt (before the press
+// itself reaches it): the press does not move the focus a second time, which
+// would leave the control that took the focus back meanwhile (a direction box
+// whose check asked its question) and ask again.
+Control* g_pressFocused = nullptr;
+}  // namespace
+
+
 void Access::FocusTo(Control& c) {
   Form& f = c.ParentForm();
   if (f.focused_ == &c) return;
@@ -257,6 +271,7 @@ void Access::QtFocusIn(Control& c, Qt::FocusReason reason) {
     if (QWidget* w = c.Widget()) w->clearFocus();
     return;
   }
+  g_pressFocused = reason == Qt::MouseFocusReason ? &c : nullptr;
   FocusTo(c);
 }
 
@@ -310,7 +325,9 @@ void Access::RemoveFromForm(Control& c) {
 // --- mouse and keys ---------------------------------------------------------------
 
 void Access::MouseDown(Control& c, QMouseEvent* e) {
-  if (c.CanFocus()) FocusTo(c);
+  const bool focusedByPress = g_pressFocused == &c;
+  g_pressFocused = nullptr;
+  if (!focusedByPress && c.CanFocus()) FocusTo(c);
   const auto& h = c.CommonHandlers().OnMouseDown;
   const int button = ButtonOf(e->button());
   if (h && button) {
@@ -948,6 +965,8 @@ void Access::MdiChildResized(Form& f, int widthPx, int heightPx) {
   f.height_ = height;
   if (f.visible_) RaiseForm(f.OnResize);
 }
+
+void Access::FormResizedOutsideNormal(Form& f) { RaiseForm(f.OnResize); }
 
 void Access::FormMovedByUser(Form& f, int xPx, int yPx) {
   f.left_ = TwipsFromPixels(xPx);

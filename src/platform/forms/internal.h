@@ -146,6 +146,8 @@ struct Access {
   static void FormActivated(Form& f);
   static void FormResizedByUser(Form& f, int clientWidthPx, int clientHeightPx);
   static void FormStateChangedByUser(Form& f, int state);
+  // The window's size changed while it is maximised: Resize is raised.
+  static void FormResizedOutsideNormal(Form& f);
   static void FormMovedByUser(Form& f, int xPx, int yPx);
   // An MDI child's sub-window took this outer size (pixels) by the user's
   // hand or the frame's (maximised in a resized frame).

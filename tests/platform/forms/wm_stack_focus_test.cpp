@@ -1,6 +1,8 @@
 // Under a window manager: a modal window opened over a window that stays on
-// top of the others is seen above it, and a window's focus starts on the
-// first enabled stop of its tab order, never on a box the Tab key passes by.
+// top of the others is seen above it, a window's focus starts on the first
+// enabled stop of its tab order, never on a box the Tab key passes by, and a
+// window maximised by the program lays its controls out at the size the
+// manager gives it.
 
 #include <gtest/gtest.h>
 
@@ -8,9 +10,12 @@
 #include <QColor>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMouseEvent>
+#include <QWindow>
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -132,6 +137,101 @@ TEST_F(StackFocusTest, TheFocusStartsOnTheFirstEnabledStopAndNeverOnAPassedBox) 
   ASSERT_NE(editor.ActiveControl(), nullptr);
   EXPECT_EQ(editor.ActiveControl()->Name(), "cmdZoom");
   EXPECT_EQ(QApplication::focusWidget(), editor.zoom.Widget());
+}
+
+// The editor's direction check: leaving a box that does not read asks once
+// and gives the box the focus back, whether the user pressed another box or a
+// row button.
+class CheckedWindow : public Form {
+ public:
+  CheckedWindow() : Form("frmChecked") {
+    SetCaption("Checked");
+    Move(0, 0, 6855, 4000);
+    bearing.Move(360, 100, 1455, 285);
+    distance.Move(2760, 100, 1455, 285);
+    row.Move(360, 600, 340, 285);
+    bearing.OnLostFocus = [this](int) {
+      if (bearing.Text() == "ok") return;
+      MsgBox("The bearing is not formatted correctly. Would you like to keep this value?", vbYesNo);
+      bearing.SetFocus();
+    };
+  }
+  TextBox bearing{*this, "txtBearingLine"};
+  TextBox distance{*this, "txtDistanceLine"};
+  CommandButton row{*this, "cmdNo", "1"};
+};
+
+// A press as the window system delivers it: to the widget under the pointer
+// of the active window.
+void Press(Control& c, Qt::MouseButton button) {
+  QWidget* w = c.Widget();
+  QWindow* window = w->window()->windowHandle();
+  const QPointF global = w->mapToGlobal(QPointF(w->width() / 2.0, w->height() / 2.0));
+  const QPointF at = window->mapFromGlobal(global);
+  QMouseEvent press(QEvent::MouseButtonPress, at, global, button, button, Qt::NoModifier);
+  QApplication::sendEvent(window, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, global, button, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(window, &release);
+}
+
+TEST_F(StackFocusTest, LeavingABoxThatAsksAQuestionAsksItOnce) {
+  for (const char* target : {"another box", "a row button, right button"}) {
+    SCOPED_TRACE(target);
+    CheckedWindow w;
+    w.Show();
+    ASSERT_TRUE(Mapped(w));
+    ASSERT_TRUE(wmtest::WaitFor([&] { return w.Window()->isActiveWindow(); }));
+    w.bearing.SetFocus();
+    w.bearing.SetText("N95E");
+    wmtest::Settle();
+    int asked = 0;
+    const PromptHandler previous = SetPromptHandler([&](const Prompt&) {
+      ++asked;
+      return PromptAnswer{vbYes, {}, nullptr};
+    });
+    if (std::string(target) == "another box") {
+      Press(w.distance, Qt::LeftButton);
+    } else {
+      Press(w.row, Qt::RightButton);
+    }
+    wmtest::Settle();
+    SetPromptHandler(previous);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(w.bearing.HasFocus());
+    w.bearing.SetText("ok");
+  }
+}
+
+// A drawing window: the picture fills the window above a status line.
+class LaidOutWindow : public Form {
+ public:
+  LaidOutWindow() : Form("frmDrawing") {
+    SetCaption("Drawing");
+    Move(0, 0, 12000, 9000);
+    OnResize = [this] {
+      const int height = std::max(0, ScaleHeight() - 300);
+      picture.Move(0, 0, ScaleWidth(), height);
+      status.Move(0, height, ScaleWidth(), 300);
+    };
+  }
+  PictureBox picture{*this, "picDrawing"};
+  Label status{*this, "lblStatus", "Ready"};
+};
+
+TEST_F(StackFocusTest, AWindowMaximisedByTheProgramLaysOutAtTheMaximisedSize) {
+  LaidOutWindow w;
+  w.Show();
+  ASSERT_TRUE(Mapped(w));
+  w.SetWindowState(vbMaximized);
+  ASSERT_TRUE(wmtest::WaitFor([&] { return wmtest::ShownMaximised(w); }, std::chrono::seconds(5)));
+  const Rect client = wmtest::ClientRect(w);
+  ASSERT_GT(client.width, 12000 / kTwipsPerPixel);
+  // The status line at the bottom of the maximised window, as wide as it.
+  EXPECT_TRUE(wmtest::WaitFor([&] {
+    return w.status.Top() + w.status.Height() == w.ScaleHeight() && w.ScaleHeight() / kTwipsPerPixel > 600 &&
+           w.status.Width() == w.ScaleWidth();
+  })) << "status line at " << w.status.Top() << " of " << w.ScaleHeight() << ", width " << w.status.Width()
+      << " of " << w.ScaleWidth();
 }
 
 }  // namespace
