@@ -87,6 +87,8 @@ QWidget* MdiSubWindow(const Form& form);
 // For an MDI child: the inner size of its frame in twips (true); false for
 // any other form.
 bool MdiClientSize(const Form& form, int& width, int& height);
+// The caption of a frame or of a child changed: the frame's title shows it.
+void MdiCaptionChanged(const Form& form);
 
 // --- access to the controls' insides --------------------------------------
 struct Access {
