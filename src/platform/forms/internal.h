@@ -175,6 +175,15 @@ struct Access {
   static void OptionSetValue(OptionButton& c, bool on);
 };
 
+// --- played input (playback.cpp) -------------------------------------------
+// The widget that takes the user's mouse over the control, made now if it
+// has none.
+QWidget* MouseTarget(Control& c);
+// A mouse event (QEvent::Type, Qt::MouseButton) at x, y pixels in w.
+void SendMouse(QWidget* w, int type, int button, double x, double y);
+// The Qt::MouseButton of a button code (vbLeftButton...).
+int QtButton(int button);
+
 // Nominal frame of every form window, pixels.
 inline constexpr int kFrameSidePx = 4;
 inline constexpr int kTitleBarPx = 23;
