@@ -290,6 +290,22 @@ TEST_F(ViewerWindowTest, SavedViewsRestoreAsWindowOrWholeDrawing) {
   }
 }
 
+// At start the editor floats below the drawing window's toolbar: the
+// maximised drawing window has no title bar of its own to push the toolbar
+// down under the editor (placed 1340 twips from the screen's top).
+TEST_F(ViewerWindowTest, TheEditorLeavesTheToolbarFreeAtStart) {
+  ASSERT_EQ(View().WindowState(), vbMaximized);
+  for (int i = 0; i < 5; ++i) DoEvents();
+  QWidget* done = View().cmdDone(0).Widget();
+  ASSERT_NE(done, nullptr);
+  QWidget* frameInside = main->ContentWidget();
+  // The drawing window's inside begins where the frame's does.
+  const int inFrame = done->mapTo(frameInside, QPoint(0, done->height())).y();
+  EXPECT_EQ(inFrame, done->mapTo(View().Window(), QPoint(0, done->height())).y());
+  // And Done ends above the editor's top on the screen.
+  EXPECT_LT(frameInside->mapToGlobal(QPoint(0, inFrame)).y(), editor->Top() / kTwipsPerPixel);
+}
+
 // Split vertical narrows the drawing window: the second tab, which showed
 // the whole drawing, shows it whole at its new size when the user turns to
 // it, nothing cut at the sides.
