@@ -369,7 +369,7 @@ void FrmEditor::ReverseRowDirection(TextBox& box) {
     box.SetText(geometry::ReverseDirection(box.Text(), CurrentTraverseSettings().direction));
   }
   ManualInvert = true;
-  cmdAutoInverse.SetEnabled(false);
+  if (!policy_ || !policy_->AutoButtonFollowsEditing()) cmdAutoInverse.SetEnabled(false);
   CalculateAndDraw();
 }
 

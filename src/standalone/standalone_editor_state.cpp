@@ -21,6 +21,9 @@ void StandaloneEditor::SetEditing(bool on) {
   main_.mnuSaveParcel.SetEnabled(on);
   editor_.cmdCancel.SetEnabled(on);
   main_.mnuCancelParcel.SetEnabled(on);
+  // Auto inverts the parcel being edited, whatever the Auto invert setting
+  // (which acts on the picks that a grab collects).
+  editor_.cmdAutoInverse.SetEnabled(on);
   editor_.cmdInsert.SetEnabled(!on);
   main_.mnuInsertParcel.SetEnabled(!on);
   // A new parcel has nothing stored to delete yet.

@@ -436,6 +436,10 @@ TEST_F(MainCommandsTest, RelocationKeepsOrClearsTheSavedViews) {
                                 Join({Text("O1", "0", 0, 0, 2, 0, "A"), Text("O2", "0", 300, 300, 2, 0, "B")}));
   prompts.ExpectOpenFile(other);
   commands->mnuRelocateCAD_Click();
+  // The dialog offers the DXF files among the drawing types.
+  ASSERT_FALSE(prompts.Seen().empty());
+  EXPECT_NE(prompts.Seen().back().file.filter.find("DXF Files (*.dxf)|*.dxf"), std::string::npos)
+      << prompts.Seen().back().file.filter;
   EXPECT_EQ(Program().DrawingPath, other);
   EXPECT_EQ(main->mnuCurrentCAD.Caption(), other);
   EXPECT_TRUE(main->mnuCurrentCAD.Enabled());

@@ -628,6 +628,7 @@ int Form::ScaleHeight() const { return std::max(0, TwipsFromPixels(content_->hei
 void Form::SetCaption(const std::string& caption) {
   caption_ = caption;
   window_->setWindowTitle(Q(caption));
+  detail::MdiCaptionChanged(*this);
 }
 
 void Form::SetLeft(int twips) { Place(twips, top_, width_, height_, true); }
@@ -983,8 +984,11 @@ void Access::FormStateChangedByUser(Form& f, int state) {
     // The manager gives the window back its normal place and size; the
     // form asks for the same, whatever it was told while maximised.
     f.RestoreNormalGeometry();
-    LayoutForm(f);
   }
+  // The inner area follows the state at once: a manager that reports a
+  // passing normal state while it brings a maximised window back from the
+  // task bar sends no resize when the window keeps its size.
+  LayoutForm(f);
   RaiseForm(f.OnResize);
 }
 

@@ -87,6 +87,8 @@ QWidget* MdiSubWindow(const Form& form);
 // For an MDI child: the inner size of its frame in twips (true); false for
 // any other form.
 bool MdiClientSize(const Form& form, int& width, int& height);
+// The caption of a frame or of a child changed: the frame's title shows it.
+void MdiCaptionChanged(const Form& form);
 
 // --- access to the controls' insides --------------------------------------
 struct Access {
@@ -179,6 +181,15 @@ struct Access {
   static void Stack(Control& c);
   static void OptionSetValue(OptionButton& c, bool on);
 };
+
+// --- played input (playback.cpp) -------------------------------------------
+// The widget that takes the user's mouse over the control, made now if it
+// has none.
+QWidget* MouseTarget(Control& c);
+// A mouse event (QEvent::Type, Qt::MouseButton) at x, y pixels in w.
+void SendMouse(QWidget* w, int type, int button, double x, double y);
+// The Qt::MouseButton of a button code (vbLeftButton...).
+int QtButton(int button);
 
 // Nominal frame of every form window, pixels.
 inline constexpr int kFrameSidePx = 4;

@@ -124,6 +124,20 @@ PromptHandler SetPromptHandler(PromptHandler handler) {
   return previous;
 }
 
+PromptAnswer CautiousAnswer(const Prompt& p) {
+  PromptAnswer a;
+  switch (p.ButtonSet()) {
+    case vbOKCancel:
+    case vbYesNoCancel:
+    case vbRetryCancel: a.button = vbCancel; break;
+    case vbYesNo: a.button = vbNo; break;
+    case vbAbortRetryIgnore: a.button = vbAbort; break;
+    default: a.button = vbOK; break;
+  }
+  if (p.kind == PromptKind::ModalForm && p.form) p.form->Hide();
+  return a;
+}
+
 PromptAnswer Ask(const Prompt& prompt) {
   if (Handler()) {
     // A copy: the handler may replace itself.

@@ -108,4 +108,9 @@ PromptHandler SetPromptHandler(PromptHandler handler);
 // Runs a prompt through the hook (the functions above use it).
 PromptAnswer Ask(const Prompt& prompt);
 
+// The most cautious answer to a prompt, for handlers that answer prompts
+// nobody expected: Cancel where it is offered, else No, Abort or OK; a
+// modal form is hidden unanswered.
+PromptAnswer CautiousAnswer(const Prompt& prompt);
+
 }  // namespace korvalo::forms

@@ -34,7 +34,9 @@ class DrawingViewer;
 // rectangle round the view; a press centres the view there; the wheel turned
 // over it is the control's wheel event (ViewerWheel). Callers hold
 // it by the reference ViewerShowOverview returns. Positions are screen
-// pixels. It is never top-most.
+// pixels. It is never top-most: shown, it belongs to the top-level window
+// that holds the viewer and stays above that window (also when the user
+// clicks it); showing or moving it does not take the focus.
 class OverviewWindow {
  public:
   struct Rect {
