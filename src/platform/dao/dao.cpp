@@ -1271,6 +1271,67 @@ Recordset Database::OpenRecordset(const std::string& source, RecordsetType type,
   return rs;
 }
 
+void Database::ReadRows(const std::string& source, const std::vector<Value>& params,
+                        const std::function<void(const RowView&)>& visit) {
+  Conn();
+  const std::shared_ptr<Connection> held = conn_;  // a visit may close this copy
+  Connection& c = *held;
+  const std::string key = "S:" + source;
+  auto cached = c.plans.find(key);
+  if (cached == c.plans.end()) cached = c.plans.emplace(key, MakePlan(c, source, RecordsetType::Snapshot)).first;
+  const std::shared_ptr<const RecordsetPlan> plan = cached->second;
+  // The statement leaves the cache while it steps, so that a read of the
+  // same statement during a visit prepares its own instead of resetting it.
+  sqlite3_stmt* stmt = nullptr;
+  if (auto it = c.cache.find(plan->sql); it != c.cache.end()) {
+    stmt = it->second;
+    c.cache.erase(it);
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+  } else {
+    stmt = c.Prepare(plan->sql);
+  }
+  const auto giveBack = [&] {
+    if (c.db != nullptr) sqlite3_reset(stmt);
+    if (c.db == nullptr || !c.cache.emplace(plan->sql, stmt).second) sqlite3_finalize(stmt);
+  };
+  try {
+    c.BindAll(stmt, params);
+    const RowView row(c, *plan, stmt);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+      visit(row);
+      if (c.db == nullptr) throw DaoError(err::kSyntaxError, "The database is closed");
+    }
+    c.Check(rc);
+  } catch (...) {
+    giveBack();
+    throw;
+  }
+  giveBack();
+}
+
+int RowView::FieldCount() const { return static_cast<int>(plan_.names.size()); }
+
+std::string_view RowView::FieldName(int position) const {
+  if (position < 0 || position >= FieldCount()) Get(position);
+  return plan_.names[static_cast<std::size_t>(position)];
+}
+
+Value RowView::Get(int position) const {
+  if (position < 0 || position >= FieldCount()) {
+    throw DaoError(err::kItemNotFound, "Item not found in this collection: #" + std::to_string(position));
+  }
+  return c_.Column(stmt_, position, plan_.meta[static_cast<std::size_t>(position)]);
+}
+
+Value RowView::Get(std::string_view name) const {
+  for (int i = 0; i < FieldCount(); ++i) {
+    if (utf8::EqualsNoCase(plan_.names[static_cast<std::size_t>(i)], name)) return Get(i);
+  }
+  throw DaoError(err::kItemNotFound, "Item not found in this collection: " + std::string(name));
+}
+
 bool Recordset::Bof() {
   S().Load();
   return S().bof;

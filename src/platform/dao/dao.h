@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -8,6 +9,8 @@
 #include <string_view>
 #include <variant>
 #include <vector>
+
+struct sqlite3_stmt;
 
 // The database layer: a small DAO-like interface over SQLite.
 //
@@ -130,6 +133,7 @@ struct OpenOptions {
 
 class Recordset;
 class ReadSnapshot;
+class RowView;
 struct Connection;
 
 // A connection to one database file. Copies share the connection; it closes
@@ -177,6 +181,13 @@ class Database {
                           RecordsetType type = RecordsetType::Dynaset,
                           const std::vector<Value>& params = {});
 
+  // Hands each row of a table or a SELECT statement to visit as the engine
+  // steps it, keeping none: for a read that passes over its rows once. Field
+  // names, positions, values and errors are those of a Snapshot recordset of
+  // the same source.
+  void ReadRows(const std::string& source, const std::vector<Value>& params,
+                const std::function<void(const RowView&)>& visit);
+
   void BeginTrans();
   void CommitTrans();
   void Rollback();
@@ -217,6 +228,24 @@ class ReadSnapshot {
 
  private:
   std::shared_ptr<Connection> conn_;  // set while this read is held
+};
+
+struct RecordsetPlan;
+
+// The current row of a ReadRows; valid during its visit only.
+class RowView {
+ public:
+  int FieldCount() const;
+  std::string_view FieldName(int position) const;
+  Value Get(int position) const;        // kItemNotFound outside the fields
+  Value Get(std::string_view name) const;
+
+ private:
+  friend class Database;
+  RowView(const Connection& c, const RecordsetPlan& plan, sqlite3_stmt* stmt) : c_(c), plan_(plan), stmt_(stmt) {}
+  const Connection& c_;
+  const RecordsetPlan& plan_;
+  sqlite3_stmt* stmt_;
 };
 
 struct Bookmark {
