@@ -1,13 +1,15 @@
-// Opening a project of 10,000 parcels in the editor, beside the same file
-// read directly with SQLite, in the same run:
+// Opening a project of 2,500, 10,000 and 20,000 parcels in the editor,
+// beside the same file read directly with SQLite, in the same run (a step
+// that grows faster than the parcels shows as a ratio that climbs with the
+// size):
 // - BM_OpenProject_Editor: the Review model's opening of the project (the
 //   parcel list filled in name order, its first parcel loaded, computed and
 //   drawn) in an editor window already loaded.
 // - BM_OpenProject_RawSqlite: open the file and step
 //   "SELECT Parcel FROM tblParcel ORDER BY Parcel", keeping each name.
-//   BM_OpenProjectRatio reports editor / raw (goal within 3).
+//   BM_OpenProjectRatio/<parcels> reports editor / raw (goal within 3).
 // - BM_PeakMemory: the peak resident memory of a child process holding the
-//   editor with that project open, beside a child showing a bare Qt window
+//   editor with the project of 10,000 parcels open, beside a child showing a bare Qt window
 //   (counters in KiB, and their ratio).
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -21,6 +23,7 @@
 #include <fstream>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,14 +39,16 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kParcels = 10000;
+constexpr int kSizes[] = {2500, 10000, 20000};
+// The project the memory is measured with.
+constexpr int kPeakParcels = 10000;
 
 double Seconds(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double>(to - from).count();
 }
 
-// A project file of kParcels squares (4 courses each), written once.
-std::string MakeProject(const std::string& folder) {
+// A project file of that many squares (4 courses each), written once.
+std::string MakeProject(const std::string& folder, int parcels) {
   using korvalo::dao::Database;
   using korvalo::dao::Value;
   const std::string path = folder + "/big.kvx";
@@ -56,7 +61,7 @@ std::string MakeProject(const std::string& folder) {
   const std::string degree(korvalo::utf8::kDegree);
   const std::string directions[] = {"N0" + degree + "E", "N90" + degree + "E", "S0" + degree + "E",
                                     "S90" + degree + "W"};
-  for (std::int64_t id = 1; id <= kParcels; ++id) {
+  for (std::int64_t id = 1; id <= parcels; ++id) {
     db.Execute("INSERT INTO tblParcel (ParcelID, Parcel, Closure, Area) VALUES (?, ?, 0, 10000)",
                {Value{id}, Value{"Lot " + std::to_string(id)}});
     for (std::int64_t row = 0; row < 4; ++row) {
@@ -69,20 +74,24 @@ std::string MakeProject(const std::string& folder) {
 }
 
 struct Fixture {
-  Fixture() {
+  explicit Fixture(int parcels) : parcels(parcels) {
     std::string pattern = (std::filesystem::temp_directory_path() / "korvalo-open-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     folder = pattern;
-    path = MakeProject(folder);
+    path = MakeProject(folder, parcels);
   }
   ~Fixture() { std::filesystem::remove_all(folder); }
+  int parcels;
   std::string folder;
   std::string path;
 };
 
-Fixture& Project() {
-  static Fixture fixture;
-  return fixture;
+// The project of that many parcels, written at its first use.
+Fixture& Project(int parcels) {
+  static std::map<int, std::unique_ptr<Fixture>> fixtures;
+  std::unique_ptr<Fixture>& fixture = fixtures[parcels];
+  if (!fixture) fixture = std::make_unique<Fixture>(parcels);
+  return *fixture;
 }
 
 std::unique_ptr<korvalo::editor::FrmEditor> LoadedEditor() {
@@ -91,17 +100,17 @@ std::unique_ptr<korvalo::editor::FrmEditor> LoadedEditor() {
   return editor;
 }
 
-double OpenInEditor(korvalo::editor::FrmEditor& editor, const std::string& path) {
+double OpenInEditor(korvalo::editor::FrmEditor& editor, const std::string& path, int parcels) {
   korvalo::Program().ProjectPath = path;
   const auto t0 = Clock::now();
   editor.optmodel_Click(1);
   QApplication::processEvents();
   const auto t1 = Clock::now();
-  if (editor.cbxParcel.ListCount() != kParcels) std::abort();
+  if (editor.cbxParcel.ListCount() != parcels) std::abort();
   return Seconds(t0, t1);
 }
 
-double ReadRaw(const std::string& path) {
+double ReadRaw(const std::string& path, int parcels) {
   const auto t0 = Clock::now();
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) std::abort();
@@ -114,35 +123,43 @@ double ReadRaw(const std::string& path) {
   sqlite3_finalize(stmt);
   sqlite3_close(db);
   const auto t1 = Clock::now();
-  if (names.size() != kParcels) std::abort();
+  if (names.size() != static_cast<std::size_t>(parcels)) std::abort();
   return Seconds(t0, t1);
 }
 
 void BM_OpenProject_Editor(benchmark::State& state) {
-  const std::string path = Project().path;
+  const Fixture& project = Project(static_cast<int>(state.range(0)));
   auto editor = LoadedEditor();
-  for (auto _ : state) state.SetIterationTime(OpenInEditor(*editor, path));
+  for (auto _ : state) state.SetIterationTime(OpenInEditor(*editor, project.path, project.parcels));
+  state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_OpenProject_Editor)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenProject_Editor)
+    ->Arg(kSizes[0])->Arg(kSizes[1])->Arg(kSizes[2])
+    ->Complexity(benchmark::oN)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_OpenProject_RawSqlite(benchmark::State& state) {
-  const std::string path = Project().path;
-  for (auto _ : state) state.SetIterationTime(ReadRaw(path));
+  const Fixture& project = Project(static_cast<int>(state.range(0)));
+  for (auto _ : state) state.SetIterationTime(ReadRaw(project.path, project.parcels));
+  state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_OpenProject_RawSqlite)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenProject_RawSqlite)
+    ->Arg(kSizes[0])->Arg(kSizes[1])->Arg(kSizes[2])
+    ->Complexity(benchmark::oN)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_OpenProjectRatio(benchmark::State& state) {
-  const std::string path = Project().path;
+  const Fixture& project = Project(static_cast<int>(state.range(0)));
   auto editor = LoadedEditor();
   double opened = 0;
   double raw = 0;
   for (auto _ : state) {
-    opened += OpenInEditor(*editor, path);
-    raw += ReadRaw(path);
+    opened += OpenInEditor(*editor, project.path, project.parcels);
+    raw += ReadRaw(project.path, project.parcels);
   }
   state.counters["ratio"] = raw > 0 ? opened / raw : 0;
 }
-BENCHMARK(BM_OpenProjectRatio)->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenProjectRatio)
+    ->Arg(kSizes[0])->Arg(kSizes[1])->Arg(kSizes[2])
+    ->Iterations(10)->Unit(benchmark::kMillisecond);
 
 // This program run again with the arguments: the peak resident set it
 // reports (VmHWM, KiB), or -1.
@@ -166,7 +183,7 @@ long OwnPeakKib() {
 }
 
 void BM_PeakMemory(benchmark::State& state) {
-  const std::string path = Project().path;
+  const std::string path = Project(kPeakParcels).path;
   long editor = 0;
   long bare = 0;
   for (auto _ : state) {
@@ -190,7 +207,7 @@ int main(int argc, char** argv) {
     // The editor shown with the project open, as the program holds it.
     auto editor = LoadedEditor();
     editor->Show();
-    OpenInEditor(*editor, argv[2]);
+    OpenInEditor(*editor, argv[2], kPeakParcels);
     for (int i = 0; i < 10; ++i) QApplication::processEvents();
     std::printf("%ld\n", OwnPeakKib());
     return 0;

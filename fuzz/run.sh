@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds a fuzz target with clang in build-fuzz/ and runs it.
 # Usage: fuzz/run.sh [target] [seconds] [more libFuzzer flags]
-# target is a fuzz target (core, tokens, layer_table); default core.
+# target is a fuzz target (core, tokens, layer_table, drawing_reader); default core.
 # New inputs go to build-fuzz/corpus-<target> (the checked-in seeds stay as
 # they are); a crashing input is written to build-fuzz/ as crash-*.
 set -euo pipefail
@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 target=${1:-core}
 seconds=${2:-300}
 # The folder of fuzz/ that declares the target (core and tokens are their
-# folders' names; layer_table lives in viewer).
+# folders' names; layer_table lives in viewer, drawing_reader in drawing).
 folder=$( (grep -l "korvalo_add_fuzzer(${target}\b" fuzz/*/CMakeLists.txt || true) | head -n1 | xargs -r dirname | xargs -r basename)
 if [ -z "$folder" ]; then
   echo "No fuzz target named $target" >&2

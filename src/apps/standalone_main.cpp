@@ -5,6 +5,7 @@
 #include <string>
 
 #include "apps/standalone_startup.h"
+#include "apps/standalone_test_input.h"
 #include "common/edition.h"
 #include "editor/message_boxes.h"
 #include "platform/forms/forms.h"
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
       if (const char* image = std::getenv("KORVALO_WINDOW_IMAGE")) {
         for (int i = 0; i < 10; ++i) forms::DoEvents();
         code = forms::SaveWindowImage(*program.Main(), image) ? 0 : 1;
+      } else if (const char* script = std::getenv("KORVALO_SA_TEST_INPUT")) {
+        code = apps::PlayTestInput(program, script);
       } else if (std::getenv("KORVALO_EXIT_AT_IDLE")) {
         // For measuring and checking the start from outside: end, with 0,
         // once the started windows are up and nothing waits.

@@ -79,7 +79,10 @@ int CadLink::ConnectCAD() {
     }
   }
 
-  // The project drawing failed to open: say so, then open the fallback.
+  // The project drawing failed to open: say so, then open the fallback. After
+  // a failed open in the active document the fallback replaces that
+  // document, in every build: a drawing added beside it would make two, and
+  // the next link would be refused.
   auto openDefault = [&](const std::string& message, bool inDocument) {
     ShowPending(message);
     host_.ProcessPendingEvents();
@@ -87,6 +90,15 @@ int CadLink::ConnectCAD() {
       Try([&] { Obj(doc_).Open(DefaultDrawing()); });
     } else {
       Try([&] { Obj(Obj(app_).Documents()).Open(DefaultDrawing()); });
+    }
+    result = kDefaultDrawing;
+  };
+  // A project without a drawing (created so, on the user's word) is linked
+  // with the fallback drawing without a word: nothing failed to load. It
+  // replaces the drawing shown, unless that is the fallback already.
+  auto openQuietDefault = [&](bool named, const std::string& fullName) {
+    if (!named || !SameDrawing(fullName, DefaultDrawing())) {
+      Try([&] { Obj(doc_).Open(DefaultDrawing()); });
     }
     result = kDefaultDrawing;
   };
@@ -112,11 +124,17 @@ int CadLink::ConnectCAD() {
       const bool named = Try([&] { fullName = Obj(doc_).FullName(); });
       // The open is judged by its own result: an earlier failure still
       // pending does not make a drawing that opened count as missing.
-      if (!named || !SameDrawing(fullName, drawing)) {
+      if (drawing.empty()) {
+        openQuietDefault(named, fullName);
+      } else if (!named || !SameDrawing(fullName, drawing)) {
         if (!Try([&] { Obj(doc_).Open(drawing); })) {
-          openDefault(PendingText() + failedToLoad, policy_.fallbackInDocument);
+          openDefault(PendingText() + failedToLoad, true);
         }
       }
+    } else if (drawing.empty()) {
+      Try([&] { Obj(Obj(app_).Documents()).Open(DefaultDrawing()); });
+      result = kDefaultDrawing;
+      Try([&] { doc_ = Obj(app_).ActiveDocument(); });
     } else {
       if (!Try([&] { Obj(Obj(app_).Documents()).Open(drawing); })) {
         openDefault(PendingText() + ". The " + drawing +
@@ -135,9 +153,11 @@ int CadLink::ConnectCAD() {
     Try([&] { doc_ = Obj(app_).ActiveDocument(); });
     std::string fullName;
     const bool named = Try([&] { fullName = Obj(doc_).FullName(); });
-    if (!named || !SameDrawing(fullName, drawing)) {
+    if (drawing.empty()) {
+      openQuietDefault(named, fullName);
+    } else if (!named || !SameDrawing(fullName, drawing)) {
       if (!Try([&] { Obj(doc_).Open(drawing); })) {
-        openDefault(PendingText() + failedToLoad, policy_.fallbackInDocument);
+        openDefault(PendingText() + failedToLoad, true);
       }
     }
   }

@@ -9,7 +9,6 @@ CadLinkPolicy PolicyFor(Edition edition) {
     policy.reportsActiveDocumentError = false;
     policy.visibleFirst = false;
     policy.writesSdiOnConnect = false;
-    policy.fallbackInDocument = false;
     policy.focusesCadBeforePick = false;
   }
   return policy;

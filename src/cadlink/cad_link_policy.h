@@ -21,9 +21,6 @@ struct CadLinkPolicy {
   // Writes SDI while connecting (single-document mode on to compare and
   // open the drawing, then off).
   bool writesSdiOnConnect = true;
-  // Opens the fallback drawing in the document whose open failed; without
-  // it through the documents.
-  bool fallbackInDocument = true;
   // Gives the CAD program's main window the focus before a pick.
   bool focusesCadBeforePick = true;
 

@@ -44,6 +44,13 @@ void ApplyEditionDescriptor(FrmEditor& editor, const EditionDescriptor& descript
   if (descriptor.width > 0 && descriptor.height > 0) {
     editor.Move(editor.Left(), editor.Top(), descriptor.width, descriptor.height);
   }
+  if (!descriptor.menuBar) {
+    // A window whose top menus are all hidden shows no menu bar.
+    for (Menu* menu : {&editor.mnuFile, &editor.mnuEdit, &editor.mnuView, &editor.mnuOptions, &editor.mnuReport,
+                       &editor.mnuHelpMain}) {
+      menu->SetVisible(false);
+    }
+  }
   for (const std::string& name : descriptor.absent) {
     if (Control* c = FindControl(editor, name)) c->SetVisible(false);
   }

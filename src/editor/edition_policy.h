@@ -40,6 +40,10 @@ struct EditionDescriptor {
   int height = 0;
   // The direction check's notice; empty keeps the linked edition's question.
   std::string invalidDirectionNotice;
+  // Whether the window has its menu bar. Without it the menus stay, unseen,
+  // as the twins the commands switch, and the row pop-up is the window's
+  // only menu.
+  bool menuBar = true;
 };
 
 // Lays the window out as the descriptor says.
@@ -79,6 +83,13 @@ class EditionPolicy {
   // The direction check's notice for a direction that does not read; empty
   // for the linked edition's question.
   virtual std::string InvalidDirectionNotice() const { return {}; }
+  // The name box names a stored parcel too: its text is the name a save
+  // checks and stores, and a text other than the list's renames the parcel.
+  // Otherwise the list's text is the stored parcel's name.
+  virtual bool NameBoxNamesStoredParcel() const { return false; }
+  // The Auto button follows the editing state alone: a direction inverted
+  // by hand leaves it as it is.
+  virtual bool AutoButtonFollowsEditing() const { return false; }
 };
 
 }  // namespace korvalo::editor

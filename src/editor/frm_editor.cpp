@@ -256,6 +256,10 @@ void FrmEditor::DesignControls() {
   // frame goes in front, so the buttons show whole over the results frame's
   // empty top strip.
   Frame1.ZOrder(0);
+  // Likewise the "Previous:" box and the Zoom button reach 3 pixels into the
+  // parcel frame's empty top strip: they go in front of it.
+  txtPrevious.ZOrder(0);
+  cmdZoom.ZOrder(0);
 
   Frame4.Move(120, 600, 3855, 1335);
   Frame4.SetVisible(false);

@@ -62,6 +62,11 @@ class FrmEditor : public forms::Form {
   // Draws the complete courses into picParcel, scaled to fit and centred,
   // and places the course-number labels.
   void Drawing();
+  // The picture zoomed (the window's width, the given height, at the
+  // window's top-left corner, in front of every other control) or back at
+  // its size at load at normalLeft, behind the frames it overlaps; then
+  // redrawn. The tooltip is the one of the new state.
+  void PlacePicture(bool zoomed, int zoomedHeight, int normalLeft, const std::string& toolTip);
 
   // Shows the open project's settings (as ProjectSettings holds them): the
   // ticks of the four Options switches, the Auto button usable exactly while
@@ -422,9 +427,13 @@ class FrmEditor : public forms::Form {
   enum class OpenRoad { Recent, Open, CommandLine };
   void WireFileMenus();
   // The checks of every open road: the schema brought up to date (when
-  // asked) and the drawing path read. True when the project at `path` is
-  // now current.
+  // asked), the drawing path and the settings read. True when the project
+  // at `path` is now current with its settings loaded; otherwise (told) the
+  // previous project stays current with its settings.
   bool TakeProject(const std::string& path, bool upgrade);
+  // Shows the settings just loaded: tooltips, the rows' tab order, the
+  // switches and the direction label.
+  void ShowLoadedSettings();
   // The steps after the project became current.
   void ShowOpenedProject(OpenRoad road);
   void RunReviewHandler();
@@ -505,6 +514,9 @@ class FrmEditor : public forms::Form {
   // The grid shows the stored parcel CurrentParcelID: it was loaded and the
   // grid has not been cleared since.
   bool storedParcelShown_ = false;
+  // Counts the loads of Show_Detail, so that a selection that loaded the
+  // parcel already is not followed by a second load (and a second message).
+  int detailLoads_ = 0;
 
   int courseLimit_;
   std::unique_ptr<CourseGrid> grid_;

@@ -147,8 +147,11 @@ void FrmEditor::optmodel_Click(int index) {
         EnableCourseControls(false);
         cmdEdit.SetEnabled(false);
       } else {
+        // The selection loads the parcel through the list's click; it is
+        // loaded here only when the selection raised none.
+        const int loads = detailLoads_;
         SelectParcelEntry(0);
-        Show_Detail();
+        if (detailLoads_ == loads) Show_Detail();
         SetEditing(false);
         EnableCourseControls(false);
       }
@@ -340,13 +343,21 @@ void FrmEditor::cmdZoom_Click() { picParcel_DblClick(); }
 
 void FrmEditor::picParcel_DblClick() {
   if (policy_ && policy_->ZoomPicture(*this)) return;
-  if (picParcel.Width() != Width()) {
-    picParcel.Move(0, 0, Width(), Height() - kPictureZoomMargin);
-    picParcel.SetToolTipText("Double click to normal out");
+  const bool zoom = picParcel.Width() != Width();
+  PlacePicture(zoom, Height() - kPictureZoomMargin, kPictureNormalLeft,
+               zoom ? "Double click to normal out" : "Double click to zoom in");
+}
+
+void FrmEditor::PlacePicture(bool zoomed, int zoomedHeight, int normalLeft, const std::string& toolTip) {
+  if (zoomed) {
+    picParcel.Move(0, 0, Width(), zoomedHeight);
+    // The enlarged picture covers the frames, the grid and the Zoom button.
+    picParcel.ZOrder(0);
   } else {
-    picParcel.Move(kPictureNormalLeft, 0, PictureNormalWidth, PictureNormalHeight);
-    picParcel.SetToolTipText("Double click to zoom in");
+    picParcel.Move(normalLeft, 0, PictureNormalWidth, PictureNormalHeight);
+    picParcel.ZOrder(1);
   }
+  picParcel.SetToolTipText(toolTip);
   Drawing();
 }
 
@@ -358,7 +369,7 @@ void FrmEditor::ReverseRowDirection(TextBox& box) {
     box.SetText(geometry::ReverseDirection(box.Text(), CurrentTraverseSettings().direction));
   }
   ManualInvert = true;
-  cmdAutoInverse.SetEnabled(false);
+  if (!policy_ || !policy_->AutoButtonFollowsEditing()) cmdAutoInverse.SetEnabled(false);
   CalculateAndDraw();
 }
 

@@ -10,6 +10,7 @@
 #include "platform/shell/shell.h"
 #include "storage/program_state.h"
 #include "storage/project_open.h"
+#include "storage/project_settings.h"
 #include "storage/recent_projects.h"
 #include "storage/windows/start_windows.h"
 
@@ -28,7 +29,6 @@ constexpr const char* kSaveBeforeNew = "Please save the current parcel before op
 constexpr const char* kRecentMenuFailed =
     "The project is open, but the list of recent projects could not be read. The File menu may "
     "not show it.";
-constexpr const char* kCreatedMenuFailed = "Project file failed to load.  Some changes may be lost.";
 
 }  // namespace
 
@@ -53,7 +53,7 @@ class FrmEditor::CreateHostImpl : public windows::CreateHost {
   void AfterCreated() override {
     editor_.SetCaption("Korvalo - " + editor_.mnuHistory(0).Caption());
     editor_.txtPrevious.SetText("");
-    if (!editor_.FillRecentMenu()) MsgBox(kCreatedMenuFailed);
+    if (!editor_.FillRecentMenu()) MsgBox(kRecentMenuFailed);
     RaiseProjectEvent(ProjectEvent::Opened);
   }
 
@@ -114,19 +114,27 @@ bool FrmEditor::TakeProject(const std::string& path, bool upgrade) {
   if (upgrade && !UpgradeProjectSchema(path)) return false;
   const std::string keptPath = program.ProjectPath;
   const std::string keptDrawing = program.DrawingPath;
+  const ProjectSettings keptSettings = program.ProjectSettings;
   program.ProjectPath = path;
-  if (!ReadProjectDrawing()) {
+  // A project whose settings cannot be read is not opened (the load told
+  // why): the previous one stays current with its drawing and settings.
+  if (!ReadProjectDrawing() || !::korvalo::LoadProjectSettings()) {
     program.ProjectPath = keptPath;
+    program.DrawingPath = keptDrawing;
+    program.ProjectSettings = keptSettings;
     return false;
   }
   // Windows showing the previous project let go of it while it is still
   // the current one.
   const std::string drawing = program.DrawingPath;
+  const ProjectSettings settings = program.ProjectSettings;
   program.ProjectPath = keptPath;
   program.DrawingPath = keptDrawing;
+  program.ProjectSettings = keptSettings;
   RaiseProjectEvent(ProjectEvent::Closing);
   program.ProjectPath = path;
   program.DrawingPath = drawing;
+  program.ProjectSettings = settings;
   return true;
 }
 
@@ -141,7 +149,7 @@ void FrmEditor::ConnectDrawing() {
 
 void FrmEditor::ShowOpenedProject(OpenRoad road) {
   AddRecentProject(Program().ProjectPath);
-  ReloadProjectSettings();
+  ShowLoadedSettings();
   if (link_) link_->EnableProjectUI(true);
   if (road == OpenRoad::Open) {
     // The option pair stays as it was; the stored parcels are listed.
@@ -153,8 +161,11 @@ void FrmEditor::ShowOpenedProject(OpenRoad road) {
     txtPrevious.SetText("");
     if (link_) link_->ShowLinkState();
   } else {
+    // Marking the Review option runs its handler when it was not marked;
+    // the handler runs once either way (it loads the first parcel).
+    const bool reviewMarked = optmodel(1).Value();
     optmodel(1).SetValue(true);
-    RunReviewHandler();
+    if (reviewMarked) RunReviewHandler();
     ConnectDrawing();
     if (link_) link_->ShowLinkState();
     ManualInvert = false;

@@ -30,10 +30,14 @@ void FrmEditor::ShowDirectionLabel() {
 
 bool FrmEditor::ReloadProjectSettings() {
   if (!::korvalo::LoadProjectSettings()) return false;
+  ShowLoadedSettings();
+  return true;
+}
+
+void FrmEditor::ShowLoadedSettings() {
   ClearToolTips();
   SetCourseTabOrder();
   ShowProjectSettings();
-  return true;
 }
 
 void FrmEditor::FlipProjectSwitch(Menu& item, ProjectSwitch which) {

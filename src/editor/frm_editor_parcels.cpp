@@ -65,10 +65,10 @@ geometry::SaveCheckSettings SaveSettingsFor(const geometry::TraverseSettings& tr
   return settings;
 }
 
-// The parcel on the grid under the name of the visible name box, once the
-// save checks have passed it (their boxes shown, their fields marked): the
-// tangency flags of the checks, and the figures computed from the same rows.
-// No value when a check refused the save.
+// The parcel on the grid under the name given, once the save checks have
+// passed it (their boxes shown, their fields marked): the tangency flags of
+// the checks, and the figures computed from the same rows. No value when a
+// check refused the save.
 std::optional<ParcelToSave> CheckedParcel(FrmEditor& editor, const std::string& name) {
   std::vector<geometry::CourseRow> rows = editor.CourseRows();
   const geometry::TraverseSettings traverse = editor.CurrentTraverseSettings();
@@ -130,6 +130,7 @@ void FrmEditor::RestoreListState() {
 // Loading a parcel.
 
 void FrmEditor::Show_Detail() {
+  ++detailLoads_;
   const int index = cbxParcel.ListIndex();
   if (index < 0) return;
   const ParcelId id = cbxParcel.ItemData(index);
@@ -193,13 +194,16 @@ bool FrmEditor::SaveNewParcel(const std::string& name) {
 }
 
 bool FrmEditor::SaveExistingParcel() {
-  const std::string name = cbxParcel.Text();
+  const bool nameBox = policy_ && policy_->NameBoxNamesStoredParcel();
+  const std::string name = nameBox ? txtParcel.Text() : cbxParcel.Text();
   const std::optional<ParcelToSave> parcel = CheckedParcel(*this, name);
   if (!parcel) return false;
-  // The list's text that is none of its entries is a new name for the parcel
-  // shown. Either way the parcel written is the one loaded last: a selection
-  // the list took meanwhile is not followed (it is put back while editing).
-  const bool rename = cbxParcel.ListIndex() < 0;
+  // A name other than the list's is a new name for the parcel shown: the
+  // name box's text that differs from the list's, or the list's text that is
+  // none of its entries. Either way the parcel written is the one loaded
+  // last: a selection the list took meanwhile is not followed (it is put
+  // back while editing).
+  const bool rename = nameBox ? name != cbxParcel.Text() : cbxParcel.ListIndex() < 0;
   if (!::korvalo::SaveExistingParcel(CurrentParcelContext(), CurrentParcelID, *parcel, rename)) {
     return false;
   }

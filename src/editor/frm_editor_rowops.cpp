@@ -15,11 +15,11 @@ void FrmEditor::ClearEditor() {
   for (Label* result : {&lblArea, &lblClosure, &lblDirection, &lblPrecision}) {
     result->SetCaption("");
   }
-  // The name box while it is shown, else the parcel list; neither when it
-  // cannot take the focus now (a window not shown, a locked frame).
-  Control& target = txtParcel.Visible() ? static_cast<Control&>(txtParcel)
-                                        : static_cast<Control&>(cbxParcel);
-  if (target.CanFocus()) target.SetFocus();
+  // The name box while it is shown, for the next parcel's name, unless it
+  // cannot take the focus now (a window not shown, a locked frame). The
+  // parcel list is not given the focus: keys typed after a save or a switch
+  // of model would rename the parcel shown, in a box the user did not pick.
+  if (txtParcel.Visible() && txtParcel.CanFocus()) txtParcel.SetFocus();
 }
 
 }  // namespace korvalo::editor

@@ -219,6 +219,74 @@ std::u32string Clean(std::u32string s) {
   return s;
 }
 
+// The lines of a multi-line text: parted at a paragraph break ("\P", the
+// code of multi-line texts) and at a line break (CR, LF or both, as other
+// drawings store a second line). "\\" is an escaped backslash, kept.
+std::vector<std::u32string> Lines(const std::u32string& s) {
+  std::vector<std::u32string> lines(1);
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char32_t c = s[i];
+    if (c == U'\\' && i + 1 < s.size() && (s[i + 1] == U'P' || s[i + 1] == U'\\')) {
+      if (s[i + 1] == U'P') {
+        lines.emplace_back();
+      } else {
+        lines.back() += U"\\\\";
+      }
+      ++i;
+    } else if (c == U'\n' || c == U'\r') {
+      if (c == U'\r' && i + 1 < s.size() && s[i + 1] == U'\n') ++i;
+      lines.emplace_back();
+    } else {
+      lines.back() += c;
+    }
+  }
+  return lines;
+}
+
+// A picked text cleaned: the whole text, then, when it holds several lines,
+// each line on its own (a line may carry its own braces or format code); the
+// lines that clean to nothing are dropped, unless every one does.
+std::vector<std::u32string> CleanLines(const std::u32string& text) {
+  std::u32string whole = Clean(text);
+  std::vector<std::u32string> lines = Lines(whole);
+  if (lines.size() == 1) return {std::move(whole)};
+  std::vector<std::u32string> kept;
+  for (std::u32string& line : lines) {
+    std::u32string cleaned = Clean(std::move(line));
+    if (!cleaned.empty()) kept.push_back(std::move(cleaned));
+  }
+  if (kept.empty()) kept.emplace_back();
+  return kept;
+}
+
+// Appends the tokens of one cleaned line.
+void AppendLineTokens(const std::u32string& s, const TokenSettings& settings, std::vector<std::string>& tokens) {
+  if (s.find(kBlank) == std::u32string::npos) {
+    tokens.push_back(WordToken(s, settings));
+    return;
+  }
+  PatternSpan span;
+  const std::u32string code = utf8::Decode(settings.degreeSymbol);
+  const bool found = settings.pattern == DirectionPattern::Azimuth ? FindAzimuth(span, s, code)
+                                                                    : FindBearing(span, s, code);
+  if (!found) {
+    SplitWords(s, tokens, &settings);
+    return;
+  }
+  const auto b = static_cast<std::size_t>(span.start - 1);
+  const auto e = static_cast<std::size_t>(span.end - 1);
+  const std::u32string_view view(s);
+  SplitWords(view.substr(0, b), tokens, &settings);
+  std::u32string direction(view.substr(b, e - b + 1));
+  std::erase(direction, kBlank);
+  std::string token = utf8::Encode(direction);
+  if (settings.reverseDirections) {
+    token = ReverseDirection(token, DirectionSettings{settings.bearing, settings.degreeSymbol});
+  }
+  tokens.push_back(token);
+  SplitWords(view.substr(e + 1), tokens, &settings);
+}
+
 }  // namespace
 
 bool FindBearingPattern(PatternSpan& span, std::string_view text, std::string_view degreeSymbol) {
@@ -251,36 +319,17 @@ void SplitWords(std::string& text, std::vector<std::string>& tokens) {
 }
 
 std::string CleanPickedText(std::string_view text) {
-  return utf8::Encode(Clean(utf8::Decode(text)));
+  std::u32string joined;
+  for (const std::u32string& line : CleanLines(utf8::Decode(text))) {
+    if (!joined.empty()) joined += kBlank;
+    joined += line;
+  }
+  return utf8::Encode(joined);
 }
 
 void AppendTextTokens(std::string_view pickedText, const TokenSettings& settings,
                       std::vector<std::string>& tokens) {
-  const std::u32string s = Clean(utf8::Decode(pickedText));
-  if (s.find(kBlank) == std::u32string::npos) {
-    tokens.push_back(WordToken(s, settings));
-    return;
-  }
-  PatternSpan span;
-  const std::u32string code = utf8::Decode(settings.degreeSymbol);
-  const bool found = settings.pattern == DirectionPattern::Azimuth ? FindAzimuth(span, s, code)
-                                                                    : FindBearing(span, s, code);
-  if (!found) {
-    SplitWords(s, tokens, &settings);
-    return;
-  }
-  const auto b = static_cast<std::size_t>(span.start - 1);
-  const auto e = static_cast<std::size_t>(span.end - 1);
-  const std::u32string_view view(s);
-  SplitWords(view.substr(0, b), tokens, &settings);
-  std::u32string direction(view.substr(b, e - b + 1));
-  std::erase(direction, kBlank);
-  std::string token = utf8::Encode(direction);
-  if (settings.reverseDirections) {
-    token = ReverseDirection(token, DirectionSettings{settings.bearing, settings.degreeSymbol});
-  }
-  tokens.push_back(token);
-  SplitWords(view.substr(e + 1), tokens, &settings);
+  for (const std::u32string& line : CleanLines(utf8::Decode(pickedText))) AppendLineTokens(line, settings, tokens);
 }
 
 std::vector<std::string> TextsToTokens(const std::vector<std::string>& pickedTexts,

@@ -13,6 +13,9 @@
 // A picked text is first cleaned (CleanPickedText), then split at blanks,
 // except that a quadrant bearing written with blanks inside
 // ("N 45 %%D 30 ' 15 \" E") is kept as one token with its blanks removed.
+// A text of several lines (a paragraph break "\P" of a multi-line text, or a
+// line break) is read line by line: a line break separates tokens as a blank
+// does, and each line may hold a direction of its own.
 // Tokens keep their letter case; the drawing code of the degree sign is left
 // as written (the grab steps map it later).
 //
@@ -51,7 +54,10 @@ void SplitWords(std::string& text, std::vector<std::string>& tokens);
 
 // A picked text made ready for splitting: blanks trimmed at both ends, every
 // "=" turned into a blank, a pair of enclosing braces removed, and a leading
-// format code ("\A1;") removed when its ";" stands at position 4 or 5.
+// format code ("\A1;") removed when its ";" stands at position 4 or 5. A text
+// of several lines is then parted at its breaks and each line cleaned the
+// same way; the lines that are left empty are dropped and the others joined
+// with a blank.
 std::string CleanPickedText(std::string_view text);
 
 // Finds an azimuth written in full anywhere in the text: degrees, a degree
@@ -89,10 +95,10 @@ struct TokenSettings {
 // reverses directions); the recogniser follows the project's mode.
 TokenSettings ViewerTokenSettings(int button, const DirectionSettings& directions);
 
-// Appends the tokens of one picked text: the cleaned text as one token when
-// it holds no blank (an empty text gives one empty token); otherwise the
-// words before a recognised direction, the direction without its blanks, and
-// the words after it; the words alone when none is found.
+// Appends the tokens of one picked text, line by line: the cleaned line as
+// one token when it holds no blank (an empty text gives one empty token);
+// otherwise the words before a recognised direction, the direction without
+// its blanks, and the words after it; the words alone when none is found.
 //
 // Without reversal the tokens joined equal the cleaned text without its
 // blanks.

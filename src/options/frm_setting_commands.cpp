@@ -41,7 +41,7 @@ bool FrmSetting::ReadValues(StoredSettings& out) {
   v.degreeSymbol = txtDegreeSymbol.Text();
   const std::optional<double> tolerance = ToleranceFromText(txtTolerance.Text());
   if (!tolerance) {
-    Refuse(txtTolerance, kToleranceRefused);
+    Refuse(txtTolerance, ToleranceTooLarge(txtTolerance.Text()) ? kToleranceTooLarge : kToleranceRefused);
     return false;
   }
   v.tolerance = *tolerance;

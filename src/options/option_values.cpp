@@ -1,5 +1,6 @@
 #include "options/option_values.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/numbers.h"
@@ -144,6 +145,13 @@ std::optional<double> ToleranceFromText(std::string_view text) {
   double value = 0.0;
   if (!ReadNumberTo(geometry::NumericText(text), value) || !std::isfinite(value)) return std::nullopt;
   return value;
+}
+
+bool ToleranceTooLarge(std::string_view text) {
+  // The digits and points left: with at most one point they are a number,
+  // refused only for its size.
+  const std::string number = geometry::NumericText(text);
+  return std::count(number.begin(), number.end(), '.') <= 1 && !ToleranceFromText(text);
 }
 
 std::optional<int> WholeFromText(std::string_view text) {

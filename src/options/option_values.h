@@ -106,6 +106,9 @@ void PositionsFromCells(const std::array<std::string, 4>& cells, StoredSettings&
 // number the field can take: the tolerance a finite number with at most one
 // point; the whole numbers (halves to even) from 0 to 32767.
 std::optional<double> ToleranceFromText(std::string_view text);
+// Why ToleranceFromText refused a text: its number reads but is too large
+// for a finite value (the too-large message), or it is no number at all.
+bool ToleranceTooLarge(std::string_view text);
 std::optional<int> WholeFromText(std::string_view text);
 // A degree symbol is one to three characters, none of them a blank, a
 // control character, a digit, a point, ' or ", or N, S, E, W in either case:
@@ -114,6 +117,7 @@ bool DegreeSymbolAllowed(std::string_view symbol);
 
 inline constexpr const char* kToleranceRefused =
     "The closure tolerance must be a number with at most one decimal point.";
+inline constexpr const char* kToleranceTooLarge = "The closure tolerance is too large.";
 inline constexpr const char* kDecimalsRefused =
     "The number of decimals to display must be a whole number from 0 to 32767.";
 inline constexpr const char* kAngleRefused =

@@ -23,10 +23,10 @@ print::Destination DestinationOf(const PrintChoice& choice) {
 }
 
 // Tells that the document could not be opened or written, naming the PDF
-// file or the printer.
-void TellNotPrinted(const PrintChoice& choice) {
-  const std::string& target = choice.printer == print::kPdfFileName ? choice.pdfPath : choice.printer;
-  MsgBox(std::string(kNotPrintedMessage) + target + ".");
+// file (with the ending it was given) or the printer.
+void TellNotPrinted(const print::Destination& destination) {
+  const bool pdf = destination.kind == print::Destination::Kind::PdfFile;
+  MsgBox(std::string(kNotPrintedMessage) + (pdf ? destination.pdfPath : destination.printerName) + ".");
 }
 
 // The picture box as the run found it.
@@ -71,7 +71,8 @@ void FrmReport::cmdPrint_Click() {
   const std::optional<PrintChoice> choice = PrintDialog(options);
   if (!choice) return;
   const std::string text = choice->selectionOnly ? rtfReport.SelText() : rtfReport.Text();
-  if (!print::PrintPlainText(DestinationOf(*choice), text)) TellNotPrinted(*choice);
+  const print::Destination destination = DestinationOf(*choice);
+  if (!print::PrintPlainText(destination, text)) TellNotPrinted(destination);
 }
 
 PictureReportPage FrmReport::PageOfShownParcel(PassFail option) const {
@@ -116,7 +117,8 @@ void FrmReport::PrintPictureReports() {
   options.pdfEntry = print::kPdfFileName;
   const std::optional<PrintChoice> choice = PrintDialog(options);
   if (!choice) return;
-  const bool toPdf = choice->printer == print::kPdfFileName;
+  const print::Destination destination = DestinationOf(*choice);
+  const bool toPdf = destination.kind == print::Destination::Kind::PdfFile;
 
   Form& editor = editor_.Window();
   PictureBox& picture = editor_.Picture();
@@ -159,11 +161,11 @@ void FrmReport::PrintPictureReports() {
       if (shared) {
         shared->NewPage();
       } else {
-        shared = std::make_unique<print::Printer>(print::Destination::Pdf(choice->pdfPath));
+        shared = std::make_unique<print::Printer>(destination);
       }
       PrintParcelPage(*shared, page);
     } else {
-      print::Printer job(DestinationOf(*choice));
+      print::Printer job(destination);
       PrintParcelPage(job, page);
       job.EndDoc();
       printed = printed && job.Ok();
@@ -178,7 +180,7 @@ void FrmReport::PrintPictureReports() {
   picture.Move(kept.left, kept.top, kept.width, kept.height);
   picture.SetBackColor(kept.back);
   picture.Drawing().Clear();
-  if (!printed) TellNotPrinted(*choice);
+  if (!printed) TellNotPrinted(destination);
 }
 
 }  // namespace korvalo::reports

@@ -24,7 +24,13 @@ class Page {
     p_.SetFontSize(points);
     p_.SetFontBold(bold);
   }
-  void At(double x) { p_.SetCurrentX(x); }
+  // An item starts at its inches unless the text before it on the line
+  // runs that far: then it starts a blank after that text, so no figure is
+  // printed over another.
+  void At(double x) {
+    if (p_.CurrentX() > x) x = p_.CurrentX() + p_.TextWidth(" ");
+    p_.SetCurrentX(x);
+  }
   void Text(const std::string& text, bool endLine) { p_.Print(text, endLine); }
   // A cell right-aligned in its width by blanks in front; a wider text is
   // printed whole.

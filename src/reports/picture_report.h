@@ -37,7 +37,8 @@ std::string SegmentAreaText(const std::string& arcLength, const std::string& rad
 // corner. Rows, totals and the picture go onto a new page (from 0.5 inch)
 // when they would not fit above the printable area's foot, and the rows
 // also after one that ends below 11 inches; a cell wider than its column is
-// printed whole.
+// printed whole, and an item whose place the text before it on the line has
+// reached starts a blank after that text.
 void PrintParcelPage(print::Printer& printer, const PictureReportPage& page);
 
 }  // namespace korvalo::reports

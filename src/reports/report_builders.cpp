@@ -5,6 +5,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "common/edition.h"
 #include "common/numbers.h"
 #include "common/utf8.h"
 #include "reports/report_text.h"
@@ -15,30 +16,48 @@ namespace {
 
 constexpr std::string_view kEol = kCrLf;
 
-// A scratch file written from empty; every write is checked. The text goes
-// to the file in pieces of some 64 KiB (the stream would write each parcel's
-// text of 1 KiB or more with a system call of its own).
+// A scratch file written from empty; every write is checked. Text is
+// appended to its buffer (Text()) and goes to the file in pieces of some
+// 64 KiB, so the buffer's memory is used again and again and no parcel's text
+// costs a system call of its own.
 class ScratchFile {
  public:
   explicit ScratchFile(const std::string& path) : path_(path) {
     out_.open(path, std::ios::binary | std::ios::trunc);
     if (!out_) Fail();
-    pending_.reserve(kPiece);
+    pending_.reserve(2 * kPiece);
+  }
+  // The buffer to append to; Appended() after each piece of text.
+  std::string& Text() { return pending_; }
+  void Appended() {
+    if (pending_.size() >= kPiece) Flush();
   }
   void Write(std::string_view text) {
     pending_ += text;
-    if (pending_.size() >= kPiece) Flush();
+    Appended();
   }
   void Close() {
     Flush();
     out_.close();
     if (!out_) Fail();
   }
+  // The whole file as written, read back into a text sized once (a text
+  // grown piece by piece would be copied again at every growth).
+  std::string ReadBack() const {
+    std::string text(static_cast<std::size_t>(written_), '\0');
+    std::ifstream in(path_, std::ios::binary);
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!in || in.gcount() != static_cast<std::streamsize>(text.size())) {
+      throw std::runtime_error("The report file " + path_ + " cannot be read.");
+    }
+    return text;
+  }
 
  private:
   static constexpr std::size_t kPiece = 64 * 1024;
   void Flush() {
     out_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
+    written_ += pending_.size();
     pending_.clear();
     if (!out_) Fail();
   }
@@ -46,6 +65,7 @@ class ScratchFile {
   std::string path_;
   std::ofstream out_;
   std::string pending_;
+  std::uint64_t written_ = 0;
 };
 
 // The project's reading held for one report.
@@ -60,33 +80,73 @@ class Reading {
   ReportProject& project_;
 };
 
-std::string UnitText(const ReportSettings& s) { return s.unitFeet ? "(ft)" : "(m) "; }
+std::string_view UnitText(const ReportSettings& s) { return s.unitFeet ? "(ft)" : "(m) "; }
 
-// A text inside double quotes, a double quote in it doubled.
-std::string Quoted(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"') out += '"';
-    out += c;
+// Appends the text inside double quotes, a double quote in it doubled.
+void AppendQuoted(std::string& out, std::string_view text) {
+  out += '"';
+  for (std::size_t at = 0;;) {
+    const std::size_t quote = text.find('"', at);
+    out.append(text.substr(at, quote == std::string_view::npos ? std::string_view::npos : quote + 1 - at));
+    if (quote == std::string_view::npos) break;
+    out += '"';
+    at = quote + 1;
   }
   out += '"';
-  return out;
+}
+
+// Appends the pieces one after the other.
+template <typename... Pieces>
+void Append(std::string& out, const Pieces&... pieces) {
+  (out.append(std::string_view(pieces)), ...);
+}
+
+// Appends the text right-aligned in a column of `width` code points.
+void AppendPadded(std::string& out, std::string_view text, std::size_t width) {
+  const std::size_t length = utf8::Length(text);
+  if (length < width) out.append(width - length, ' ');
+  out.append(text);
 }
 
 std::string Number(double value, const ReportSettings& s) {
   return ReportNumberFormat(value, s.traverse.errDecimal);
 }
 
-std::string Direction(const StoredCourse& c) { return utf8::RemoveBlanks(c.Direction); }
-
-// "+" for a segment added to the area, "-" for any other sign.
-std::string SignText(const StoredCourse& c) { return c.Plus.value_or(-1) == 0 ? "+" : "-"; }
+// What the report and its CSV print of one course, formed once for both.
+struct CourseTexts {
+  std::string leg;  // the course's place in the parcel, whatever its stored number
+  std::string direction;
+  std::string length;
+  bool arc = false;
+  std::string arcLength;
+  std::string radius;
+  std::string_view sign;  // "+" for a segment added to the area, "-" for any other sign
+  bool nonTangent = false;
+};
 
 bool WritesNonTangent(const ReportSettings& s) { return s.traverse.edition != Edition::Standalone; }
 
-// The area and its two conversions, "N/A" where the editor shows it.
-std::string AreaLines(const ParcelFigures& f, const ReportSettings& s) {
-  const std::string indent(25, ' ');
+std::vector<CourseTexts> TextsOf(const std::vector<StoredCourse>& courses, const ReportSettings& settings) {
+  std::vector<CourseTexts> texts(courses.size());
+  for (std::size_t k = 0; k < courses.size(); ++k) {
+    const StoredCourse& c = courses[k];
+    CourseTexts& t = texts[k];
+    t.leg = std::to_string(k + 1);
+    t.direction = utf8::RemoveBlanks(c.Direction);
+    t.length = Number(c.Length, settings);
+    t.arc = !c.IsLine();
+    if (!t.arc) continue;
+    t.arcLength = Number(c.Arc.value_or(0.0), settings);
+    t.radius = Number(c.Radius.value_or(0.0), settings);
+    t.sign = c.Plus.value_or(-1) == 0 ? "+" : "-";
+    t.nonTangent = c.NonTang && WritesNonTangent(settings);
+  }
+  return texts;
+}
+
+// Appends the area and its two conversions, "N/A" where the editor shows it.
+void AppendAreaLines(std::string& out, const ParcelFigures& f, const ReportSettings& s) {
+  constexpr std::string_view kIndent = "                         = ";  // 25 blanks
   const geometry::ClosureResult& r = f.closure;
   const bool available = r.areaAvailable || !r.HasCourses();
   const double area = RoundHalfEven(r.area, s.traverse.errDecimal);
@@ -95,17 +155,15 @@ std::string AreaLines(const ParcelFigures& f, const ReportSettings& s) {
   };
   const std::string areaText = available ? NumberText(area) : "N/A";
   constexpr double kSquareFoot = 0.3048 * 0.3048;
-  std::string out;
   if (s.unitFeet) {
-    out += areaText + " sq.f." + std::string(kEol);
-    out += indent + "= " + figure(area / 43560.0) + " Acres" + std::string(kEol);
-    out += indent + "= " + figure(area * kSquareFoot) + " sq.m." + std::string(kEol);
+    Append(out, areaText, " sq.f.", kEol);
+    Append(out, kIndent, figure(area / 43560.0), " Acres", kEol);
+    Append(out, kIndent, figure(area * kSquareFoot), " sq.m.", kEol);
   } else {
-    out += areaText + " sq.m." + std::string(kEol);
-    out += indent + "= " + figure(area / 10000.0) + " Hectares" + std::string(kEol);
-    out += indent + "= " + figure(area / kSquareFoot / 43560.0) + " Acres" + std::string(kEol);
+    Append(out, areaText, " sq.m.", kEol);
+    Append(out, kIndent, figure(area / 10000.0), " Hectares", kEol);
+    Append(out, kIndent, figure(area / kSquareFoot / 43560.0), " Acres", kEol);
   }
-  return out;
 }
 
 BuildResult Failure(const std::string& message) {
@@ -133,66 +191,82 @@ BuildResult NoData() {
 
 ScratchPaths RunScratchPaths() { return {ScratchTextPath(), ScratchCsvPath()}; }
 
-std::string LotClosureReport(const std::string& parcel, const std::vector<StoredCourse>& courses,
-                             const ParcelFigures& figures, const ReportSettings& settings) {
-  const std::string eol(kEol);
-  std::string out;
-  out += "Drawing file name: " + settings.drawingPath + eol;
-  out += eol;
-  out += "Lot Closure Report - Lot # " + parcel + eol;
-  out += eol;
-  out += "Starting location (North, East) = ( 0, 0 )" + eol;
-  out += " LEG    " + settings.directionHeading + "       LENGTH" + UnitText(settings) +
-         "    ARC      RADIUS  AREA+/-" + eol;
-  out += " ---    -------       ------        ---      ------  -------" + eol;
-  // The leg is the course's place in the parcel, whatever its stored number.
-  for (std::size_t k = 0; k < courses.size(); ++k) {
-    const StoredCourse& c = courses[k];
-    out += PadLeft(std::to_string(k + 1), 4);
-    out += PadLeft(Direction(c), 12);
-    out += PadLeft(Number(c.Length, settings), 12);
-    if (!c.IsLine()) {
-      out += PadLeft(Number(c.Arc.value_or(0.0), settings), 12);
-      out += PadLeft(Number(c.Radius.value_or(0.0), settings), 12);
-      out += "   " + SignText(c);
-      if (c.NonTang && WritesNonTangent(settings)) out += "   NT";
+namespace {
+
+void AppendReportBlock(std::string& out, const std::string& parcel, const std::vector<CourseTexts>& courses,
+                       const ParcelFigures& figures, const ReportSettings& settings) {
+  Append(out, "Drawing file name: ", settings.drawingPath, kEol);
+  out += kEol;
+  Append(out, "Lot Closure Report - Lot # ", parcel, kEol);
+  out += kEol;
+  Append(out, "Starting location (North, East) = ( 0, 0 )", kEol);
+  Append(out, " LEG    ", settings.directionHeading, "       LENGTH", UnitText(settings),
+         "    ARC      RADIUS  AREA+/-", kEol);
+  Append(out, " ---    -------       ------        ---      ------  -------", kEol);
+  for (const CourseTexts& c : courses) {
+    AppendPadded(out, c.leg, 4);
+    AppendPadded(out, c.direction, 12);
+    AppendPadded(out, c.length, 12);
+    if (c.arc) {
+      AppendPadded(out, c.arcLength, 12);
+      AppendPadded(out, c.radius, 12);
+      Append(out, "   ", c.sign);
+      if (c.nonTangent) out += "   NT";
     }
-    out += eol;
+    out += kEol;
   }
   const geometry::ClosureResult& r = figures.closure;
-  out += eol;
-  out += "Total Distance         : " + NumberText(figures.totalDistance) + eol;
-  out += "Misclosure Direction   : " + r.directionText + eol;
-  out += "Misclosure Distance    : " + r.closureText + eol;
-  out += "Precision              : " + r.precisionText + eol;
-  out += "AREA                   : " + AreaLines(figures, settings);
-  for (int i = 0; i < 6; ++i) out += eol;
+  out += kEol;
+  Append(out, "Total Distance         : ", NumberText(figures.totalDistance), kEol);
+  Append(out, "Misclosure Direction   : ", r.directionText, kEol);
+  Append(out, "Misclosure Distance    : ", r.closureText, kEol);
+  Append(out, "Precision              : ", r.precisionText, kEol);
+  out += "AREA                   : ";
+  AppendAreaLines(out, figures, settings);
+  for (int i = 0; i < 6; ++i) out += kEol;
+}
+
+void AppendCsvBlock(std::string& out, const std::string& parcel, const std::vector<CourseTexts>& courses,
+                    const ReportSettings& settings) {
+  AppendQuoted(out, settings.drawingPath);
+  out += kEol;
+  Append(out, "\"LOT #\",\"LEG\",");
+  AppendQuoted(out, settings.directionHeading);
+  Append(out, ",\"LENGTH", UnitText(settings), "\",\"ARC\",\"RADIUS\",\"AREA+/-\"", kEol);
+  for (const CourseTexts& c : courses) {
+    AppendQuoted(out, parcel);
+    out += ',';
+    AppendQuoted(out, c.leg);
+    Append(out, ", ", c.direction, ",");
+    // Numbers are quoted: their thousands separators are not field breaks.
+    AppendQuoted(out, c.length);
+    if (c.arc) {
+      out += ',';
+      AppendQuoted(out, c.arcLength);
+      out += ',';
+      AppendQuoted(out, c.radius);
+      out += ',';
+      AppendQuoted(out, c.sign);
+      if (c.nonTangent) out += " NT";
+    }
+    out += kEol;
+  }
+  out += kEol;
+}
+
+}  // namespace
+
+std::string LotClosureReport(const std::string& parcel, const std::vector<StoredCourse>& courses,
+                             const ParcelFigures& figures, const ReportSettings& settings) {
+  std::string out;
+  AppendReportBlock(out, parcel, TextsOf(courses, settings), figures, settings);
   return out;
 }
 
 std::string LotClosureCsv(const std::string& parcel, const std::vector<StoredCourse>& courses,
                           const ReportSettings& settings) {
-  const std::string eol(kEol);
   std::string out;
-  out += Quoted(settings.drawingPath) + eol;
-  out += Quoted("LOT #") + "," + Quoted("LEG") + "," + Quoted(settings.directionHeading) + "," +
-         Quoted("LENGTH" + UnitText(settings)) + "," + Quoted("ARC") + "," + Quoted("RADIUS") + "," +
-         Quoted("AREA+/-") + eol;
-  const std::string name = Quoted(parcel);
-  for (std::size_t k = 0; k < courses.size(); ++k) {
-    const StoredCourse& c = courses[k];
-    out += name + "," + Quoted(std::to_string(k + 1)) + ", " + Direction(c) + ",";
-    // Numbers are quoted: their thousands separators are not field breaks.
-    if (c.IsLine()) {
-      out += Quoted(Number(c.Length, settings));
-    } else {
-      out += Quoted(Number(c.Length, settings)) + "," + Quoted(Number(c.Arc.value_or(0.0), settings)) +
-             "," + Quoted(Number(c.Radius.value_or(0.0), settings)) + "," + Quoted(SignText(c));
-      if (c.NonTang && WritesNonTangent(settings)) out += " NT";
-    }
-    out += eol;
-  }
-  out += eol;
+  AppendCsvBlock(out, parcel, TextsOf(courses, settings), settings);
   return out;
 }
 
@@ -208,20 +282,21 @@ BuildResult BuildFullReport(ReportProject& project, const ReportFilter& filter,
       csv.Close();
       return NoData();
     }
-    std::string preview;
     for (const ParcelEntry& parcel : parcels) {
       if (!FilterSelects(filter, parcel.id, parcel.closure, settings.traverse.closureTolerance)) continue;
       const std::vector<StoredCourse> courses = project.Courses(parcel.id);
       if (courses.empty()) continue;
-      const std::string block =
-          LotClosureReport(parcel.name, courses, ComputeFigures(courses, settings), settings);
-      text.Write(block);
-      csv.Write(LotClosureCsv(parcel.name, courses, settings));
-      preview += block;
+      // Each block is written straight into its file's buffer.
+      const std::vector<CourseTexts> texts = TextsOf(courses, settings);
+      AppendReportBlock(text.Text(), parcel.name, texts, ComputeFigures(courses, settings), settings);
+      text.Appended();
+      AppendCsvBlock(csv.Text(), parcel.name, texts, settings);
+      csv.Appended();
     }
     text.Close();
     csv.Close();
-    return Built(std::move(preview));
+    // The preview is the text file as written.
+    return Built(text.ReadBack());
   } catch (const std::exception& e) {
     return Failure(e.what());
   }
@@ -246,14 +321,19 @@ std::string SummaryLine(const std::string& parcel, const ParcelFigures& figures,
   const geometry::ClosureResult& r = figures.closure;
   const int places = settings.traverse.errDecimal;
   const bool available = r.areaAvailable || !r.HasCourses();
-  const std::string area =
-      available ? ReportNumberFormat(RoundHalfEven(r.area, places), places) : "N/A";
+  // The R14 build leaves the area's rounding to the number pattern (halves
+  // away from zero); the others round it half-even first.
+  const double area = settings.traverse.edition == Edition::R14 ? r.area : RoundHalfEven(r.area, places);
+  // Unlike the editor and the full report (1:1), the summary calls a parcel
+  // without length perfect.
+  const std::string precision =
+      figures.totalDistance == 0.0 && r.precisionText != "N/A" ? std::string("Perfect") : r.precisionText;
   std::string out;
   out += PadLeft(utf8::Substr(parcel, 0, 24), 24);
-  out += PadLeft(area, 11);
+  out += PadLeft(available ? ReportNumberFormat(area, places) : "N/A", 11);
   out += PadLeft(ReportNumberFormat(r.closure, places), 8);
   out += PadLeft(r.directionText, 14);
-  out += "   " + r.precisionText;
+  out += "   " + precision;
   out += kEol;
   return out;
 }

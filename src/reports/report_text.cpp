@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 #include "common/numbers.h"
 #include "common/utf8.h"
@@ -17,70 +18,42 @@ namespace {
 // value = 0.d1d2...d15 * 10^(point).
 struct DecimalDigits {
   bool negative = false;
-  std::string digits;  // 15 digits, no point
-  int point = 0;       // digits before the decimal point
+  char digits[15] = {};  // no point
+  int point = 0;         // digits before the decimal point
 };
 
 DecimalDigits DigitsOf(double value) {
   DecimalDigits d;
   if (value == 0.0) {
-    d.digits = std::string(15, '0');
+    std::fill(std::begin(d.digits), std::end(d.digits), '0');
     d.point = 1;
     return d;
   }
-  // "-d.dddddddddddddde+XX", rounded as printf's "%.14e" rounds.
+  // "-d.dddde+XX": first the shortest text that reads back as the value. A
+  // normal double's 15-digit decimals lie more than an ulp apart, so when
+  // that text has 15 significant digits or fewer it is the value rounded to
+  // 15 digits. Otherwise the digits are rounded as printf's "%.14e" rounds.
   char buffer[40] = {};
-  const auto written = std::to_chars(buffer, buffer + sizeof buffer - 1, value, std::chars_format::scientific, 14);
+  auto written = std::to_chars(buffer, buffer + sizeof buffer - 1, value, std::chars_format::scientific);
+  const std::size_t mantissa = static_cast<std::size_t>(std::find(buffer, written.ptr, 'e') - buffer);
+  const std::size_t shortestDigits = mantissa - (value < 0 ? 1 : 0) - (mantissa > 2 ? 1 : 0);
+  if (shortestDigits > 15 || std::fabs(value) < std::numeric_limits<double>::min()) {
+    written = std::to_chars(buffer, buffer + sizeof buffer - 1, value, std::chars_format::scientific, 14);
+  }
   *written.ptr = '\0';
   const char* p = buffer;
   if (*p == '-') {
     d.negative = true;
     ++p;
   }
-  d.digits.push_back(*p++);
+  int n = 0;
+  d.digits[n++] = *p++;
   if (*p == '.') ++p;
-  while (*p >= '0' && *p <= '9') d.digits.push_back(*p++);
+  while (*p >= '0' && *p <= '9' && n < 15) d.digits[n++] = *p++;
+  while (*p >= '0' && *p <= '9') ++p;
+  std::fill(d.digits + n, std::end(d.digits), '0');
   if (*p == 'e' || *p == 'E') d.point = std::atoi(p + 1) + 1;
   return d;
-}
-
-// Integer and fraction digits of the value with `decimals` decimals, the
-// dropped digits rounding away from zero at a half.
-void RoundAwayFromZero(const DecimalDigits& d, int decimals, std::string& integer,
-                       std::string& fraction) {
-  // All digits laid on one line, with enough leading zeros to hold the point.
-  const int lead = std::max(0, 1 - d.point);
-  std::string line = std::string(static_cast<std::size_t>(lead), '0') + d.digits;
-  const int pointAt = d.point + lead;  // digits before the point in `line`
-  const int keep = pointAt + decimals;
-  if (static_cast<int>(line.size()) < keep) line.append(static_cast<std::size_t>(keep) - line.size(), '0');
-  const bool roundUp = static_cast<int>(line.size()) > keep && line[static_cast<std::size_t>(keep)] >= '5';
-  line.resize(static_cast<std::size_t>(keep));
-  int intDigits = pointAt;
-  if (roundUp) {
-    int i = keep - 1;
-    while (i >= 0 && line[static_cast<std::size_t>(i)] == '9') line[static_cast<std::size_t>(i--)] = '0';
-    if (i >= 0) {
-      ++line[static_cast<std::size_t>(i)];
-    } else {
-      line.insert(line.begin(), '1');
-      ++intDigits;
-    }
-  }
-  integer = line.substr(0, static_cast<std::size_t>(intDigits));
-  fraction = line.substr(static_cast<std::size_t>(intDigits));
-  const std::size_t first = integer.find_first_not_of('0');
-  integer = first == std::string::npos ? "0" : integer.substr(first);
-}
-
-std::string GroupThousands(const std::string& integer) {
-  std::string out;
-  const std::size_t n = integer.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    if (i > 0 && (n - i) % 3 == 0) out.push_back(',');
-    out.push_back(integer[i]);
-  }
-  return out;
 }
 
 }  // namespace
@@ -89,14 +62,51 @@ std::string ReportNumberFormat(double value, int decimals) {
   if (!std::isfinite(value)) return "N/A";
   decimals = std::clamp(decimals, 0, 30);
   const DecimalDigits d = DigitsOf(value);
-  std::string integer;
-  std::string fraction;
-  RoundAwayFromZero(d, decimals, integer, fraction);
-  const bool zero = integer == "0" && fraction.find_first_not_of('0') == std::string::npos;
-  std::string out = d.negative && !zero ? "-" : "";
-  out += GroupThousands(integer);
-  out += '.';
-  out += fraction;
+  // All digits laid on one line, with enough leading zeros to hold the point
+  // (a double's power of ten lies within -324 and 309, so 400 places hold
+  // every line).
+  char line[400];
+  const int lead = std::max(0, 1 - d.point);
+  std::fill(line, line + lead, '0');
+  std::copy(std::begin(d.digits), std::end(d.digits), line + lead);
+  int size = lead + 15;
+  const int pointAt = d.point + lead;  // digits before the point in `line`
+  const int keep = pointAt + decimals;
+  if (size < keep) {
+    std::fill(line + size, line + keep, '0');
+    size = keep;
+  }
+  // The dropped digits round away from zero at a half.
+  const bool roundUp = size > keep && line[keep] >= '5';
+  int first = 0;  // where the integer digits start
+  int intDigits = pointAt;
+  if (roundUp) {
+    int i = keep - 1;
+    while (i >= 0 && line[i] == '9') line[i--] = '0';
+    if (i >= 0) {
+      ++line[i];
+    } else {
+      // A carry past the first digit: the line gains a leading 1 (one
+      // place is kept free in front for it).
+      std::copy_backward(line, line + keep, line + keep + 1);
+      line[0] = '1';
+      ++intDigits;
+    }
+  }
+  const int fractionAt = first + intDigits;
+  while (first < fractionAt - 1 && line[first] == '0') ++first;
+  const bool zero = std::all_of(line + first, line + fractionAt + decimals, [](char c) { return c == '0'; });
+  std::string out;
+  out.reserve(static_cast<std::size_t>(fractionAt - first + (fractionAt - first) / 3 + decimals + 2));
+  if (d.negative && !zero) out.push_back('-');
+  // Thousands separated by ",".
+  const int n = fractionAt - first;
+  for (int i = 0; i < n; ++i) {
+    if (i > 0 && (n - i) % 3 == 0) out.push_back(',');
+    out.push_back(line[first + i]);
+  }
+  out.push_back('.');
+  out.append(line + fractionAt, static_cast<std::size_t>(decimals));
   return out;
 }
 

@@ -8,6 +8,7 @@
 #include "common/numbers.h"
 #include "editor/tooltips.h"
 #include "platform/viewer/drawing_viewer.h"
+#include "platform/viewer/reader.h"
 #include "standalone/frm_main.h"
 #include "standalone/frm_view.h"
 #include "standalone/standalone_state.h"
@@ -51,6 +52,11 @@ int LayerColourFromText(const std::string& text) {
   if (text.empty() || end == text.c_str() || *end != '\0' || !std::isfinite(v)) return 0;
   const double whole = std::nearbyint(std::fabs(v));
   return whole > 32767.0 ? 32767 : static_cast<int>(whole);
+}
+
+std::string LoadErrorText(int number, const std::string& description) {
+  if (number != viewer::kErrTooLarge || description.empty()) return kOpenDrawingError;
+  return std::string(kOpenDrawingError) + "\n\n" + description;
 }
 
 ImageList LayerIcons() {
@@ -194,16 +200,30 @@ int DrawingLink::LoadDrawing(bool force) {
         }
       }
       ClearPickMarks();
+      TellLoadNotice(path);
       return 0;
     }
     view.cmdLayer1.SetEnabled(false);
     view.cmdLayer2.SetEnabled(false);
     ResetLayerMenus();
+    TellLoadNotice(path);
     return 0;
+  } catch (const RuntimeError& e) {
+    MsgBox(LoadErrorText(e.Number(), e.what()), vbOKOnly);
+    return 1;
   } catch (const std::exception&) {
     MsgBox(kOpenDrawingError, vbOKOnly);
     return 1;
   }
+}
+
+void DrawingLink::TellLoadNotice(const std::string& path) {
+  const std::string notice = View().Dbcocx1.ViewerLoadNotice();
+  if (notice.empty()) return;
+  const std::string told = path + '\n' + notice;
+  if (told == toldNotice_) return;
+  toldNotice_ = told;
+  MsgBox(notice, vbOKOnly + vbExclamation);
 }
 
 void DrawingLink::ReadLayerTable(const std::string& path, long& handle) {
@@ -211,8 +231,13 @@ void DrawingLink::ReadLayerTable(const std::string& path, long& handle) {
   viewer::DrawingViewer& d = view.Dbcocx1;
   long h = d.ViewerOpenLayerTable(path);
   if (h == 0) h = d.ViewerOpenLayerTable(path);
-  // A table that cannot be read fails the load like any later step.
-  if (h == 0) throw RuntimeError(321, "The layer table cannot be read");
+  // A table that cannot be read fails the load like any later step, for
+  // the reason the viewer gives.
+  if (h == 0) {
+    const auto number = static_cast<int>(d.ViewerLastErrorNumber());
+    if (number != 0) throw RuntimeError(number, d.ViewerLastErrorText());
+    throw RuntimeError(321, "The layer table cannot be read");
+  }
   handle = h;
   const long count = d.ViewerLayerCount(h);
   if (count < 1) {

@@ -21,8 +21,13 @@ namespace korvalo::standalone {
 class FrmMain;
 class FrmView;
 
-// The message of every failed load.
+// The message of every failed load. A drawing too large to show is told
+// with the reason on the next lines (LoadErrorText).
 inline constexpr const char* kOpenDrawingError = "Open drawing file error!";
+
+// The message of a failed load with the viewer's error number and
+// description.
+std::string LoadErrorText(int number, const std::string& description);
 
 class DrawingLink : public ViewerLink {
  public:
@@ -38,7 +43,9 @@ class DrawingLink : public ViewerLink {
   // Loads DrawingPath into both viewers: 0 loaded (or nothing to do unless
   // forced), 1 no drawing or failed ("Open drawing file error!" shown). Names
   // ending in DWG or DXF (any case) get their layer menus; other drawings
-  // load without layers. A load never changes DrawingPath.
+  // load without layers. A load never changes DrawingPath. A drawing that
+  // loaded without some of its content (the viewer's load notice) says so
+  // once, not again at each reload of the same file.
   int LoadDrawing(bool force) override;
   void CheckForeColorMenu(int code) override;
   void CheckBackColorMenu() override;
@@ -109,6 +116,8 @@ class DrawingLink : public ViewerLink {
   void LayerColorFromDescr(const std::string& descr);
   void SetLayerMenuIcons();
   void EnableToolbars(bool on);
+  // Tells the load notice of the drawing just loaded, once for each file.
+  void TellLoadNotice(const std::string& path);
   StandaloneEditor& Focus() const;
   void MoveFocus(forms::TextBox& box);
   forms::TextBox* NumberFieldAt(int row, int position);
@@ -119,6 +128,8 @@ class DrawingLink : public ViewerLink {
   FrmMain* mainPtr_ = nullptr;
   FrmMain& Main() const;
   forms::MenuIconHelper icons_;
+  // The file and load notice told last.
+  std::string toldNotice_;
   StandaloneEditor* focus_ = nullptr;
   // A pick runs; a press arriving meanwhile waits for its end.
   bool picking_ = false;

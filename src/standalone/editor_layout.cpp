@@ -34,6 +34,8 @@ editor::EditionDescriptor Build() {
   layout.width = 6615;
   layout.height = 5750;
   layout.invalidDirectionNotice = kInvalidBearingNotice;
+  // Every menu is the frame's; the editor has only the row pop-up.
+  layout.menuBar = false;
   // No modes, no previous-parcel box and no cover over the list.
   layout.absent = {"frameOptmodel", "Label3", "txtPrevious", "txtCover"};
   layout.controls = {

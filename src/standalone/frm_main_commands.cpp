@@ -328,7 +328,7 @@ void MainCommands::mnuCurrentCAD_Click() { main_.mnuCurrentCAD.SetEnabled(link_.
 void MainCommands::mnuRelocateCAD_Click() {
   const TopMostAtEnd dialogPhase(editor_);
   FileDialogOptions options;
-  options.filter = "AutoCAD Files (*.dwg)|*.dwg|Micro Station Files (*.dgn)|*.dgn|All Files (*.*)|*.*";
+  options.filter = kRelocateDrawingFilter;
   options.flags = 4;
   const std::optional<std::string> chosen = OpenFileName(options);
   std::error_code ec;

@@ -93,6 +93,8 @@ class StandaloneEditor : public editor::EditionPolicy {
   bool NameBoxGotFocus(editor::FrmEditor&) override;
   bool RowButtonKeepsCurrentRow() const override { return true; }
   bool GrabsWithoutGrabMode() const override { return true; }
+  bool AutoButtonFollowsEditing() const override { return true; }
+  bool NameBoxNamesStoredParcel() const override { return true; }
   std::string InvalidDirectionNotice() const override;
   // Rebuilds the frame's recent-project menu and both captions. False when
   // the list could not be read.

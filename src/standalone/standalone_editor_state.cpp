@@ -21,6 +21,9 @@ void StandaloneEditor::SetEditing(bool on) {
   main_.mnuSaveParcel.SetEnabled(on);
   editor_.cmdCancel.SetEnabled(on);
   main_.mnuCancelParcel.SetEnabled(on);
+  // Auto inverts the parcel being edited, whatever the Auto invert setting
+  // (which acts on the picks that a grab collects).
+  editor_.cmdAutoInverse.SetEnabled(on);
   editor_.cmdInsert.SetEnabled(!on);
   main_.mnuInsertParcel.SetEnabled(!on);
   // A new parcel has nothing stored to delete yet.
@@ -59,15 +62,9 @@ void StandaloneEditor::CancelParcel() {
 }
 
 void StandaloneEditor::SizePicture() {
-  PictureBox& picture = editor_.picParcel;
-  if (picture.Width() != editor_.Width()) {
-    picture.Move(0, 0, editor_.Width(), editor_.ScaleHeight());
-    picture.SetToolTipText("Double Click to restore normal view");
-  } else {
-    picture.Move(kPictureThumbnailLeft, 0, editor_.PictureNormalWidth, editor_.PictureNormalHeight);
-    picture.SetToolTipText("Double click to zoom in");
-  }
-  editor_.Drawing();
+  const bool zoom = editor_.picParcel.Width() != editor_.Width();
+  editor_.PlacePicture(zoom, editor_.ScaleHeight(), kPictureThumbnailLeft,
+                       zoom ? "Double Click to restore normal view" : "Double click to zoom in");
 }
 
 bool StandaloneEditor::ZoomPicture(editor::FrmEditor&) {

@@ -28,41 +28,46 @@ std::vector<ParcelListEntry> ListParcels(dao::Database& db) {
 
 std::vector<StoredCourse> ReadCourses(dao::Database& db, ParcelId parcelId) {
   std::vector<StoredCourse> courses;
-  dao::Recordset rs =
-      db.OpenRecordset("select * FROM tblMeasurements where ParcelID = ? ORDER BY RowNo",
-                       dao::RecordsetType::Snapshot, {dao::Value{parcelId}});
-  // The fields' positions, found once for all rows; a missing field is
-  // asked for by name, which raises its error.
+  // The fields' positions, found at the first row for all rows; a missing
+  // field is asked for by name, which raises its error. The rows are read
+  // as they are stepped, none kept but the courses.
   struct Field {
     std::string_view name;
     int at = -1;
   };
   Field fields[] = {{"RowNo"}, {"RowType"}, {"Length"}, {"Direction"}, {"Arc"}, {"Radius"}, {"Plus"}, {"NonTang"}};
-  for (Field& f : fields) {
-    for (int i = 0; i < rs.FieldCount() && f.at < 0; ++i) {
-      if (utf8::EqualsNoCase(rs.FieldName(i), f.name)) f.at = i;
-    }
-  }
-  const auto get = [&](int k) { return fields[k].at >= 0 ? rs.Get(fields[k].at) : rs.Get(fields[k].name); };
-  const bool hasNonTang = fields[7].at >= 0;
-  for (; !rs.Eof(); rs.MoveNext()) {
-    StoredCourse c;
-    c.RowNo = static_cast<int>(dao::AsLong(get(0)));
-    const dao::Value type = get(1);
-    c.RowType = dao::IsNull(type) ? kRowTypeArc : static_cast<int>(dao::AsLong(type));
-    c.Length = OptionalDouble(get(2)).value_or(0.0);
-    const dao::Value direction = get(3);
-    c.Direction = dao::IsNull(direction) ? std::string() : dao::AsText(direction);
-    c.Arc = OptionalDouble(get(4));
-    c.Radius = OptionalDouble(get(5));
-    const dao::Value plus = get(6);
-    if (!dao::IsNull(plus)) c.Plus = static_cast<int>(dao::AsLong(plus));
-    if (hasNonTang) {
-      const dao::Value nonTang = get(7);
-      c.NonTang = !dao::IsNull(nonTang) && dao::AsBool(nonTang);
-    }
-    courses.push_back(std::move(c));
-  }
+  bool found = false;
+  db.ReadRows("select * FROM tblMeasurements where ParcelID = ? ORDER BY RowNo", {dao::Value{parcelId}},
+              [&](const dao::RowView& row) {
+                if (!found) {
+                  for (Field& f : fields) {
+                    for (int i = 0; i < row.FieldCount() && f.at < 0; ++i) {
+                      if (utf8::EqualsNoCase(row.FieldName(i), f.name)) f.at = i;
+                    }
+                  }
+                  found = true;
+                }
+                const auto get = [&](int k) {
+                  return fields[k].at >= 0 ? row.Get(fields[k].at) : row.Get(fields[k].name);
+                };
+                StoredCourse c;
+                c.RowNo = static_cast<int>(dao::AsLong(get(0)));
+                const dao::Value type = get(1);
+                c.RowType = dao::IsNull(type) ? kRowTypeArc : static_cast<int>(dao::AsLong(type));
+                c.Length = OptionalDouble(get(2)).value_or(0.0);
+                dao::Value direction = get(3);
+                if (auto* text = std::get_if<std::string>(&direction)) c.Direction = std::move(*text);
+                else if (!dao::IsNull(direction)) c.Direction = dao::AsText(direction);
+                c.Arc = OptionalDouble(get(4));
+                c.Radius = OptionalDouble(get(5));
+                const dao::Value plus = get(6);
+                if (!dao::IsNull(plus)) c.Plus = static_cast<int>(dao::AsLong(plus));
+                if (fields[7].at >= 0) {
+                  const dao::Value nonTang = get(7);
+                  c.NonTang = !dao::IsNull(nonTang) && dao::AsBool(nonTang);
+                }
+                courses.push_back(std::move(c));
+              });
   return courses;
 }
 

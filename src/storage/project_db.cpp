@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 #include "common/edition.h"
 #include "common/utf8.h"
@@ -40,63 +42,122 @@ std::optional<double> ViewerDefault(const std::string& field) {
   return std::nullopt;
 }
 
+// The settings row of a new project: the program defaults of the system
+// database by name, the drawing text, and the saved views of the standalone
+// edition (none saved).
+std::vector<std::pair<std::string, dao::Value>> NewSettingsRow(const dao::TableDef& settingTable,
+                                                                const std::string& drawingText) {
+  const Edition edition = CurrentEdition();
+  std::vector<std::pair<std::string, dao::Value>> row;
+  dao::Database system = OpenSystemDatabaseByPath(false);
+  dao::Recordset from = system.OpenRecordset("tblSetting");
+  from.MoveFirst();
+  for (const dao::FieldDef& field : settingTable.fields) {
+    if (field.name == "AutoCADFile") {
+      row.emplace_back(field.name, drawingText);
+    } else if (auto v = ViewerDefault(field.name); v && edition == Edition::Standalone) {
+      row.emplace_back(field.name, *v);
+    } else {
+      const char* source = SystemSource(field.name);
+      row.emplace_back(field.name, from.Get(source != nullptr ? source : field.name));
+    }
+  }
+  return row;
+}
+
 // The tables and the settings row of a new project file, in one transaction.
-void FillNewProject(dao::Database& db, const std::string& drawingText) {
+void FillNewProject(dao::Database& db, const dao::TableDef& settingTable,
+                    const std::vector<std::pair<std::string, dao::Value>>& settings) {
   const Edition edition = CurrentEdition();
   dao::Transaction tx(db);
-  const dao::TableDef settingTable = schema::ProjectSettingTable(edition);
   db.CreateTable(settingTable);
   db.CreateTable(schema::ParcelTable());
   db.CreateIndex("tblParcel", schema::kParcelIndex, "Parcel", true);
   db.CreateTable(schema::MeasurementsTable(edition));
   db.CreateIndex("tblMeasurements", schema::kCoursesIndex, "ParcelID", false);
-
-  dao::Database system = OpenSystemDatabaseByPath(false);
-  dao::Recordset from = system.OpenRecordset("tblSetting");
   dao::Recordset to = db.OpenRecordset("tblSetting");
-  from.MoveFirst();
   to.AddNew();
-  for (const dao::FieldDef& field : settingTable.fields) {
-    if (field.name == "AutoCADFile") {
-      to.Set(field.name, drawingText);
-    } else if (auto v = ViewerDefault(field.name); v && edition == Edition::Standalone) {
-      to.Set(field.name, *v);
-    } else {
-      const char* source = SystemSource(field.name);
-      to.Set(field.name, from.Get(source != nullptr ? source : field.name));
-    }
-  }
+  for (const auto& [name, value] : settings) to.Set(name, value);
   to.Update();
-  from.Close();
   to.Close();
-  system.Close();
   tx.Commit();
 }
 
-// The name a project is built under beside its final name, by this process:
-// ".<name>.kvx.<pid>.part". Hidden, and never taken for a project.
-std::string BuildName(const std::filesystem::path& path, long pid) {
-  return (path.parent_path() / ("." + path.filename().string() + "." + std::to_string(pid) + ".part")).string();
+// The longest file name the folder takes, in bytes.
+std::size_t NameLimit(const std::string& folder) {
+  const long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+  return limit > 0 ? static_cast<std::size_t>(limit) : 255;
 }
 
-// Removes what builds of the same project left behind when their process was
-// killed (the process is gone), with their journals.
-void RemoveAbandonedBuilds(const std::filesystem::path& path) {
-  const std::string prefix = "." + path.filename().string() + ".";
+// The name a project is built under beside its final name, by this process:
+// ".<name>.kvx.<pid>.part", hidden and never taken for a project. A name too
+// long for that is cut (at a character's start) so that the build name fits
+// wherever the project's own name does.
+std::string BuildName(const std::filesystem::path& path, long pid, std::size_t nameLimit) {
+  const std::string tail = std::string(kProjectExtension) + "." + std::to_string(pid) + ".part-journal";
+  std::string stem = path.stem().string();
+  const std::size_t room = nameLimit > tail.size() + 1 ? nameLimit - tail.size() - 1 : 1;
+  if (stem.size() > room) {
+    std::size_t cut = room;
+    while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80) --cut;
+    stem.resize(cut);
+  }
+  return (path.parent_path() / ("." + stem + kProjectExtension + "." + std::to_string(pid) + ".part")).string();
+}
+
+// Removes from the folder what builds of projects left behind when their
+// process was killed (the process is gone), with their journals, whatever
+// project they were building.
+void RemoveAbandonedBuilds(const std::string& folder) {
+  static const std::string kMiddle = std::string(kProjectExtension) + ".";
   std::error_code ec;
-  const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder.empty() ? "." : folder, ec)) {
     const std::string name = entry.path().filename().string();
-    if (name.rfind(prefix, 0) != 0) continue;
-    std::string rest = name.substr(prefix.size());
-    const std::size_t dot = rest.find(".part");
-    if (dot == std::string::npos || dot == 0) continue;
-    const std::string digits = rest.substr(0, dot);
-    if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9) continue;
+    if (name.size() < 2 || name[0] != '.') continue;
+    std::size_t end = name.rfind(".part");
+    if (end == std::string::npos || (name.compare(end, std::string::npos, ".part") != 0 &&
+                                     name.compare(end, std::string::npos, ".part-journal") != 0)) {
+      continue;
+    }
+    const std::size_t middle = name.rfind(kMiddle, end);
+    if (middle == std::string::npos || middle == 0) continue;
+    const std::string digits = name.substr(middle + kMiddle.size(), end - middle - kMiddle.size());
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
     const long pid = std::stol(digits);
-    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    if (pid <= 0 || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
     std::filesystem::remove(entry.path(), ec);
   }
+}
+
+// Why no project file can be made in the folder under that name, before
+// anything is tried; empty when it can be tried.
+std::string CannotBuildCause(const std::string& folder, const std::string& path) {
+  const std::string where = folder.empty() ? "." : folder;
+  if (::faccessat(AT_FDCWD, where.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+    if (errno == EACCES || errno == EROFS || errno == EPERM) {
+      return "The folder " + folder + " cannot be written: you are not allowed to make files in it.";
+    }
+  }
+  const std::string fileName = std::filesystem::path(path).filename().string();
+  if (fileName.size() > NameLimit(folder)) {
+    return "The project name is too long for a file name: the name and \"" + std::string(kProjectExtension) +
+           "\" may have at most " + std::to_string(NameLimit(folder)) + " bytes.";
+  }
+  return {};
+}
+
+[[noreturn]] void FailBuild(int number, const std::string& path, const std::string& cause) {
+  throw dao::DaoError(number, path + "\n" + cause);
+}
+
+// A failure of the build, told of the project's own file: the hidden name
+// it was built under is the program's business.
+[[noreturn]] void FailBuild(const dao::DaoError& e, const std::string& building, const std::string& path) {
+  std::string text = e.what();
+  for (std::size_t at = text.find(building); at != std::string::npos; at = text.find(building, at + path.size())) {
+    text.replace(at, building.size(), path);
+  }
+  FailBuild(e.Number(), path, text);
 }
 
 // Moves the finished build to its name unless a file of that name appeared
@@ -127,27 +188,51 @@ bool CreateProjectDatabase(const std::string& folder, const std::string& name, c
     Notify("This project already exists!");
     return false;
   }
+  if (const std::string cause = CannotBuildCause(folder, path); !cause.empty()) {
+    FailBuild(dao::err::kDiskError, path, cause);
+  }
   // The file is built under another name and takes its own only when it is
   // complete: a build that fails or is killed leaves no file of the
-  // project's name, and the name can be used again.
-  RemoveAbandonedBuilds(path);
-  const std::string building = BuildName(path, static_cast<long>(::getpid()));
-  std::error_code ec;
-  std::filesystem::remove(building, ec);
-  std::filesystem::remove(building + "-journal", ec);
-  dao::Database db = dao::Database::Create(building, schema::kDatabaseLocale, true);
+  // project's name, and the name can be used again. What killed builds left
+  // in the folder goes first.
+  RemoveAbandonedBuilds(folder);
+  const std::string building = BuildName(path, static_cast<long>(::getpid()), NameLimit(folder));
+  dao::Database db;
+  const auto discard = [&] {
+    db.Close();
+    std::error_code ec;
+    std::filesystem::remove(building, ec);
+    std::filesystem::remove(building + "-journal", ec);
+  };
+  discard();
+  struct DefaultsUnreadable {
+    int number;
+    std::string text;
+  };
   try {
-    FillNewProject(db, drawingText);
+    db = dao::Database::Create(building, schema::kDatabaseLocale, true);
+    const dao::TableDef settingTable = schema::ProjectSettingTable(CurrentEdition());
+    std::vector<std::pair<std::string, dao::Value>> settings;
+    try {
+      settings = NewSettingsRow(settingTable, drawingText);
+    } catch (const dao::DaoError& e) {
+      throw DefaultsUnreadable{e.Number(), e.what()};
+    }
+    FillNewProject(db, settingTable, settings);
     db.Close();
     if (!MoveIntoPlace(building, path)) {
-      std::filesystem::remove(building, ec);
+      discard();
       Notify("This project already exists!");
       return false;
     }
+  } catch (const DefaultsUnreadable& e) {
+    discard();
+    FailBuild(e.number, path, "The program defaults could not be read: " + e.text);
+  } catch (const dao::DaoError& e) {
+    discard();
+    FailBuild(e, building, path);
   } catch (...) {
-    db.Close();
-    std::filesystem::remove(building, ec);
-    std::filesystem::remove(building + "-journal", ec);
+    discard();
     throw;
   }
   return true;
@@ -173,10 +258,24 @@ void clsDBUpdate::AddCoursesIndex() {
   }
 }
 
+namespace {
+
+// A lookup that fails because the file cannot be read (damaged, a disk
+// error) is no answer "not there": the file itself is refused.
+void RethrowIfUnreadable(const dao::DaoError& e) {
+  if (e.Number() == dao::err::kDatabaseDamaged || e.Number() == dao::err::kDiskError ||
+      e.Number() == dao::err::kCannotOpen) {
+    throw e;
+  }
+}
+
+}  // namespace
+
 bool clsDBUpdate::TableExists(const std::string& table) const {
   try {
     return db_.TableExists(table);
-  } catch (const dao::DaoError&) {
+  } catch (const dao::DaoError& e) {
+    RethrowIfUnreadable(e);
     return false;
   }
 }
@@ -186,7 +285,8 @@ bool clsDBUpdate::FieldExists(const std::string& table, const std::string& field
     for (const dao::FieldDef& f : db_.Fields(table)) {
       if (utf8::EqualsNoCase(f.name, field)) return true;
     }
-  } catch (const dao::DaoError&) {
+  } catch (const dao::DaoError& e) {
+    RethrowIfUnreadable(e);
   }
   return false;
 }

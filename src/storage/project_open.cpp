@@ -24,16 +24,24 @@ bool ReadProjectDrawing() {
       if (dao::IsNull(value)) throw dao::DaoError(dao::err::kInvalidUseOfNull, "Invalid use of Null");
       stored = dao::AsText(value);
     }
+    const bool newer = db.IsNewerLayout();
     db.Close();
     std::string drawing = ResolveDrawingPath(stored, program.ProgramFolder);
     std::error_code ec;
     if (!drawing.empty() && !std::filesystem::exists(drawing, ec)) drawing = FileBesideProgram("default.dwg");
     program.DrawingPath = drawing;
+    if (newer) Notify(NewerProjectText(program.ProjectPath), MessageIcon::Information);
     return true;
-  } catch (const dao::DaoError&) {
-    Notify("Can't open the project: " + program.ProjectPath);
+  } catch (const dao::DaoError& e) {
+    Notify(ProjectUnreadableText(program.ProjectPath, e.Number()));
     return false;
   }
+}
+
+std::string NewerProjectText(const std::string& path) {
+  return "The project " + path +
+         " was made by a newer version of Korvalo. It is opened for viewing only: nothing can be saved in it "
+         "with this version.";
 }
 
 std::string ProjectUnreadableText(const std::string& path, int errorNumber) {
@@ -44,6 +52,21 @@ std::string ProjectUnreadableText(const std::string& path, int errorNumber) {
       return text + "The file is in use by another program.";
     case dao::err::kReadOnly:
       return text + "The file cannot be written.";
+    case dao::err::kFileNotFound:
+      return text + "The file does not exist.";
+    case dao::err::kInvalidPath:
+      return text + "The name is a folder or a device, not a project file.";
+    case dao::err::kDatabaseDamaged:
+      return text + "The file is damaged.";
+    case dao::err::kCannotOpen:
+      return text + "You are not allowed to read the file.";
+    case dao::err::kDiskError:
+      return text + "The file could not be read from the disk.";
+    case dao::err::kNoCurrentRecord:
+    case dao::err::kItemNotFound:
+    case dao::err::kInvalidUseOfNull:
+    case dao::err::kTypeMismatch:
+      return text + "The project's settings cannot be read.";
     default:
       return text + "The file is not a Korvalo project.";
   }
@@ -57,6 +80,10 @@ bool UpgradeProjectSchema(const std::string& path) {
     update.procCheckAndUpdate();
     return true;
   } catch (const dao::DaoError& e) {
+    // A file that cannot be written is read as it stands, for viewing: the
+    // program's readers do without the field the upgrade would add, and
+    // every save into it is refused with its reason.
+    if (e.Number() == dao::err::kReadOnly) return true;
     Notify(ProjectUnreadableText(path, e.Number()));
     return false;
   }

@@ -1,5 +1,8 @@
 #include "storage/recent_projects.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "common/utf8.h"
 #include "storage/messages.h"
 #include "storage/program_state.h"
@@ -17,6 +20,18 @@ std::string ProgramFolderWithSlash() {
   std::string folder = Program().ProgramFolder;
   if (folder.empty() || folder.back() != '/') folder += '/';
   return folder;
+}
+
+// Two paths name the same project file as the file system sees it: letter
+// case counts (P3.kvx and p3.kvx are two files); "." and ".." steps and
+// links do not.
+bool SameProjectFile(const std::string& a, const std::string& b) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (fs::equivalent(a, b, error)) return true;
+  const fs::path pa = fs::absolute(fs::path(a), error).lexically_normal();
+  const fs::path pb = fs::absolute(fs::path(b), error).lexically_normal();
+  return pa == pb;
 }
 
 }  // namespace
@@ -41,7 +56,8 @@ void AddRecentProject(const std::string& path) {
       for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
         const std::string rowName = dao::AsText(rs.Get("ProjectName"));
         const std::string rowFolder = dao::AsText(rs.Get("ProjectLocation"));
-        if (utf8::EqualsNoCase(rowName, name) && utf8::EqualsNoCase(rowFolder, folder)) rs.Delete();
+        const std::string storedFolder = IsProgramFolderMark(rowFolder) ? ProgramFolderWithSlash() : rowFolder;
+        if (SameProjectFile(storedFolder + rowName, path)) rs.Delete();
       }
     }
     rs.AddNew();

@@ -1,5 +1,8 @@
 #include "storage/system_db.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "storage/first_row.h"
 #include "storage/messages.h"
 #include "storage/program_state.h"
@@ -21,6 +24,22 @@ const char* SystemDatabaseName(Edition edition) {
 
 std::string SystemDatabasePath() { return FileBesideProgram(SystemDatabaseName(CurrentEdition())); }
 
+std::string SystemDatabaseUnusableText(int errorNumber) {
+  const std::string path = SystemDatabasePath();
+  const std::string folder = Program().ProgramFolder;
+  if (errorNumber == dao::err::kCannotOpen) {
+    return "Korvalo is not allowed to read its system database " + path +
+           ".\nThis program cannot continue.  Please ask your administrator to allow you to read and write it.";
+  }
+  if (!folder.empty() && ::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) != 0) {
+    return "Korvalo cannot write in its program folder " + folder +
+           ", where it keeps the lock of its system database.\nThis program cannot continue.  Please ask your "
+           "administrator to allow you to write in that folder.";
+  }
+  return "Korvalo's system database " + path +
+         " could not be read or written on the disk.\nThis program cannot continue.  Please check the disk.";
+}
+
 bool OpenSystemDatabase() {
   try {
     dao::OpenOptions options;
@@ -40,6 +59,10 @@ bool OpenSystemDatabase() {
           "Korvalo's system database is in use by another program.\n"
           "Please close that program and start Korvalo again.",
           MessageIcon::Critical);
+    } else if (e.Number() == dao::err::kDiskError || e.Number() == dao::err::kCannotOpen) {
+      // The file may well be intact: what fails is the folder or the right
+      // to use it, which a re-install does not mend.
+      Notify(SystemDatabaseUnusableText(e.Number()), MessageIcon::Critical);
     } else {
       Notify(
           "Korvalo could not find the database or it has become corrupted.\n"

@@ -21,10 +21,17 @@ std::string SystemDatabasePath();
 
 // Opens the system database for the run and keeps it in Program().SystemDb.
 // On failure shows the single-instance message (another instance holds it),
-// the in-use message (another program is writing it: dao::err::kLocked)
-// or the re-install message (missing, damaged, not ours, wrong password) and
-// returns false: the program must then end before any window is shown.
+// the in-use message (another program is writing it: dao::err::kLocked),
+// SystemDatabaseUnusableText (a program folder that cannot be written, so
+// that the lock beside the file cannot be made, no right to read the file,
+// a disk error) or the re-install message (missing, damaged, not ours, wrong
+// password) and returns false: the program must then end before any window
+// is shown.
 bool OpenSystemDatabase();
+// Why an intact system database cannot be used (dao::err::kDiskError or
+// kCannotOpen): the folder that cannot be written, the file that may not be
+// read, or the disk.
+std::string SystemDatabaseUnusableText(int errorNumber);
 
 // A further connection by path, shared (or exclusive) and without password.
 dao::Database OpenSystemDatabaseByPath(bool exclusive);

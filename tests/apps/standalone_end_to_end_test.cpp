@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -28,6 +31,9 @@
 #include "support/program_start.h"
 #include "support/program_checks.h"
 #include "support/temp_folder.h"
+#ifdef KORVALO_TEST_X_SESSION
+#include "support/x_session.h"
+#endif
 
 // KorvaloSA used as a new user uses it: started on a project whose drawing
 // is a plat, the lot picked off the plat into a new parcel, saved, found
@@ -322,6 +328,62 @@ TEST_F(StandaloneEndToEndTest, TheProgramStartsOnTheProjectAndShowsItsPlat) {
   EXPECT_GT(red, 100);
 }
 
+#ifdef KORVALO_TEST_X_SESSION
+// KorvaloSA as a process of its own under Xvfb and openbox, played by its
+// test hook as a new user works: the project on its command line, the lot
+// picked off the plat into a new parcel, saved, the full report printed to
+// a PDF file, and the program ended from its File menu.
+TEST_F(StandaloneEndToEndTest, TheProgramUnderAWindowManagerPicksSavesAndPrintsTheLot) {
+  x_session::Session x;
+  if (!x.Missing().empty()) GTEST_SKIP() << x.Missing();
+  ASSERT_FALSE(x.Display().empty()) << "Xvfb or openbox did not start";
+  program_start::MarkStartedBefore();
+  const std::string executable = program_checks::PlaceProgram(KORVALO_SA, dir.Path());
+  const std::string pdf = dir.File("Oak Ridge full report.pdf");
+  const std::string script = dir.File("new user.txt");
+  const auto at = [](const Label& l, const char* button) {
+    return std::string(button) + " " + std::to_string(l.x + kLabelHeight / 2) + " " +
+           std::to_string(l.y + kLabelHeight / 2);
+  };
+  std::ofstream(script) << "menu mnuEdit mnuInsertParcel\n"
+                        << "press 1 " << at(kLotName, "left") << "\n"
+                        << "press 1 " << at(kWestSide, "left") << "\n"
+                        << "press 1 " << at(kNorthSide, "left") << "\n"
+                        << "press 1 " << at(kEastSide, "left") << "\n"
+                        << "# written west to east: the right button turns it round\n"
+                        << "press 1 " << at(kSouthSide, "right") << "\n"
+                        << "click frmEditor cmdSave\n"
+                        << "click frmEditor cmdCancel\n"
+                        << "menu mnuReport mnuFullReport\n"
+                        << "print " << pdf << "\n"
+                        << "click frmReport cmdPrint\n"
+                        << "answer Yes\n"
+                        << "menu mnuFile mnuExit\n";
+  const pid_t pid = x_session::Spawn({executable, project}, -1,
+                                     {"DISPLAY=" + x.Display(), "QT_QPA_PLATFORM=xcb",
+                                      "KORVALO_SA_TEST_INPUT=" + script, "ASAN_OPTIONS=detect_leaks=0"});
+  const int status = x_session::WaitForExit(pid, std::chrono::seconds(120));
+  std::ifstream logFile(script + ".log");
+  const std::string log((std::istreambuf_iterator<char>(logFile)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(status, 0) << log;
+  // Only the prompts a user expects: the print dialog and the exit question.
+  EXPECT_NE(log.find("prompt: print"), std::string::npos) << log;
+  EXPECT_NE(log.find("prompt: message \"Exit Korvalo?\" title \"Korvalo\" -> Yes"), std::string::npos) << log;
+  EXPECT_EQ(log.find("not answered"), std::string::npos) << log;
+
+  EXPECT_EQ(Sql(project, "SELECT Parcel, Area, Closure FROM tblParcel"),
+            std::vector<std::string>{" LOT 7|10000.0|0.0"});
+  EXPECT_EQ(Sql(project, "SELECT RowNo, Direction, Length FROM tblMeasurements ORDER BY RowNo"),
+            (std::vector<std::string>{"0|N0" + kDeg + "00'00\"E|100.0", "1|N90" + kDeg + "00'00\"E|100.0",
+                                      "2|S0" + kDeg + "00'00\"E|100.0", "3|S90" + kDeg + "00'00\"W|100.0"}));
+  const std::string text = pdf_text::Layout(pdf);
+  const std::size_t heading = text.find("Lot Closure Report - Lot #");
+  ASSERT_NE(heading, std::string::npos) << text;
+  EXPECT_NE(text.substr(heading, text.find('\n', heading) - heading).find("LOT 7"), std::string::npos) << text;
+  EXPECT_NE(text.find("   4 S90" + kDeg + "00'00\"W      100.00\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("AREA                   : 10000 sq.f.\n"), std::string::npos) << text;
+}
+#endif
 // Asked to stop at its first idle state (what the start-up benchmark
 // measures), KorvaloSA starts on the project, shows its plat and ends by
 // itself with 0.

@@ -175,11 +175,12 @@ std::vector<ConnectCase> Cases() {
        true},
       {"R14 two drawings: the active one is used", Edition::R14, running, {"/a.dwg", "/b.dwg"}, {},
        0, {}, true, {"Document.Open($P)"}, false, {"Documents.Count"}},
-      {"R14 the fallback opens through the documents", Edition::R14, running, {"/a.dwg"},
+      // The fallback replaces the active drawing: no second drawing.
+      {"R14 the fallback opens in the active document", Edition::R14, running, {"/a.dwg"},
        {kOpenFails}, 1, {kFailedToLoad}, true,
        Join({attach,
              {"Application.ActiveDocument", "Document.FullName", "Document.Open($P)", "DoEvents",
-              "Application.Documents", "Documents.Open($D)", "Document.SetVariable(OSMODE,0)",
+              "Document.Open($D)", "Document.SetVariable(OSMODE,0)",
               "Application.Visible=True", "Application.WindowState=3", "Document.WindowState=3",
               "Editor.TopMost=True"}}),
        true},
@@ -188,7 +189,7 @@ std::vector<ConnectCase> Cases() {
        {"Document.FullName", "Document.Open($P)", "Document.SetVariable(OSMODE,0)"}, false,
        {"DoEvents"}},
       {"R14 the default missing too: no further message", Edition::R14, running, {"/a.dwg"},
-       {kOpenFails, kDocsDefaultFails}, 1, {kFailedToLoad}, true, {"Documents.Open($D)"}},
+       {kOpenFails, kDefaultFails}, 1, {kFailedToLoad}, true, {"Document.Open($D)"}},
       {"R14 variables refused: only the object snaps are told", Edition::R14, running, {"$P"},
        {kVariablesFail}, 0,
        {"Error 1003 at setting OSMODE: Variable refused. This may cause your application does "
@@ -269,25 +270,47 @@ TEST_F(ConnectTest, ALinkedDrawingIsLeftMaximisedWithoutSnapsAndSingleDocumentMo
   EXPECT_EQ(link.AcadDoc()->FullName(), kProject);
 }
 
-TEST_F(ConnectTest, AnEmptyDrawingPathIsAMissingDrawing) {
-  // An untitled drawing has no name either; that is no match.
-  Program().DrawingPath = "";
-  cad.SetDrawings({""});
-  cad.Fail("Document.Open()", 1001, "Drawing cannot be read");
-  CadLink link = MakeLink(Edition::A2004);
-  EXPECT_EQ(link.ConnectCAD(), kDefaultDrawing);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0],
-            "Error 1001: Drawing cannot be read.  failed to load . Try to relocate the DWG file "
-            "through: File>Auto CAD link>Relocate CAD file.");
-  EXPECT_EQ(cad.Drawings(), Lines{Default()});
+// A project created without a drawing: the fallback drawing is linked in
+// place of the drawing shown (or opened when none is), without a message,
+// since nothing failed to load.
+TEST_F(ConnectTest, AnEmptyDrawingPathLinksTheDefaultDrawingWithoutAMessage) {
+  const struct {
+    const char* name;
+    Edition edition;
+    Lines drawings;
+  } cases[] = {
+      {"A2004 an untitled drawing", Edition::A2004, {""}},
+      {"A2004 another drawing", Edition::A2004, {"/surveys/Other.dwg"}},
+      {"A2004 the default drawing already", Edition::A2004, {"$D"}},
+      {"A2004 no drawing", Edition::A2004, {}},
+      {"R14 an untitled drawing", Edition::R14, {""}},
+      {"R14 another drawing", Edition::R14, {"/surveys/Other.dwg"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeCad fake(FakeCad::State::Running);
+    RecordingHost recorder(fake);
+    Lines drawings;
+    for (const std::string& d : c.drawings) drawings.push_back(d == "$D" ? Default() : d);
+    fake.SetDrawings(drawings);
+    // What the program would say if it tried the empty path.
+    fake.Fail("Document.Open()", 1001, "Drawing cannot be read");
+    fake.Fail("Documents.Open()", 1001, "Drawing cannot be read");
+    Program().DrawingPath = "";
+    boxes.clear();
+    CadLink link(fake, PolicyFor(c.edition), recorder);
+    EXPECT_EQ(link.ConnectCAD(), kDefaultDrawing);
+    EXPECT_EQ(boxes, Lines{});
+    EXPECT_EQ(fake.Drawings(), Lines{Default()});
+    EXPECT_TRUE(recorder.topMost);
+  }
 }
 
 TEST_F(ConnectTest, A2000AndA2004ShareOnePolicyAndR14DiffersInEachPoint) {
   EXPECT_EQ(PolicyFor(Edition::A2000), PolicyFor(Edition::A2004));
   const CadLinkPolicy r14 = PolicyFor(Edition::R14);
   EXPECT_FALSE(r14.countsDocuments || r14.reportsActiveDocumentError || r14.visibleFirst ||
-               r14.writesSdiOnConnect || r14.fallbackInDocument || r14.focusesCadBeforePick);
+               r14.writesSdiOnConnect || r14.focusesCadBeforePick);
 }
 
 struct SdiCase {

@@ -736,11 +736,14 @@ TEST_F(RowOperationsTest, ClearEditorLeavesAnEmptyGridReadyForTheNextParcel) {
   EXPECT_EQ(editor->CurrentRow, editor->CourseLimit());
   EXPECT_TRUE(editor->CalcEnabled);
 
-  // With the name box hidden the parcel list takes the focus.
+  // With the name box hidden the focus stays where it was: the parcel list
+  // does not take keys the user typed for another control.
+  forms::testing::UserFocus(editor->cmdZoom);
   editor->txtParcel.SetVisible(false);
   editor->cbxParcel.SetVisible(true);
   editor->ClearEditor();
-  EXPECT_TRUE(editor->cbxParcel.HasFocus());
+  EXPECT_FALSE(editor->cbxParcel.HasFocus());
+  EXPECT_TRUE(editor->cmdZoom.HasFocus());
 }
 
 }  // namespace

@@ -61,6 +61,13 @@ TEST_F(EditorLookTest, TheParcelButtonsAreInFrontOfTheResultsFrame) {
   ASSERT_NE(nullptr, back);
   const QObjectList& stack = front->parentWidget()->children();  // back to front
   EXPECT_GT(stack.indexOf(front), stack.indexOf(back));
+  // The "Previous:" box and the Zoom button reach into the parcel frame's
+  // top strip: they are in front of it, so they show whole.
+  for (forms::Control* c : std::initializer_list<forms::Control*>{&editor->txtPrevious, &editor->cmdZoom}) {
+    ASSERT_GT(c->Top() + c->Height(), editor->Frame1.Top()) << c->Name();
+    ASSERT_NE(nullptr, c->Widget());
+    EXPECT_GT(stack.indexOf(c->Widget()), stack.indexOf(front)) << c->Name();
+  }
   // And the results stay clear of the buttons' frame.
   EXPECT_GE(editor->Frame3.Top() + editor->lblClosure.Top(), editor->Frame1.Top() + editor->Frame1.Height());
 }

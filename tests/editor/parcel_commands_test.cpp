@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QWidget>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +31,28 @@ using forms::vbYesNo;
 constexpr const char* kSaveQuestion = "Would you like to save the current parcel?";
 constexpr const char* kClosureQuestion = "This parcel has failed the closure tolerance. Would you like to save?";
 constexpr const char* kDeleteQuestion = "Are you sure you want to delete the current parcel?";
+
+// Keys typed into the window as the keyboard delivers them: to the widget
+// that has the window's focus, else to the window itself.
+void TypeAtTheFocus(QWidget* window, const std::string& text) {
+  for (const char c : text) {
+    QWidget* target = window->focusWidget() ? window->focusWidget() : window;
+    const QString key(QChar::fromLatin1(c));
+    QKeyEvent press(QEvent::KeyPress, key.toUpper().at(0).unicode(), Qt::NoModifier, key);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key.toUpper().at(0).unicode(), Qt::NoModifier, key);
+    QApplication::sendEvent(target, &release);
+  }
+}
+
+// The colour the widget shows at a point (its middle by default).
+std::string PixelOf(forms::Control& control, int x = -1, int y = -1) {
+  forms::DoEvents();
+  QWidget* w = control.Widget();
+  if (!w) return "no widget";
+  const QImage image = w->grab().toImage();
+  return image.pixelColor(x < 0 ? image.width() / 2 : x, y < 0 ? image.height() / 2 : y).name().toStdString();
+}
 
 // ---------------------------------------------------------------------------
 // The editing state.
@@ -233,6 +260,55 @@ TEST_F(ParcelEditorTest, TheClosureQuestionComesOnlyAboveTheTolerance) {
       EXPECT_EQ(editor->txtDistanceLine(1).Text(), c.eastSide);
     }
     editor.reset();
+  }
+}
+
+// After a save the locked rows look locked, also the boxes that had the
+// focus, and what the user types reaches no control: not the parcel's name,
+// and the editing state stays off.
+TEST_F(ParcelEditorTest, AfterASaveTheLockedRowsLookLockedAndTypedKeysGoNowhere) {
+  LoadEditor();
+  OpenProject();
+  StoreSquare("Lot 7");
+  editor->Parcel_Bound();
+  const struct {
+    const char* way;
+    std::function<void()> save;
+  } saves[] = {
+      {"Save button", [&] { forms::testing::UserClick(editor->cmdSave); }},
+      {"Edit menu", [&] { forms::testing::UserChooseMenu(editor->mnuSaveParcel); }},
+      {"Save button after a rename",
+       [&] {
+         editor->cbxParcel.SetText("Lot 8");
+         forms::testing::UserClick(editor->cmdSave);
+       }},
+  };
+  for (const auto& s : saves) {
+    SCOPED_TRACE(s.way);
+    editor->SelectParcelEntry(0);
+    forms::testing::UserClick(editor->cmdEdit);
+    ASSERT_TRUE(editor->Editing());
+    // The user works through the boxes of the first rows and saves.
+    for (int k = 0; k < 3; ++k) {
+      forms::testing::UserFocus(editor->txtBearingLine(k));
+      forms::testing::UserFocus(editor->txtDistanceLine(k));
+    }
+    forms::testing::UserType(editor->txtDistanceLine(3), "0");
+    s.save();
+    ASSERT_FALSE(editor->Editing());
+    ASSERT_FALSE(editor->txtBearingLine(0).IsEffectivelyEnabled());
+    for (forms::TextBox* box : {&editor->txtBearingLine(0), &editor->txtDistanceLine(2), &editor->txtDistanceLine(3),
+                                &editor->txtBearingLine(5)}) {
+      SCOPED_TRACE(box->Name() + "(" + std::to_string(box->Index()) + ")");
+      EXPECT_NE(PixelOf(*box, 4, 4), "#ffffff");
+    }
+    // A click in a locked box, then keys.
+    forms::testing::UserMouseClick(editor->txtDistanceLine(1), forms::vbLeftButton);
+    TypeAtTheFocus(editor->Window(), "5");
+    EXPECT_EQ(editor->cbxParcel.Text().find('5'), std::string::npos) << editor->cbxParcel.Text();
+    EXPECT_EQ(editor->txtParcel.Text().find('5'), std::string::npos) << editor->txtParcel.Text();
+    EXPECT_FALSE(editor->Editing());
+    EXPECT_TRUE(boxes.empty());
   }
 }
 
@@ -788,6 +864,57 @@ TEST_F(ParcelEditorTest, ZoomTogglesThePictureBetweenTheWindowAndItsSizeAtLoad) 
   EXPECT_EQ(editor->picParcel.Height(), height);
   EXPECT_EQ(editor->picParcel.Left(), 3870);
   EXPECT_EQ(editor->picParcel.ToolTipText(), "Double click to zoom in");
+}
+
+// The enlarged picture is seen whole: in front of the frames, the grid and
+// the Zoom button, and behind the frames again at its normal size.
+TEST_F(ParcelEditorTest, TheZoomedPictureIsInFrontOfEveryOtherControl) {
+  LoadEditor();
+  OpenProject();
+  // A square drawn across the picture: its middle stays the picture's white.
+  StoreSquare("Lot 1");
+  editor->Parcel_Bound();
+  editor->SelectParcelEntry(0);
+  QWidget* window = editor->Window();
+  ASSERT_NE(window, nullptr);
+  const auto stackIndex = [](forms::Control& c) {
+    QWidget* w = c.Widget();
+    return w ? static_cast<int>(w->parentWidget()->children().indexOf(w)) : -1;
+  };
+  const auto windowPixelAt = [&](int xTwips, int yTwips) {
+    forms::DoEvents();
+    QWidget* picture = editor->picParcel.Widget();
+    const QImage image = picture->parentWidget()->grab().toImage();
+    return image.pixelColor(xTwips / 15, yTwips / 15).name().toStdString();
+  };
+  for (const char* way : {"Zoom button", "View menu"}) {
+    SCOPED_TRACE(way);
+    if (std::string(way) == "Zoom button") {
+      forms::testing::UserClick(editor->cmdZoom);
+    } else {
+      forms::testing::UserChooseMenu(editor->mnuView);
+      forms::testing::UserChooseMenu(editor->mnuSizePicture);
+    }
+    ASSERT_EQ(editor->picParcel.Width(), editor->Width());
+    for (forms::Control* c : std::initializer_list<forms::Control*>{&editor->Frame1, &editor->Frame3, &editor->frameBase,
+                                                                    &editor->cmdZoom, &editor->txtPrevious}) {
+      EXPECT_GT(stackIndex(editor->picParcel), stackIndex(*c)) << c->Name();
+    }
+    // The picture's middle lies where the grid is: it shows the picture.
+    const int midX = editor->picParcel.Width() / 2;
+    const int midY = editor->picParcel.Height() / 2;
+    ASSERT_GT(midY, editor->frameBase.Top());
+    EXPECT_EQ(windowPixelAt(midX, midY), "#ffffff");
+    // And the Zoom button's place too.
+    EXPECT_EQ(windowPixelAt(editor->cmdZoom.Left() + 60, editor->cmdZoom.Top() + 60), "#ffffff");
+
+    forms::testing::UserDoubleClick(editor->picParcel);  // "Normal picture"
+    ASSERT_EQ(editor->picParcel.Left(), 3870);
+    for (forms::Control* c : std::initializer_list<forms::Control*>{&editor->Frame1, &editor->Frame3, &editor->frameBase}) {
+      EXPECT_LT(stackIndex(editor->picParcel), stackIndex(*c)) << c->Name();
+    }
+    EXPECT_NE(windowPixelAt(editor->frameBase.Left() + 3000, editor->frameBase.Top() + 600), "#ffffff");
+  }
 }
 
 // ---------------------------------------------------------------------------

@@ -73,6 +73,13 @@ TEST_F(ProjectCreateTest, CreateRefusesWithItsMessages) {
       {"name of the parent", "..", dir.Path(), lots,
        {{"The project name \"..\" cannot be used as a file name.", forms::vbOK}}, forms::vbExclamation, ""},
       {"empty name", "", dir.Path(), lots, {{"Please type a name for the project.", forms::vbOK}}, forms::vbExclamation, ""},
+      // The box names the project's file and the cause, not the hidden name
+      // the file is built under, nor the engine's words.
+      {"name of 300 characters", std::string(300, 'N'), dir.Path(), lots,
+       {{"The project could not be created: " + dir.File(std::string(300, 'N') + ".kvx") +
+             "\nThe project name is too long for a file name: the name and \".kvx\" may have at most 255 bytes.",
+         forms::vbOK}},
+       forms::vbExclamation, ""},
   };
   LoadEditor();
   const std::string before = MakeProject("Before");
@@ -96,6 +103,27 @@ TEST_F(ProjectCreateTest, CreateRefusesWithItsMessages) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("P.kvx")));
   EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/../Escape.kvx"));
   EXPECT_FALSE(std::filesystem::exists(dir.File("New")));
+}
+
+// The recent list cannot be read back after the project was made: the box
+// says what the open roads say, that the project is open.
+TEST_F(ProjectCreateTest, ACreatedProjectWhoseRecentListCannotBeReadIsOpenAndSaysSo) {
+  AddRecentProject(MakeProject("A"));
+  AddRecentProject(MakeProject("B"));
+  LoadEditor();
+  // The list loses its rows behind the program's back while the new
+  // project is made current.
+  editor->optmodel.OnClick = [](int) { OpenSystemDatabaseByPath(false).Execute("DELETE FROM tblRecentProject"); };
+  windows::FrmCreate& dialog = OpenDialog();
+  Fill(dialog, "Block 9", dir.Path(), "");
+  prompts.ExpectMsgBox("No AutoCAD file selected. Would you like to continue?", vbYesNo, vbYes)
+      .ExpectMsgBox(
+          "The project is open, but the list of recent projects could not be read. The File menu may not show it.",
+          vbOKOnly);
+  dialog.cmdCreate_Click();
+  EXPECT_EQ(prompts.Pending(), 0);
+  EXPECT_EQ(Program().ProjectPath, dir.File("Block 9.kvx"));
+  EXPECT_TRUE(editor->Frame1.Enabled());
 }
 
 TEST_F(ProjectCreateTest, CreateMakesTheProjectCurrentInGrabModeAndNewest) {

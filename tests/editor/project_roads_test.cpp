@@ -1,4 +1,7 @@
+#include <array>
 #include <filesystem>
+#include <string>
+#include <vector>
 #include <fstream>
 
 #include "common/utf8.h"
@@ -52,17 +55,23 @@ TEST_F(ProjectRoadsTest, MenuShowsTheTenNewestAndAReopenMovesToTheTop) {
     EXPECT_EQ(editor->mnuHistory(i).Caption(), Caption(paths[static_cast<std::size_t>(11 - i)]));
   }
 
-  // P5 again, named in other letters: one row, now the newest.
-  std::string other = paths[5];
-  other.replace(other.size() - 6, 6, "p5.KVX");
-  std::filesystem::rename(paths[5], other);
-  OpenThroughDialog(other);
-  EXPECT_EQ(Program().RecentProjects[0], other);
+  // P5 again: one row, now the newest.
+  OpenThroughDialog(paths[5]);
+  EXPECT_EQ(Program().RecentProjects[0], paths[5]);
   EXPECT_EQ(Program().RecentProjects[1], paths[11]);
   std::vector<RecentProject> rows = ReadRecentProjects();
   int p5 = 0;
-  for (const RecentProject& r : rows) p5 += utf8::EqualsNoCase(r.name, "P5.kvx") ? 1 : 0;
+  for (const RecentProject& r : rows) p5 += r.name == "P5.kvx" ? 1 : 0;
   EXPECT_EQ(p5, 1);
+
+  // A file named in other letters is another file (as the file system
+  // has it): a row of its own beside P5's.
+  std::string other = paths[5];
+  other.replace(other.size() - 6, 6, "p5.KVX");
+  std::filesystem::copy_file(paths[5], other);
+  OpenThroughDialog(other);
+  EXPECT_EQ(Program().RecentProjects[0], other);
+  EXPECT_EQ(Program().RecentProjects[1], paths[5]);
 }
 
 // Each road that opens an existing file, against a missing file, a file that
@@ -70,15 +79,19 @@ TEST_F(ProjectRoadsTest, MenuShowsTheTenNewestAndAReopenMovesToTheTop) {
 // project open before is "Before"; it stays current whenever the open fails.
 TEST_F(ProjectRoadsTest, OpenRoadsKeepThePreviousProjectWhenTheOpenFails) {
   enum class Road { Recent, Open };
-  enum class File { Missing, NotAProject, Older, WhileEditing };
+  enum class File { Missing, NotAProject, Damaged, Older, WhileEditing };
   struct Case {
     Road road;
     File file;
   };
   const Case cases[] = {{Road::Recent, File::Missing},   {Road::Open, File::Missing},
                         {Road::Recent, File::NotAProject}, {Road::Open, File::NotAProject},
+                        {Road::Recent, File::Damaged},   {Road::Open, File::Damaged},
                         {Road::Recent, File::Older},     {Road::Open, File::Older},
                         {Road::Recent, File::WhileEditing}, {Road::Open, File::WhileEditing}};
+  const auto damaged = [](const std::string& path) {
+    return "Can't open the project: " + path + "\nThe file is damaged.";
+  };
   int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(n);
@@ -91,6 +104,11 @@ TEST_F(ProjectRoadsTest, OpenRoadsKeepThePreviousProjectWhenTheOpenFails) {
       case File::NotAProject:
         target = dir.File("Junk" + std::to_string(n) + ".kvx");
         std::ofstream(target) << "not a database";
+        break;
+      case File::Damaged:
+        // A project cut short, as a failed copy leaves it.
+        target = MakeProject("Cut" + std::to_string(n));
+        std::filesystem::resize_file(target, std::filesystem::file_size(target) - 1000);
         break;
       case File::Older:
         target = MakeOlderProject("Older" + std::to_string(n));
@@ -111,8 +129,9 @@ TEST_F(ProjectRoadsTest, OpenRoadsKeepThePreviousProjectWhenTheOpenFails) {
     const int id = AddProjectEventHandler(ProjectEvent::Closing, [&] { ++closing; });
     if (c.file == File::WhileEditing) editor->cmdSave.SetEnabled(true);
     if (c.road == Road::Recent) {
-      if (c.file == File::Missing) prompts.ExpectMsgBox("Can't open the project: " + target, vbOKOnly);
+      if (c.file == File::Missing) prompts.ExpectMsgBox("Can't open the project: " + target + "\nThe file does not exist.", vbOKOnly);
       if (c.file == File::NotAProject) prompts.ExpectMsgBox(ProjectUnreadableText(target, 3343), vbOKOnly);
+      if (c.file == File::Damaged) prompts.ExpectMsgBox(damaged(target), vbOKOnly);
       if (c.file == File::WhileEditing) prompts.ExpectMsgBox(kSaveBeforeOpening, vbOKOnly);
       editor->mnuHistory_Click(1);
     } else if (c.file == File::WhileEditing) {
@@ -121,6 +140,7 @@ TEST_F(ProjectRoadsTest, OpenRoadsKeepThePreviousProjectWhenTheOpenFails) {
     } else {
       prompts.ExpectOpenFile(target);
       if (c.file == File::NotAProject) prompts.ExpectMsgBox(ProjectUnreadableText(target, 3343), vbOKOnly);
+      if (c.file == File::Damaged) prompts.ExpectMsgBox(damaged(target), vbOKOnly);
       editor->mnuOpen_Click();
     }
     RemoveProjectEventHandler(id);
@@ -140,6 +160,62 @@ TEST_F(ProjectRoadsTest, OpenRoadsKeepThePreviousProjectWhenTheOpenFails) {
     editor.reset();
     link.reset();
     ++n;
+  }
+}
+
+// A project whose settings row does not read is told and not opened, on
+// every road: the previous project stays current with its settings, and the
+// caption, the recent list and the menus stay as they were.
+TEST_F(ProjectRoadsTest, AProjectWithUnreadableSettingsIsNotOpened) {
+  enum class Road { Recent, Open, CommandLine };
+  for (const Road road : {Road::Recent, Road::Open, Road::CommandLine}) {
+    SCOPED_TRACE(static_cast<int>(road));
+    const std::string suffix = std::to_string(static_cast<int>(road));
+    const std::string before = MakeProject("Before" + suffix, dir.File("Lots.dwg"));
+    const std::string bad = MakeProject("Bad" + suffix);
+    {
+      dao::Database db = dao::Database::Open(bad);
+      db.Execute("UPDATE tblSetting SET ErrDecimal = NULL");
+    }
+    AddRecentProject(bad);
+    LoadEditor();
+    OpenThroughDialog(before);
+    ASSERT_EQ(Program().ProjectPath, before);
+    Program().ProjectSettings.ErrDecimal = 5;  // the previous project's own value
+    const std::string captionBefore = editor->Caption();
+    const std::array<std::string, kRecentProjectCount> recentBefore = Program().RecentProjects;
+    const bool editMenuBefore = editor->mnuEdit.Enabled();
+
+    std::vector<std::string> told;
+    const forms::PromptHandler script = forms::SetPromptHandler([&](const forms::Prompt& p) {
+      if (p.kind == forms::PromptKind::OpenFile) return forms::PromptAnswer{0, bad, nullptr};
+      told.push_back(p.text);
+      return forms::PromptAnswer{forms::vbOK, {}, nullptr};
+    });
+    int closing = 0, opened = 0;
+    const int closingId = AddProjectEventHandler(ProjectEvent::Closing, [&] { ++closing; });
+    const int openedId = AddProjectEventHandler(ProjectEvent::Opened, [&] { ++opened; });
+    switch (road) {
+      case Road::Recent: editor->mnuHistory_Click(1); break;
+      case Road::Open: editor->mnuOpen_Click(); break;
+      case Road::CommandLine: editor->OpenProjectFromCommandLine(bad); break;
+    }
+    RemoveProjectEventHandler(closingId);
+    RemoveProjectEventHandler(openedId);
+    forms::SetPromptHandler(script);
+
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("cannot be read, so the project was not opened"), std::string::npos) << told[0];
+    EXPECT_EQ(Program().ProjectPath, before);
+    EXPECT_EQ(Program().DrawingPath, dir.File("Lots.dwg"));
+    EXPECT_EQ(Program().ProjectSettings.ErrDecimal, 5);
+    EXPECT_EQ(editor->Caption(), captionBefore);
+    EXPECT_EQ(Program().RecentProjects, recentBefore);
+    EXPECT_EQ(editor->mnuEdit.Enabled(), editMenuBefore);
+    EXPECT_EQ(closing, 0);
+    EXPECT_EQ(opened, 0);
+    editor.reset();
+    link.reset();
   }
 }
 
@@ -164,7 +240,9 @@ TEST_F(ProjectRoadsTest, RecentRoadSelectsReviewAndRunsItsHandler) {
   editor->mnuHistory_Click(0);
   EXPECT_EQ(Program().ProjectPath, path);
   EXPECT_TRUE(editor->optmodel(1).Value());
-  EXPECT_EQ(clicks, (std::vector<int>{1, 1}));
+  // Marking the option ran the handler; it does not run a second time (it
+  // would load the first parcel twice).
+  EXPECT_EQ(clicks, (std::vector<int>{1}));
   EXPECT_FALSE(editor->ManualInvert);
   EXPECT_EQ(editor->txtPrevious.Text(), "");
 
@@ -174,6 +252,43 @@ TEST_F(ProjectRoadsTest, RecentRoadSelectsReviewAndRunsItsHandler) {
   OpenThroughDialog(path);
   EXPECT_TRUE(editor->optmodel(0).Value());
   EXPECT_EQ(clicks, (std::vector<int>{1}));
+}
+
+// A project whose first parcel cannot be read: the roads load it once, so
+// the message comes once, from the Grab model and from the Review model.
+TEST_F(ProjectRoadsTest, AnUnreadableFirstParcelIsToldOnceOnEveryRoad) {
+  const std::string path = MakeProject("Damaged", dir.File("Lots.dwg"));
+  {
+    dao::Database db = dao::Database::Open(path);
+    db.Execute("INSERT INTO tblParcel (Parcel) VALUES (' Lot 1')");
+    db.Execute("INSERT INTO tblMeasurements (ParcelID, RowNo, RowType, Direction, Length) "
+               "SELECT ParcelID, NULL, 0, 'N', 1 FROM tblParcel");
+  }
+  AddRecentProject(path);
+  for (const bool fromGrab : {true, false}) {
+    for (const int road : {0, 1, 2}) {
+      SCOPED_TRACE(std::to_string(fromGrab) + " " + std::to_string(road));
+      LoadEditor();
+      if (fromGrab) {
+        OpenThroughDialog(MakeProject("Before" + std::to_string(road) + std::to_string(fromGrab)));
+        editor->optmodel(0).SetValue(true);
+      }
+      int told = 0;
+      const forms::PromptHandler script = forms::SetPromptHandler([&](const forms::Prompt& p) {
+        if (p.kind == forms::PromptKind::OpenFile) return forms::PromptAnswer{0, path, nullptr};
+        if (p.text.find("The parcel could not be read.") != std::string::npos) ++told;
+        return forms::PromptAnswer{forms::vbOK, {}, nullptr};
+      });
+      if (road == 0) editor->mnuHistory_Click(fromGrab ? 1 : 0);
+      if (road == 1) editor->mnuOpen_Click();
+      if (road == 2) editor->OpenProjectFromCommandLine(path);
+      forms::SetPromptHandler(script);
+      EXPECT_EQ(Program().ProjectPath, path);
+      EXPECT_EQ(told, 1);
+      editor.reset();
+      link.reset();
+    }
+  }
 }
 
 TEST_F(ProjectRoadsTest, UnreadableRecentListKeepsTheProjectOpenAndSaysSo) {

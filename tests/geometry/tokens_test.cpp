@@ -50,7 +50,7 @@ const TokenCase kTokenCases[] = {
     {"\\A1;12.50", {"12.50"}},
     {"\\H2x;12.50", {"12.50"}},
     {"\\Fabc12;text", {"\\Fabc12;text"}},
-    {"\\P12", {"\\P12"}},
+    {"\\H12", {"\\H12"}},
     {"\\A1;", {""}},
     {"{\\H2x;LOT 7}", {"LOT", "7"}},
     // Lower case is found and kept.
@@ -80,6 +80,20 @@ const TokenCase kTokenCases[] = {
     {"é N 45%%D30'15\"W", {"é", "N45%%D30'15\"W"}},
     // Only the blank separates; a tab is part of a word.
     {"12\t5 7", {"12\t5", "7"}},
+    // A label of two lines: a paragraph break of a multi-line text or a line
+    // break separates like a blank, and each line is read on its own.
+    {"S45°30'15\"W\\P150.02", {"S45°30'15\"W", "150.02"}},
+    {"S45°30'15\"W\n150.02", {"S45°30'15\"W", "150.02"}},
+    {"S45°30'15\"W\r\n150.02", {"S45°30'15\"W", "150.02"}},
+    {"S 45%%D30'15\" W\\PN 10%%D00'00\" E", {"S45%%D30'15\"W", "N10%%D00'00\"E"}},
+    {"{\\A1;N45%%D30'15\"E}\\P100.00", {"N45%%D30'15\"E", "100.00"}},
+    {"{\\A1;S45°30'15\"W\\P150.02}", {"S45°30'15\"W", "150.02"}},
+    {"\\P12", {"12"}},
+    {"LOT 5\\P\\P\\P", {"LOT", "5"}},
+    {"\\P\\P", {""}},
+    // "\\" is an escaped backslash: no break; a lower-case "\p" is a format code.
+    {"AB\\\\PC", {"AB\\\\PC"}},
+    {"AB\\pC", {"AB\\pC"}},
 };
 
 TEST(TokensTest, PickedTextsGiveTheirTokens) {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -190,6 +194,49 @@ TEST_F(ColourFramesTest, DefaultsCarryTheColoursToAnotherProject) {
   EXPECT_EQ(SelectedBack(), 1);
   EXPECT_EQ(SelectedFore(), 2);
   EXPECT_TRUE(dialog->cmdApply.Enabled());
+}
+
+
+// As the user sees the dialog: every caption whole in the font its control
+// shows it in (the frames' bold captions included), in both layouts, and
+// each colour swatch filled with its colour.
+TEST_F(ColourFramesTest, EveryCaptionFitsAndEachSwatchShowsItsColour) {
+  NewProject("Lots");
+  for (const Edition edition : {Edition::A2004, Edition::Standalone}) {
+    SCOPED_TRACE(static_cast<int>(edition));
+    SetEdition(edition);
+    FrmSetting d(host);
+    ASSERT_TRUE(d.ShowForProject());
+    forms::DoEvents();
+    int frames = 0;
+    for (forms::Control* c : forms::testing::ControlsOf(d)) {
+      if (!c->IsEffectivelyVisible()) continue;
+      const std::optional<forms::testing::CaptionFit> fit = forms::testing::MeasureCaption(*c);
+      if (!fit) continue;
+      if (dynamic_cast<forms::Frame*>(c)) ++frames;
+      EXPECT_LE(fit->textPx, fit->roomPx) << c->Name() << "(" << c->Index() << ") \"" << fit->text << "\" needs "
+                                          << fit->textPx << " pixels, has " << fit->roomPx;
+    }
+    EXPECT_GE(frames, edition == Edition::Standalone ? 8 : 6);
+    if (edition == Edition::Standalone) {
+      const struct {
+        forms::OptionButton& swatch;
+        QColor colour;
+      } swatches[] = {{d.optBackColor(2), QColor(255, 255, 0)},
+                      {d.optBackColor(3), QColor(0, 0, 255)},
+                      {d.optForeColor(1), QColor(0, 0, 0)}};
+      for (const auto& s : swatches) {
+        ASSERT_NE(s.swatch.Widget(), nullptr);
+        const QImage image = s.swatch.Widget()->grab().toImage();
+        // The middle, and the corner outside the circle.
+        for (const QPoint p : {QPoint(image.width() / 2, image.height() / 2), QPoint(1, 1)}) {
+          EXPECT_EQ(image.pixelColor(p).name().toStdString(), s.colour.name().toStdString())
+              << s.swatch.Name() << "(" << s.swatch.Index() << ") at " << p.x() << "," << p.y();
+        }
+      }
+    }
+    d.Unload();
+  }
 }
 
 }  // namespace

@@ -271,6 +271,7 @@ TEST_F(OptionsTest, RestoreDefaultsShowsAnUnsoundDefaultOrderAsTheShippedOne) {
 // Refused boxes: a message naming the box, the focus there, nothing stored
 // in either database, and OK leaves the dialog open.
 TEST_F(OptionsTest, BoxesThatCannotBeStoredAreRefusedBeforeAnythingIsWritten) {
+  const std::string fourHundredNines(400, '9');
   const struct {
     const char* name;
     std::function<TextBox&(FrmSetting&)> box;
@@ -279,6 +280,8 @@ TEST_F(OptionsTest, BoxesThatCannotBeStoredAreRefusedBeforeAnythingIsWritten) {
   } cases[] = {
       {"tolerance with two points", [](FrmSetting& d) -> TextBox& { return d.txtTolerance; }, "1.2.3",
        kToleranceRefused},
+      {"tolerance of 400 digits", [](FrmSetting& d) -> TextBox& { return d.txtTolerance; },
+       fourHundredNines.c_str(), kToleranceTooLarge},
       {"decimals above 16 bits", [](FrmSetting& d) -> TextBox& { return d.txtErrDecimal; }, "40000",
        kDecimalsRefused},
       {"warning degrees above 16 bits", [](FrmSetting& d) -> TextBox& { return d.txtWarning(0); }, "99999",

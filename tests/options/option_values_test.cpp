@@ -29,6 +29,14 @@ TEST(OptionValues, ToleranceTextsReadThroughTheirDigitsAndPoints) {
   }
 }
 
+TEST(OptionValues, ARefusedToleranceIsTooLargeOnlyWhenItsNumberReads) {
+  EXPECT_TRUE(ToleranceTooLarge(std::string(400, '9')));
+  EXPECT_TRUE(ToleranceTooLarge(std::string(400, '9') + ".5"));
+  EXPECT_FALSE(ToleranceTooLarge("1.2.3"));
+  EXPECT_FALSE(ToleranceTooLarge(std::string(400, '9') + ".5.5"));
+  EXPECT_FALSE(ToleranceTooLarge("0.001"));
+}
+
 TEST(OptionValues, WholeNumbersRoundHalvesToEvenAndFitSixteenBits) {
   const struct {
     const char* text;

@@ -298,6 +298,22 @@ TEST_F(ReportWindowTest, PrintTheWholePreviewOrItsSelectionAndCancelPrintsNothin
   EXPECT_EQ(text.find("Alpha"), std::string::npos);
 }
 
+// A PDF file named without an ending is written with ".pdf", and a failure
+// names the file so written.
+TEST_F(ReportWindowTest, APdfNamedWithoutAnEndingGetsDotPdf) {
+  Open(ReportKind::Full);
+  prompts.ExpectPrintDialog(forms::PrintChoice{print::kPdfFileName, folder.File("smith_full"), false}, false);
+  UserClick(window->cmdPrint);
+  EXPECT_FALSE(std::filesystem::exists(folder.File("smith_full")));
+  EXPECT_NE(pdf_text::Layout(folder.File("smith_full.pdf")).find("Lot Closure Report"), std::string::npos);
+
+  prompts.ExpectPrintDialog(forms::PrintChoice{print::kPdfFileName, folder.File("missing/smith_full"), false},
+                            false);
+  prompts.ExpectMsgBox("The report could not be printed to " + folder.File("missing/smith_full.pdf") + ".",
+                       forms::vbOKOnly);
+  UserClick(window->cmdPrint);
+}
+
 // A PDF file that cannot be written is told; the preview stays as it was.
 TEST_F(ReportWindowTest, APdfFileThatCannotBeWrittenIsTold) {
   const std::vector<std::string> paths = {folder.File("missing/summary.pdf"), folder.Path()};

@@ -1,5 +1,6 @@
 #include <filesystem>
 
+#include "reports/report_text.h"
 #include "support/pdf_text.h"
 #include "report_window_fixture.h"
 
@@ -149,6 +150,18 @@ TEST_F(PictureReportTest, APdfFileThatCannotBeWrittenIsToldOnce) {
   }
 }
 
+TEST_F(PictureReportTest, APdfNamedWithoutAnEndingGetsDotPdf) {
+  editor.Add(Lot(alpha, "Lot 1", "0.01"));
+  editor.Add(Lot(beta, "Lot 2", "0.2"));
+  Open(ReportKind::Picture);
+  prompts.ExpectMsgBox("Print this report?", forms::vbYesNo, forms::vbYes);
+  prompts.ExpectPrintDialog(forms::PrintChoice{print::kPdfFileName, folder.File("smith_pictures"), false}, false);
+  UserClick(window->cmdPrint);
+  EXPECT_FALSE(std::filesystem::exists(folder.File("smith_pictures")));
+  pdf = folder.File("smith_pictures.pdf");
+  EXPECT_EQ(ParcelsPrinted(), (std::vector<std::string>{"Lot 1", "Lot 2"}));
+}
+
 TEST_F(PictureReportTest, ASingleParcelPrintsOneDocumentAndStops) {
   editor.Add(Lot(alpha, "Lot A", "0.01"));
   editor.Add(Lot(beta, "Lot B", "0.2"));
@@ -261,6 +274,65 @@ TEST_F(PictureReportTest, RowsBreakAtElevenInchesOnALongerPaper) {
   // The first page runs on past Letter's foot up to the 11-inch line.
   EXPECT_GT(lowestOnPage1, (0.25 + 10.5) * 72);
   EXPECT_EQ(pdf_text::Images(pdf).size(), 1u);
+}
+
+// A 10 ft blunder gives a misclosure of six characters and more, and the
+// R14 caption "Error of closure: " is longer than "Precision: ": every text
+// of the page still stands clear of the others and inside the printable
+// area (0.25 inch margins on Letter).
+TEST(PictureReportPageTest, NoTextRunsIntoAnotherOrOffThePage) {
+  const struct {
+    const char* name;
+    Edition edition;
+    PassFail option;
+    EditorFigures figures;
+  } cases[] = {
+      {"blunder", Edition::A2004, PassFail::Fail, {"176404.1209", "10.005", "1:135", Deg("S89d59'59\"W")}},
+      {"R14 caption", Edition::R14, PassFail::All, {"176404.1209", "1234.567", "1:1", Deg("N45d0'0\"E")}},
+      {"long figures", Edition::R14, PassFail::Pass,
+       {"123456789.123", "123456.789", "1:999999", Deg("N89d59'59\"W")}},
+  };
+  TempFolder folder;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string pdf = folder.File(std::string(c.name) + ".pdf");
+    PictureReportPage page;
+    page.parcel = "Lot 12 Block 7";
+    page.drawingPath = "/srv/dwg/site.dwg";
+    page.option = c.option;
+    page.edition = c.edition;
+    page.errDecimal = 3;
+    page.figures = c.figures;
+    page.rows = {Line("S89d59'59\"W", "1234.5"), Line("N0d0'0\"E", "120.005"),
+                 Arc("S45d30'15\"E", "15.708", "14.142", "10", true), Arc("N45d0'0\"W", "3", "2", "0", false)};
+    {
+      print::Printer printer(print::Destination::Pdf(pdf));
+      PrintParcelPage(printer, page);
+      printer.EndDoc();
+    }
+    const std::string caption = c.edition == Edition::R14 ? "Error of closure: " : "Precision: ";
+    const std::string text = pdf_text::Layout(pdf);
+    EXPECT_NE(text.find(caption + c.figures.precision), std::string::npos) << text;
+    EXPECT_NE(text.find("Misclosure Distance: " + ReportNumberFormatText(c.figures.closure, 3)), std::string::npos)
+        << text;
+
+    const std::vector<pdf_text::Word> words = pdf_text::Words(pdf);
+    ASSERT_GT(words.size(), 40u);
+    const double left = 0.25 * 72, right = (0.25 + 8.0) * 72, foot = (0.25 + 10.5) * 72;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+      const pdf_text::Word& a = words[i];
+      EXPECT_GE(a.xMin, left - 0.01) << a.text;
+      EXPECT_LE(a.xMax, right + 0.01) << a.text;
+      EXPECT_LE(a.yMax, foot + 0.01) << a.text;
+      for (std::size_t j = i + 1; j < words.size(); ++j) {
+        const pdf_text::Word& b = words[j];
+        const bool overlap = a.page == b.page && a.xMin < b.xMax - 0.01 && b.xMin < a.xMax - 0.01 &&
+                             a.yMin < b.yMax - 0.01 && b.yMin < a.yMax - 0.01;
+        EXPECT_FALSE(overlap) << "\"" << a.text << "\" [" << a.xMin << ", " << a.xMax << "] over \"" << b.text
+                              << "\" [" << b.xMin << ", " << b.xMax << "] at " << a.yMin;
+      }
+    }
+  }
 }
 
 TEST(PictureReportPageTest, SegmentAreaAndTheR14Caption) {

@@ -175,6 +175,51 @@ TEST_F(BuildersTest, SummaryWritesOneLinePerParcelAndLeavesTheCsvAlone) {
                        }));
 }
 
+// The summary line's area and precision columns, build by build.
+TEST_F(BuildersTest, SummaryAreaAndPrecisionCaseByCase) {
+  const auto rectangle = [](double east, double north) {
+    return std::vector<Course>{L(0, "N0°0'0\"E", north), L(1, "N90°0'0\"E", east), L(2, "S0°0'0\"E", north),
+                               L(3, "S90°0'0\"W", east)};
+  };
+  const struct {
+    const char* name;
+    Edition edition;
+    int decimals;
+    std::vector<Course> courses;
+    const char* area;
+    const char* precision;
+  } cases[] = {
+      // A parcel without length is perfect in the summary (the full report says 1:1).
+      {"no length", Edition::A2004, 3, {L(0, "N90°0'0\"E", 0)}, "0.000", "Perfect"},
+      {"no length, R14", Edition::R14, 3, {L(0, "N90°0'0\"E", 0), L(1, "N0°0'0\"E", 0)}, "0.000", "Perfect"},
+      {"open", Edition::A2004, 3, {L(0, "N90°0'0\"E", 1234.5)}, "0.000", "1:1"},
+      {"blunder", Edition::A2004, 3, {L(0, "N0°0'0\"E", 100), L(1, "N90°0'0\"E", 100), L(2, "S0°0'0\"E", 110),
+                                      L(3, "S90°0'0\"W", 100)}, "11,000.000", "1:41"},
+      // 12.5 with no decimals: half-even first gives 12, the R14 pattern alone 13.
+      {"half, A2004", Edition::A2004, 0, rectangle(2.5, 5), "12.", "Perfect"},
+      {"half, A2000", Edition::A2000, 0, rectangle(2.5, 5), "12.", "Perfect"},
+      {"half, standalone", Edition::Standalone, 0, rectangle(2.5, 5), "12.", "Perfect"},
+      {"half, R14", Edition::R14, 0, rectangle(2.5, 5), "13.", "Perfect"},
+      {"half, R14, one decimal", Edition::R14, 1, rectangle(2.5, 5), "12.5", "Perfect"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    db.Execute("DELETE FROM tblMeasurements");
+    db.Execute("DELETE FROM tblParcel");
+    AddParcel("Lot", 0.0, c.courses);
+    settings.traverse.edition = c.edition;
+    settings.traverse.errDecimal = c.decimals;
+    const BuildResult s = Summary(Option(PassFail::All));
+    ASSERT_EQ(s.status, BuildResult::Status::Built) << s.message;
+    const std::size_t start = s.preview.rfind("\r\n", s.preview.size() - 3) + 2;
+    const std::string line = s.preview.substr(start, s.preview.size() - 2 - start);
+    ASSERT_GE(line.size(), 57u) << line;
+    EXPECT_EQ(line.substr(0, 24), std::string(21, ' ') + "Lot");
+    EXPECT_EQ(line.substr(24, 11), std::string(11 - std::string(c.area).size(), ' ') + c.area) << line;
+    EXPECT_EQ(line.substr(line.rfind("   ") + 3), c.precision) << line;
+  }
+}
+
 TEST_F(BuildersTest, FiltersPickParcelsByStoredOrRecomputedClosure) {
   // Stored closures: 0.05 (at the tolerance), 0.051, Null. Recomputed: the
   // first closes to 0.06 although it was stored as passing.

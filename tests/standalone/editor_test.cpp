@@ -68,6 +68,17 @@ TEST_F(EditorTest, LayoutIsTheFloatingEditorsOnTheSharedWindow) {
   EXPECT_EQ(policy->FocusField, 0);
   EXPECT_EQ(policy->CurrentRow, 50);
   EXPECT_EQ(HelpFile(), Program().ProgramFolder + "/VORAVidi.hlp");
+  // No menu bar: every menu is the frame's, and the window's inner area is
+  // as high as that of a window without menus.
+  for (Menu* menu : {&editor->mnuFile, &editor->mnuEdit, &editor->mnuView, &editor->mnuOptions, &editor->mnuReport,
+                     &editor->mnuHelpMain, &editor->mnuPopup}) {
+    SCOPED_TRACE(menu->Name());
+    EXPECT_FALSE(menu->Visible());
+  }
+  Form plain("plain");
+  plain.Move(0, 0, editor->Width(), editor->Height());
+  plain.Show();
+  EXPECT_EQ(editor->Height() - editor->ScaleHeight(), plain.Height() - plain.ScaleHeight());
 }
 
 TEST_F(EditorTest, BadBearingIsToldAndKeptWithItsFocus) {
@@ -295,6 +306,7 @@ TEST_F(EditorTest, SetEditingSwitchesEveryButtonWithItsMenuTwin) {
       {"Edit", editor->cmdEdit, &main->mnuEditMode, false, true, false},
       {"Save", editor->cmdSave, &main->mnuSaveParcel, true, false, false},
       {"Cancel", editor->cmdCancel, &main->mnuCancelParcel, true, false, false},
+      {"Auto", editor->cmdAutoInverse, nullptr, true, false, false},
       {"New", editor->cmdInsert, &main->mnuInsertParcel, false, true, false},
       {"Delete", editor->cmdDelete, &main->mnuDeleteParcel, false, false, true},
       {"list", editor->cbxParcel, nullptr, false, true, false},
@@ -599,6 +611,8 @@ TEST_F(SaveTest, SavingAStoredParcelEndsInBrowsing) {
   EXPECT_TRUE(editor->Editing());
   EXPECT_TRUE(editor->txtDistanceLine(1).Enabled());
   editor->txtDistanceLine(1).SetText("100.00");
+  // The name is given in the name box, as the list shows it.
+  editor->txtParcel.SetText(editor->cbxParcel.Text());
   editor->ManualInvert = true;
   editor->cmdSave_Click();
 
@@ -609,6 +623,92 @@ TEST_F(SaveTest, SavingAStoredParcelEndsInBrowsing) {
   EXPECT_TRUE(editor->cmdDelete.Enabled());
   EXPECT_TRUE(main->mnuDeleteParcel.Enabled());
   EXPECT_EQ(editor->cbxParcel.ListCount(), 1);
+}
+
+// Save of a stored parcel takes its name from the name box: the list's
+// name updates it, another name renames it, an empty box or the name of
+// another parcel is refused and stores nothing.
+TEST_F(SaveTest, AStoredParcelIsNamedInTheNameBox) {
+  struct Case {
+    const char* what;
+    std::string typed;
+    std::string message;  // empty: saved
+    std::vector<std::string> stored;
+  };
+  const Case cases[] = {
+      {"the list's name", "Block 7", "", {"Block 7", "Block 9"}},
+      {"a new name", "Block 8", "", {"Block 8", "Block 9"}},
+      {"no name", "", "You cannot save without parcel name.", {"Block 7", "Block 9"}},
+      {"another parcel's name", "Block 9",
+       "The lot Block 9 already exists. Please rename the parcel then try to save again.", {"Block 7", "Block 9"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(project);
+    ASSERT_TRUE(CreateProjectDatabase(dir.Path() + "/", "Lots", dir.File("Lots.dwg")));
+    OpenProject();
+    for (const char* name : {"Block 7", "Block 9"}) {
+      editor->cmdInsert.OnClick(0);
+      editor->txtParcel.SetText(name);
+      EnterSquare("100");
+      editor->cmdSave.OnClick(0);
+    }
+    editor->cmdCancel.OnClick(0);
+    policy->Show_Parcels();
+    ASSERT_EQ(editor->cbxParcel.Text(), "Block 7");
+    const long id = editor->cbxParcel.ItemData(0);
+
+    editor->cmdEdit.OnClick(0);
+    editor->txtDistanceLine(1).SetText("100.00");
+    testing::UserType(editor->txtParcel, c.typed);
+    if (!c.message.empty()) prompts.ExpectMsgBox(c.message, vbOKOnly);
+    editor->cmdSave.OnClick(0);
+    EXPECT_EQ(prompts.Pending(), 0);
+    EXPECT_EQ(editor->Editing(), !c.message.empty());
+    std::vector<std::string> names;
+    for (int i = 0; i < editor->cbxParcel.ListCount(); ++i) names.push_back(editor->cbxParcel.List(i));
+    EXPECT_EQ(names, c.stored);
+    // The parcel edited keeps its id and its courses under either name.
+    {
+      dao::Database db = dao::Database::Open(project);
+      dao::Recordset rs = db.OpenRecordset(
+          "SELECT p.Parcel AS name, COUNT(m.RowNo) AS courses FROM tblParcel p JOIN tblMeasurements m "
+          "ON m.ParcelID = p.ParcelID WHERE p.ParcelID = " + std::to_string(id) + " GROUP BY p.Parcel",
+          dao::RecordsetType::Snapshot);
+      ASSERT_FALSE(rs.Eof());
+      EXPECT_EQ(dao::AsText(rs.Get("name")), c.message.empty() ? c.typed : "Block 7");
+      EXPECT_EQ(dao::AsLong(rs.Get("courses")), 4);
+    }
+    CloseWindows();
+  }
+}
+
+// Auto is on while a parcel is edited, also with the Auto invert setting
+// on, and turns the course that runs back into the figure.
+TEST_F(SaveTest, AutoInvertsTheParcelBeingEdited) {
+  for (const bool autoInvertSetting : {false, true}) {
+    SCOPED_TRACE(autoInvertSetting);
+    OpenProject();
+    Program().ProjectSettings.Bearing = true;
+    Program().ProjectSettings.AutoInvert = autoInvertSetting;
+    EXPECT_FALSE(editor->cmdAutoInverse.Enabled());
+    editor->cmdInsert.OnClick(0);
+    editor->txtParcel.SetText("Lot 4");
+    EnterSquare("100");
+    editor->txtBearingLine(1).SetText(Dir("S90dW"));
+    ASSERT_TRUE(editor->cmdAutoInverse.Enabled());
+    testing::UserClick(editor->cmdAutoInverse);
+    EXPECT_EQ(editor->txtBearingLine(1).Text(), Dir("N90dE"));
+    EXPECT_EQ(editor->lblClosure.Caption(), "0");
+    // Inverted by hand, the parcel stays as the user made it.
+    testing::UserClick(editor->cmdLineInvert(1));
+    EXPECT_TRUE(editor->cmdAutoInverse.Enabled());
+    testing::UserClick(editor->cmdAutoInverse);
+    EXPECT_EQ(editor->txtBearingLine(1).Text(), Dir("S90dW"));
+    editor->cmdCancel.OnClick(0);
+    EXPECT_FALSE(editor->cmdAutoInverse.Enabled());
+    CloseWindows();
+  }
 }
 
 TEST_F(SaveTest, ShowParcelsOnAProjectWithoutParcelsLeavesEditOff) {

@@ -128,5 +128,57 @@ TEST_F(HostileDrawingTest, UnreadableDrawingsAreToldAndLeftAlone) {
   EXPECT_EQ(Bytes(good), whole);
 }
 
+// A block bomb (a few kilobytes of blocks inserting blocks, 10^9 lines once
+// expanded): the load stops at once with the reason, the drawing shown
+// before stays, and the program goes on.
+TEST_F(HostileDrawingTest, ABlockBombIsToldAsTooLargeToShow) {
+  const std::string good =
+      Dxf("good.dxf", LayerTable({{"0", 7, 0}}), Join({Text("T1", "0", 0, 0, 2, 0, "LOT 5")}));
+  ASSERT_EQ(Load(good), 0);
+  const std::string bomb = folder.File("bomb.dxf");
+  WriteFile(bomb, viewer::testing::BlockBombDxf(8, 10));
+  const std::string before = Bytes(bomb);
+  prompts.ExpectMsgBox(std::string(kOpenDrawingError) +
+                           "\n\nThe drawing is too large to show: with its blocks expanded it holds more than "
+                           "5,000,000 entities: " +
+                           bomb,
+                       vbOKOnly);
+  EXPECT_EQ(Load(bomb), 1);
+  EXPECT_EQ(prompts.Pending(), 0);
+  EXPECT_EQ(Bytes(bomb), before);
+  // The next drawing loads as ever.
+  ASSERT_EQ(Load(good), 0);
+  Fresh();
+  editor->txtParcel.SetFocus();
+  Press(1.0, 1.0);
+  EXPECT_EQ(editor->txtParcel.Text(), "LOT 5");
+}
+
+// Lines at ±1e308 and of no number are left out and told once; the rest of
+// the drawing shows and picks; loading the same file again (a colour
+// change) does not tell it again.
+TEST_F(HostileDrawingTest, EntitiesThatCannotBeShownAreLeftOutAndTold) {
+  const Pairs nanLine = {{0, "LINE"}, {5, "N1"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbLine"}, {10, "nan"},
+                         {20, "0"}, {30, "0"}, {11, "1"}, {21, "1"}, {31, "0"}};
+  const std::string path =
+      Dxf("far.dxf", LayerTable({{"0", 7, 0}}),
+          Join({viewer::testing::Line("F1", "0", -1e308, -1e308, 1e308, 1e308), nanLine,
+                Text("T1", "0", 0, 0, 2, 0, "LOT 5"), Text("T2", "0", 0, 20, 2, 0, kBearing)}));
+  prompts.ExpectMsgBox(
+      "2 entities of this drawing could not be shown and were left out: their coordinates are no numbers or lie too "
+      "far out.",
+      vbOKOnly + vbExclamation);
+  ASSERT_EQ(Load(path), 0);
+  EXPECT_EQ(prompts.Pending(), 0);
+  EXPECT_GT(Painted(), 0u);
+  ASSERT_EQ(Load(path), 0);
+  Fresh();
+  editor->txtParcel.SetFocus();
+  Press(1.0, 1.0);
+  EXPECT_EQ(editor->txtParcel.Text(), "LOT 5");
+  Press(1.0, 21.0);
+  EXPECT_EQ(editor->txtBearingLine(0).Text(), "N45\u00B030'15\"E");
+}
+
 }  // namespace
 }  // namespace korvalo::standalone::test

@@ -125,7 +125,9 @@ TEST_F(CommandLineTest, NothingOpensFromABadCommandLine) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Program().ProjectPath.clear();
-    if (c.messages) prompts.ExpectMsgBox("Can't open the project: " + c.commandLine, vbOKOnly);
+    if (c.messages) {
+      prompts.ExpectMsgBox("Can't open the project: " + c.commandLine + "\nThe file is not a Korvalo project.", vbOKOnly);
+    }
     Build(c.commandLine);
     editor->Load();
     EXPECT_EQ(prompts.Pending(), 0);

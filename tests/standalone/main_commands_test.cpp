@@ -70,7 +70,8 @@ TEST_F(MainCommandsTest, OpenKeepsThePreviousProjectUntilTheNewOneReads) {
   // A file that is no project: its message, and the open project stays.
   const std::string notes = folder.Path() + "/notes.kvx";
   viewer::testing::WriteFile(notes, "not a project");
-  prompts.ExpectOpenFile(notes).ExpectMsgBox("Can't open the project: " + notes, vbOKOnly);
+  prompts.ExpectOpenFile(notes).ExpectMsgBox("Can't open the project: " + notes + "\nThe file is not a Korvalo project.",
+                                            vbOKOnly);
   commands->mnuOpen_Click();
   EXPECT_EQ(Program().ProjectPath, project);
   EXPECT_EQ(Program().DrawingPath, drawing);
@@ -85,7 +86,7 @@ TEST_F(MainCommandsTest, OpenKeepsThePreviousProjectUntilTheNewOneReads) {
 
 TEST_F(MainCommandsTest, RecentProjectRoad) {
   Program().RecentProjects[0] = folder.Path() + "/Gone.kvx";
-  prompts.ExpectMsgBox("Can't open the project: " + folder.Path() + "/Gone.kvx", vbOKOnly);
+  prompts.ExpectMsgBox("Can't open the project: " + folder.Path() + "/Gone.kvx\nThe file does not exist.", vbOKOnly);
   commands->mnuHistory_Click(0);
   EXPECT_EQ(prompts.Pending(), 0);
   EXPECT_EQ(Program().ProjectPath, "");
@@ -435,6 +436,10 @@ TEST_F(MainCommandsTest, RelocationKeepsOrClearsTheSavedViews) {
                                 Join({Text("O1", "0", 0, 0, 2, 0, "A"), Text("O2", "0", 300, 300, 2, 0, "B")}));
   prompts.ExpectOpenFile(other);
   commands->mnuRelocateCAD_Click();
+  // The dialog offers the DXF files among the drawing types.
+  ASSERT_FALSE(prompts.Seen().empty());
+  EXPECT_NE(prompts.Seen().back().file.filter.find("DXF Files (*.dxf)|*.dxf"), std::string::npos)
+      << prompts.Seen().back().file.filter;
   EXPECT_EQ(Program().DrawingPath, other);
   EXPECT_EQ(main->mnuCurrentCAD.Caption(), other);
   EXPECT_TRUE(main->mnuCurrentCAD.Enabled());

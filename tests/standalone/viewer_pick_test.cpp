@@ -360,6 +360,17 @@ TEST_F(PlaceTokenTest, DwgAndDgnTextsArePicked) {
   const std::string lot = folder.Path() + "/lot.DGN";
   viewer::testing::MakeDgn(lot, "N 45\xB0" "30'15\" E 100.00");
   const std::string dwg = viewer::testing::Fixture("text_r2000.dwg");
+  // A two-line label (a bearing over its distance) in a DGN, and as a
+  // multi-line text with a real degree sign in a DXF of AutoCAD 2018, whose
+  // header names a Windows code page while its texts are UTF-8.
+  const std::string twoLines = folder.Path() + "/two lines.dgn";
+  viewer::testing::MakeDgn(twoLines, "S45\xB0" "30'15\"W\n150.02");
+  const std::string r2018 = folder.Path() + "/plat 2018.dxf";
+  WriteFile(r2018, DxfText(Join({viewer::testing::Header("AC1032", "ANSI_1252"),
+                                 Section("TABLES", LayerTable({{"0", 7, 0}})),
+                                 Section("ENTITIES", viewer::testing::MText("1B", "0", 5, 6, 2.5,
+                                                                            "S45\u00B030'15\"W\\P150.02"))})) +
+                      Eof());
   struct Case {
     std::string path;
     int viewer, button;
@@ -375,6 +386,9 @@ TEST_F(PlaceTokenTest, DwgAndDgnTextsArePicked) {
       {plan, 2, vbLeftButton, true, "N 45" + kDeg, "", ""},
       {lot, 1, vbLeftButton, false, "", "N45" + kDeg + "30'15\"E", "100.00"},
       {lot, 2, vbRightButton, false, "", "S45" + kDeg + "30'15\"W", "100.00"},
+      {twoLines, 1, vbLeftButton, false, "", "S45" + kDeg + "30'15\"W", "150.02"},
+      {r2018, 1, vbLeftButton, false, "", "S45" + kDeg + "30'15\"W", "150.02"},
+      {r2018, 2, vbRightButton, false, "", "N45" + kDeg + "30'15\"E", "150.02"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path + " viewer " + std::to_string(c.viewer) + " button " + std::to_string(c.button));

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "../platform/viewer/dgn_file.h"
+#include "storage/project_db.h"
+#include "storage/system_db.h"
 #include "viewer_fixture.h"
 
 // The drawing window's controls, panning and the wheel, loading drawings
@@ -187,6 +189,17 @@ TEST_F(ViewerWindowTest, UnreadableDrawingsFailWithTheirMessage) {
   }
 }
 
+// A DWG's layers take the colour their entities are drawn in: yellow (2)
+// and cyan (4), with the icons of those colours.
+TEST_F(ViewerWindowTest, DwgLayersHaveTheirColoursInTheMenus) {
+  ASSERT_EQ(Load(viewer::testing::Fixture("example_r2000.dwg")), 0);
+  ASSERT_EQ(link->LayerCount, 2);
+  EXPECT_EQ(main->mnuLayer1(0).Caption(), "Layer1 Tavolo 2");
+  EXPECT_EQ(link->LayerColors, (std::vector<int>{2, 4}));
+  EXPECT_EQ(MenuItemIconIndex(main->mnuLayer1(0)), 2);
+  EXPECT_EQ(MenuItemIconIndex(main->mnuLayer2(1)), 4);
+}
+
 TEST_F(ViewerWindowTest, DwgFixturesAndDgnLoad) {
   for (const char* name : {"example_r2000.dwg", "line_r2000.dwg", "text_r2000.dwg"}) {
     SCOPED_TRACE(name);
@@ -286,6 +299,48 @@ TEST_F(ViewerWindowTest, SavedViewsRestoreAsWindowOrWholeDrawing) {
       EXPECT_DOUBLE_EQ(v[2], whole[2]);
     }
   }
+}
+
+// At start the editor floats below the drawing window's toolbar: the
+// maximised drawing window has no title bar of its own to push the toolbar
+// down under the editor (placed 1340 twips from the screen's top).
+TEST_F(ViewerWindowTest, TheEditorLeavesTheToolbarFreeAtStart) {
+  ASSERT_EQ(View().WindowState(), vbMaximized);
+  for (int i = 0; i < 5; ++i) DoEvents();
+  QWidget* done = View().cmdDone(0).Widget();
+  ASSERT_NE(done, nullptr);
+  QWidget* frameInside = main->ContentWidget();
+  // The drawing window's inside begins where the frame's does.
+  const int inFrame = done->mapTo(frameInside, QPoint(0, done->height())).y();
+  EXPECT_EQ(inFrame, done->mapTo(View().Window(), QPoint(0, done->height())).y());
+  // And Done ends above the editor's top on the screen.
+  EXPECT_LT(frameInside->mapToGlobal(QPoint(0, inFrame)).y(), editor->Top() / kTwipsPerPixel);
+}
+
+// Split vertical narrows the drawing window: the second tab, which showed
+// the whole drawing, shows it whole at its new size when the user turns to
+// it, nothing cut at the sides.
+TEST_F(ViewerWindowTest, TheSecondTabShowsTheWholeDrawingAfterSplitVertical) {
+  const std::string path = Dxf("wide.dxf", LayerTable({{"0", 7, 0}}),
+                               Join({Text("A1", "0", 0, 0, 2, 0, "A"), Text("A2", "0", 300, 100, 2, 0, "B")}));
+  // A project, which keeps the views shown.
+  OpenFreshSystemDatabase();
+  ASSERT_TRUE(CreateProjectDatabase(folder.Path() + "/", "Wide", path));
+  Program().ProjectPath = folder.File("Wide.kvx");
+  ASSERT_EQ(Load(path), 0);
+  viewer::DrawingViewer& second = View().Dbcocx2;
+  const int before = second.Width();
+  main->ArrangeSplitView();
+  ASSERT_LT(second.Width(), before);
+  View().SSTab1.SetTab(1);  // its Click runs as on the user's click
+  ASSERT_TRUE(second.IsEffectivelyVisible());
+  double v[6];
+  second.ViewerGetView(v[0], v[1], v[2], v[3], v[4], v[5]);
+  EXPECT_LE(v[0], 0.0);
+  EXPECT_GE(v[2], 300.0);
+  EXPECT_LE(v[1], 0.0);
+  EXPECT_GE(v[3], 100.0);
+  EXPECT_NEAR(v[4], 1.0, 1e-6) << "the whole drawing, fitted";
 }
 
 TEST_F(ViewerWindowTest, PanFollowsTheMouseAndEndsAtTheViewsEdge) {

@@ -14,6 +14,10 @@ class RecentProjectsTest : public StorageTest {
     dao::Database db = OpenSystemDatabaseByPath(false);
     db.Execute("INSERT INTO tblRecentProject (ProjectName, ProjectLocation) VALUES (?, ?)", {name, folder});
   }
+  void ClearRows() {
+    dao::Database db = OpenSystemDatabaseByPath(false);
+    db.Execute("DELETE FROM tblRecentProject");
+  }
   std::vector<std::string> Folders() {
     std::vector<std::string> out;
     dao::Database db = OpenSystemDatabaseByPath(false);
@@ -31,14 +35,39 @@ TEST(RecentProjectNames, FileNameAndCaption) {
   EXPECT_EQ(RecentProjectCaption("/", "Root.kvx"), "//.../Root.kvx");
 }
 
-TEST_F(RecentProjectsTest, ReopenInOtherLettersReplacesTheRowAndTwelveRowsReadAsTheTenNewest) {
+TEST_F(RecentProjectsTest, AReopenReplacesTheRowAndTwelveRowsReadAsTheTenNewest) {
   for (int i = 0; i < 12; ++i) AddRecentProject(dir.File("P" + std::to_string(i) + ".kvx"));
-  AddRecentProject(dir.File("p3.KVX"));
+  AddRecentProject(dir.File("P3.kvx"));
   const std::vector<RecentProject> rows = ReadRecentProjects();
   ASSERT_EQ(rows.size(), 10u);
-  EXPECT_EQ(rows[0].Path(), dir.File("p3.KVX"));
+  EXPECT_EQ(rows[0].Path(), dir.File("P3.kvx"));
   EXPECT_EQ(rows[1].Path(), dir.File("P11.kvx"));
   EXPECT_EQ(Folders().size(), 12u);  // one row per project; a reopen does not trim
+}
+
+// Paths compare as the file system does: names differing in letter case are
+// two files with a row each; another spelling of the same file is one.
+TEST_F(RecentProjectsTest, ProjectsAreTheSameFileOnlyAsTheFileSystemSaysSo) {
+  const struct {
+    const char* reopened;
+    bool sameFile;
+  } cases[] = {
+      {"P3.kvx", true},
+      {"./P3.kvx", true},
+      {"sub/../P3.kvx", true},
+      {"p3.kvx", false},
+      {"P3.KVX", false},
+  };
+  std::filesystem::create_directory(dir.File("sub"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reopened);
+    ClearRows();
+    AddRecentProject(dir.File("P3.kvx"));
+    AddRecentProject(dir.File(c.reopened));
+    const std::vector<RecentProject> rows = ReadRecentProjects();
+    ASSERT_EQ(rows.size(), c.sameFile ? 1u : 2u);
+    EXPECT_EQ(rows[0].Path(), dir.File(c.reopened));
+  }
 }
 
 TEST_F(RecentProjectsTest, ProgramFolderRowsAreRewrittenOnTheFirstRunAndWhenRead) {
@@ -87,14 +116,18 @@ TEST_F(RecentProjectsTest, ReadProjectDrawingResolvesFallsBackAndRefuses) {
   }
   EXPECT_TRUE(messages.empty());
 
-  for (const std::string& bad : {dir.File("Gone.kvx"), dir.File("Junk.kvx")}) {
-    std::ofstream(dir.File("Junk.kvx")) << "junk";
+  std::ofstream(dir.File("Junk.kvx")) << "junk";
+  const std::pair<std::string, const char*> refused[] = {
+      {dir.File("Gone.kvx"), "The file does not exist."},
+      {dir.File("Junk.kvx"), "The file is not a Korvalo project."},
+  };
+  for (const auto& [bad, reason] : refused) {
     Program().ProjectPath = bad;
     Program().DrawingPath = "kept";
     messages.clear();
     EXPECT_FALSE(ReadProjectDrawing());
     EXPECT_EQ(Program().DrawingPath, "kept");
-    EXPECT_EQ(Texts(), std::vector<std::string>{"Can't open the project: " + bad});
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Can't open the project: " + bad + "\n" + reason});
   }
 }
 

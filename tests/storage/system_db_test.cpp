@@ -1,4 +1,5 @@
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 
 #include "storage/first_row.h"
 #include "storage_fixture.h"
+#include "support/as_nobody.h"
 
 namespace korvalo {
 namespace {
@@ -109,6 +111,43 @@ TEST_F(SystemDbTest, MissingForeignOrLockedWithAnotherPasswordAsksForReinstall) 
   std::filesystem::remove(path);
   OpenSystemDatabase();
   EXPECT_FALSE(std::filesystem::exists(path));  // never created
+}
+
+// An intact system database in a program folder that cannot be written (the
+// lock beside it cannot be made) or that the user may not read: the start-up
+// says so, not that the file is missing or damaged.
+TEST_F(SystemDbTest, AnIntactFileThatCannotBeUsedIsToldTruly) {
+  const std::string path = SystemDatabasePath();
+  struct Case {
+    const char* what;
+    mode_t folder;
+    mode_t file;
+    std::string says;
+  };
+  const Case cases[] = {
+      {"a folder that cannot be written", 0555, 0644,
+       "Korvalo cannot write in its program folder " + dir.Path() + ", where it keeps the lock of its system database."},
+      {"a file that may not be read", 0755, 0600, "Korvalo is not allowed to read its system database " + path + "."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ::chmod(dir.Path().c_str(), c.folder);
+    ::chmod(path.c_str(), c.file);
+    messages.clear();
+    {
+      AsNobody nobody;
+      ASSERT_TRUE(nobody.Active());
+      EXPECT_FALSE(OpenSystemDatabase());
+    }
+    ::chmod(dir.Path().c_str(), 0700);
+    ::chmod(path.c_str(), 0644);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text.rfind(c.says, 0), 0u) << messages[0].text;
+    EXPECT_EQ(messages[0].text.find("corrupted"), std::string::npos);
+    EXPECT_EQ(messages[0].icon, MessageIcon::Critical);
+    EXPECT_FALSE(std::filesystem::exists(path + ".lock"));
+  }
+  EXPECT_TRUE(OpenSystemDatabase());  // the file was intact all along
 }
 
 TEST_F(SystemDbTest, FailuresShowTheirMessages) {

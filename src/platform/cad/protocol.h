@@ -41,6 +41,14 @@ inline constexpr long kUnknownObject = 424;      // a number that names no live 
 
 inline constexpr int kApplicationObject = 1;
 
+// What KorvaloDraw takes from its clients. A call is at most kLongestCall
+// bytes with its "\n" (the longest real call, a played test input, is a few
+// kilobytes): a client that sends more without a line end, or a longer
+// line, is dropped. Past kMostConnections open connections a new client is
+// refused (its connection ends at once) while the socket keeps listening.
+inline constexpr long long kLongestCall = 1LL << 20;
+inline constexpr int kMostConnections = 256;
+
 // The runtime folder, made when missing. Nothing when it cannot be made or
 // is not the user's own folder with mode 0700 (error says why).
 std::optional<std::string> RuntimeFolder(std::string& error);

@@ -18,6 +18,7 @@
 #include "common/numbers.h"
 #include "common/utf8.h"
 #include "platform/dao/field_rules.h"
+#include "platform/dao/file_checks.h"
 #include "platform/dao/file_lock.h"
 #include "platform/dao/text_order.h"
 
@@ -321,42 +322,40 @@ std::string Describe(int number, int rc, const std::string& path, const std::str
     case err::kDatabaseDamaged:
       return file + " is damaged and cannot be used safely (" + message + ").";
     case err::kReadOnly:
+      if (rc == SQLITE_READONLY_DIRECTORY) {
+        // The file may be writable: its folder, where each change keeps its
+        // journal, is not.
+        return "The folder '" + detail::FolderOf(path) + "' cannot be written, so nothing can be changed in the file '" +
+               path + "' (each change needs a journal file beside it).";
+      }
       if (rc == SQLITE_READONLY_ROLLBACK) {
         return file + " holds an unfinished change that can only be undone with permission to write the file, "
                       "and it is read-only.";
       }
       return file + " is read-only: nothing can be changed in it.";
     case err::kDiskError:
+      if ((rc & 0xff) == SQLITE_FULL) return file + " could not be written: the disk is full.";
       return file + " could not be read or written (" + message + ").";
     default:
       return message;
   }
 }
 
-// Whether the file begins as every SQLite database does: a file that does
-// and still cannot be read is damaged, one that does not is no database.
-bool HasDatabaseHeader(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  char head[16] = {};
-  const ssize_t got = ::read(fd, head, sizeof head);
-  ::close(fd);
-  return got == static_cast<ssize_t>(sizeof head) && std::memcmp(head, "SQLite format 3", sizeof head) == 0;
-}
-
 // The paths this process is writing inside a transaction, with the number of
 // its connections doing so. A second connection of this process cannot write
 // the file until the first one ends its transaction (SQLite would only time
 // out and blame another program); it is told so at once.
+// Kept to the end of the process (never destroyed): a connection still open
+// while static objects are destroyed at exit leaves them at its close.
 std::map<std::string, int>& WritersHere() {
-  static std::map<std::string, int> writers;
-  return writers;
+  static auto* writers = new std::map<std::string, int>;
+  return *writers;
 }
 
 // The files (path and identity on disk) whose pages this process checked.
 std::set<std::string>& CheckedFiles() {
-  static std::set<std::string> files;
-  return files;
+  static auto* files = new std::set<std::string>;
+  return *files;
 }
 
 }  // namespace
@@ -372,7 +371,8 @@ struct Connection {
   std::shared_ptr<detail::FileLock> lock;  // exclusive or shared hold, if any
   int transactionDepth = 0;
   bool readSnapshot = false;  // a ReadSnapshot holds the file
-  bool checked = false;  // the file's pages were checked before its first write
+  bool checked = false;  // the file was checked before its first write
+  bool newerLayout = false;  // written by a newer program: read, never written
   std::unordered_map<std::string, sqlite3_stmt*> cache;
   std::map<std::string, std::vector<FieldDef>> schema;  // key: lower-case table name
   std::unordered_map<std::string, std::shared_ptr<const RecordsetPlan>> plans;
@@ -392,8 +392,11 @@ struct Connection {
   }
 
   [[noreturn]] void Fail(int rc) const {
-    std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    int ext = db != nullptr ? sqlite3_extended_errcode(db) : rc;
+    Fail(db != nullptr ? sqlite3_extended_errcode(db) : rc, db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+  }
+  // The failure the engine reported as ext with message, read before any
+  // other call on the connection could replace them.
+  [[noreturn]] void Fail(int ext, const std::string& message) const {
     int number = 0;
     std::string text;
     if (ext == SQLITE_CONSTRAINT_TRIGGER && detail::ParseRuleError(message, number, text)) {
@@ -414,12 +417,19 @@ struct Connection {
     throw DaoError(number, Describe(number, ext, path, message));
   }
 
-  // Before the first write of this connection: a file whose pages are
-  // damaged is refused before anything is written into it. The check reads
-  // the whole file (about a third of a second for 10,000 parcels), so it is
-  // made once a process for each file: later connections to the same file
-  // (the same path and the same file on disk) rely on it.
+  // Before the first write of this connection: a damaged file (a damaged
+  // page, an index that misses a row of its table) is refused before
+  // anything is written into it. The check reads the whole file and every
+  // index (about a quarter of a second for 10,000 parcels of 80 courses; the
+  // storage benchmark measures it), so it is made once a process for each
+  // file: later connections to the same file (the same path and the same
+  // file on disk) rely on it.
   void BeforeWrite() {
+    if (newerLayout) {
+      throw DaoError(err::kReadOnly, "The file '" + path +
+                                         "' was made by a newer version of Korvalo: it can be read, but nothing "
+                                         "can be changed in it by this version.");
+    }
     if (readSnapshot) {
       throw DaoError(err::kReadOnly, "The file '" + path +
                                          "' is being read as one snapshot: nothing can be changed in it until "
@@ -436,17 +446,11 @@ struct Connection {
         return;
       }
     }
-    sqlite3_stmt* stmt = Prepare("PRAGMA quick_check(1)");
-    int rc = sqlite3_step(stmt);
-    std::string result;
-    if (rc == SQLITE_ROW) {
-      auto p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-      result = p != nullptr ? p : "";
-    }
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_ROW) Fail(rc);
-    if (result != "ok") {
-      throw DaoError(err::kDatabaseDamaged, Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path, result));
+    int rc = SQLITE_OK;
+    const std::string problem = detail::IntegrityProblem(db, rc);
+    if (rc != SQLITE_OK) Fail(rc);
+    if (!problem.empty()) {
+      throw DaoError(err::kDatabaseDamaged, Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path, problem));
     }
     checked = true;
     if (!fileKey.empty()) CheckedFiles().insert(fileKey);
@@ -480,7 +484,18 @@ struct Connection {
     int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr);
     if (rc != SQLITE_OK) {
       sqlite3_finalize(stmt);
-      Fail(rc);
+      const int ext = sqlite3_extended_errcode(db);
+      const std::string message = sqlite3_errmsg(db);
+      // A statement that fails inside the file's own triggers or field
+      // rules ("no such column" in a trigger's text) fails on a damaged file.
+      if ((rc & 0xff) == SQLITE_ERROR) {
+        if (detail::FailsOnTheFilesDefinitions(db, sql)) {
+          throw DaoError(err::kDatabaseDamaged,
+                         Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path,
+                                  "its table definitions are damaged"));
+        }
+      }
+      Fail(ext, message);
     }
     return stmt;
   }
@@ -604,17 +619,30 @@ Database Database::Create(const std::string& path, std::string_view /*locale*/, 
   int rc = sqlite3_open_v2(path.c_str(), &c->db,
                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kConnectionFlags, nullptr);
   if (rc != SQLITE_OK) {
-    std::string message = c->db != nullptr ? sqlite3_errmsg(c->db) : sqlite3_errstr(rc);
+    // The system's reason ("Permission denied", "File name too long") says
+    // more than the engine's "unable to open database file".
+    const int systemError = c->db != nullptr ? sqlite3_system_errno(c->db) : 0;
+    std::string message = systemError != 0 ? std::strerror(systemError)
+                          : c->db != nullptr ? sqlite3_errmsg(c->db)
+                                             : sqlite3_errstr(rc);
     c->CloseNow();
-    throw DaoError(err::kDiskError, "Cannot create " + path + ": " + message);
+    throw DaoError(err::kDiskError, "The file '" + path + "' cannot be made: " + message);
   }
   c->lockKey = detail::LockKey(path);
   c->checked = true;  // nothing in it to check
   sqlite3_busy_timeout(c->db, 2000);
   detail::RegisterTextRules(c->db, true);
-  c->Exec("PRAGMA application_id = " + std::to_string(kApplicationId) + ";" + "CREATE TABLE " + kMetaTable +
-          " (key TEXT PRIMARY KEY, value TEXT);" + "INSERT INTO " + kMetaTable + " (key, value) VALUES ('layout', '" +
-          std::to_string(detail::kLayout) + "')");
+  try {
+    c->Exec("PRAGMA application_id = " + std::to_string(kApplicationId) + ";" + "CREATE TABLE " + kMetaTable +
+            " (key TEXT PRIMARY KEY, value TEXT);" + "INSERT INTO " + kMetaTable +
+            " (key, value) VALUES ('layout', '" + std::to_string(detail::kLayout) + "')");
+  } catch (...) {
+    // A file that could not be begun (a full disk) is not left behind.
+    c->CloseNow();
+    ::unlink(path.c_str());
+    ::unlink((path + "-journal").c_str());
+    throw;
+  }
   return Database(c);
 }
 
@@ -715,11 +743,16 @@ void UpgradeLayout(Connection& c) {
 Database Database::Open(const std::string& path, const OpenOptions& options) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
+    if (errno == EACCES) {
+      throw DaoError(err::kCannotOpen, "The file '" + path +
+                                           "' cannot be opened: permission to enter its folder is denied");
+    }
     throw DaoError(err::kFileNotFound, "Could not find file '" + path + "'");
   }
   if (S_ISDIR(st.st_mode)) throw DaoError(err::kInvalidPath, "'" + path + "' is a folder, not a database file");
   if (!S_ISREG(st.st_mode)) throw DaoError(err::kInvalidPath, "'" + path + "' is not a database file");
-  if (::access(path.c_str(), R_OK) != 0) {
+  // The rights of the user the program runs as (its effective ids).
+  if (::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) != 0) {
     throw DaoError(err::kCannotOpen, "The file '" + path + "' cannot be opened: permission to read it is denied");
   }
   auto c = std::make_shared<Connection>();
@@ -760,13 +793,32 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
     if (rc != SQLITE_ROW && rc != SQLITE_DONE && rc != SQLITE_OK) {
       const int ext = sqlite3_extended_errcode(c->db);
       const int primary = ext & 0xff;
-      if (primary == SQLITE_NOTADB && HasDatabaseHeader(path)) {
+      if (primary == SQLITE_NOTADB && detail::HasDatabaseHeader(path, kApplicationId)) {
         throw DaoError(err::kDatabaseDamaged,
                        Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path, sqlite3_errmsg(c->db)));
       }
       if (primary != SQLITE_NOTADB) c->Fail(rc);
     }
-    if (id != kApplicationId) throw DaoError(err::kNotADatabase, "'" + path + "' is not a Korvalo database");
+    if (id != kApplicationId) {
+      // A file of ours cut short, or whose first bytes were damaged, still
+      // shows what it was.
+      if (detail::IsDamagedDatabase(path)) {
+        throw DaoError(err::kDatabaseDamaged, Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path,
+                                                       "it is cut short or its beginning is damaged"));
+      }
+      throw DaoError(err::kNotADatabase, "'" + path + "' is not a Korvalo database");
+    }
+
+    // A file cut short reads as far as it goes, and the pages it lost read
+    // as empty: it is refused whole, before anything is read from it.
+    const auto pages = QueryText(*c, "PRAGMA page_count");
+    const auto pageSize = QueryText(*c, "PRAGMA page_size");
+    struct stat now {};
+    if (pages && pageSize && ::stat(path.c_str(), &now) == 0 &&
+        std::atoll(pages->c_str()) * std::atoll(pageSize->c_str()) > static_cast<long long>(now.st_size)) {
+      throw DaoError(err::kDatabaseDamaged,
+                     Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path, "it is cut short"));
+    }
 
     // Password: needed unless this process already holds the file.
     std::string stored = QueryText(*c, "SELECT value FROM korvalo_meta WHERE key = 'password'").value_or("");
@@ -786,6 +838,12 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
     // written; otherwise it is read as it stands.
     auto layout = QueryText(*c, "SELECT value FROM korvalo_meta WHERE key = 'layout'");
     bool current = layout && std::atoi(layout->c_str()) >= detail::kLayout;
+    // A file of a newer layout may hold what this version does not know
+    // (a field more): writing it could lose that, so it is only read.
+    if (layout && std::atoi(layout->c_str()) > detail::kLayout) {
+      c->newerLayout = true;
+      c->Exec("PRAGMA query_only = 1");
+    }
     if (!current && !options.readOnly && sqlite3_db_readonly(c->db, "main") == 0) {
       UpgradeLayout(*c);
       current = true;
@@ -801,6 +859,8 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
 }
 
 bool Database::IsOpen() const { return conn_ && conn_->db != nullptr; }
+
+bool Database::IsNewerLayout() const { return conn_ && conn_->newerLayout; }
 
 const std::string& Database::Path() const {
   static const std::string empty;
@@ -1209,6 +1269,67 @@ Recordset Database::OpenRecordset(const std::string& source, RecordsetType type,
   Recordset rs;
   rs.state_ = s;
   return rs;
+}
+
+void Database::ReadRows(const std::string& source, const std::vector<Value>& params,
+                        const std::function<void(const RowView&)>& visit) {
+  Conn();
+  const std::shared_ptr<Connection> held = conn_;  // a visit may close this copy
+  Connection& c = *held;
+  const std::string key = "S:" + source;
+  auto cached = c.plans.find(key);
+  if (cached == c.plans.end()) cached = c.plans.emplace(key, MakePlan(c, source, RecordsetType::Snapshot)).first;
+  const std::shared_ptr<const RecordsetPlan> plan = cached->second;
+  // The statement leaves the cache while it steps, so that a read of the
+  // same statement during a visit prepares its own instead of resetting it.
+  sqlite3_stmt* stmt = nullptr;
+  if (auto it = c.cache.find(plan->sql); it != c.cache.end()) {
+    stmt = it->second;
+    c.cache.erase(it);
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+  } else {
+    stmt = c.Prepare(plan->sql);
+  }
+  const auto giveBack = [&] {
+    if (c.db != nullptr) sqlite3_reset(stmt);
+    if (c.db == nullptr || !c.cache.emplace(plan->sql, stmt).second) sqlite3_finalize(stmt);
+  };
+  try {
+    c.BindAll(stmt, params);
+    const RowView row(c, *plan, stmt);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+      visit(row);
+      if (c.db == nullptr) throw DaoError(err::kSyntaxError, "The database is closed");
+    }
+    c.Check(rc);
+  } catch (...) {
+    giveBack();
+    throw;
+  }
+  giveBack();
+}
+
+int RowView::FieldCount() const { return static_cast<int>(plan_.names.size()); }
+
+std::string_view RowView::FieldName(int position) const {
+  if (position < 0 || position >= FieldCount()) Get(position);
+  return plan_.names[static_cast<std::size_t>(position)];
+}
+
+Value RowView::Get(int position) const {
+  if (position < 0 || position >= FieldCount()) {
+    throw DaoError(err::kItemNotFound, "Item not found in this collection: #" + std::to_string(position));
+  }
+  return c_.Column(stmt_, position, plan_.meta[static_cast<std::size_t>(position)]);
+}
+
+Value RowView::Get(std::string_view name) const {
+  for (int i = 0; i < FieldCount(); ++i) {
+    if (utf8::EqualsNoCase(plan_.names[static_cast<std::size_t>(i)], name)) return Get(i);
+  }
+  throw DaoError(err::kItemNotFound, "Item not found in this collection: " + std::string(name));
 }
 
 bool Recordset::Bof() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -8,6 +9,8 @@
 #include <string_view>
 #include <variant>
 #include <vector>
+
+struct sqlite3_stmt;
 
 // The database layer: a small DAO-like interface over SQLite.
 //
@@ -23,8 +26,9 @@
 // index on a text field refuses names that differ only in letter case (3022).
 // Files stay readable by the sqlite3 shell.
 //
-// A file whose pages are damaged is refused (kDatabaseDamaged) before the
-// first write of a connection; a file another program is writing answers
+// A damaged file (a damaged page, an index that misses a row of its table,
+// table definitions that do not read) is refused (kDatabaseDamaged) before
+// the first write of a connection; a file another program is writing answers
 // kLocked after a 2 s wait; an Update or Delete of a row that another
 // connection deleted answers kRecordDeleted. A transaction belongs to one
 // connection: while one connection of this process is in a transaction on a
@@ -129,6 +133,7 @@ struct OpenOptions {
 
 class Recordset;
 class ReadSnapshot;
+class RowView;
 struct Connection;
 
 // A connection to one database file. Copies share the connection; it closes
@@ -147,6 +152,10 @@ class Database {
   static Database Open(const std::string& path, const OpenOptions& options = {});
 
   bool IsOpen() const;
+  // The file was written by a newer version of the layer (its layout number
+  // is above ours): it is read as it stands and every write is refused
+  // (kReadOnly), since a write could lose what this version does not know.
+  bool IsNewerLayout() const;
   const std::string& Path() const;
   void Close();
 
@@ -171,6 +180,13 @@ class Database {
   Recordset OpenRecordset(const std::string& source,
                           RecordsetType type = RecordsetType::Dynaset,
                           const std::vector<Value>& params = {});
+
+  // Hands each row of a table or a SELECT statement to visit as the engine
+  // steps it, keeping none: for a read that passes over its rows once. Field
+  // names, positions, values and errors are those of a Snapshot recordset of
+  // the same source.
+  void ReadRows(const std::string& source, const std::vector<Value>& params,
+                const std::function<void(const RowView&)>& visit);
 
   void BeginTrans();
   void CommitTrans();
@@ -212,6 +228,24 @@ class ReadSnapshot {
 
  private:
   std::shared_ptr<Connection> conn_;  // set while this read is held
+};
+
+struct RecordsetPlan;
+
+// The current row of a ReadRows; valid during its visit only.
+class RowView {
+ public:
+  int FieldCount() const;
+  std::string_view FieldName(int position) const;
+  Value Get(int position) const;        // kItemNotFound outside the fields
+  Value Get(std::string_view name) const;
+
+ private:
+  friend class Database;
+  RowView(const Connection& c, const RecordsetPlan& plan, sqlite3_stmt* stmt) : c_(c), plan_(plan), stmt_(stmt) {}
+  const Connection& c_;
+  const RecordsetPlan& plan_;
+  sqlite3_stmt* stmt_;
 };
 
 struct Bookmark {

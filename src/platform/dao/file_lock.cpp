@@ -18,9 +18,12 @@ struct Holding {
 };
 
 std::mutex g_mutex;
+// Kept to the end of the process (never destroyed): a lock still held while
+// static objects are destroyed at exit (a connection kept in one) reads it
+// when it goes.
 std::map<std::string, Holding>& Registry() {
-  static std::map<std::string, Holding> registry;
-  return registry;
+  static auto* registry = new std::map<std::string, Holding>;
+  return *registry;
 }
 
 }  // namespace

@@ -141,12 +141,23 @@ void Control::Move(int left, int top, int width, int height) {
 
 void Control::SetEnabled(bool enabled) {
   enabled_ = enabled;
-  if (widget_) widget_->setEnabled(enabled);
+  if (!widget_) return;
+  if (enabled) {
+    widget_->setEnabled(true);
+  } else {
+    Access::WithoutFocusMove(*this, [this] { widget_->setEnabled(false); });
+  }
 }
 
 void Control::SetVisible(bool visible) {
   visible_ = visible;
-  if (widget_) widget_->setVisible(visible);
+  if (widget_) {
+    if (visible) {
+      widget_->setVisible(true);
+    } else {
+      Access::WithoutFocusMove(*this, [this] { widget_->setVisible(false); });
+    }
+  }
   // A control shown may want its widget; a frame, shown or hidden, may
   // uncover others.
   if ((visible && !widget_) || ownContent_) Access::ScheduleRealise(*form_);
@@ -328,6 +339,14 @@ void Label::SetAutoSize(bool autoSize) {
   Move(Left(), Top(), TwipsFromPixels(hint.width()), TwipsFromPixels(hint.height()));
 }
 
+void detail::LabelWidget::changeEvent(QEvent* e) {
+  QLabel::changeEvent(e);
+  if (e->type() != QEvent::FontChange || !owner_) return;
+  QtBoundary boundary;
+  auto* label = static_cast<Label*>(owner_);
+  if (label->AutoSize()) label->SetAutoSize(true);
+}
+
 void Label::SetWordWrap(bool wrap) {
   wordWrap_ = wrap;
   if (auto* w = static_cast<QLabel*>(Widget())) w->setWordWrap(wrap);
@@ -465,9 +484,16 @@ void TextBox::SetAlignment(int alignment) {
 void TextBox::ApplyColours() {
   QWidget* w = Widget();
   if (!w) return;
+  // The colours are those of an enabled box; a disabled box keeps the
+  // disabled look whatever colour it was given, so it never looks typeable.
+  const QPalette standard = QApplication::palette(w);
   QPalette pal = w->palette();
-  pal.setColor(QPalette::Base, detail::ToQColor(BackColor()));
-  pal.setColor(QPalette::Text, detail::ToQColor(ForeColor()));
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    pal.setColor(group, QPalette::Base, detail::ToQColor(BackColor()));
+    pal.setColor(group, QPalette::Text, detail::ToQColor(ForeColor()));
+  }
+  pal.setColor(QPalette::Disabled, QPalette::Base, standard.color(QPalette::Disabled, QPalette::Base));
+  pal.setColor(QPalette::Disabled, QPalette::Text, standard.color(QPalette::Disabled, QPalette::Text));
   w->setPalette(pal);
 }
 
@@ -686,6 +712,24 @@ QWidget* OptionButton::CreateWidget(QWidget* parent) {
 void OptionButton::SetCaption(const std::string& caption) {
   caption_ = caption;
   if (auto* w = static_cast<QRadioButton*>(Widget())) w->setText(Q(caption));
+  if (coloursSet_) ApplyColours();
+}
+
+void OptionButton::ApplyColours() {
+  Control::ApplyColours();
+  QWidget* w = Widget();
+  if (!w) return;
+  // A back colour given fills the button's area; a button without a caption
+  // is a colour swatch, its circle filled with the colour too and the dot
+  // drawn in black or white, whichever stands out.
+  w->setAutoFillBackground(true);
+  if (!caption_.empty()) return;
+  const QColor back = detail::ToQColor(BackColor());
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::Base, back);
+  pal.setColor(QPalette::Button, back);
+  pal.setColor(QPalette::Text, qGray(back.rgb()) < 128 ? Qt::white : Qt::black);
+  w->setPalette(pal);
 }
 
 void OptionButton::SetValue(bool selected) { Access::OptionSetValue(*this, selected); }
@@ -966,7 +1010,7 @@ void ShowFrameCaption(QWidget* w, const std::string& caption) {
     return;
   }
   if (!label) {
-    label = new QLabel(w);
+    label = new detail::FrameCaptionWidget(w);
     label->setObjectName(QStringLiteral("korvalo_frame_caption"));
     label->setAutoFillBackground(true);
     label->move(6, 0);

@@ -447,6 +447,7 @@ class OptionButton : public Control, public ControlEvents {
  protected:
   const ControlEvents& CommonHandlers() const override { return Handlers(*this); }
   QWidget* CreateWidget(QWidget* parent) override;
+  void ApplyColours() override;
 
  private:
   template <class T>

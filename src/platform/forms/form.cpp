@@ -159,6 +159,11 @@ class FormWindow : public QWidget {
       Access::FormResizedByUser(form_, s.width(), s.height());
     }
     Access::LayoutForm(form_);
+    // Maximised, the window takes the screen's size some time after the
+    // state changed: the form lays out its controls again at that size.
+    if (form_.Visible() && form_.WindowState() == vbMaximized && e->oldSize() != s) {
+      Access::FormResizedOutsideNormal(form_);
+    }
   }
   void changeEvent(QEvent* e) override {
     detail::QtBoundary boundary;
@@ -195,6 +200,9 @@ class FormWindow : public QWidget {
   }
   bool focusNextPrevChild(bool next) override {
     detail::QtBoundary boundary;
+    // Qt moves the focus on from a control the program disables or hides;
+    // that is no Tab of the user's.
+    if (Access::FocusMoveHeld(form_)) return false;
     return Access::TabNext(form_, next);
   }
   void keyPressEvent(QKeyEvent* e) override {
@@ -218,6 +226,15 @@ class FormWindow : public QWidget {
 
 // --- focus -----------------------------------------------------------------------
 
+namespace {
+// The control a press has just given the focus through Qt (before the press
+// itself reaches it): the press does not move the focus a second time, which
+// would leave the control that took the focus back meanwhile (a direction box
+// whose check asked its question) and ask again.
+Control* g_pressFocused = nullptr;
+}  // namespace
+
+
 void Access::FocusTo(Control& c) {
   Form& f = c.ParentForm();
   if (f.focused_ == &c) return;
@@ -239,14 +256,43 @@ void Access::FocusTo(Control& c) {
 void Access::QtFocusIn(Control& c, Qt::FocusReason reason) {
   Form& f = c.ParentForm();
   if (f.focused_ == &c) return;
-  if ((reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) && f.focused_ &&
-      f.focused_->CanFocus() && f.focused_->Realised()) {
+  if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) {
     // The window got the activation back: the focus stays where the program
     // had it.
-    f.focused_->widget_->setFocus(Qt::OtherFocusReason);
+    if (f.focused_ && f.focused_->CanFocus() && f.focused_->Realised()) {
+      f.focused_->widget_->setFocus(Qt::OtherFocusReason);
+      return;
+    }
+    // Qt's own choice is the first widget it finds; ours is the first
+    // enabled stop of the tab order, and none when the focused control went
+    // (disabled or hidden) or no stop is enabled: the keys typed then reach
+    // no control the user did not pick.
+    if (!f.focused_ && TabNext(f, true)) return;
+    if (QWidget* w = c.Widget()) w->clearFocus();
     return;
   }
+  g_pressFocused = reason == Qt::MouseFocusReason ? &c : nullptr;
   FocusTo(c);
+}
+
+void Access::WithoutFocusMove(Control& c, const std::function<void()>& change) {
+  Form& f = c.ParentForm();
+  const bool held = f.focusMoveHeld_;
+  f.focusMoveHeld_ = true;
+  try {
+    change();
+  } catch (...) {
+    f.focusMoveHeld_ = held;
+    throw;
+  }
+  f.focusMoveHeld_ = held;
+  // Qt may have left the focus on the widget or a child of it (the window's
+  // focus, active or not).
+  QWidget* w = c.Widget();
+  QWidget* focus = w ? w->window()->focusWidget() : nullptr;
+  if (focus && w && (focus == w || w->isAncestorOf(focus)) && !(focus->isEnabled() && focus->isVisible())) {
+    focus->clearFocus();
+  }
 }
 
 bool Access::TabNext(Form& f, bool forward) {
@@ -279,7 +325,9 @@ void Access::RemoveFromForm(Control& c) {
 // --- mouse and keys ---------------------------------------------------------------
 
 void Access::MouseDown(Control& c, QMouseEvent* e) {
-  if (c.CanFocus()) FocusTo(c);
+  const bool focusedByPress = g_pressFocused == &c;
+  g_pressFocused = nullptr;
+  if (!focusedByPress && c.CanFocus()) FocusTo(c);
   const auto& h = c.CommonHandlers().OnMouseDown;
   const int button = ButtonOf(e->button());
   if (h && button) {
@@ -580,6 +628,7 @@ int Form::ScaleHeight() const { return std::max(0, TwipsFromPixels(content_->hei
 void Form::SetCaption(const std::string& caption) {
   caption_ = caption;
   window_->setWindowTitle(Q(caption));
+  detail::MdiCaptionChanged(*this);
 }
 
 void Form::SetLeft(int twips) { Place(twips, top_, width_, height_, true); }
@@ -674,6 +723,15 @@ void Form::Show(int modal) {
   Load();
   auto* w = static_cast<FormWindow*>(window_);
   const bool wasVisible = visible_;
+  // A modal window opened while another window of the program stays on top
+  // stays on top too while it is shown, or it would open under that window.
+  bool aboveTopMost = false;
+  if (modal == vbModal && !wasVisible && !topMost_) {
+    for (Form* other : LoadedForms()) {
+      if (other != this && other->Visible() && other->TopMost()) aboveTopMost = true;
+    }
+    if (aboveTopMost) SetTopMost(true);
+  }
   visible_ = true;
   if (!wasVisible) {
     if (modal == vbModal) w->setWindowModality(Qt::ApplicationModal);
@@ -712,6 +770,7 @@ void Form::Show(int modal) {
     p.form = this;
     Ask(p);
     w->setWindowModality(Qt::NonModal);
+    if (aboveTopMost && topMost_) SetTopMost(false);
   }
 }
 
@@ -908,6 +967,8 @@ void Access::MdiChildResized(Form& f, int widthPx, int heightPx) {
   if (f.visible_) RaiseForm(f.OnResize);
 }
 
+void Access::FormResizedOutsideNormal(Form& f) { RaiseForm(f.OnResize); }
+
 void Access::FormMovedByUser(Form& f, int xPx, int yPx) {
   f.left_ = TwipsFromPixels(xPx);
   f.top_ = TwipsFromPixels(yPx);
@@ -923,8 +984,11 @@ void Access::FormStateChangedByUser(Form& f, int state) {
     // The manager gives the window back its normal place and size; the
     // form asks for the same, whatever it was told while maximised.
     f.RestoreNormalGeometry();
-    LayoutForm(f);
   }
+  // The inner area follows the state at once: a manager that reports a
+  // passing normal state while it brings a maximised window back from the
+  // task bar sends no resize when the window keeps its size.
+  LayoutForm(f);
   RaiseForm(f.OnResize);
 }
 

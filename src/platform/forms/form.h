@@ -177,6 +177,9 @@ class Form : public Container {
   bool realisePending_ = false;  // widgets may be wanted: a pass is queued
   Control* focused_ = nullptr;
   Control* eventFocus_ = nullptr;  // the control whose GotFocus ran last
+  // While the program disables or hides a control: Qt's own move of the
+  // focus away from it is held (the focus goes to no control).
+  bool focusMoveHeld_ = false;
   std::vector<Control*> tabOrder_;
   std::vector<Menu*> topMenus_;
   std::vector<detail::ArrayBase*> arrays_;

@@ -13,6 +13,7 @@
 #include "platform/forms/form_pointer.h"
 #include "platform/forms/mdi.h"
 #include "platform/forms/menu_icons.h"
+#include "platform/forms/playback.h"
 #include "platform/forms/print_dialog.h"
 #include "platform/forms/prompts.h"
 #include "platform/forms/rich_text_box.h"

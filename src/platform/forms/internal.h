@@ -87,6 +87,8 @@ QWidget* MdiSubWindow(const Form& form);
 // For an MDI child: the inner size of its frame in twips (true); false for
 // any other form.
 bool MdiClientSize(const Form& form, int& width, int& height);
+// The caption of a frame or of a child changed: the frame's title shows it.
+void MdiCaptionChanged(const Form& form);
 
 // --- access to the controls' insides --------------------------------------
 struct Access {
@@ -98,6 +100,11 @@ struct Access {
   static void QtFocusIn(Control& c, Qt::FocusReason reason);
   // Tab and Shift+Tab on a form.
   static bool TabNext(Form& f, bool forward);
+  // Runs change (the program disabling or hiding c's widget) without letting
+  // Qt hand the focus on to another control: a control the user did not
+  // pick never receives the keys typed next. The focus goes to no control.
+  static void WithoutFocusMove(Control& c, const std::function<void()>& change);
+  static bool FocusMoveHeld(const Form& f) { return f.focusMoveHeld_; }
   static void RemoveFromForm(Control& c);
   // The form's menu-bar menus and pop-up menus, in order (menu_icons.cpp).
   static std::vector<Menu*> TopMenus(const Form& f);
@@ -141,6 +148,8 @@ struct Access {
   static void FormActivated(Form& f);
   static void FormResizedByUser(Form& f, int clientWidthPx, int clientHeightPx);
   static void FormStateChangedByUser(Form& f, int state);
+  // The window's size changed while it is maximised: Resize is raised.
+  static void FormResizedOutsideNormal(Form& f);
   static void FormMovedByUser(Form& f, int xPx, int yPx);
   // An MDI child's sub-window took this outer size (pixels) by the user's
   // hand or the frame's (maximised in a resized frame).
@@ -172,6 +181,15 @@ struct Access {
   static void Stack(Control& c);
   static void OptionSetValue(OptionButton& c, bool on);
 };
+
+// --- played input (playback.cpp) -------------------------------------------
+// The widget that takes the user's mouse over the control, made now if it
+// has none.
+QWidget* MouseTarget(Control& c);
+// A mouse event (QEvent::Type, Qt::MouseButton) at x, y pixels in w.
+void SendMouse(QWidget* w, int type, int button, double x, double y);
+// The Qt::MouseButton of a button code (vbLeftButton...).
+int QtButton(int button);
 
 // Nominal frame of every form window, pixels.
 inline constexpr int kFrameSidePx = 4;

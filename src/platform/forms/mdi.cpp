@@ -25,6 +25,8 @@ struct Child {
 std::map<const Form*, QMdiArea*> g_frames;
 std::map<const Form*, Child> g_children;
 
+void ShowFrameTitle(const Form& frame);
+
 // The workspace of a frame. Before it goes, the child forms' windows are
 // taken out of their sub-windows: the forms own them.
 class Workspace : public QMdiArea {
@@ -67,7 +69,12 @@ class ChildWatch : public QObject {
     if (it == g_children.end() || it->second.sub != sub) return false;
     detail::QtBoundary boundary;
     switch (e->type()) {
+      case QEvent::Show:
+      case QEvent::Hide:
+        ShowFrameTitle(*it->second.frame);
+        break;
       case QEvent::WindowStateChange: {
+        ShowFrameTitle(*it->second.frame);
         const Qt::WindowStates st = sub->windowState();
         const int state = (st & Qt::WindowMinimized)   ? vbMinimized
                           : (st & Qt::WindowMaximized) ? vbMaximized
@@ -105,6 +112,19 @@ QMdiArea* AreaOf(const Form& frame) {
   return it == g_frames.end() ? nullptr : it->second;
 }
 
+// The frame's title on the screen: its caption, joined by the caption of a
+// child shown maximised (which has no title bar of its own then).
+void ShowFrameTitle(const Form& frame) {
+  if (!AreaOf(frame)) return;
+  QString title = detail::Q(frame.Caption());
+  for (const auto& [child, entry] : g_children) {
+    if (entry.frame != &frame || !entry.sub || !entry.sub->isVisible() || !entry.sub->isMaximized()) continue;
+    if (!child->Caption().empty()) title += QStringLiteral(" - [") + detail::Q(child->Caption()) + QLatin1Char(']');
+    break;
+  }
+  if (frame.Window()->windowTitle() != title) frame.Window()->setWindowTitle(title);
+}
+
 }  // namespace
 
 void MakeMdiFrame(Form& frame) {
@@ -118,6 +138,9 @@ void MakeMdiFrame(Form& frame) {
       break;
     }
   }
+  // A maximised child shows no title bar of its own: it fills the inner
+  // area, and its caption joins the frame's.
+  frame.Window()->setAttribute(Qt::WA_CanHostQMdiSubWindowTitleBar);
   auto* area = new Workspace(frame, content);
   area->setBackground(QBrush(detail::ToQColor(vbApplicationWorkspace)));
   area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -164,6 +187,14 @@ void SetMdiParent(Form& child, Form& frame) {
   });
   sub->hide();
   g_children[&child] = Child{&frame, sub};
+}
+
+void detail::MdiCaptionChanged(const Form& form) {
+  if (AreaOf(form)) {
+    ShowFrameTitle(form);
+  } else if (auto it = g_children.find(&form); it != g_children.end()) {
+    ShowFrameTitle(*it->second.frame);
+  }
 }
 
 Form* MdiParent(const Form& child) {

@@ -5,6 +5,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include "platform/forms/application.h"
 #include "platform/forms/internal.h"
@@ -42,14 +43,26 @@ void KeepAboveTopMost(QWidget& dialog) {
   }
 }
 
-// "Desc|*.a;*.b|All|*.*" as Qt's "Desc (*.a *.b);;All (*.*)".
+// The patterns of a list "*.a;*.b" (or "*.a *.b").
+QStringList PatternsOf(const QString& list) {
+  static const QRegularExpression separators(QStringLiteral("[;\\s]+"));
+  return list.split(separators, Qt::SkipEmptyParts);
+}
+
+// "Desc|*.a;*.b|All|*.*" as Qt's "Desc (*.a *.b);;All (*.*)". The dialog
+// filters by the patterns in the last brackets of an entry; a description
+// that already ends in its own patterns there ("TEXT (*.txt)", "Rich Text
+// File(*.rtf)") is shown as it stands, any other gets them added.
 QString QtFilter(const std::string& filter) {
   const QStringList parts = Q(filter).split(QLatin1Char('|'));
   QStringList out;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    QString patterns = parts[i + 1];
-    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-    out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    const QString description = parts[i].trimmed();
+    const QStringList patterns = PatternsOf(parts[i + 1]);
+    const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+    const bool shown = description.endsWith(QLatin1Char(')')) && open >= 0 &&
+                       PatternsOf(description.mid(open + 1, description.size() - open - 2)) == patterns;
+    out << (shown ? parts[i] : parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
   }
   return out.join(QStringLiteral(";;"));
 }
@@ -109,6 +122,20 @@ PromptHandler SetPromptHandler(PromptHandler handler) {
   PromptHandler previous = std::move(Handler());
   Handler() = std::move(handler);
   return previous;
+}
+
+PromptAnswer CautiousAnswer(const Prompt& p) {
+  PromptAnswer a;
+  switch (p.ButtonSet()) {
+    case vbOKCancel:
+    case vbYesNoCancel:
+    case vbRetryCancel: a.button = vbCancel; break;
+    case vbYesNo: a.button = vbNo; break;
+    case vbAbortRetryIgnore: a.button = vbAbort; break;
+    default: a.button = vbOK; break;
+  }
+  if (p.kind == PromptKind::ModalForm && p.form) p.form->Hide();
+  return a;
 }
 
 PromptAnswer Ask(const Prompt& prompt) {

@@ -52,7 +52,9 @@ void SetAppTitle(const std::string& title);
 int MsgBox(const std::string& text, int buttons = vbOKOnly, const std::string& title = {});
 
 // File dialogs. The filter is a "|"-separated list of description and
-// pattern pairs: "Korvalo project (*.kvx)|*.kvx|All files (*.*)|*.*".
+// pattern pairs: "Korvalo project (*.kvx)|*.kvx|All files (*.*)|*.*". The
+// dialog shows each description as written when it ends in its patterns in
+// brackets, and with " (patterns)" added when it does not ("All|*.*").
 struct FileDialogOptions {
   std::string title;
   std::string filter;
@@ -105,5 +107,10 @@ PromptHandler SetPromptHandler(PromptHandler handler);
 
 // Runs a prompt through the hook (the functions above use it).
 PromptAnswer Ask(const Prompt& prompt);
+
+// The most cautious answer to a prompt, for handlers that answer prompts
+// nobody expected: Cancel where it is offered, else No, Abort or OK; a
+// modal form is hidden unanswered.
+PromptAnswer CautiousAnswer(const Prompt& prompt);
 
 }  // namespace korvalo::forms

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -49,28 +50,7 @@ std::string Describe(const Prompt& p) {
   return s.str();
 }
 
-// The answer given to a prompt the script did not expect: the most cautious
-// button.
-PromptAnswer CautiousAnswer(const Prompt& p) {
-  PromptAnswer a;
-  switch (p.ButtonSet()) {
-    case vbOKCancel:
-    case vbYesNoCancel:
-    case vbRetryCancel: a.button = vbCancel; break;
-    case vbYesNo: a.button = vbNo; break;
-    case vbAbortRetryIgnore: a.button = vbAbort; break;
-    default: a.button = vbOK; break;
-  }
-  if (p.kind == PromptKind::ModalForm && p.form) p.form->Hide();
-  return a;
-}
-
-// The user's input goes to the control's widget, made now if it has none.
-QWidget* MouseTarget(Control& c) {
-  QWidget* w = Access::Realise(c);
-  if (dynamic_cast<PictureBox*>(&c)) return static_cast<PictureBox&>(c).ContentWidget();
-  return w;
-}
+using detail::MouseTarget;
 
 QWidget* KeyTarget(Control& c) {
   QWidget* w = Access::Realise(c);
@@ -89,17 +69,7 @@ bool UserCanReach(Control& c, const char* action) {
 }
 
 void SendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, QPointF pos) {
-  const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-  QMouseEvent e(type, pos, w->mapToGlobal(pos), button, buttons, Qt::NoModifier);
-  QApplication::sendEvent(w, &e);
-}
-
-Qt::MouseButton QtButton(int button) {
-  switch (button) {
-    case vbRightButton: return Qt::RightButton;
-    case vbMiddleButton: return Qt::MiddleButton;
-    default: return Qt::LeftButton;
-  }
+  detail::SendMouse(w, type, button, pos.x(), pos.y());
 }
 
 void SendKey(QWidget* w, int key, Qt::KeyboardModifiers mods, const QString& text) {
@@ -305,12 +275,7 @@ PromptAnswer PromptScript::Answer(const Prompt& p) {
 
 void UserMouseClick(Control& control, int button, double x, double y) {
   if (!UserCanReach(control, "click")) return;
-  QWidget* w = MouseTarget(control);
-  const QPointF pos = (x < 0 || y < 0) ? QPointF(w->width() / 2.0, w->height() / 2.0)
-                                       : QPointF(x / kTwipsPerPixel, y / kTwipsPerPixel);
-  const Qt::MouseButton b = QtButton(button);
-  SendMouse(w, QEvent::MouseButtonPress, b, pos);
-  SendMouse(w, QEvent::MouseButtonRelease, b, pos);
+  PlayMouseClick(control, button, x, y);
 }
 
 void UserClick(Control& control) { UserMouseClick(control, vbLeftButton); }
@@ -455,19 +420,12 @@ void UserDragThumb(VScrollBar& bar, const std::vector<int>& values) {
 }
 
 void UserChooseMenu(Menu& menu) {
-  std::vector<Menu*> chain;
-  for (Menu* m = &menu; m; m = m->ParentMenu()) chain.insert(chain.begin(), m);
-  for (Menu* m : chain) {
+  if (PlayMenuChoice(menu)) return;
+  for (Menu* m = &menu; m; m = m->ParentMenu()) {
     if (!m->Visible() || !m->Enabled()) {
       ADD_FAILURE() << "menu " << m->Name() << " cannot be chosen (hidden or disabled)";
       return;
     }
-  }
-  for (std::size_t i = 0; i + 1 < chain.size(); ++i) emit Access::MenuWidget(*chain[i])->aboutToShow();
-  if (!menu.Items().empty()) {
-    emit Access::MenuWidget(menu)->aboutToShow();
-  } else {
-    menu.Action()->trigger();
   }
 }
 
@@ -516,7 +474,13 @@ std::optional<CaptionFit> MeasureCaption(Control& control) {
   fit.text = caption;
   fit.textPx = QFontMetrics(w->font()).horizontalAdvance(text);
   const int width = detail::Px(control.Width());
-  if (whole) {
+  if (dynamic_cast<Frame*>(&control)) {
+    // A frame's caption shows as wide as its caption label is, within the
+    // frame.
+    const auto* label = w->findChild<QLabel*>(QStringLiteral("korvalo_frame_caption"), Qt::FindDirectChildrenOnly);
+    fit.textPx = label ? QFontMetrics(label->font()).horizontalAdvance(text) : fit.textPx;
+    fit.roomPx = label ? std::min(label->contentsRect().width(), width - label->x()) : 0;
+  } else if (whole) {
     fit.roomPx = width;
   } else {
     QStyleOptionButton option;

@@ -140,6 +140,24 @@ class Hooked : public Base {
 class LabelWidget : public Hooked<QLabel> {
  public:
   explicit LabelWidget(Control* owner, QWidget* parent) : Hooked(owner, ClickOrder::Synthesized, parent) {}
+
+ protected:
+  // A label sized to its caption takes the size of the caption in every new
+  // font (its own or its window's).
+  void changeEvent(QEvent* e) override;
+};
+
+// The caption of a frame, sized to its text in whatever font the frame
+// shows, also after a font change of the frame or its window.
+class FrameCaptionWidget : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void changeEvent(QEvent* e) override {
+    QLabel::changeEvent(e);
+    if (e->type() == QEvent::FontChange) adjustSize();
+  }
 };
 
 class FrameWidget : public Hooked<QFrame> {

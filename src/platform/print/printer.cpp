@@ -13,6 +13,8 @@
 #include <QString>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace korvalo::print {
@@ -56,6 +58,9 @@ void Configure(QPrinter& printer, const Destination& d) {
       QPageLayout(paper, QPageLayout::Portrait, QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch));
 }
 
+// The face of the pages: Arial's widths, which the layouts were made for.
+constexpr const char* kPageFace = "Liberation Sans";
+
 QFont BaseFont(const char* family, QFont::StyleHint hint) {
   QFont font{QString::fromLatin1(family)};
   font.setStyleHint(hint);
@@ -67,10 +72,19 @@ QFont BaseFont(const char* family, QFont::StyleHint hint) {
 
 }  // namespace
 
+std::string PdfFilePath(const std::string& path) {
+  const std::filesystem::path file(path);
+  std::error_code error;
+  if (path.empty() || file.has_extension() || !file.has_filename() || std::filesystem::is_directory(file, error)) {
+    return path;
+  }
+  return path + ".pdf";
+}
+
 Destination Destination::Pdf(std::string path, int resolution) {
   Destination d;
   d.kind = Kind::PdfFile;
-  d.pdfPath = std::move(path);
+  d.pdfPath = PdfFilePath(path);
   d.resolution = resolution;
   return d;
 }
@@ -102,7 +116,7 @@ void SetPdfPaperForTesting(double widthInches, double heightInches) {
 struct Printer::State {
   QPrinter printer{QPrinter::HighResolution};
   QPainter painter;
-  QFont font = BaseFont("sans-serif", QFont::SansSerif);
+  QFont font = BaseFont(kPageFace, QFont::SansSerif);
   double x = 0.0;  // inches
   double y = 0.0;
   double dpiX = 1.0;

@@ -10,12 +10,16 @@
 // corner of the printable area, with a print position (CurrentX, CurrentY)
 // that text moves along, as the program's page layouts expect. Text is
 // measured with the printer's own font metrics, without hinting, so a page
-// comes out the same at any resolution. The face is the system's sans-serif
-// font (fontconfig); the size, bold and underline are set per item.
+// comes out the same at any resolution. The face is Liberation Sans, which
+// has Arial's widths: the report layouts place their texts at fixed inches
+// for those widths, and the system's sans-serif face (often a far wider one)
+// would run one text into the next. The size, bold and underline are set per
+// item.
 namespace korvalo::print {
 
 // Where a document goes: a printer by its CUPS name, or a PDF file (Letter,
-// 0.25 inch margins).
+// 0.25 inch margins). A PDF file named without an ending ("smith_full") gets
+// ".pdf"; an existing folder keeps its name (and cannot be written).
 struct Destination {
   enum class Kind { Printer, PdfFile };
   Kind kind = Kind::PdfFile;
@@ -27,6 +31,10 @@ struct Destination {
   static Destination Pdf(std::string path, int resolution = 0);
   static Destination Named(std::string printer);
 };
+
+// The file a PDF named `path` is written to: `path` with ".pdf" added when
+// its file name has no ending and it is not an existing folder.
+std::string PdfFilePath(const std::string& path);
 
 // The name under which Printers() lists the PDF file.
 inline constexpr const char* kPdfFileName = "PDF file";

@@ -56,6 +56,9 @@ struct Entity {
   std::uint32_t columns = 0, lines = 0;
   std::string handle;               // DXF entity handle, "" elsewhere
   Bounds box;
+  // A solid fill (a SOLID, a hatch of the SOLID pattern, a filled shape):
+  // its area is painted, not only its outline.
+  bool filled = false;
   bool IsText() const { return kind == EntityKind::Text || kind == EntityKind::MText; }
 };
 
@@ -69,6 +72,12 @@ struct Drawing {
   std::vector<std::string> texts{std::string()};
   Bounds extents;
   std::vector<std::string> warnings;
+  // What the reader left out of the file: entities whose coordinates cannot
+  // be shown (not numbers, or farther out than kFarthestCoordinate), and
+  // whether blocks were left out for inserting themselves or being nested
+  // deeper than GDAL expands.
+  long leftOut = 0;
+  bool blocksLeftOut = false;
   // DXF: how many of the layers, from the first, are the file's LAYER table;
   // -1 when the file has no table that reads (the layers are then the ones
   // the entities use, in first-use order).

@@ -275,6 +275,8 @@ void DrawingViewer::ViewerLoadFile(std::string& path, long, const std::string&) 
   // The file is read once for every viewer and layer table holding it.
   ReadError error;
   std::shared_ptr<const SharedDrawing> read = ReadSharedDrawing(path, error);
+  lastErrorNumber_ = read ? 0 : error.number;
+  lastErrorText_ = read ? std::string() : error.description;
   if (!read) throw forms::RuntimeError(error.number, error.description);
   ViewerCloseDrawing();
   State& s = *state_;
@@ -284,6 +286,10 @@ void DrawingViewer::ViewerLoadFile(std::string& path, long, const std::string&) 
   SyncPixels();
   s.view.SetDrawing(s.drawing().extents);
   Invalidate();
+}
+
+std::string DrawingViewer::ViewerLoadNotice() const {
+  return state_->open ? LoadNotice(state_->drawing()) : std::string();
 }
 
 void DrawingViewer::ViewerDwgLoaded(std::string&) {}

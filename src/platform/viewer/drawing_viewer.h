@@ -34,7 +34,9 @@ class DrawingViewer;
 // rectangle round the view; a press centres the view there; the wheel turned
 // over it is the control's wheel event (ViewerWheel). Callers hold
 // it by the reference ViewerShowOverview returns. Positions are screen
-// pixels. It is never top-most.
+// pixels. It is never top-most: shown, it belongs to the top-level window
+// that holds the viewer and stays above that window (also when the user
+// clicks it); showing or moving it does not take the focus.
 class OverviewWindow {
  public:
   struct Rect {
@@ -95,10 +97,19 @@ class DrawingViewer : public forms::HostedControl, public DrawingViewerEvents {
   void ViewerCloseDrawing();
   void ViewerResetDrawing();
   // Loads the drawing. A file that cannot be read raises forms::RuntimeError
-  // with a number (53 not found, 321 not a drawing we read) and a
-  // description (GDAL's message where it gave one); the drawing shown
-  // before stays. Off and frozen layers start hidden.
+  // with a number (53 not found, 321 not a drawing we read, 7 too large to
+  // show) and a description (GDAL's message where it gave one); the drawing
+  // shown before stays. Off and frozen layers start hidden.
   void ViewerLoadFile(std::string& path, long flags = 0, const std::string& options = {});
+  // Why the last load or layer table of this control could not be read: the
+  // number and description ViewerLoadFile raises; 0 and "" after one that
+  // read.
+  long ViewerLastErrorNumber() const { return lastErrorNumber_; }
+  const std::string& ViewerLastErrorText() const { return lastErrorText_; }
+  // What the user should know of the drawing shown when the reader left some
+  // of it out (entities whose coordinates cannot be shown, blocks nested too
+  // deeply); "" when nothing was left out or no drawing is open.
+  std::string ViewerLoadNotice() const;
   // Calls that the drawing components of other systems need; here they
   // take their arguments and change nothing.
   void ViewerDwgLoaded(std::string& path);
@@ -200,6 +211,8 @@ class DrawingViewer : public forms::HostedControl, public DrawingViewerEvents {
   std::unique_ptr<OverviewWindow> overview_;
   long hwnd_;
   long current_ = -1;
+  long lastErrorNumber_ = 0;
+  std::string lastErrorText_;
   bool found_ = false;
   long nextIndex_ = 0;
 };

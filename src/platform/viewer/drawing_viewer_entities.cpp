@@ -154,6 +154,8 @@ long DrawingViewer::ViewerOpenLayerTable(const std::string& path) {
   LayerTable table;
   ReadError error;
   table.read = ReadSharedDrawing(path, error);
+  lastErrorNumber_ = table.read ? 0 : error.number;
+  lastErrorText_ = table.read ? std::string() : error.description;
   if (!table.read) return 0;
   table.layers = table.read->TableLayers();
   const long handle = state_->nextHandle++;

@@ -22,7 +22,7 @@ void GridIndex::CellRange(double xmin, double ymin, double xmax, double ymax, in
                           int& y1) const {
   auto cell = [](double v, double origin, double size, int n) {
     const double c = std::floor((v - origin) / size);
-    if (!(c >= 0)) return 0;
+    if (!(c >= 0)) return 0;  // also not a number
     if (c >= n - 1) return n - 1;
     return static_cast<int>(c);
   };
@@ -42,11 +42,18 @@ void GridIndex::Build(const Drawing& drawing) {
   if (extents_.empty || n == 0) return;
   const double w = std::max(extents_.xmax - extents_.xmin, 1e-9);
   const double h = std::max(extents_.ymax - extents_.ymin, 1e-9);
-  // About four entities a cell, cells about square.
+  // About four entities a cell, cells about square. Extents too wide for
+  // the arithmetic (an overflow to infinity) give one cell.
   const double cells = std::clamp(static_cast<double>(n) / 4.0, 1.0, double(kMaxCells) * kMaxCells);
   const double side = std::sqrt(w * h / cells);
-  nx_ = std::clamp(static_cast<int>(std::ceil(w / side)), 1, kMaxCells);
-  ny_ = std::clamp(static_cast<int>(std::ceil(h / side)), 1, kMaxCells);
+  auto count = [](double v) {
+    const double c = std::ceil(v);
+    if (!(c >= 1)) return 1;  // also not a number
+    return c >= kMaxCells ? kMaxCells : static_cast<int>(c);
+  };
+  const bool finite = std::isfinite(w) && std::isfinite(h) && std::isfinite(side) && side > 0;
+  nx_ = finite ? count(w / side) : 1;
+  ny_ = finite ? count(h / side) : 1;
   cellW_ = w / nx_;
   cellH_ = h / ny_;
   std::vector<std::uint32_t> counts(static_cast<std::size_t>(nx_) * ny_ + 1, 0);

@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QWheelEvent>
 
+#include "platform/forms/form.h"
 #include "platform/forms/hosted.h"
 #include "platform/viewer/viewer_state.h"
 
@@ -88,31 +89,51 @@ class OverviewWindow::Widget : public QWidget {
 
 OverviewWindow::OverviewWindow(DrawingViewer& viewer) : viewer_(viewer), widget_(new Widget(*this)) {
   widget_->setWindowTitle(QString::fromStdString(caption_));
+  // The window it belongs to may go first and take it along.
+  QObject::connect(widget_, &QObject::destroyed, [this] { widget_ = nullptr; });
 }
 
 OverviewWindow::~OverviewWindow() { delete widget_; }
 
-void OverviewWindow::Move(int x, int y) { widget_->move(x, y); }
+void OverviewWindow::Move(int x, int y) {
+  if (widget_) widget_->move(x, y);
+}
 
 OverviewWindow::Rect OverviewWindow::ScreenRect() const {
+  if (!widget_) return {};
   const QRect r = widget_->frameGeometry();
   return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
 void OverviewWindow::Show() {
+  if (!widget_) return;
+  // A window of the viewer's top-level window: it stays above it while open,
+  // also when the user clicks that window, and showing it does not take the
+  // focus.
+  QWidget* owner = viewer_.ParentForm().Window()->window();
+  if (widget_->parentWidget() != owner) {
+    const QPoint at = widget_->pos();
+    widget_->setParent(owner, Qt::Tool);
+    widget_->setAttribute(Qt::WA_ShowWithoutActivating);
+    widget_->move(at);
+  }
   widget_->show();
   widget_->update();
 }
-void OverviewWindow::Hide() { widget_->hide(); }
-bool OverviewWindow::Visible() const { return widget_->isVisible(); }
-bool OverviewWindow::Active() const { return widget_->isActiveWindow(); }
+void OverviewWindow::Hide() {
+  if (widget_) widget_->hide();
+}
+bool OverviewWindow::Visible() const { return widget_ && widget_->isVisible(); }
+bool OverviewWindow::Active() const { return widget_ && widget_->isActiveWindow(); }
 
 void OverviewWindow::SetCaption(const std::string& caption) {
   caption_ = caption;
-  widget_->setWindowTitle(QString::fromStdString(caption));
+  if (widget_) widget_->setWindowTitle(QString::fromStdString(caption));
 }
 
-void OverviewWindow::Update() { widget_->update(); }
+void OverviewWindow::Update() {
+  if (widget_) widget_->update();
+}
 
 OverviewWindow& DrawingViewer::ViewerShowOverview() {
   if (!overview_) overview_.reset(new OverviewWindow(*this));

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QPainterPath>
 #include <QPen>
 #include <QString>
 #include <cmath>
@@ -57,14 +58,16 @@ void PaintLegibleText(QPainter& p, const Drawing& d, const Entity& e, const View
 QFont TextFont() { return QFont(QStringLiteral("Liberation Sans")); }
 
 // What one colour's entities draw, gathered so that each kind is one call:
-// the segments of lines, polylines, arcs and small texts' base lines, lone
-// points, and the texts large enough to read.
+// the areas of solid fills, the segments of lines, polylines, arcs and small
+// texts' base lines, lone points, and the texts large enough to read.
 struct Strokes {
+  std::vector<QPainterPath> fills;  // one a fill: overlapping fills both show
   std::vector<QPointF> runPoints;  // the polylines one after the other
   std::vector<int> runCounts;
   std::vector<QPointF> points;
   std::vector<std::uint32_t> texts;
   void Clear() {
+    fills.clear();
     runPoints.clear();
     runCounts.clear();
     points.clear();
@@ -72,8 +75,31 @@ struct Strokes {
   }
 };
 
+// A solid fill's area: each of its rings (parted by NaN points), a hole
+// where rings overlap.
+void GatherFill(const Drawing& d, const Entity& e, const View& view, std::vector<QPainterPath>& fills) {
+  QPainterPath area;
+  area.setFillRule(Qt::OddEvenFill);
+  bool starting = true;
+  const std::uint32_t end = e.firstPoint + e.pointCount;
+  for (std::uint32_t k = e.firstPoint; k < end; ++k) {
+    if (std::isnan(d.xs[k])) {
+      area.closeSubpath();
+      starting = true;
+      continue;
+    }
+    const QPointF at(view.PixelX(d.xs[k]), view.PixelY(d.ys[k]));
+    if (starting) area.moveTo(at);
+    else area.lineTo(at);
+    starting = false;
+  }
+  area.closeSubpath();
+  fills.push_back(std::move(area));
+}
+
 void Gather(const Drawing& d, std::uint32_t index, const View& view, Strokes& out) {
   const Entity& e = d.entities[index];
+  if (e.filled && !e.IsText()) GatherFill(d, e, view, out.fills);
   if (e.IsText()) {
     if (e.height / view.UnitsPerPixel() >= kSmallestLegibleText) {
       out.texts.push_back(index);
@@ -125,6 +151,7 @@ void Gather(const Drawing& d, std::uint32_t index, const View& view, Strokes& ou
 }
 
 void PaintStrokes(QPainter& p, const Drawing& d, const View& view, const Strokes& strokes, QFont& font) {
+  for (const QPainterPath& area : strokes.fills) p.fillPath(area, p.pen().color());
   const QPointF* at = strokes.runPoints.data();
   for (const int n : strokes.runCounts) {
     p.drawPolyline(at, n);

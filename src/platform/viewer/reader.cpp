@@ -24,6 +24,7 @@
 #include <mutex>
 #include <string_view>
 
+#include "platform/viewer/dxf_scan.h"
 #include "platform/viewer/layer_table.h"
 #include "platform/viewer/reader_module.h"
 #include "platform/viewer/style.h"
@@ -35,7 +36,9 @@ namespace {
 // are kept with the drawing.
 struct Messages {
   std::string error;
+  long errors = 0;
   std::vector<std::string> warnings;
+  bool blockRecursion = false;  // GDAL left blocks out
 };
 
 void CPL_STDCALL CollectMessage(CPLErr level, CPLErrorNum, const char* text) {
@@ -43,7 +46,9 @@ void CPL_STDCALL CollectMessage(CPLErr level, CPLErrorNum, const char* text) {
   if (!messages || !text) return;
   if (level == CE_Failure || level == CE_Fatal) {
     if (messages->error.empty()) messages->error = text;
+    ++messages->errors;
   } else if (level == CE_Warning) {
+    if (std::string_view(text).find("block recursion") != std::string_view::npos) messages->blockRecursion = true;
     if (messages->warnings.size() < 100) messages->warnings.emplace_back(text);
   }
 }
@@ -75,12 +80,14 @@ class GdalSession {
   GdalSession& operator=(const GdalSession&) = delete;
   Messages messages;
 
- private:
+  // An option for this read only; the one before comes back at the end.
   void Set(const char* key, const char* value) {
     const char* old = CPLGetThreadLocalConfigOption(key, nullptr);
     saved_.emplace_back(key, old ? std::optional<std::string>(old) : std::nullopt);
     CPLSetThreadLocalConfigOption(key, value);
   }
+
+ private:
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
@@ -137,6 +144,22 @@ std::optional<ReadError> ReadFile(const std::string& path, std::string& content)
     return Fail(kErrBadFileFormat, "Only AutoCAD 2000 DWG drawings (AC1015) can be read; this file is " +
                                        std::string(head) + ": " + path);
   return std::nullopt;
+}
+
+// Whether the file is one GDAL reads as other than DXF text: a DWG (its
+// version first), a DGN v7 (a design file or cell library header) or a
+// binary DXF. Every other file is looked through as DXF text before GDAL
+// sees it, since GDAL takes any file with "SECTION" near its start for a DXF.
+bool OtherFormat(const std::string& head) {
+  const auto byte = [&](std::size_t i) { return i < head.size() ? static_cast<unsigned char>(head[i]) : 0u; };
+  const bool dwg = head.size() >= 6 && head.compare(0, 2, "AC") == 0 &&
+                   std::all_of(head.begin() + 2, head.begin() + 6,
+                               [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+  const bool dgn = ((byte(0) == 0x08 || byte(0) == 0xC8) && byte(1) == 0x09 && byte(2) == 0xFE && byte(3) == 0x02) ||
+                   (byte(0) == 0x08 && byte(1) == 0x05 && byte(2) == 0x17 && byte(3) == 0x00);
+  static const std::string kBinaryDxf("AutoCAD Binary DXF\r\n\x1a\0", 22);
+  const bool binaryDxf = head.rfind(kBinaryDxf, 0) == 0;
+  return dwg || dgn || binaryDxf;
 }
 
 // The bytes read as a file of GDAL's in-memory file system, named like the
@@ -245,8 +268,16 @@ EntityKind DgnKind(int type) {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+// Whether a coordinate can be shown.
+bool Showable(double v) { return std::fabs(v) <= kFarthestCoordinate; }
+bool Showable(const Bounds& b) {
+  return b.empty || (Showable(b.xmin) && Showable(b.xmax) && Showable(b.ymin) && Showable(b.ymax));
+}
+
 // Appends the points of a linear geometry; parts are parted by a NaN point.
-void AppendPoints(OGRGeometryH g, Drawing& d, Entity& e) {
+// A point that cannot be shown (not a number, or too far out) makes the
+// whole entity one to leave out: `unshowable` is set.
+void AppendPoints(OGRGeometryH g, Drawing& d, Entity& e, bool& unshowable) {
   const auto flat = wkbFlatten(OGR_G_GetGeometryType(g));
   const int parts = OGR_G_GetGeometryCount(g);
   if (parts > 0 && flat != wkbLineString && flat != wkbPoint) {
@@ -256,30 +287,29 @@ void AppendPoints(OGRGeometryH g, Drawing& d, Entity& e) {
         d.ys.push_back(kNaN);
         ++e.pointCount;
       }
-      AppendPoints(OGR_G_GetGeometryRef(g, i), d, e);
+      AppendPoints(OGR_G_GetGeometryRef(g, i), d, e, unshowable);
     }
     return;
   }
   const int n = OGR_G_GetPointCount(g);
   if (n <= 0) return;
-  // All the points in one call, straight into the arrays; then the ones that
-  // are not finite are left out.
+  // All the points in one call, straight into the arrays. A point that
+  // cannot be shown leaves the whole entity out.
   const std::size_t at = d.xs.size(), end = at + static_cast<std::size_t>(n);
   d.xs.resize(end);
   d.ys.resize(end);
   OGR_G_GetPoints(g, d.xs.data() + at, sizeof(double), d.ys.data() + at, sizeof(double), nullptr, 0);
-  std::size_t kept = at;
   for (std::size_t i = at; i < end; ++i) {
     const double x = d.xs[i], y = d.ys[i];
-    if (!std::isfinite(x) || !std::isfinite(y)) continue;
-    d.xs[kept] = x;
-    d.ys[kept] = y;
-    ++kept;
+    if (!Showable(x) || !Showable(y)) {
+      d.xs.resize(at);
+      d.ys.resize(at);
+      unshowable = true;
+      return;
+    }
     e.box.Add(x, y);
   }
-  d.xs.resize(kept);
-  d.ys.resize(kept);
-  e.pointCount += static_cast<std::uint32_t>(kept - at);
+  e.pointCount += static_cast<std::uint32_t>(n);
 }
 
 class Builder {
@@ -289,6 +319,8 @@ class Builder {
   void Feature(OGRFeatureH f, OGRFeatureDefnH defn, const std::string& ogrLayer) {
     Entity e;
     e.firstPoint = static_cast<std::uint32_t>(d_.xs.size());
+    const std::size_t firstText = d_.texts.size();
+    bool unshowable = false;
     OGRGeometryH g = OGR_F_GetGeometryRef(f);
     OGRwkbGeometryType type = wkbUnknown;
     if (g) {
@@ -296,15 +328,16 @@ class Builder {
       if (OGR_G_HasCurveGeometry(g, FALSE)) {
         OGRGeometryH linear = OGR_G_GetLinearGeometry(g, 0, nullptr);
         if (linear) {
-          AppendPoints(linear, d_, e);
+          AppendPoints(linear, d_, e, unshowable);
           OGR_G_DestroyGeometry(linear);
         }
       } else {
-        AppendPoints(g, d_, e);
+        AppendPoints(g, d_, e, unshowable);
       }
     }
     const Style style = ParseStyle(OGR_F_GetStyleString(f));
     e.rgb = style.rgb;
+    e.filled = style.brush;
     std::string layerName, text;
     int ownIndex = -1;
     switch (format_) {
@@ -312,14 +345,23 @@ class Builder {
         layerName = FieldText(f, Field(defn, "Layer"));
         text = FieldText(f, Field(defn, "Text"));
         e.handle = FieldText(f, Field(defn, "EntityHandle"));
-        e.kind = DxfKind(FieldText(f, Field(defn, "SubClasses")), type, e.pointCount, !text.empty());
+        const std::string subclasses = FieldText(f, Field(defn, "SubClasses"));
+        e.kind = DxfKind(subclasses, type, e.pointCount, !text.empty());
+        // A hatch's text is its pattern; only the SOLID pattern fills.
+        if (subclasses.find("AcDbHatch") != std::string::npos) {
+          e.filled = e.filled && text == "SOLID";
+          text.clear();
+        }
         break;
       }
-      case DrawingFormat::Dwg:
+      case DrawingFormat::Dwg: {
         layerName = ogrLayer;
         text = FieldText(f, Field(defn, "text"));
-        e.kind = DwgKind(FieldText(f, Field(defn, "cadgeom_type")));
+        const std::string cadType = FieldText(f, Field(defn, "cadgeom_type"));
+        e.kind = DwgKind(cadType);
+        e.filled = cadType == "CADSolid";
         break;
+      }
       case DrawingFormat::Dgn: {
         const int level = OGR_F_GetFieldAsInteger(f, Field(defn, "Level"));
         layerName = std::to_string(level);
@@ -334,7 +376,12 @@ class Builder {
       case DrawingFormat::None:
         break;
     }
-    e.layer = LayerIndex(layerName);
+    if (!e.IsText()) e.filled = e.filled && e.pointCount > 2;
+    if (unshowable) {
+      LeaveOut(e, firstText);
+      return;
+    }
+    e.layer = LayerIndex(Utf8OrWindows1252(layerName));
     if (e.IsText()) {
       e.text = static_cast<std::uint32_t>(d_.texts.size());
       d_.texts.push_back(Utf8OrWindows1252(text));
@@ -347,6 +394,10 @@ class Builder {
       e.anchor = style.anchor;
       MeasureText(d_, e);
       e.box = TextBounds(d_, e);
+      if (!Showable(e.height) || !Showable(e.box)) {
+        LeaveOut(e, firstText);
+        return;
+      }
     }
     if (ownIndex >= 0) {
       e.colour = ownIndex;
@@ -362,6 +413,35 @@ class Builder {
     }
     d_.extents.Add(e.box);
     d_.entities.push_back(std::move(e));
+  }
+
+  // DWG: GDAL gives no layer colours, and an entity drawn in its layer's
+  // colour comes in that colour: a layer's colour is the one most of its
+  // entities are drawn in (the first of equals), and those entities are then
+  // drawn by layer.
+  void DwgLayerColours() {
+    std::vector<std::map<int, std::pair<long, std::size_t>>> uses(d_.layers.size());
+    for (std::size_t i = 0; i < d_.entities.size(); ++i) {
+      const Entity& e = d_.entities[i];
+      const int index = IndexOfColour(e.rgb);
+      if (index == 0) continue;
+      auto& use = uses[static_cast<std::size_t>(e.layer)][index];
+      if (use.first++ == 0) use.second = i;
+    }
+    for (std::size_t l = 0; l < d_.layers.size(); ++l) {
+      int best = 0;
+      std::pair<long, std::size_t> most{0, 0};
+      for (const auto& [index, use] : uses[l])
+        if (use.first > most.first || (use.first == most.first && use.second < most.second)) {
+          most = use;
+          best = index;
+        }
+      if (best != 0) d_.layers[l].colour = best;
+    }
+    for (Entity& e : d_.entities) {
+      const int index = IndexOfColour(e.rgb);
+      e.colour = (index == 0 || index == d_.layers[static_cast<std::size_t>(e.layer)].colour) ? kColourByLayer : index;
+    }
   }
 
   // Takes the layers already in the drawing (the DXF layer table).
@@ -381,6 +461,14 @@ class Builder {
   }
 
  private:
+  // Drops what the entity put into the drawing and counts it.
+  void LeaveOut(const Entity& e, std::size_t firstText) {
+    d_.xs.resize(e.firstPoint);
+    d_.ys.resize(e.firstPoint);
+    d_.texts.resize(firstText);
+    ++d_.leftOut;
+  }
+
   int Field(OGRFeatureDefnH defn, const char* name) {
     auto it = fields_.find(name);
     if (it == fields_.end() || it->second.first != defn) {
@@ -412,6 +500,46 @@ void ReserveFor(std::size_t bytes, Drawing& d) {
   AskForLargePages(d.ys.data(), d.ys.capacity() * sizeof(double));
 }
 
+// 5000000 as "5,000,000".
+std::string GroupedNumber(long n) {
+  const std::string digits = std::to_string(n);
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    const std::size_t left = digits.size() - i;
+    if (i > 0 && left % 3 == 0 && digits[i - 1] != '-') grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
+}
+
+std::optional<ReadError> TooLarge(const std::string& what, const std::string& path) {
+  return Fail(kErrTooLarge, "The drawing is too large to show: " + what + ": " + path);
+}
+
+// A DXF that is cut off, damaged or expands past what can be shown.
+std::optional<ReadError> CheckDxfScan(const DxfScan& scan, const std::string& path) {
+  if (!scan.text) return Fail(kErrBadFileFormat, "Not a DXF, DWG or DGN drawing: " + path);
+  if (scan.damagedLine > 0)
+    return Fail(kErrBadFileFormat, "The drawing could not be read whole (damaged at line " +
+                                       std::to_string(scan.damagedLine) + "): " + path);
+  if (!scan.whole)
+    return Fail(kErrBadFileFormat, "The drawing could not be read whole (it ends before its end mark): " + path);
+  if (scan.entities > static_cast<double>(kMaxEntities))
+    return TooLarge("with its blocks expanded it holds more than " + GroupedNumber(kMaxEntities) + " entities", path);
+  if (scan.points > static_cast<double>(kMaxPoints))
+    return TooLarge("with its blocks expanded it holds more than " + GroupedNumber(kMaxPoints) + " points", path);
+  return std::nullopt;
+}
+
+// The drawing being read has grown past what can be shown.
+std::optional<ReadError> CheckSize(const Drawing& d, const std::string& path) {
+  if (d.entities.size() > static_cast<std::size_t>(kMaxEntities))
+    return TooLarge("it holds more than " + GroupedNumber(kMaxEntities) + " entities", path);
+  if (d.xs.size() > static_cast<std::size_t>(kMaxPoints))
+    return TooLarge("it holds more than " + GroupedNumber(kMaxPoints) + " points", path);
+  return std::nullopt;
+}
+
 void ApplyDxfTable(const std::vector<DxfLayerRecord>& table, std::vector<Layer>& layers) {
   for (const auto& r : table) {
     Layer l;
@@ -428,12 +556,26 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
   std::string content;
   if (auto error = ReadFile(path, content)) return error;
   GdalSession session;
+  // An ASCII DXF is looked through first: its encoding, whether it is whole
+  // and what its blocks expand to.
+  const std::string head = content.substr(0, 32);
+  std::optional<DxfScan> scan;
+  if (!OtherFormat(head)) {
+    scan = ScanDxf(content);
+    // Checked before GDAL sees the file: GDAL's DXF reader does not come
+    // back from some files that end early (a last line ended by CR alone).
+    if (auto error = CheckDxfScan(*scan, path)) return error;
+    const std::string encoding = DxfTextEncoding(*scan);
+    if (!encoding.empty()) session.Set("DXF_ENCODING", encoding.c_str());
+  }
   const MemoryFile file(path, content);
   Dataset ds;
   Drawing d;
   if (auto error = Open(path, file, session, ds, d.format)) return error;
+  const bool dxfText = d.format == DrawingFormat::Dxf && scan && scan->text;
   // From here on an error means the drawing was not read whole.
   session.messages.error.clear();
+  session.messages.errors = 0;
   Builder builder(d.format, d);
   ReserveFor(content.size(), d);
   if (d.format == DrawingFormat::Dxf) {
@@ -448,14 +590,16 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
   for (int i = 0; i < layerCount; ++i) {
     OGRLayerH layer = GDALDatasetGetLayer(ds.get(), i);
     const std::string name = OGR_L_GetName(layer);
-    if (d.format == DrawingFormat::Dwg) builder.LayerIndex(name);
+    if (d.format == DrawingFormat::Dwg) builder.LayerIndex(Utf8OrWindows1252(name));
     OGRFeatureDefnH defn = OGR_L_GetLayerDefn(layer);
     OGR_L_ResetReading(layer);
     while (OGRFeatureH f = OGR_L_GetNextFeature(layer)) {
       builder.Feature(f, defn, name);
       OGR_F_Destroy(f);
+      if (auto error = CheckSize(d, path)) return error;
     }
   }
+  if (d.format == DrawingFormat::Dwg) builder.DwgLayerColours();
   if (d.format == DrawingFormat::Dgn) {
     // Levels used, ascending by number.
     std::vector<int> order(d.layers.size());
@@ -473,13 +617,39 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
     for (auto& e : d.entities) e.layer = newIndex[static_cast<std::size_t>(e.layer)];
   }
   // A file cut off or damaged half way gives the entities before the damage
-  // and an error: a part of the drawing must not pass for all of it.
-  if (!session.messages.error.empty())
-    return Fail(kErrBadFileFormat,
-                "The drawing could not be read whole (" + file.Told(session.messages.error, path) + "): " + path);
+  // and an error: a part of the drawing must not pass for all of it. A DXF
+  // whose every group was read is whole: GDAL's error there is about one
+  // entity it could not shape (a spline of fit points only), which is left
+  // out as GDAL leaves it.
+  if (!session.messages.error.empty()) {
+    if (!dxfText)
+      return Fail(kErrBadFileFormat, "The drawing could not be read whole (" + file.Told(session.messages.error, path) + "): " + path);
+    session.messages.warnings.insert(session.messages.warnings.begin(),
+                                     std::to_string(session.messages.errors) +
+                                         " entities could not be shaped and were left out (" +
+                                         file.Told(session.messages.error, path) + ")");
+  }
+  d.blocksLeftOut = session.messages.blockRecursion;
   for (std::string& warning : session.messages.warnings) d.warnings.push_back(file.Told(std::move(warning), path));
   out = std::move(d);
   return std::nullopt;
+}
+
+std::string LoadNotice(const Drawing& drawing) {
+  std::string notice;
+  if (drawing.leftOut > 0) {
+    const bool one = drawing.leftOut == 1;
+    notice = GroupedNumber(drawing.leftOut) + (one ? " entity" : " entities") +
+             " of this drawing could not be shown and " + (one ? "was" : "were") +
+             " left out: " + (one ? "its" : "their") + " coordinates are no numbers or lie too far out.";
+  }
+  if (drawing.blocksLeftOut) {
+    if (!notice.empty()) notice += "\n";
+    notice +=
+        "Some blocks of this drawing are nested too deeply or insert themselves; they could not be shown and were "
+        "left out.";
+  }
+  return notice;
 }
 
 std::optional<ReadError> ReadLayers(const std::string& path, std::vector<Layer>& out) {
@@ -487,6 +657,9 @@ std::optional<ReadError> ReadLayers(const std::string& path, std::vector<Layer>&
     // An ASCII DXF with a readable table needs no full read.
     std::string content;
     if (auto error = ReadFile(path, content)) return error;
+    if (!OtherFormat(content.substr(0, 32))) {
+      if (auto error = CheckDxfScan(ScanDxf(content), path)) return error;
+    }
     GdalSession session;
     const MemoryFile file(path, content);
     Dataset ds;

@@ -17,6 +17,18 @@ namespace korvalo::viewer {
 // Error numbers of a failed read.
 inline constexpr int kErrFileNotFound = 53;
 inline constexpr int kErrBadFileFormat = 321;
+inline constexpr int kErrTooLarge = 7;  // "Out of memory": more than the viewer holds
+
+// What a drawing may hold to be shown, its blocks expanded: a few million
+// entities load, a few kilobytes of blocks inserting blocks that stand for
+// billions are refused before they are expanded (kErrTooLarge).
+inline constexpr long kMaxEntities = 5'000'000;
+inline constexpr long kMaxPoints = 50'000'000;
+
+// Coordinates farther out than this cannot be shown (a double holds no
+// millimetre there); an entity that has one, or one that is not a number,
+// is left out and counted in Drawing::leftOut.
+inline constexpr double kFarthestCoordinate = 1e15;
 inline constexpr int kErrReaderNotLoaded = 48;  // the reader's module (reader_module.h)
 
 struct ReadError {
@@ -25,9 +37,16 @@ struct ReadError {
 };
 
 // Reads the drawing at path into out. On failure out is left as it was and
-// the error says why (GDAL's own message where it gave one).
+// the error says why (GDAL's own message where it gave one). An ASCII DXF is
+// read in its own encoding (UTF-8 from AutoCAD 2007 on, else the code page
+// its header names) and refused when it is cut off or its group codes are
+// damaged; an entity GDAL cannot shape in an otherwise sound DXF is left out
+// with a warning. Other formats are refused on any error GDAL reports.
 std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out);
 
+// What the user should know of a drawing that loaded without some of its
+// content (Drawing::leftOut, blocksLeftOut); "" when nothing was left out.
+std::string LoadNotice(const Drawing& drawing);
 // Loads the reader now rather than at the first read (the reader over GDAL
 // is a module loaded when first needed, reader_module.h): for a program that
 // is there to show drawings, whose answers must not wait for the loading.

@@ -39,12 +39,17 @@ Style ParseStyle(const char* text) {
   // any character, a backslash escaping the next one.
   std::size_t i = 0;
   bool colourTaken = false;
+  bool brushTaken = false;
+  std::uint32_t brushRgb = 0;
+  bool brushTransparent = false;
   while (i < s.size()) {
     const std::size_t open = s.find('(', i);
     if (open == std::string_view::npos) break;
     std::string_view tool = s.substr(i, open - i);
     while (!tool.empty() && (tool.front() == ';' || tool.front() == ' ')) tool.remove_prefix(1);
     const bool label = tool == "LABEL";
+    const bool brush = tool == "BRUSH";
+    style.brush = style.brush || brush;
     std::size_t j = open + 1;
     while (j < s.size() && s[j] != ')') {
       const std::size_t colon = s.find(':', j);
@@ -67,6 +72,11 @@ Style ParseStyle(const char* text) {
         style.rgb = ParseColour(value);
         style.transparent = value.size() == 9 && value.substr(7) == "00";
         colourTaken = true;
+      } else if (brush && key == "fc" && !colourTaken && !brushTaken) {
+        // A fill without a pen (a hatch, a solid) is drawn in its fill colour.
+        brushRgb = ParseColour(value);
+        brushTransparent = value.size() == 9 && value.substr(7) == "00";
+        brushTaken = true;
       } else if (label && key == "a") {
         style.angle = ParseNumber(value);
       } else if (label && key == "s") {
@@ -79,6 +89,10 @@ Style ParseStyle(const char* text) {
       if (j < s.size() && s[j] == ',') ++j;
     }
     i = j + 1;
+  }
+  if (!colourTaken && brushTaken) {
+    style.rgb = brushRgb;
+    style.transparent = brushTransparent;
   }
   return style;
 }

@@ -10,8 +10,17 @@ constexpr double kWholeMargin = 1.04;  // the whole view leaves 2% each side
 }  // namespace
 
 void View::SetPixels(int width, int height) {
-  width_ = std::max(1, width);
-  height_ = std::max(1, height);
+  width = std::max(1, width);
+  height = std::max(1, height);
+  if (width == width_ && height == height_) return;
+  width_ = width;
+  height_ = height;
+  // The whole drawing stays whole at the new size; any other view keeps its
+  // centre and scale.
+  if (whole_ && hasDrawing_) {
+    Apply((extents_.xmin + extents_.xmax) / 2, (extents_.ymin + extents_.ymax) / 2, WholeScale());
+    whole_ = true;
+  }
 }
 
 void View::Clear() {
@@ -20,6 +29,7 @@ void View::Clear() {
   history_.clear();
   cx_ = cy_ = 0.5;
   scale_ = 1;
+  whole_ = false;
 }
 
 void View::SetDrawing(const Bounds& extents) {
@@ -49,6 +59,7 @@ bool View::Apply(double cx, double cy, double scale) {
   // Beyond a billion times either way the numbers stop meaning anything.
   const double whole = WholeScale();
   scale = std::clamp(scale, whole * 1e-9, whole * 1e9);
+  whole_ = false;
   cx_ = cx;
   cy_ = cy;
   scale_ = scale;
@@ -59,6 +70,7 @@ void View::Whole() {
   if (!hasDrawing_) return;
   Remember();
   Apply((extents_.xmin + extents_.xmax) / 2, (extents_.ymin + extents_.ymax) / 2, WholeScale());
+  whole_ = true;
 }
 
 void View::ZoomAboutCentre(double factor) {

@@ -3,7 +3,8 @@
 // The view arithmetic of the drawing viewer: which part of the drawing the
 // window shows, in drawing units with y up. The view is a centre and a
 // scale (drawing units per pixel); the window's pixel size gives the
-// visible rectangle, so a resize keeps centre and scale.
+// visible rectangle, so a resize keeps centre and scale -- except for the
+// whole drawing (Whole, and not moved since), which a resize fits again.
 
 #include <vector>
 
@@ -72,6 +73,8 @@ class View {
   bool hasDrawing_ = false;
   Bounds extents_;
   double cx_ = 0.5, cy_ = 0.5, scale_ = 1;
+  // The view is the whole drawing's, as Whole made it.
+  bool whole_ = false;
   std::vector<Saved> history_;
 };
 

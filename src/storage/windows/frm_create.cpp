@@ -199,6 +199,7 @@ void FrmCreate::cmdCreate_Click() {
       return;
     }
   } catch (const dao::DaoError& e) {
+    // The text names the project's file and the cause.
     MsgBox((madeFolder ? std::string("Directory cannot be created.\n") : std::string()) +
                "The project could not be created: " + e.what(),
            vbExclamation);

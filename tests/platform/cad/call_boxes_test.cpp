@@ -60,7 +60,10 @@ class CallBoxesTest : public DrawTest {
   void SetUp() override {
     DrawTest::SetUp();
     editor::SetAutomationBoxTexts();
-    options.busyDelayMs = 100;
+    // No busy box unless a test holds a call on purpose: on a loaded machine
+    // an ordinary call may take a while, and an unscripted box would wait
+    // for a user forever.
+    options.busyDelayMs = 60000;
     options.pendingDelayMs = 0;
   }
 
@@ -135,6 +138,10 @@ TEST_F(CallBoxesTest, InputDuringAPickShowsTheRequestPendingBoxOncePerBurst) {
   }
 }
 
+// The busy time of tests that hold a call on purpose: long enough that only
+// the held call meets it, also on a loaded machine.
+constexpr int kHeldCallBusyMs = 1500;
+
 struct BusyCase {
   const char* name;
   bool textSet;
@@ -148,6 +155,7 @@ TEST_F(CallBoxesTest, AProgramThatDoesNotAnswerShowsTheServerBusyBox) {
       {"Cancel ends the call as an unavailable server", true, forms::vbCancel, wire::kServerUnavailable},
       {"no text set: the call waits without a box", false, std::nullopt, 0},
   };
+  options.busyDelayMs = kHeldCallBusyMs;
   DrawAutomation starter(options);
   Start(starter);
   for (const BusyCase& c : cases) {
@@ -161,7 +169,7 @@ TEST_F(CallBoxesTest, AProgramThatDoesNotAnswerShowsTheServerBusyBox) {
     auto app = automation.GetObject(kProgramId);
     auto doc = app->ActiveDocument();
     // Held well past the busy time: the box comes before the answer.
-    automation.LastConnection()->Call(wire::kApplicationObject, "TestBusy", {5 * options.busyDelayMs});
+    automation.LastConnection()->Call(wire::kApplicationObject, "TestBusy", {4 * options.busyDelayMs});
     PromptScript script;
     if (c.answer) script.ExpectMsgBox(kBusyText, forms::vbRetryCancel, *c.answer, "AutoCAD");
     std::string name = "?";
@@ -195,6 +203,7 @@ TEST_F(CallBoxesTest, TheLinksPickGoesOnPastTheBoxesOrReportsTheCancel) {
   Program().ProgramFolder = KORVALO_PROGRAM_DIR;
   Program().ProjectSettings.DegreeSymbol = "%%D";
   Program().DrawingPath = File("lots.dxf", PickDrawing());
+  options.busyDelayMs = kHeldCallBusyMs;
   DrawAutomation automation(options);
   QuietHost host;
   cadlink::CadLink link(automation, cadlink::PolicyFor(Edition::A2004), host);

@@ -97,6 +97,52 @@ TEST_F(ConnectDrawTest, AMissingDrawingGivesTheDefaultDrawing) {
   EXPECT_NE(boxes[0].find(" failed to load . Try to relocate"), std::string::npos) << boxes[0];
 }
 
+// A project created without a drawing: the fallback drawing, and no word of
+// a failed load.
+TEST_F(ConnectDrawTest, AProjectWithoutADrawingLinksTheDefaultDrawingWithoutAMessage) {
+  for (Edition edition : {Edition::A2004, Edition::R14}) {
+    SCOPED_TRACE(static_cast<int>(edition));
+    DrawAutomation automation(options);
+    cadlink::CadLink link(automation, cadlink::PolicyFor(edition), host);
+    Program().DrawingPath = "";
+    EXPECT_EQ(link.ConnectCAD(), cadlink::kDefaultDrawing);
+    Remember(automation);
+    EXPECT_EQ(Shown(automation), std::string(KORVALO_PROGRAM_DIR) + "/default.dwg");
+    EXPECT_EQ(link.ConnectCAD(), cadlink::kDefaultDrawing);
+    EXPECT_EQ(boxes, std::vector<std::string>{});
+    EXPECT_TRUE(host.topMost);
+    End(automation.LastConnection()->Pid());
+  }
+}
+
+// The program run three times, each run opening a project (its drawing, none,
+// a missing one): KorvaloDraw keeps one drawing window, and after the R14
+// build's fallback the other builds still link.
+TEST_F(ConnectDrawTest, ProjectOpensAndFallbacksKeepOneDrawingWindow) {
+  const std::string drawing = File("lots.dxf", PickDrawing());
+  for (Edition edition : {Edition::A2004, Edition::R14}) {
+    SCOPED_TRACE(static_cast<int>(edition));
+    long long pid = 0;
+    for (const std::string& path : {drawing, std::string(), dir_ + "/gone.dwg", drawing}) {
+      SCOPED_TRACE(path);
+      DrawAutomation automation(options);  // a new run of the program
+      cadlink::CadLink link(automation, cadlink::PolicyFor(edition), host);
+      Program().DrawingPath = path;
+      link.ConnectCAD();
+      Remember(automation);
+      pid = automation.LastConnection()->Pid();
+      EXPECT_EQ(State(automation)["windows"].toInt(), 1);
+    }
+    boxes.clear();
+    DrawAutomation automation(options);
+    cadlink::CadLink link(automation, cadlink::PolicyFor(Edition::A2004), host);
+    Program().DrawingPath = drawing;
+    EXPECT_EQ(link.ConnectCAD(), cadlink::kLinked);
+    EXPECT_EQ(boxes, std::vector<std::string>{});
+    End(pid);
+  }
+}
+
 TEST_F(ConnectDrawTest, NoProgramGivesNotFound) {
   DrawOptions nowhere = options;
   nowhere.programFolder = dir_;

@@ -10,6 +10,7 @@
 #include <QThread>
 #include <atomic>
 #include <fstream>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include "platform/cad/draw_fixture.h"
@@ -360,6 +361,93 @@ TEST_F(DrawTest, UserInputDuringACallIsDroppedNotQueued) {
   QCoreApplication::postEvent(&editor, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
   QCoreApplication::processEvents();
   EXPECT_EQ(editor.keys, 1);
+}
+
+// A raw client of KorvaloDraw's socket.
+class RawClient {
+ public:
+  explicit RawClient(const std::string& path) { socket_.connectToServer(QString::fromStdString(path)); }
+  bool Connected() { return socket_.state() == QLocalSocket::ConnectedState || socket_.waitForConnected(5000); }
+  // Whether KorvaloDraw answers its greeting.
+  bool Hello() {
+    if (!Connected()) return false;
+    socket_.write(R"({"seq":1,"obj":0,"call":"Hello","args":[]})" "\n");
+    socket_.flush();
+    for (int i = 0; i < 100 && !socket_.canReadLine(); ++i) {
+      if (!socket_.waitForReadyRead(100) && socket_.state() != QLocalSocket::ConnectedState) return false;
+    }
+    if (!socket_.canReadLine()) return false;
+    const std::optional<QJsonObject> reply = wire::Parse(socket_.readLine().chopped(1));
+    return reply && reply->value("ok").toBool();
+  }
+  // Sends the bytes; true when KorvaloDraw ends the connection meanwhile or
+  // within a few seconds after.
+  bool SendAndSeeItDropped(const QByteArray& bytes) {
+    constexpr qsizetype kChunk = 64 * 1024;
+    for (qsizetype at = 0; at < bytes.size() && Open(); at += kChunk) {
+      socket_.write(bytes.mid(at, kChunk));
+      socket_.waitForBytesWritten(2000);
+    }
+    for (int i = 0; i < 100 && Open(); ++i) socket_.waitForDisconnected(100);
+    return !Open();
+  }
+  bool Open() const { return socket_.state() != QLocalSocket::UnconnectedState; }
+  void Close() {
+    socket_.disconnectFromServer();
+    if (Open()) socket_.waitForDisconnected(2000);
+  }
+
+ private:
+  QLocalSocket socket_;
+};
+
+// A client that sends bytes without end, a line far too long, or one
+// connection too many is dropped or refused; the socket keeps listening and
+// every other client is served.
+TEST_F(DrawTest, OversizedCallsAndOneClientTooManyAreRefusedWhileTheSocketListens) {
+  ::signal(SIGPIPE, SIG_IGN);
+  DrawAutomation automation(options);
+  auto app = Start(automation);  // one connection
+
+  struct Case {
+    const char* what;
+    QByteArray bytes;
+  };
+  const Case cases[] = {
+      {"bytes without a line end", QByteArray(wire::kLongestCall + 65536, 'x')},
+      {"one line longer than a call", QByteArray(wire::kLongestCall + 65536, ' ') + "\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RawClient hostile(SocketPath());
+    ASSERT_TRUE(hostile.Connected());
+    EXPECT_TRUE(hostile.SendAndSeeItDropped(c.bytes));
+    RawClient next(SocketPath());
+    EXPECT_TRUE(next.Hello());
+  }
+  EXPECT_EQ(app->Documents()->Count(), 1);
+
+  // Every connection up to the limit is served; the next one is refused.
+  std::vector<std::unique_ptr<RawClient>> idle;
+  for (int i = 1; i < wire::kMostConnections; ++i) {
+    idle.push_back(std::make_unique<RawClient>(SocketPath()));
+    ASSERT_TRUE(idle.back()->Hello()) << i;
+  }
+  RawClient refused(SocketPath());
+  EXPECT_TRUE(refused.SendAndSeeItDropped({}));
+  EXPECT_FALSE(refused.Hello());
+  EXPECT_EQ(app->Documents()->Count(), 1);  // the link's own connection goes on
+
+  // One connection ends: a new client is served again.
+  idle.back()->Close();
+  idle.pop_back();
+  bool served = false;
+  for (int attempt = 0; attempt < 50 && !served; ++attempt) {
+    RawClient again(SocketPath());
+    served = again.Hello();
+    if (!served) QThread::msleep(100);
+  }
+  EXPECT_TRUE(served);
 }
 
 TEST(DrawWire, TheRuntimeFolderIsPrivate) {

@@ -225,6 +225,86 @@ TEST_F(DaoTest, AppendedFieldComesLastWithItsDefault) {
   EXPECT_EQ(rs.Get(rs.FieldCount() - 1), Value(false));
 }
 
+// A read that hands out the rows as they are stepped gives what a snapshot
+// of the same statement gives: the same fields in the same order, the same
+// values in their field's type (a whole number in a Double field reads as a
+// Double, a Boolean as a Boolean), Nulls, and the same errors.
+TEST_F(DaoTest, RowsReadOneByOneMatchTheSnapshot) {
+  for (const char* name : {"C", "a", "B"}) Add(name);
+  db.Execute("UPDATE tblParcel SET Size = 3, Flag = True, Big = 70000 WHERE Parcel = 'B'");
+  db.Execute("UPDATE tblParcel SET Size = 2.5, Note = '' WHERE Parcel = 'C'");
+  const std::string sql = "SELECT * FROM tblParcel WHERE Parcel > ? ORDER BY Parcel";
+  const std::vector<Value> params{std::string("")};
+
+  std::vector<std::vector<Value>> read;
+  std::vector<std::string> names;
+  db.ReadRows(sql, params, [&](const RowView& row) {
+    if (names.empty()) {
+      for (int i = 0; i < row.FieldCount(); ++i) names.emplace_back(row.FieldName(i));
+    }
+    std::vector<Value> values;
+    for (int i = 0; i < row.FieldCount(); ++i) values.push_back(row.Get(i));
+    EXPECT_EQ(row.Get("parcel"), values[1]);
+    EXPECT_EQ(ErrorOf([&] { row.Get("Nothing"); }), err::kItemNotFound);
+    EXPECT_EQ(ErrorOf([&] { row.Get(row.FieldCount()); }), err::kItemNotFound);
+    EXPECT_EQ(ErrorOf([&] { row.FieldName(-1); }), err::kItemNotFound);
+    read.push_back(std::move(values));
+  });
+
+  Recordset rs = db.OpenRecordset(sql, RecordsetType::Snapshot, params);
+  ASSERT_EQ(static_cast<int>(names.size()), rs.FieldCount());
+  for (int i = 0; i < rs.FieldCount(); ++i) EXPECT_EQ(names[static_cast<std::size_t>(i)], rs.FieldName(i));
+  std::vector<std::vector<Value>> snapshot;
+  for (; !rs.Eof(); rs.MoveNext()) {
+    std::vector<Value> values;
+    for (int i = 0; i < rs.FieldCount(); ++i) values.push_back(rs.Get(i));
+    snapshot.push_back(std::move(values));
+  }
+  ASSERT_EQ(read.size(), 3u);
+  EXPECT_EQ(read, snapshot);
+  EXPECT_EQ(read[1][1], Value(std::string("B")));
+  EXPECT_EQ(read[1][5], Value(3.0));
+  EXPECT_EQ(read[1][2], Value(true));
+  EXPECT_EQ(read[0][5], kNull);
+
+  int none = 0;
+  db.ReadRows(sql, {std::string("z")}, [&](const RowView&) { ++none; });
+  EXPECT_EQ(none, 0);
+  EXPECT_EQ(ErrorOf([&] { db.ReadRows("SELECT * FROM tblNothing", {}, [](const RowView&) {}); }),
+            err::kTableNotFound);
+  EXPECT_EQ(ErrorOf([&] { db.ReadRows(sql, {}, [](const RowView&) {}); }), err::kSyntaxError);
+}
+
+// A visit may read the same statement again, or stop the read by throwing;
+// neither disturbs the read it is part of or the next one.
+TEST_F(DaoTest, RowsReadDuringAVisitOfTheSameStatement) {
+  for (const char* name : {"A", "B", "C"}) Add(name);
+  const std::string sql = "SELECT Parcel FROM tblParcel WHERE Parcel >= ? ORDER BY Parcel";
+  std::vector<std::string> outer;
+  std::vector<std::string> inner;
+  db.ReadRows(sql, {std::string("A")}, [&](const RowView& row) {
+    outer.push_back(AsText(row.Get(0)));
+    db.ReadRows(sql, {std::string("C")}, [&](const RowView& r) { inner.push_back(AsText(r.Get(0))); });
+    Recordset rs = db.OpenRecordset(sql, RecordsetType::Snapshot, {std::string("B")});
+    EXPECT_EQ(rs.RecordCount(), 2);
+  });
+  EXPECT_EQ(outer, (std::vector<std::string>{"A", "B", "C"}));
+  EXPECT_EQ(inner, (std::vector<std::string>{"C", "C", "C"}));
+
+  EXPECT_THROW(db.ReadRows(sql, {std::string("A")}, [](const RowView&) { throw std::runtime_error("stop"); }),
+               std::runtime_error);
+  int rows = 0;
+  db.ReadRows(sql, {std::string("B")}, [&](const RowView&) { ++rows; });
+  EXPECT_EQ(rows, 2);
+
+  // A visit that closes the database ends the read with the closed
+  // database's error instead of reading on.
+  Database copy = db;
+  EXPECT_EQ(ErrorOf([&] { copy.ReadRows(sql, {std::string("A")}, [&](const RowView&) { copy.Close(); }); }),
+            err::kSyntaxError);
+  EXPECT_FALSE(db.IsOpen());
+}
+
 TEST(DaoOpen, RefusesMissingAndForeignFiles) {
   TempFolder dir;
   EXPECT_EQ(ErrorOf([&] { Database::Open(dir.File("none.kvx")); }), err::kFileNotFound);

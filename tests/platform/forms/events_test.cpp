@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
 #include <functional>
@@ -429,6 +430,43 @@ TEST(Prompts, RealMessageBoxShowsItsTextAsWritten) {
   EXPECT_EQ(vbOK, detail::ShowRealPrompt(p).button);
   EXPECT_EQ(Qt::PlainText, format);
   EXPECT_EQ(QStringLiteral("Korvalo"), title);
+}
+
+// The save and open dialogs list each entry of a filter once: a description
+// that holds its patterns is shown as written, never "TEXT (*.txt) (*.txt)".
+TEST(Prompts, RealFileDialogShowsEachFilterEntryOnce) {
+  const struct {
+    const char* filter;
+    QStringList shown;
+  } cases[] = {
+      {"TEXT (*.txt)|*.txt|Rich Text File(*.rtf)|*.rtf|Excel File(*.csv)|*.csv|",
+       {"TEXT (*.txt)", "Rich Text File(*.rtf)", "Excel File(*.csv)"}},
+      {"Rich Text File(*.rtf)|*.rtf|TEXT (*.txt)|*.txt|Excel File(*.csv)|*.csv|",
+       {"Rich Text File(*.rtf)", "TEXT (*.txt)", "Excel File(*.csv)"}},
+      {"Korvalo Files (*.kvx)|*.kvx|All Files (*.*)|*.*", {"Korvalo Files (*.kvx)", "All Files (*.*)"}},
+      // Patterns the description does not give are added to it.
+      {"Everything|*", {"Everything (*)"}},
+      {"Drawings (*.dwg)|*.dwg;*.dxf", {"Drawings (*.dwg) (*.dwg *.dxf)"}},
+      {"Pictures (*.png;*.bmp)|*.png;*.bmp", {"Pictures (*.png;*.bmp)"}},
+  };
+  for (const auto& c : cases) {
+    for (const PromptKind kind : {PromptKind::SaveFile, PromptKind::OpenFile}) {
+      SCOPED_TRACE(c.filter);
+      QStringList shown;
+      QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(nullptr, dialog);
+        shown = dialog->nameFilters();
+        dialog->reject();
+      });
+      Prompt p;
+      p.kind = kind;
+      p.title = "Save as";
+      p.file.filter = c.filter;
+      EXPECT_FALSE(detail::ShowRealPrompt(p).text.has_value());
+      EXPECT_EQ(c.shown, shown);
+    }
+  }
 }
 
 TEST(Prompts, FileAndFolderAnswers) {

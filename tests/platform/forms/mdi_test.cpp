@@ -35,6 +35,71 @@ TEST(MdiTest, ChildSitsInsideTheFrameAndFillsItMaximised) {
   EXPECT_FALSE(child.Visible());
 }
 
+// Maximised, a child has no title bar of its own: its window begins at the
+// top of the frame's inner area, and its caption joins the frame's title;
+// back to normal, it has its title bar and the frame its own caption again.
+TEST(MdiTest, MaximisedChildsCaptionJoinsTheFrames) {
+  Form frame("frame");
+  Form child("child");
+  MakeMdiFrame(frame);
+  SetMdiParent(child, frame);
+  frame.SetCaption("Main");
+  child.SetCaption("Drawing");
+  frame.Move(0, 0, 9000, 7000);
+  frame.Show();
+  child.Move(300, 450, 3000, 2000);
+  child.Show();
+  auto* sub = qobject_cast<QMdiSubWindow*>(child.Window()->parentWidget());
+  ASSERT_NE(sub, nullptr);
+  const auto title = [&frame] { return frame.Window()->windowTitle().toStdString(); };
+  const auto childTop = [&] { return child.Window()->mapTo(sub, QPoint(0, 0)).y(); };
+  EXPECT_EQ(title(), "Main");
+  EXPECT_GT(childTop(), 0);
+
+  child.SetWindowState(vbMaximized);
+  EXPECT_EQ(childTop(), 0);
+  EXPECT_EQ(child.Window()->height(), frame.ContentWidget()->height());
+  EXPECT_EQ(title(), "Main - [Drawing]");
+  frame.SetCaption("Main - Lots");
+  child.SetCaption("View");
+  EXPECT_EQ(title(), "Main - Lots - [View]");
+  EXPECT_EQ(frame.Caption(), "Main - Lots");
+
+  child.SetWindowState(vbNormal);
+  EXPECT_GT(childTop(), 0);
+  EXPECT_EQ(title(), "Main - Lots");
+  child.SetWindowState(vbMaximized);
+  child.Hide();
+  EXPECT_EQ(title(), "Main - Lots");
+}
+
+// A window manager bringing the maximised frame back from the task bar may
+// report a passing normal state while the window keeps its size: the
+// frame's inner area and its maximised child still fill the window after.
+TEST(MdiTest, MaximisedChildStillFillsTheFrameAfterAPassingNormalState) {
+  Form frame("frame");
+  Form child("child");
+  MakeMdiFrame(frame);
+  SetMdiParent(child, frame);
+  frame.Move(0, 0, 4800, 3600);
+  frame.Show();
+  child.Show();
+  child.SetWindowState(vbMaximized);
+  frame.SetWindowState(vbMaximized);
+  // The manager gives the maximised window the screen.
+  const QSize full(900, 700);
+  frame.Window()->resize(full);
+  ASSERT_EQ(frame.ContentWidget()->width(), full.width());
+  frame.Window()->overrideWindowState(Qt::WindowNoState);
+  frame.Window()->overrideWindowState(Qt::WindowMaximized);
+  EXPECT_EQ(frame.WindowState(), vbMaximized);
+  EXPECT_EQ(frame.Window()->size(), full);
+  EXPECT_EQ(frame.ContentWidget()->width(), full.width());
+  EXPECT_EQ(child.WindowState(), vbMaximized);
+  EXPECT_EQ(child.Width(), frame.ScaleWidth());
+  EXPECT_EQ(child.Window()->width(), full.width());
+}
+
 // The child's sub-window shows no icon rather than the toolkit's logo.
 TEST(MdiTest, ChildShowsNoToolkitLogo) {
   Form frame("frame");

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/x_session.h"
 #include "wm_x11.h"
 
 // Leaks of the system libraries the xcb platform brings in (the session
@@ -25,69 +26,10 @@
 extern "C" const char* __lsan_default_suppressions();
 extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus\nleak:libfontconfig\nleak:libglib\n"; }
 
-namespace {
-
-std::string FindProgram(const char* name) {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= dirs.size()) {
-    std::size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    std::string candidate = dirs.substr(start, end - start) + "/" + name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return {};
-}
-
-pid_t Spawn(const std::vector<std::string>& args, int keepFd = -1) {
-  const pid_t pid = fork();
-  if (pid != 0) return pid;
-  // The child: its own process group, quiet unless it fails.
-  setpgid(0, 0);
-  const int null = open("/dev/null", O_RDWR);
-  if (null >= 0) {
-    dup2(null, 0);
-    dup2(null, 1);
-    if (!std::getenv("KORVALO_WM_VERBOSE")) dup2(null, 2);
-  }
-  for (int fd = 3; fd < 256; ++fd)
-    if (fd != keepFd) close(fd);
-  std::vector<char*> argv;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  execv(argv[0], argv.data());
-  _exit(127);
-}
-
-void Stop(pid_t pid) {
-  if (pid <= 0) return;
-  kill(pid, SIGTERM);
-  for (int i = 0; i < 50; ++i) {
-    if (waitpid(pid, nullptr, WNOHANG) == pid) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-}
-
-// Starts Xvfb on a free display; returns the display name ("" on failure).
-std::string StartServer(const std::string& xvfb, pid_t& pid) {
-  int fds[2];
-  if (pipe(fds) != 0) return {};
-  pid = Spawn({xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-               "-dpi", "96"},
-              fds[1]);
-  close(fds[1]);
-  std::string number;
-  char c = 0;
-  while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-  close(fds[0]);
-  return number.empty() ? std::string() : ":" + number;
-}
-
-}  // namespace
+using x_session::FindProgram;
+using x_session::Spawn;
+using x_session::StartServer;
+using x_session::Stop;
 
 int main(int argc, char** argv) {
   bool listing = false;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <filesystem>
 #include <string>
 
@@ -74,6 +76,13 @@ TEST(PrinterTest, TextLandsAtItsInchesAndMeasuresTheSameAtEveryResolution) {
     EXPECT_LT(pdf_text::Find(words, "upper").yMax, pdf_text::Find(words, "lower").yMax);
   }
   ASSERT_EQ(runs[0].size(), runs[1].size());
+  // The words in page order: the reader's own order of the blocks may
+  // differ between the two files.
+  for (auto& words : runs) {
+    std::sort(words.begin(), words.end(), [](const pdf_text::Word& a, const pdf_text::Word& b) {
+      return std::tie(a.yMin, a.xMin) < std::tie(b.yMin, b.xMin);
+    });
+  }
   for (std::size_t i = 0; i < runs[0].size(); ++i) {
     EXPECT_EQ(runs[0][i].text, runs[1][i].text);
     EXPECT_NEAR(runs[0][i].xMin, runs[1][i].xMin, 0.2) << runs[0][i].text;
@@ -153,6 +162,56 @@ TEST(PrinterTest, AFileThatCannotBeWrittenIsReportedNotCrashed) {
   p.NewPage();
   p.EndDoc();
   EXPECT_FALSE(PrintPlainText(Destination::Pdf("/nonexistent-folder/x/out.pdf"), "text"));
+}
+
+TEST(PrinterTest, APdfFileNamedWithoutAnEndingGetsDotPdf) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder.File("jobs.2024"));
+  const struct {
+    std::string named;
+    std::string written;
+  } cases[] = {
+      {folder.File("smith_full"), folder.File("smith_full.pdf")},
+      {folder.File("smith_full.pdf"), folder.File("smith_full.pdf")},
+      {folder.File("SMITH.PDF"), folder.File("SMITH.PDF")},
+      {folder.File("smith.txt"), folder.File("smith.txt")},  // an ending of its own is kept
+      {folder.File("jobs.2024/smith"), folder.File("jobs.2024/smith.pdf")},  // the folder's point is not the file's
+      {folder.File(".smith"), folder.File(".smith.pdf")},
+      {folder.Path(), folder.Path()},  // a folder is no file name: refused, not renamed
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.named);
+    EXPECT_EQ(PdfFilePath(c.named), c.written);
+    EXPECT_EQ(Destination::Pdf(c.named).pdfPath, c.written);
+  }
+  ASSERT_TRUE(PrintPlainText(Destination::Pdf(folder.File("smith_full")), "Lot 1"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder.File("smith_full.pdf")));
+  EXPECT_FALSE(std::filesystem::exists(folder.File("smith_full")));
+  EXPECT_NE(pdf_text::Layout(folder.File("smith_full.pdf")).find("Lot 1"), std::string::npos);
+}
+
+// The pages are set in a face with Arial's widths, whatever the system's
+// sans-serif face is: the layouts' fixed columns are made for those widths.
+TEST(PrinterTest, PagesUseAFaceWithArialWidths) {
+  TempFolder folder;
+  const std::string pdf = folder.File("face.pdf");
+  {
+    Printer p(Destination::Pdf(pdf));
+    p.SetFontSize(12);
+    // Arial's advance widths at 12 points: "0" 6.674, "W" 11.328, a blank 3.334.
+    EXPECT_NEAR(p.TextWidth("0000000000") * 72, 66.74, 0.1);
+    EXPECT_NEAR(p.TextWidth("WWWWWWWWWW") * 72, 113.28, 0.1);
+    EXPECT_NEAR(p.TextWidth("          ") * 72, 33.34, 0.1);
+    p.SetFontBold(true);
+    p.Print("Bold");
+    p.SetFontBold(false);
+    p.Print("Regular");
+    p.EndDoc();
+  }
+  const std::string fonts = pdf_text::Run("pdffonts " + pdf_text::Quote(pdf));
+  EXPECT_NE(fonts.find("LiberationSans-Bold"), std::string::npos) << fonts;
+  EXPECT_NE(fonts.find("LiberationSans "), std::string::npos) << fonts;
+  EXPECT_EQ(fonts.find("DejaVu"), std::string::npos) << fonts;
 }
 
 TEST(PrinterTest, PrintersEndWithThePdfFileAndTestsCanEmptyTheList) {

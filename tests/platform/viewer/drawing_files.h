@@ -77,6 +77,40 @@ inline Pairs Header(const std::string& version, const std::string& codepage = {}
 
 inline std::string Eof(const char* eol = "\n") { return std::string("0") + eol + "EOF" + eol; }
 
+// A block definition holding the given entities.
+inline Pairs Block(const std::string& name, const Pairs& entities) {
+  Pairs p{{0, "BLOCK"}, {8, "0"}, {2, name}, {70, "0"}, {10, "0"}, {20, "0"}, {30, "0"}, {3, name}};
+  p.insert(p.end(), entities.begin(), entities.end());
+  p.push_back({0, "ENDBLK"});
+  return p;
+}
+
+// An insert of a block, with rows and columns when given.
+inline Pairs Insert(const std::string& block, double x, double y, int columns = 0, int rows = 0) {
+  Pairs p{{0, "INSERT"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbBlockReference"}, {2, block},
+          {10, std::to_string(x)}, {20, std::to_string(y)}, {30, "0"}};
+  if (columns > 0) p.insert(p.end(), {{70, std::to_string(columns)}, {44, "1"}});
+  if (rows > 0) p.insert(p.end(), {{71, std::to_string(rows)}, {45, "1"}});
+  return p;
+}
+
+// Blocks that insert blocks: B0 holds `fan` lines, every further block
+// inserts the one before `fan` times, and the drawing inserts the last one
+// `fan` times: fan^(depth + 1) lines once expanded, from a few kilobytes.
+inline std::string BlockBombDxf(int depth, int fan) {
+  Pairs lines;
+  for (int i = 0; i < fan; ++i) lines = Join({lines, Line("A" + std::to_string(i), "0", i, 0, i, 1)});
+  Pairs blocks = Block("B0", lines);
+  for (int level = 1; level <= depth - 1; ++level) {
+    Pairs inserts;
+    for (int i = 0; i < fan; ++i) inserts = Join({inserts, Insert("B" + std::to_string(level - 1), 2.0 * i, 0)});
+    blocks = Join({blocks, Block("B" + std::to_string(level), inserts)});
+  }
+  Pairs top;
+  for (int i = 0; i < fan; ++i) top = Join({top, Insert("B" + std::to_string(depth - 1), 3.0 * i, 0)});
+  return DxfText(Join({Header("AC1015"), Section("BLOCKS", blocks), Section("ENTITIES", top)})) + Eof();
+}
+
 // A drawing of the project's test data (tests/fixtures/drawings).
 inline std::string Fixture(const std::string& name) { return korvalo::test_data::FixturePath("drawings/" + name); }
 

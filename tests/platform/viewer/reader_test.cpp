@@ -4,8 +4,13 @@
 #include <gtest/gtest.h>
 #include <ogr_api.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "platform/viewer/dgn_file.h"
@@ -74,7 +79,7 @@ TEST_P(DxfLineEnds, TextsKeepTheirStoredStringsAndLayersTheirStates) {
   EXPECT_DOUBLE_EQ(d.ys[line.firstPoint + 1], 5);
 }
 
-INSTANTIATE_TEST_SUITE_P(Reader, DxfLineEnds, ::testing::Values("\n", "\r\n"));
+INSTANTIATE_TEST_SUITE_P(Reader, DxfLineEnds, ::testing::Values("\n", "\r\n", "\r"));
 
 TEST(Reader, R12WithoutSubclassesTakesKindsFromShapes) {
   const Pairs entities = Section(
@@ -270,6 +275,271 @@ TEST(Reader, ADxfCutOffHalfWayIsRefused) {
   EXPECT_NE(error->description.find(dir.File("cut.dxf")), std::string::npos) << error->description;
   EXPECT_EQ(error->description.find("/vsimem"), std::string::npos) << error->description;
   EXPECT_EQ(d.layers.size(), 1u) << "the drawing held is kept";
+}
+
+// Texts of DXF files of every era: AutoCAD 2007 and later write UTF-8 whatever
+// code page their header names; older files are in their code page.
+TEST(Reader, EachDxfIsReadInItsOwnEncoding) {
+  struct Case {
+    const char* version;
+    const char* codepage;
+    std::string stored;
+  };
+  const std::string utf8 = "N0\xC2\xB0" "00'00\"E";
+  const std::string windows = "N0\xB0" "00'00\"E";
+  const Case cases[] = {
+      {"AC1032", "ANSI_1252", utf8},  // R2018
+      {"AC1027", "ANSI_1252", utf8},  // R2013
+      {"AC1021", "ANSI_1252", utf8},  // R2007
+      {"AC1018", "ANSI_1252", windows},
+      {"AC1015", "ANSI_1252", windows},
+      {"AC1009", "", windows},  // R12
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    TempFolder dir;
+    const Pairs entities = Section("ENTITIES", Join({Text("1A", "Lot \xC3\xA9" "t\xC3\xA9", 0, 0, 1, 0, c.stored),
+                                                     MText("1B", "0", 0, 5, 1, "S45" + c.stored.substr(2, c.stored.size() - 3) + "W\\P150.02")}));
+    const Pairs tables = std::string(c.version) >= "AC1021"
+                             ? Section("TABLES", LayerTable({{"0", 7, 0}, {"Lot \xC3\xA9t\xC3\xA9", 3, 0}}))
+                             : Pairs{};
+    WriteFile(dir.File("plat.dxf"), DxfText(Join({Header(c.version, c.codepage), tables, entities})) + Eof());
+    Drawing d;
+    const auto error = ReadDrawing(dir.File("plat.dxf"), d);
+    ASSERT_FALSE(error) << error->description;
+    ASSERT_EQ(d.entities.size(), 2u);
+    EXPECT_EQ(d.TextOf(d.entities[0]), "N0\u00B000'00\"E");
+    EXPECT_EQ(d.TextOf(d.entities[1]), "S45\u00B000'00\"W\\P150.02");
+    if (!tables.empty()) {
+      // The entity's layer is the table's, not a second one of garbled name.
+      EXPECT_EQ(d.layers.size(), 2u);
+      EXPECT_EQ(d.layers[static_cast<std::size_t>(d.entities[0].layer)].name, "Lot \u00E9t\u00E9");
+      EXPECT_EQ(d.layers[static_cast<std::size_t>(d.entities[0].layer)].colour, 3);
+    }
+  }
+}
+
+// A spline given by fit points only, which GDAL does not shape: the drawing
+// loads without it. A DXF cut off or with a damaged group code is refused.
+TEST(Reader, AnEntityGdalCannotShapeIsLeftOutButDamageRefuses) {
+  const Pairs spline = {{0, "SPLINE"}, {5, "11"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbSpline"},
+                        {70, "8"}, {71, "3"}, {72, "0"}, {73, "0"}, {74, "4"},
+                        {11, "0"}, {21, "0"}, {31, "0"}, {11, "1"}, {21, "2"}, {31, "0"},
+                        {11, "3"}, {21, "1"}, {31, "0"}, {11, "4"}, {21, "3"}, {31, "0"}};
+  const std::string whole =
+      DxfText(Join({Header("AC1015"), Section("ENTITIES", Join({Line("10", "0", 0, 0, 5, 5), spline,
+                                                                  Line("12", "0", 10, 0, 15, 5)}))})) +
+      Eof();
+  TempFolder dir;
+  WriteFile(dir.File("spline.dxf"), whole);
+  Drawing d;
+  const auto error = ReadDrawing(dir.File("spline.dxf"), d);
+  ASSERT_FALSE(error) << error->description;
+  ASSERT_EQ(d.entities.size(), 2u);
+  EXPECT_EQ(d.entities[1].handle, "12");
+  ASSERT_FALSE(d.warnings.empty());
+  EXPECT_NE(d.warnings[0].find("left out"), std::string::npos) << d.warnings[0];
+  EXPECT_EQ(LoadNotice(d), "");
+
+  struct Damage {
+    const char* file;
+    std::string bytes;
+    const char* says;
+  };
+  std::string badCode = whole;
+  badCode.replace(badCode.find("\n11\n"), 4, "\nxx\n");
+  const Damage damaged[] = {
+      {"cut.dxf", whole.substr(0, whole.size() - 8), "ends before its end mark"},
+      {"code.dxf", badCode, "damaged at line"},
+      // GDAL's reader never comes back from these: they are refused first.
+      {"cr.dxf", "0\r\nSECTION\r", "ends before its end mark"},
+      {"no code.dxf", "PaperSpace0\r\nSECTION\r\n2\r\nHEADER\r\n9\r\n$ACADVER\r\n0\r\nEOF\r\n",
+       "Not a DXF, DWG or DGN drawing"},
+      {"nul.dxf", "0\r\nSECTION\r\n2\r\nHEADER\r\n9\r\n$ACADVER\r\n0\r\nAC1015\r" + std::string(24, '\0') +
+                      "\n0\r\nENDSEC\r\n0\r\nEOF\r\n",
+       "damaged at line"},
+  };
+  for (const Damage& c : damaged) {
+    WriteFile(dir.File(c.file), c.bytes);
+    Drawing kept;
+    const auto refused = ReadDrawing(dir.File(c.file), kept);
+    ASSERT_TRUE(refused) << c.file;
+    EXPECT_EQ(refused->number, kErrBadFileFormat) << c.file;
+    EXPECT_NE(refused->description.find(c.says), std::string::npos) << refused->description;
+  }
+}
+
+// Blocks inserting blocks: what they expand to is counted before anything is
+// expanded. A drawing past the budget is refused as too large; a chain nested
+// past what GDAL expands, or a block inserting itself, loads without those
+// blocks and says so.
+TEST(Reader, BlockExpansionHasABudget) {
+  TempFolder dir;
+  struct Case {
+    const char* file;
+    std::string bytes;
+    bool refused;
+    std::size_t entities;
+    bool blocksLeftOut;
+  };
+  // A chain of single inserts 1,000 deep.
+  Pairs chain = Block("C0", Line("C", "0", 0, 0, 1, 1));
+  for (int i = 1; i < 1000; ++i) {
+    const Pairs next = Block("C" + std::to_string(i), Insert("C" + std::to_string(i - 1), 0, 0));
+    chain.insert(chain.end(), next.begin(), next.end());
+  }
+  const Pairs cycle = Join({Block("A", Join({Line("A1", "0", 0, 0, 1, 1), Insert("B", 1, 0)})),
+                            Block("B", Join({Line("B1", "0", 0, 0, 1, 1), Insert("A", 1, 0)}))});
+  const Case cases[] = {
+      {"small.dxf", BlockBombDxf(3, 10), false, 10000, false},
+      {"bomb.dxf", BlockBombDxf(8, 10), true, 0, false},
+      // One insert of rows and columns can stand for as many.
+      {"grid.dxf",
+       DxfText(Join({Header("AC1015"), Section("BLOCKS", Block("G", Line("G1", "0", 0, 0, 1, 1))),
+                     Section("ENTITIES", Insert("G", 0, 0, 100000, 100000))})) + Eof(),
+       true, 0, false},
+      {"chain.dxf",
+       DxfText(Join({Header("AC1015"), Section("BLOCKS", chain),
+                     Section("ENTITIES", Join({Line("T", "0", 5, 5, 6, 6), Insert("C999", 0, 0)}))})) + Eof(),
+       false, 1, true},
+      {"cycle.dxf",
+       DxfText(Join({Header("AC1015"), Section("BLOCKS", cycle), Section("ENTITIES", Insert("A", 0, 0))})) + Eof(),
+       false, 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    WriteFile(dir.File(c.file), c.bytes);
+    Drawing d;
+    d.layers.push_back({"kept", 7, kLayerShown});
+    const auto error = ReadDrawing(dir.File(c.file), d);
+    if (c.refused) {
+      ASSERT_TRUE(error);
+      EXPECT_EQ(error->number, kErrTooLarge);
+      EXPECT_NE(error->description.find("too large to show"), std::string::npos) << error->description;
+      EXPECT_EQ(d.layers.size(), 1u) << "the drawing held is kept";
+      continue;
+    }
+    ASSERT_FALSE(error) << error->description;
+    if (c.entities > 0) {
+      EXPECT_EQ(d.entities.size(), c.entities);
+    }
+    EXPECT_EQ(d.blocksLeftOut, c.blocksLeftOut);
+    EXPECT_EQ(LoadNotice(d).find("nested too deeply") != std::string::npos, c.blocksLeftOut) << LoadNotice(d);
+  }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// The block bomb of eight levels (10^9 lines) is refused by a reader held to
+// 1.5 GB of address space, in a process of its own.
+TEST(Reader, ABlockBombIsRefusedWithinAMemoryLimit) {
+  TempFolder dir;
+  WriteFile(dir.File("bomb.dxf"), BlockBombDxf(8, 10));
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // The sanitizer reserves more address space than any limit allows.
+    if (!kAddressSanitizer) {
+      const rlimit limit{1536ul << 20, 1536ul << 20};
+      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(3);
+    }
+    Drawing d;
+    const auto error = ReadDrawing(dir.File("bomb.dxf"), d);
+    _exit(error && error->number == kErrTooLarge ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the reader died";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// Coordinates that are no numbers or lie far past any drawing: those
+// entities are left out and counted; the others show, and the extents are
+// theirs.
+TEST(Reader, EntitiesThatCannotBeShownAreLeftOut) {
+  const Pairs entities = Section(
+      "ENTITIES", Join({Line("1", "0", 0, 0, 10, 10), Line("2", "0", -1e308, -1e308, 1e308, 1e308),
+                        {{0, "LINE"}, {5, "3"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbLine"}, {10, "nan"},
+                         {20, "0"}, {30, "0"}, {11, "1"}, {21, "1"}, {31, "0"}},
+                        Text("4", "0", 2, 2, 1, 0, "LOT 5"), Text("5", "0", 2, 2, 1e300, 0, "huge"),
+                        Line("6", "0", 5, 5, 2e15, 5)}));
+  TempFolder dir;
+  WriteFile(dir.File("far.dxf"), DxfText(Join({Header("AC1015"), entities})) + Eof());
+  Drawing d;
+  const auto error = ReadDrawing(dir.File("far.dxf"), d);
+  ASSERT_FALSE(error) << error->description;
+  ASSERT_EQ(d.entities.size(), 2u);
+  EXPECT_EQ(d.entities[0].handle, "1");
+  EXPECT_EQ(d.entities[1].handle, "4");
+  EXPECT_EQ(d.TextOf(d.entities[1]), "LOT 5");
+  EXPECT_EQ(d.texts.size(), 2u);
+  EXPECT_EQ(d.xs.size(), 3u);  // the line's two and the text's own
+  EXPECT_EQ(d.leftOut, 4);
+  EXPECT_LE(d.extents.xmax, 10.0);
+  EXPECT_GE(d.extents.xmin, 0.0);
+  EXPECT_EQ(LoadNotice(d),
+            "4 entities of this drawing could not be shown and were left out: their coordinates are no numbers or lie "
+            "too far out.");
+}
+
+// Hatches and solids in their fill colours, solid fills filled.
+TEST(Reader, FillsHaveTheirColours) {
+  const Pairs solid = {{0, "SOLID"}, {5, "2A"}, {100, "AcDbEntity"}, {8, "0"}, {62, "3"}, {100, "AcDbTrace"},
+                       {10, "0"}, {20, "0"}, {30, "0"}, {11, "10"}, {21, "0"}, {31, "0"},
+                       {12, "0"}, {22, "10"}, {32, "0"}, {13, "10"}, {23, "10"}, {33, "0"}};
+  auto hatch = [](const char* handle, const char* colour, const char* pattern, bool solidFill, double x) {
+    return Pairs{{0, "HATCH"}, {5, handle}, {100, "AcDbEntity"}, {8, "0"}, {62, colour}, {100, "AcDbHatch"},
+                 {10, "0"}, {20, "0"}, {30, "0"}, {210, "0"}, {220, "0"}, {230, "1"}, {2, pattern},
+                 {70, solidFill ? "1" : "0"}, {71, "0"}, {91, "1"}, {92, "2"}, {72, "0"}, {73, "1"}, {93, "4"},
+                 {10, std::to_string(x)}, {20, "0"}, {10, std::to_string(x + 10)}, {20, "0"},
+                 {10, std::to_string(x + 10)}, {20, "10"}, {10, std::to_string(x)}, {20, "10"},
+                 {97, "0"}, {75, "0"}, {76, "1"}, {52, "0"}, {41, "1"}, {77, "0"}, {78, "0"}, {98, "0"}};
+  };
+  const Pairs entities = Section("ENTITIES", Join({solid, hatch("2B", "5", "SOLID", true, 20),
+                                                   hatch("2C", "1", "ANSI31", false, 40),
+                                                   Line("2D", "0", 0, 0, 1, 1, 3)}));
+  TempFolder dir;
+  WriteFile(dir.File("fills.dxf"), DxfText(Join({Header("AC1015"), entities})) + Eof());
+  Drawing d;
+  const auto error = ReadDrawing(dir.File("fills.dxf"), d);
+  ASSERT_FALSE(error) << error->description;
+  struct Expected {
+    const char* handle;
+    std::uint32_t rgb;
+    int colour;
+    bool filled;
+  };
+  const Expected expected[] = {
+      {"2A", 0x00FF00, 3, true}, {"2B", 0x0000FF, 5, true}, {"2C", 0xFF0000, 1, false}, {"2D", 0x00FF00, 3, false}};
+  for (const Expected& x : expected) {
+    const Entity& e = ByHandle(d, x.handle);
+    EXPECT_EQ(e.rgb, x.rgb) << x.handle;
+    EXPECT_EQ(e.colour, x.colour) << x.handle;
+    EXPECT_EQ(e.filled, x.filled) << x.handle;
+  }
+  // A hatch's pattern name is no text of the drawing.
+  EXPECT_EQ(ByHandle(d, "2C").text, 0u);
+}
+
+// GDAL gives no layer colours of a DWG: a layer takes the colour its
+// entities are drawn in, and they are drawn by layer.
+TEST(Reader, DwgLayersTakeTheColourOfTheirEntities) {
+  Drawing d;
+  ASSERT_FALSE(ReadDrawing(Fixture("example_r2000.dwg"), d));
+  ASSERT_EQ(d.layers.size(), 2u);
+  EXPECT_EQ(d.layers[0].colour, 2);  // yellow
+  EXPECT_EQ(d.layers[1].colour, 4);  // cyan
+  for (const Entity& e : d.entities) EXPECT_EQ(e.colour, kColourByLayer);
 }
 
 }  // namespace

@@ -59,9 +59,14 @@ TEST_F(ViewerTest, ViewCallsOneAfterAnother) {
       {"centre not a number is ignored", [&] { viewer.ViewerSetCenter(kNaN, 1); }, 0, 2, 20, 70, w / 2},
       {"whole drawing", [&] { viewer.ViewerZoom(100); }, 1, 1, 50, 50, w},
       {"an unknown code does nothing", [&] { viewer.ViewerZoom(7); }, 0, 1, 50, 50, w},
-      // The narrower window shows the whole drawing at a larger scale.
-      {"a resize keeps centre and scale", [&] { viewer.SetWidth(200 * 15); }, 1, 1.5, 50, 50, w / 2},
-      {"the same size again raises nothing", [&] { viewer.SetWidth(200 * 15); }, 0, 1.5, 50, 50, w / 2},
+      // The whole drawing stays whole: the narrower window fits its width.
+      {"a resize fits the whole drawing again", [&] { viewer.SetWidth(200 * 15); }, 1, 1, 50, 50, w * 3 / 4},
+      {"the same size again raises nothing", [&] { viewer.SetWidth(200 * 15); }, 0, 1, 50, 50, w * 3 / 4},
+      {"zoom in from the whole drawing", [&] { viewer.ViewerZoom(1); }, 1, 2, 50, 50, w * 3 / 8},
+      // Any other view keeps its centre and scale.
+      {"a resize keeps centre and scale", [&] { viewer.SetWidth(400 * 15); }, 1, 4.0 / 3, 50, 50, w * 3 / 4},
+      {"a moved view keeps them too", [&] { viewer.ViewerSetCenter(40, 50); }, 1, 4.0 / 3, 40, 50, w * 3 / 4},
+      {"and so does the next resize", [&] { viewer.SetWidth(200 * 15); }, 1, 2, 40, 50, w * 3 / 8},
   };
   for (const Step& step : steps) {
     const int before = viewChanges;

@@ -284,6 +284,46 @@ TEST_F(Pixels, OwnColoursFixedColoursAndHiddenLayers) {
   EXPECT_FALSE(Shows(50, 0, 0xFF0000));
 }
 
+// Solid fills are painted in their colours, a pattern hatch is its coloured
+// outline; lines at ±1e308 and of no number are left out, the others show at
+// the whole view and the notice counts what was left out.
+TEST_F(Pixels, FillsInTheirColoursAndFarEntitiesLeftOut) {
+  const Pairs solid = {{0, "SOLID"}, {5, "2A"}, {100, "AcDbEntity"}, {8, "A"}, {62, "3"}, {100, "AcDbTrace"},
+                       {10, "0"}, {20, "0"}, {30, "0"}, {11, "40"}, {21, "0"}, {31, "0"},
+                       {12, "0"}, {22, "40"}, {32, "0"}, {13, "40"}, {23, "40"}, {33, "0"}};
+  auto hatch = [](const char* handle, const char* colour, const char* pattern, double x) {
+    return Pairs{{0, "HATCH"}, {5, handle}, {100, "AcDbEntity"}, {8, "A"}, {62, colour}, {100, "AcDbHatch"},
+                 {10, "0"}, {20, "0"}, {30, "0"}, {210, "0"}, {220, "0"}, {230, "1"}, {2, pattern},
+                 {70, std::string(pattern) == "SOLID" ? "1" : "0"}, {71, "0"}, {91, "1"}, {92, "2"}, {72, "0"},
+                 {73, "1"}, {93, "4"}, {10, std::to_string(x)}, {20, "0"}, {10, std::to_string(x + 40)}, {20, "0"},
+                 {10, std::to_string(x + 40)}, {20, "40"}, {10, std::to_string(x)}, {20, "40"},
+                 {97, "0"}, {75, "0"}, {76, "1"}, {52, "0"}, {41, "1"}, {77, "0"}, {78, "0"}, {98, "0"}};
+  };
+  const Pairs nanLine = {{0, "LINE"}, {5, "3B"}, {100, "AcDbEntity"}, {8, "A"}, {100, "AcDbLine"}, {10, "nan"},
+                         {20, "0"}, {30, "0"}, {11, "1"}, {21, "1"}, {31, "0"}};
+  WriteFile(platPath, DxfText(Join({Header("AC1015"), Section("TABLES", LayerTable({{"A", 1, 0}})),
+                                    Section("ENTITIES", Join({solid, hatch("2B", "5", "SOLID", 50),
+                                                              hatch("2C", "1", "ANSI31", 100),
+                                                              Line("3A", "A", -1e308, -1e308, 1e308, 1e308), nanLine,
+                                                              Line("3C", "A", 0, 50, 140, 50, 6)}))})) +
+                          Eof());
+  LoadPlat();
+  viewer.ViewerSetBackColor(255, 255, 255);
+  viewer.ViewerZoom(100);
+  const ViewValues v = View();
+  EXPECT_LT(v.xmax - v.xmin, 1000.0) << "the extents are the shown entities'";
+  EXPECT_TRUE(Shows(20, 20, 0x00FF00)) << "the solid is filled";
+  EXPECT_TRUE(Shows(70, 20, 0x0000FF)) << "the solid hatch is filled";
+  EXPECT_TRUE(Shows(120, 20, 0xFFFFFF)) << "a pattern hatch is its outline";
+  EXPECT_TRUE(Shows(140, 20, 0xFF0000)) << "in its colour";
+  EXPECT_TRUE(Shows(70, 50, 0xFF00FF)) << "the line over the fills";
+  EXPECT_EQ(viewer.ViewerEntityCount(), 1 + 4);
+  viewer.ViewerSelectEntity(1);
+  EXPECT_EQ(Fields(viewer), (std::vector<std::string>{"E", "POLYLINE", "", "3"}));
+  EXPECT_NE(viewer.ViewerLoadNotice().find("2 entities of this drawing could not be shown"), std::string::npos)
+      << viewer.ViewerLoadNotice();
+}
+
 TEST_F(Pixels, HighlightsStandOutOnEveryBackColourUntilRecoloured) {
   LoadPlat();
   viewer.ViewerSelectEntity(kTop);

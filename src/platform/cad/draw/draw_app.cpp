@@ -106,6 +106,16 @@ bool DrawApp::Listen(const std::string& programId, std::string& error) {
 
 void DrawApp::Accept() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
+    if (connections_.size() >= static_cast<std::size_t>(wire::kMostConnections)) {
+      // Refused: the client sees its connection end, and the socket keeps
+      // listening (connections that piled up until no file could be opened
+      // would close it for good).
+      socket->abort();
+      socket->deleteLater();
+      continue;
+    }
+    // Qt reads no more than one call's bytes ahead of the calls taken.
+    socket->setReadBufferSize(wire::kLongestCall + 1);
     auto connection = std::make_shared<Connection>();
     connection->socket = socket;
     connections_.push_back(connection);
@@ -136,7 +146,19 @@ std::weak_ptr<DrawApp::Connection> DrawApp::WeakOf(Connection& c) const {
   return {};
 }
 
+void DrawApp::DropOversized(Connection& c) {
+  QLocalSocket* socket = c.socket;
+  socket->disconnect(this);
+  Dropped(&c);
+  socket->abort();
+}
+
 void DrawApp::ReadCalls(Connection& c) {
+  // Bytes without a line end beyond the longest call: no call comes of them.
+  if (!c.socket->canReadLine() && c.socket->bytesAvailable() > wire::kLongestCall) {
+    DropOversized(c);
+    return;
+  }
   while (!c.waiting && !c.held && c.socket->canReadLine()) {
     if (busyNextMs_ > 0) {
       // The test hook: the call is taken only when the time has passed, as
@@ -150,7 +172,11 @@ void DrawApp::ReadCalls(Connection& c) {
       });
       return;
     }
-    QByteArray line = c.socket->readLine();
+    QByteArray line = c.socket->readLine(wire::kLongestCall + 1);
+    if (!line.endsWith('\n')) {  // a line longer than the longest call
+      DropOversized(c);
+      return;
+    }
     line.chop(1);
     const std::optional<QJsonObject> call = wire::Parse(line);
     if (!call) {

@@ -62,6 +62,8 @@ class DrawApp : public QObject {
   void Reply(Connection& connection, long long seq, const QJsonValue& value);
   void ReplyFailure(Connection& connection, long long seq, const Failure& failure);
   void Dropped(Connection* connection);
+  // Ends a connection whose client sent more than the longest call.
+  void DropOversized(Connection& connection);
   std::weak_ptr<Connection> WeakOf(Connection& connection) const;
   // The value of a call, or nothing when its answer comes later.
   std::optional<QJsonValue> Dispatch(Connection& connection, long long seq, int object,
