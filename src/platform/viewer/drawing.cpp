@@ -219,4 +219,32 @@ Bounds TextBounds(const Drawing& drawing, const Entity& e) {
   return b;
 }
 
+std::string GroupedNumber(long n) {
+  const std::string digits = std::to_string(n);
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    const std::size_t left = digits.size() - i;
+    if (i > 0 && left % 3 == 0 && digits[i - 1] != '-') grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
+}
+
+std::string LoadNotice(const Drawing& drawing) {
+  std::string notice;
+  if (drawing.leftOut > 0) {
+    const bool one = drawing.leftOut == 1;
+    notice = GroupedNumber(drawing.leftOut) + (one ? " entity" : " entities") +
+             " of this drawing could not be shown and " + (one ? "was" : "were") +
+             " left out: " + (one ? "its" : "their") + " coordinates are no numbers or lie too far out.";
+  }
+  if (drawing.blocksLeftOut) {
+    if (!notice.empty()) notice += "\n";
+    notice +=
+        "Some blocks of this drawing are nested too deeply or insert themselves; they could not be shown and were "
+        "left out.";
+  }
+  return notice;
+}
+
 }  // namespace korvalo::viewer

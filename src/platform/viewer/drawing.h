@@ -111,4 +111,7 @@ std::uint32_t ColourOfIndex(int index);
 // The colour index of an exact palette colour, 0 when none.
 int IndexOfColour(std::uint32_t rgb);
 
+// 5000000 as "5,000,000".
+std::string GroupedNumber(long n);
+
 }  // namespace korvalo::viewer

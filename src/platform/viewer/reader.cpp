@@ -500,18 +500,6 @@ void ReserveFor(std::size_t bytes, Drawing& d) {
   AskForLargePages(d.ys.data(), d.ys.capacity() * sizeof(double));
 }
 
-// 5000000 as "5,000,000".
-std::string GroupedNumber(long n) {
-  const std::string digits = std::to_string(n);
-  std::string grouped;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    const std::size_t left = digits.size() - i;
-    if (i > 0 && left % 3 == 0 && digits[i - 1] != '-') grouped += ',';
-    grouped += digits[i];
-  }
-  return grouped;
-}
-
 std::optional<ReadError> TooLarge(const std::string& what, const std::string& path) {
   return Fail(kErrTooLarge, "The drawing is too large to show: " + what + ": " + path);
 }
@@ -633,23 +621,6 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
   for (std::string& warning : session.messages.warnings) d.warnings.push_back(file.Told(std::move(warning), path));
   out = std::move(d);
   return std::nullopt;
-}
-
-std::string LoadNotice(const Drawing& drawing) {
-  std::string notice;
-  if (drawing.leftOut > 0) {
-    const bool one = drawing.leftOut == 1;
-    notice = GroupedNumber(drawing.leftOut) + (one ? " entity" : " entities") +
-             " of this drawing could not be shown and " + (one ? "was" : "were") +
-             " left out: " + (one ? "its" : "their") + " coordinates are no numbers or lie too far out.";
-  }
-  if (drawing.blocksLeftOut) {
-    if (!notice.empty()) notice += "\n";
-    notice +=
-        "Some blocks of this drawing are nested too deeply or insert themselves; they could not be shown and were "
-        "left out.";
-  }
-  return notice;
 }
 
 std::optional<ReadError> ReadLayers(const std::string& path, std::vector<Layer>& out) {
