@@ -116,7 +116,7 @@ TEST_F(StackFocusTest, TheFocusStartsOnTheFirstEnabledStopAndNeverOnAPassedBox) 
   StartWindow editor("frmEditor");
   editor.Show();
   ASSERT_TRUE(Mapped(editor));
-  ASSERT_TRUE(wmtest::WaitFor([&] { return editor.Window()->isActiveWindow(); }));
+  ASSERT_TRUE(wmtest::WaitFor([&] { return editor.Window()->isActiveWindow(); }, std::chrono::seconds(10)));
   wmtest::Settle();
   // No stop is enabled: no control has the focus.
   EXPECT_EQ(editor.ActiveControl(), nullptr);
@@ -129,10 +129,10 @@ TEST_F(StackFocusTest, TheFocusStartsOnTheFirstEnabledStopAndNeverOnAPassedBox) 
   other.Move(3000, 3000);
   other.Show();
   ASSERT_TRUE(Mapped(other));
-  ASSERT_TRUE(wmtest::WaitFor([&] { return other.Window()->isActiveWindow(); }));
+  ASSERT_TRUE(wmtest::WaitFor([&] { return other.Window()->isActiveWindow(); }, std::chrono::seconds(10)));
   other.Hide();
   editor.Window()->activateWindow();
-  ASSERT_TRUE(wmtest::WaitFor([&] { return editor.Window()->isActiveWindow(); }));
+  ASSERT_TRUE(wmtest::WaitFor([&] { return editor.Window()->isActiveWindow(); }, std::chrono::seconds(10)));
   wmtest::Settle();
   ASSERT_NE(editor.ActiveControl(), nullptr);
   EXPECT_EQ(editor.ActiveControl()->Name(), "cmdZoom");
@@ -180,7 +180,7 @@ TEST_F(StackFocusTest, LeavingABoxThatAsksAQuestionAsksItOnce) {
     CheckedWindow w;
     w.Show();
     ASSERT_TRUE(Mapped(w));
-    ASSERT_TRUE(wmtest::WaitFor([&] { return w.Window()->isActiveWindow(); }));
+    ASSERT_TRUE(wmtest::WaitFor([&] { return w.Window()->isActiveWindow(); }, std::chrono::seconds(10)));
     w.bearing.SetFocus();
     w.bearing.SetText("N95E");
     wmtest::Settle();
@@ -230,7 +230,7 @@ TEST_F(StackFocusTest, AWindowMaximisedByTheProgramLaysOutAtTheMaximisedSize) {
   EXPECT_TRUE(wmtest::WaitFor([&] {
     return w.status.Top() + w.status.Height() == w.ScaleHeight() && w.ScaleHeight() / kTwipsPerPixel > 600 &&
            w.status.Width() == w.ScaleWidth();
-  })) << "status line at " << w.status.Top() << " of " << w.ScaleHeight() << ", width " << w.status.Width()
+  }, std::chrono::seconds(10))) << "status line at " << w.status.Top() << " of " << w.ScaleHeight() << ", width " << w.status.Width()
       << " of " << w.ScaleWidth();
 }
 
