@@ -6,6 +6,11 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
 #include "platform/forms/desktop.h"
 #include "platform/forms/form.h"
 #include "platform/forms/internal.h"
@@ -32,7 +37,24 @@ Application::Application(int& argc, char** argv) {
 }
 
 Application::~Application() {
-  if (ownsApp_) delete static_cast<QApplication*>(app_);
+  if (ownsApp_) {
+    delete static_cast<QApplication*>(app_);
+    AwaitOtherThreadsEnded();
+  }
+}
+
+void AwaitOtherThreadsEnded() {
+  // The application's end tells Qt's pool threads (the painter fills large
+  // areas on them) to stop and waits until they say they have, but each may
+  // still be running its thread's own clean-up for a moment after.
+  namespace fs = std::filesystem;
+  for (int waited = 0; waited < 200; ++waited) {
+    std::error_code ec;
+    int threads = 0;
+    for (fs::directory_iterator it("/proc/self/task", ec), end; !ec && it != end; it.increment(ec)) ++threads;
+    if (ec || threads <= 1) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 int Application::Run() { return QApplication::exec(); }

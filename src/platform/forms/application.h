@@ -37,6 +37,11 @@ class Application {
   std::string commandLine_;
 };
 
+// Waits (at most 0.2 s) until this process runs no thread but the calling
+// one: after the application has ended, so that nothing of a thread that is
+// still ending is mistaken for a leak by the sanitizer build's check at exit.
+void AwaitOtherThreadsEnded();
+
 // The folder of the running program, without a trailing "/".
 std::string ProgramFolder();
 
