@@ -223,7 +223,7 @@ TEST_F(StackFocusTest, AWindowMaximisedByTheProgramLaysOutAtTheMaximisedSize) {
   w.Show();
   ASSERT_TRUE(Mapped(w));
   w.SetWindowState(vbMaximized);
-  ASSERT_TRUE(wmtest::WaitFor([&] { return wmtest::ShownMaximised(w); }, std::chrono::seconds(5)));
+  ASSERT_TRUE(wmtest::WaitFor([&] { return wmtest::ShownMaximised(w); }, std::chrono::seconds(10)));
   const Rect client = wmtest::ClientRect(w);
   ASSERT_GT(client.width, 12000 / kTwipsPerPixel);
   // The status line at the bottom of the maximised window, as wide as it.
