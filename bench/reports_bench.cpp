@@ -101,8 +101,8 @@ bool BuildThroughBuilder(Database& db, const BenchProject& bench) {
 
 // The same per-parcel queries run with raw SQLite statements, reading every
 // field the report prints or computes with: the parcel's id, name and
-// closure, and all eight fields of each course, each checked for Null as a
-// field that may hold none must be.
+// closure, and all eight fields of each course, each field that may hold
+// Null checked for it.
 void QueryRaw(sqlite3* db) {
   sqlite3_stmt* parcels = nullptr;
   sqlite3_prepare_v2(db, "SELECT ParcelID, Parcel, Closure FROM tblParcel ORDER BY Parcel COLLATE NOCASE", -1,
@@ -120,9 +120,10 @@ void QueryRaw(sqlite3* db) {
     if (sqlite3_column_type(parcels, 2) != SQLITE_NULL) sum += sqlite3_column_double(parcels, 2);
     sqlite3_bind_int64(courses, 1, sqlite3_column_int64(parcels, 0));
     while (sqlite3_step(courses) == SQLITE_ROW) {
-      for (const int field : {0, 1, 6, 7}) {
+      for (const int field : {0, 1, 6}) {
         if (sqlite3_column_type(courses, field) != SQLITE_NULL) sum += static_cast<double>(sqlite3_column_int64(courses, field));
       }
+      sum += static_cast<double>(sqlite3_column_int64(courses, 7));  // NonTang is never Null
       for (const int field : {2, 4, 5}) {
         if (sqlite3_column_type(courses, field) != SQLITE_NULL) sum += sqlite3_column_double(courses, field);
       }
