@@ -1,5 +1,6 @@
 #include "reports/report_builders.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -103,7 +104,9 @@ void Append(std::string& out, const Pieces&... pieces) {
 
 // Appends the text right-aligned in a column of `width` code points.
 void AppendPadded(std::string& out, std::string_view text, std::size_t width) {
-  const std::size_t length = utf8::Length(text);
+  // A text of single bytes (numbers, most directions) has a code point a byte.
+  const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const std::size_t length = ascii ? text.size() : utf8::Length(text);
   if (length < width) out.append(width - length, ' ');
   out.append(text);
 }

@@ -37,21 +37,17 @@ bool FilterSelects(const ReportFilter& filter, std::int64_t parcelId, std::optio
 }
 
 std::vector<ParcelEntry> DatabaseReportProject::Parcels() {
+  // Read as the engine steps the rows: only the entries are kept.
   std::vector<ParcelEntry> parcels;
-  dao::Recordset rs =
-      db_.OpenRecordset("SELECT ParcelID, Parcel, Closure FROM tblParcel ORDER BY Parcel",
-                        dao::RecordsetType::Snapshot);
-  while (!rs.Eof()) {
-    ParcelEntry entry;
-    entry.id = dao::AsLong(rs.Get(0));
-    const dao::Value name = rs.Get(1);
-    if (!dao::IsNull(name)) entry.name = dao::AsText(name);
-    const dao::Value closure = rs.Get(2);
+  db_.ReadRows("SELECT ParcelID, Parcel, Closure FROM tblParcel ORDER BY Parcel", {}, [&](const dao::RowView& row) {
+    ParcelEntry& entry = parcels.emplace_back();
+    entry.id = dao::AsLong(row.Get(0));
+    dao::Value name = row.Get(1);
+    if (auto* text = std::get_if<std::string>(&name)) entry.name = std::move(*text);
+    else if (!dao::IsNull(name)) entry.name = dao::AsText(name);
+    const dao::Value closure = row.Get(2);
     if (!dao::IsNull(closure)) entry.closure = dao::AsDouble(closure);
-    parcels.push_back(std::move(entry));
-    rs.MoveNext();
-  }
-  rs.Close();
+  });
   return parcels;
 }
 

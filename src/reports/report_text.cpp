@@ -52,7 +52,15 @@ DecimalDigits DigitsOf(double value) {
   while (*p >= '0' && *p <= '9' && n < 15) d.digits[n++] = *p++;
   while (*p >= '0' && *p <= '9') ++p;
   std::fill(d.digits + n, std::end(d.digits), '0');
-  if (*p == 'e' || *p == 'E') d.point = std::atoi(p + 1) + 1;
+  if (*p == 'e' || *p == 'E') {
+    // The exponent: a sign and its digits.
+    ++p;
+    const bool negativeExponent = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    int exponent = 0;
+    while (*p >= '0' && *p <= '9') exponent = exponent * 10 + (*p++ - '0');
+    d.point = (negativeExponent ? -exponent : exponent) + 1;
+  }
   return d;
 }
 

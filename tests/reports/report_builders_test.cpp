@@ -296,6 +296,48 @@ TEST_F(BuildersTest, QuotesInNamesAndPathsAreDoubledInTheCsv) {
   EXPECT_NE(ReadFile(paths.csv).find("\"Lot \"\"B\"\"\",\"1\", N90°0'0\"E,\"1.000\"\r\n"), std::string::npos);
 }
 
+// A generated project whose files run to many pieces of the writes: the
+// whole report, both files and the preview, is the blocks of its parcels one
+// after the other, in the order of the parcel list, whatever the buffering.
+TEST_F(BuildersTest, AGeneratedProjectReportsEveryParcelsBlocksInListOrder) {
+  const char* const names[] = {"lot", "Lot", " Lot", "ÉLAN", "Zone", "Öre", "b\"q\""};
+  {
+    dao::Transaction t(db);
+    for (int p = 0; p < 400; ++p) {
+      std::vector<Course> courses;
+      const int count = p % 17 == 0 ? 0 : 1 + p % 9;  // some parcels have no course
+      for (int r = 0; r < count; ++r) {
+        const double length = p % 5 == 0 ? 1e-4 * (r + 1) : 12345.678 * (r + 1) + p / 7.0;
+        const std::string direction = "N" + std::to_string((p + r * 37) % 90) + "°1" + std::to_string(r % 10) + "'" +
+                                      (r % 3 == 0 ? " 5\" E" : "5\"W");
+        if (r % 4 == 2) {
+          courses.push_back(A(r * 2, direction, length, length * 1.01, 250.0 + p, r % 3, r % 2 == 0));
+        } else {
+          courses.push_back(L(r * 2, direction, length));
+        }
+      }
+      std::optional<double> closure;  // Null now and then
+      if (p % 11 != 0) closure = 0.001 * (p % 90);
+      AddParcel(std::string(names[p % 7]) + " " + std::to_string((p * 7919) % 1000), closure, courses);
+    }
+    t.Commit();
+  }
+  std::string text;
+  std::string csv;
+  for (const ParcelListEntry& parcel : ListParcels(db)) {
+    const std::vector<StoredCourse> courses = ReadCourses(db, parcel.ParcelID);
+    if (courses.empty()) continue;
+    text += LotClosureReport(parcel.Parcel, courses, ComputeFigures(courses, settings), settings);
+    csv += LotClosureCsv(parcel.Parcel, courses, settings);
+  }
+  ASSERT_GT(text.size(), 4u * 64 * 1024);
+  const BuildResult r = Full(Option(PassFail::All));
+  ASSERT_EQ(r.status, BuildResult::Status::Built) << r.message;
+  EXPECT_TRUE(r.preview == text);  // not printed: some 700 KB
+  EXPECT_TRUE(ReadFile(paths.text) == text);
+  EXPECT_TRUE(ReadFile(paths.csv) == csv);
+}
+
 TEST_F(BuildersTest, NoParcelsAndFailuresGiveAMessageAndNoPreview) {
   BuildResult r = Full(Option(PassFail::All));
   EXPECT_EQ(r.status, BuildResult::Status::NoData);

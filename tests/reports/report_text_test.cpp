@@ -28,6 +28,9 @@ TEST(ReportNumberFormatTest, RoundsHalvesAwayFromZeroOnTheDecimalValueAndGroupsT
       {12345678901234.5, 1, "12,345,678,901,234.5"},
       {1e20, 0, "100,000,000,000,000,000,000."},
       {0.1 + 0.2, 16, "0.3000000000000000"},  // 15 significant digits, then zeros
+      {0.0012345, 6, "0.001235"},             // the point placed by a negative power of ten
+      {1.5e-12, 13, "0.0000000000015"},       // a power of ten of two digits
+      {-98765432.1, 1, "-98,765,432.1"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ReportNumberFormat(c.value, c.decimals), c.text) << c.value << " " << c.decimals;
