@@ -39,6 +39,8 @@ bool RunStartSequence(Edition edition, std::unique_ptr<windows::FrmSplash>& spla
                       const std::function<void()>& handOver) {
   Program().CourseLimit = CourseLimitFor(edition);
   try {
+    // The system database the splash opens serves the start's own reads.
+    StartUpReads reads;
     splash = std::make_unique<windows::FrmSplash>();
     splash->Load();
     if (!splash->SystemDatabaseOpened()) {

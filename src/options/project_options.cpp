@@ -15,10 +15,17 @@ void EditorOptionsHost::ProjectSettingsStored() {
   editor_.CalculateAndDraw();
 }
 
-ProjectOptions::ProjectOptions(editor::FrmEditor& editor) : editor_(editor), host_(editor), dialog_(host_) {
-  openedHandler_ =
-      editor::AddProjectEventHandler(editor::ProjectEvent::Opened, [this] { dialog_.ReloadForProject(); });
+ProjectOptions::ProjectOptions(editor::FrmEditor& editor) : editor_(editor), host_(editor) {
+  // A dialog never built is not open: there is nothing to reload.
+  openedHandler_ = editor::AddProjectEventHandler(editor::ProjectEvent::Opened, [this] {
+    if (dialog_) dialog_->ReloadForProject();
+  });
   editor_.SetProjectOptionsHook([this] { Show(); });
+}
+
+FrmSetting& ProjectOptions::Dialog() {
+  if (!dialog_) dialog_ = std::make_unique<FrmSetting>(host_);
+  return *dialog_;
 }
 
 ProjectOptions::~ProjectOptions() {

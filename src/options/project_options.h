@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "options/frm_setting.h"
 
 namespace korvalo::editor {
@@ -23,7 +25,8 @@ class EditorOptionsHost : public OptionsHost {
   editor::FrmEditor& editor_;
 };
 
-// Holds the dialog for the run. Made after the editor and gone before it.
+// Holds the dialog for the run. Made after the editor and gone before it;
+// the dialog's window is built at its first use, not at the start.
 class ProjectOptions {
  public:
   explicit ProjectOptions(editor::FrmEditor& editor);
@@ -32,13 +35,13 @@ class ProjectOptions {
   ProjectOptions& operator=(const ProjectOptions&) = delete;
 
   // What the menu does once the editor is out of the top-most state.
-  void Show() { dialog_.ShowForProject(); }
-  FrmSetting& Dialog() { return dialog_; }
+  void Show() { Dialog().ShowForProject(); }
+  FrmSetting& Dialog();
 
  private:
   editor::FrmEditor& editor_;
   EditorOptionsHost host_;
-  FrmSetting dialog_;
+  std::unique_ptr<FrmSetting> dialog_;
   int openedHandler_ = 0;
 };
 

@@ -18,10 +18,17 @@ void StandaloneOptionsHost::ProjectSettingsStored() {
 }
 
 StandaloneOptions::StandaloneOptions(editor::FrmEditor& editor, FrmMain& main, DrawingLink& link)
-    : editor_(editor), host_(editor, main, link), dialog_(host_) {
-  openedHandler_ =
-      editor::AddProjectEventHandler(editor::ProjectEvent::Opened, [this] { dialog_.ReloadForProject(); });
-  editor_.SetProjectOptionsHook([this] { dialog_.ShowForProject(); });
+    : editor_(editor), host_(editor, main, link) {
+  // A dialog never built is not open: there is nothing to reload.
+  openedHandler_ = editor::AddProjectEventHandler(editor::ProjectEvent::Opened, [this] {
+    if (dialog_) dialog_->ReloadForProject();
+  });
+  editor_.SetProjectOptionsHook([this] { Dialog().ShowForProject(); });
+}
+
+options::FrmSetting& StandaloneOptions::Dialog() {
+  if (!dialog_) dialog_ = std::make_unique<options::FrmSetting>(host_);
+  return *dialog_;
 }
 
 StandaloneOptions::~StandaloneOptions() {

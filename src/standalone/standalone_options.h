@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "editor/frm_editor.h"
 #include "options/frm_setting.h"
 
@@ -26,19 +28,20 @@ class StandaloneOptionsHost : public options::OptionsHost {
 };
 
 // Holds the dialog for the run; Options > "Project options" shows it and
-// every project road reloads it while it is open.
+// every project road reloads it while it is open. The dialog's window is
+// built at its first use, not at the start.
 class StandaloneOptions {
  public:
   StandaloneOptions(editor::FrmEditor& editor, FrmMain& main, DrawingLink& link);
   ~StandaloneOptions();
   StandaloneOptions(const StandaloneOptions&) = delete;
   StandaloneOptions& operator=(const StandaloneOptions&) = delete;
-  options::FrmSetting& Dialog() { return dialog_; }
+  options::FrmSetting& Dialog();
 
  private:
   editor::FrmEditor& editor_;
   StandaloneOptionsHost host_;
-  options::FrmSetting dialog_;
+  std::unique_ptr<options::FrmSetting> dialog_;
   int openedHandler_ = 0;
 };
 

@@ -16,6 +16,8 @@ constexpr const char* kOpenSystemDbError = "Open system DB error!";
 constexpr int kPosUnitFeet = 4;
 constexpr int kPosBearing = 21;
 
+int g_startUpReads = 0;
+
 }  // namespace
 
 const char* SystemDatabaseName(Edition edition) {
@@ -73,7 +75,14 @@ bool OpenSystemDatabase() {
   }
 }
 
+StartUpReads::StartUpReads() { ++g_startUpReads; }
+StartUpReads::~StartUpReads() { --g_startUpReads; }
+
 dao::Database OpenSystemDatabaseByPath(bool exclusive) {
+  const std::optional<dao::Database>& held = Program().SystemDb;
+  if (!exclusive && g_startUpReads > 0 && held && held->IsOpen() && held->Path() == SystemDatabasePath()) {
+    return *held;
+  }
   dao::OpenOptions options;
   options.exclusive = exclusive;
   return dao::Database::Open(SystemDatabasePath(), options);

@@ -34,7 +34,21 @@ bool OpenSystemDatabase();
 std::string SystemDatabaseUnusableText(int errorNumber);
 
 // A further connection by path, shared (or exclusive) and without password.
+// While a StartUpReads lives, a shared one is the connection the program
+// holds (when it holds the file) rather than a new one.
 dao::Database OpenSystemDatabaseByPath(bool exclusive);
+
+// The program's start: the short reads and writes it makes of the system
+// database just opened (the first-run flag, the video offer, the recent
+// projects) go through the held connection instead of opening the file and
+// reading its layout again for each.
+class StartUpReads {
+ public:
+  StartUpReads();
+  ~StartUpReads();
+  StartUpReads(const StartUpReads&) = delete;
+  StartUpReads& operator=(const StartUpReads&) = delete;
+};
 
 // The new-project dialog's "Auto name project file" check box.
 void SaveAutoName(bool value);

@@ -30,6 +30,7 @@ dao::Value SystemField(const char* field) {
   return detail::ReadFirstRow(db, "tblSetting", field);
 }
 
+
 // Another program in the middle of writing the file: the user is told it is
 // in use, not that it is damaged.
 TEST_F(SystemDbTest, AFileAnotherProgramIsWritingIsInUse) {
@@ -62,6 +63,28 @@ TEST_F(SystemDbTest, StartUpConnectionServesLaterOpensOfThisProcess) {
   EXPECT_EQ(SystemField("Bearing"), dao::Value(false));
   SetDefaultMetric(false);
   EXPECT_EQ(SystemField("unitfeet"), dao::Value(true));
+  EXPECT_TRUE(messages.empty());
+}
+
+// The start's reads and writes go through the connection the splash holds:
+// another connection finds what they wrote, and so does the next start.
+TEST_F(SystemDbTest, TheStartsReadsAndWritesThroughTheHeldConnectionAreStored) {
+  ASSERT_TRUE(OpenSystemDatabase());
+  {
+    StartUpReads reads;
+    EXPECT_TRUE(TakeFirstRunFlag());
+    EXPECT_FALSE(TakeFirstRunFlag());
+    EXPECT_TRUE(VideoPromptWanted());
+    StopVideoPrompt();
+    EXPECT_FALSE(VideoPromptWanted());
+  }
+  EXPECT_EQ(SystemField("Demo"), dao::Value(false));
+  EXPECT_EQ(SystemField("DemoMenu"), dao::Value(false));
+  Program().SystemDb.reset();
+  ASSERT_TRUE(OpenSystemDatabase());
+  StartUpReads reads;
+  EXPECT_FALSE(TakeFirstRunFlag());
+  EXPECT_FALSE(VideoPromptWanted());
   EXPECT_TRUE(messages.empty());
 }
 

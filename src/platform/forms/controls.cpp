@@ -1118,6 +1118,10 @@ void Access::RealisePending(Form& f) {
   // further pass is queued meanwhile.
   RealiseChildren(f);
   f.realisePending_ = false;
+  // Each widget shown posts a request to paint its area later. Taken now,
+  // it joins the paint the window is about to get; left in the queue, it
+  // would come after that paint and paint the same widgets a second time.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
 }
 
 void Access::Stack(Control& c) {

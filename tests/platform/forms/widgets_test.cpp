@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QImage>
 #include <QWidget>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,33 @@ QColor ShownAt(Form& form, int x, int y) {
 const QColor kQtRed(Qt::red);
 const QColor kQtBlue(Qt::blue);
 
+// Counts the paints each widget of the program gets while it lives.
+class PaintCounter : public QObject {
+ public:
+  PaintCounter() { QCoreApplication::instance()->installEventFilter(this); }
+  ~PaintCounter() override { QCoreApplication::instance()->removeEventFilter(this); }
+  PaintCounter(const PaintCounter&) = delete;
+  PaintCounter& operator=(const PaintCounter&) = delete;
+  // The widgets painted more than once.
+  std::vector<QWidget*> Repainted() const {
+    std::vector<QWidget*> out;
+    for (const auto& [widget, paints] : paints_) {
+      if (paints > 1) out.push_back(widget);
+    }
+    return out;
+  }
+  int Painted() const { return static_cast<int>(paints_.size()); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::Paint && watched->isWidgetType()) ++paints_[static_cast<QWidget*>(watched)];
+    return false;
+  }
+
+ private:
+  std::map<QWidget*, int> paints_;
+};
+
 TEST(LazyWidgets, ARowScrolledIntoViewShowsWhatWasSetWhileItWasOut) {
   RowsWindow w;
   w.LoadRow(1, 2400);  // below the grid's area
@@ -90,6 +118,19 @@ TEST(LazyWidgets, ARowScrolledIntoViewShowsWhatWasSetWhileItWasOut) {
   EXPECT_EQ(kQtBlue, ShownAt(w, 300, 900));
   EXPECT_EQ("12", w.txtValue(1).Text());
   EXPECT_EQ(2, w.txtValue(1).SelStart());  // the caret after the text, as set
+}
+
+TEST(LazyWidgets, WidgetsMadeForAShownWindowArePaintedOnceByItsFirstPaint) {
+  // The rows' widgets are made after Show, in the turn that follows: they
+  // are painted with the window, not once with it and once more after.
+  RowsWindow w;
+  w.LoadRow(1, 600);
+  PaintCounter counter;
+  w.Show();
+  for (int i = 0; i < 20; ++i) DoEvents();
+  ASSERT_NE(nullptr, w.txtValue(1).Widget());
+  EXPECT_GT(counter.Painted(), 4);
+  EXPECT_EQ(std::vector<QWidget*>{}, counter.Repainted());
 }
 
 TEST(LazyWidgets, TheUserTypesIntoARowOutOfViewAfterItsStateWasSet) {
