@@ -50,11 +50,18 @@ class DxfPairs {
  private:
   bool Line(std::string_view& line) {
     if (rest_.empty()) return false;
-    const std::size_t n = rest_.find_first_of("\r\n");
-    line = rest_.substr(0, n);
-    std::size_t used = n == std::string_view::npos ? rest_.size() : n + 1;
-    if (n != std::string_view::npos && rest_[n] == '\r' && n + 1 < rest_.size() && rest_[n + 1] == '\n') ++used;
-    rest_.remove_prefix(used);
+    // A byte at a time: lines are a few characters long, and a search for
+    // either of two characters costs a call per character of the line.
+    const char* const start = rest_.data();
+    const char* const end = start + rest_.size();
+    const char* at = start;
+    while (at != end && *at != '\n' && *at != '\r') ++at;
+    line = std::string_view(start, static_cast<std::size_t>(at - start));
+    if (at != end) {
+      const bool crlf = *at == '\r' && at + 1 != end && at[1] == '\n';
+      at += crlf ? 2 : 1;
+    }
+    rest_.remove_prefix(static_cast<std::size_t>(at - start));
     ++line_;
     return true;
   }
