@@ -115,39 +115,49 @@ void Gather(const Drawing& d, std::uint32_t index, const View& view, Strokes& ou
   // pixel, is a dot. A point within half a pixel of the last one drawn adds
   // nothing to the picture (an arc far out has many) and is left out, but a
   // run always ends at its own last point.
-  const std::uint32_t end = e.firstPoint + e.pointCount;
-  int run = 0;
+  //
+  // Every point is made a pixel first, and the points are thinned after: the
+  // divisions of one point do not wait for the thinning of the one before.
+  const std::size_t base = out.runPoints.size();
+  const double* const xs = d.xs.data() + e.firstPoint;
+  const double* const ys = d.ys.data() + e.firstPoint;
+  const std::uint32_t count = e.pointCount;
+  out.runPoints.resize(base + count);
+  QPointF* const pixels = out.runPoints.data() + base;
+  for (std::uint32_t k = 0; k < count; ++k) pixels[k] = QPointF(view.PixelX(xs[k]), view.PixelY(ys[k]));
+  std::uint32_t kept = 0;  // points kept, at the front of pixels
+  std::uint32_t run = 0;
   bool skipped = false;
   QPointF lastSkipped;
-  for (std::uint32_t k = e.firstPoint; k <= end; ++k) {
-    if (k == end || std::isnan(d.xs[k])) {
+  for (std::uint32_t k = 0; k <= count; ++k) {
+    if (k == count || std::isnan(xs[k])) {
       if (run > 1 && skipped) {
-        out.runPoints.push_back(lastSkipped);
+        pixels[kept++] = lastSkipped;
         ++run;
       }
       if (run == 1) {
-        out.points.push_back(out.runPoints.back());
-        out.runPoints.pop_back();
+        out.points.push_back(pixels[--kept]);
       } else if (run > 1) {
-        out.runCounts.push_back(run);
+        out.runCounts.push_back(static_cast<int>(run));
       }
       run = 0;
       skipped = false;
       continue;
     }
-    const QPointF at(view.PixelX(d.xs[k]), view.PixelY(d.ys[k]));
+    const QPointF at = pixels[k];
     if (run > 0) {
-      const QPointF& kept = out.runPoints.back();
-      if (std::fabs(at.x() - kept.x()) < 0.5 && std::fabs(at.y() - kept.y()) < 0.5) {
+      const QPointF& last = pixels[kept - 1];
+      if (std::fabs(at.x() - last.x()) < 0.5 && std::fabs(at.y() - last.y()) < 0.5) {
         skipped = true;
         lastSkipped = at;
         continue;
       }
     }
-    out.runPoints.push_back(at);
+    pixels[kept++] = at;
     skipped = false;
     ++run;
   }
+  out.runPoints.resize(base + kept);
 }
 
 void PaintStrokes(QPainter& p, const Drawing& d, const View& view, const Strokes& strokes, QFont& font) {
