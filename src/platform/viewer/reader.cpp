@@ -23,6 +23,7 @@
 #include <optional>
 #include <mutex>
 #include <string_view>
+#include <unordered_map>
 
 #include "platform/viewer/dxf_scan.h"
 #include "platform/viewer/layer_table.h"
@@ -210,14 +211,16 @@ std::optional<ReadError> Open(const std::string& path, const MemoryFile& file, G
   return std::nullopt;
 }
 
-std::string FieldText(OGRFeatureH f, int field) {
+// A field's text as the feature holds it: read it before the next field is
+// read as text (a field that is not a string is made text in one buffer).
+std::string_view FieldView(OGRFeatureH f, int field) {
   if (field < 0 || !OGR_F_IsFieldSetAndNotNull(f, field)) return {};
   const char* s = OGR_F_GetFieldAsString(f, field);
-  return s ? std::string(s) : std::string();
+  return s ? std::string_view(s) : std::string_view();
 }
 
-EntityKind DxfKind(const std::string& subclasses, OGRwkbGeometryType type, std::size_t points, bool hasText) {
-  auto has = [&](const char* s) { return subclasses.find(s) != std::string::npos; };
+EntityKind DxfKind(std::string_view subclasses, OGRwkbGeometryType type, std::size_t points, bool hasText) {
+  auto has = [&](const char* s) { return subclasses.find(s) != std::string_view::npos; };
   if (!subclasses.empty()) {
     if (has("AcDbMText")) return EntityKind::MText;
     if (has("AcDbText") || has("AcDbAttribute")) return EntityKind::Text;
@@ -242,7 +245,7 @@ EntityKind DxfKind(const std::string& subclasses, OGRwkbGeometryType type, std::
   return EntityKind::Other;
 }
 
-EntityKind DwgKind(const std::string& type) {
+EntityKind DwgKind(std::string_view type) {
   static const std::map<std::string, EntityKind, std::less<>> kinds = {
       {"CADLine", EntityKind::Line},         {"CADLWPolyline", EntityKind::Polyline},
       {"CADPolyline2D", EntityKind::Polyline}, {"CADPolyline3D", EntityKind::Polyline},
@@ -279,8 +282,8 @@ bool Showable(const Bounds& b) {
 // whole entity one to leave out: `unshowable` is set.
 void AppendPoints(OGRGeometryH g, Drawing& d, Entity& e, bool& unshowable) {
   const auto flat = wkbFlatten(OGR_G_GetGeometryType(g));
-  const int parts = OGR_G_GetGeometryCount(g);
-  if (parts > 0 && flat != wkbLineString && flat != wkbPoint) {
+  const int parts = (flat == wkbLineString || flat == wkbPoint) ? 0 : OGR_G_GetGeometryCount(g);
+  if (parts > 0) {
     for (int i = 0; i < parts; ++i) {
       if (e.pointCount > 0) {
         d.xs.push_back(kNaN);
@@ -338,39 +341,36 @@ class Builder {
     const Style style = ParseStyle(OGR_F_GetStyleString(f));
     e.rgb = style.rgb;
     e.filled = style.brush;
-    std::string layerName, text;
+    const Fields& fields = FieldsOf(defn);
+    std::string text;
     int ownIndex = -1;
     switch (format_) {
       case DrawingFormat::Dxf: {
-        layerName = FieldText(f, Field(defn, "Layer"));
-        text = FieldText(f, Field(defn, "Text"));
-        e.handle = FieldText(f, Field(defn, "EntityHandle"));
-        const std::string subclasses = FieldText(f, Field(defn, "SubClasses"));
+        text = FieldView(f, fields.text);
+        e.handle = FieldView(f, fields.handle);
+        const std::string_view subclasses = FieldView(f, fields.subclasses);
         e.kind = DxfKind(subclasses, type, e.pointCount, !text.empty());
         // A hatch's text is its pattern; only the SOLID pattern fills.
-        if (subclasses.find("AcDbHatch") != std::string::npos) {
+        if (subclasses.find("AcDbHatch") != std::string_view::npos) {
           e.filled = e.filled && text == "SOLID";
           text.clear();
         }
         break;
       }
       case DrawingFormat::Dwg: {
-        layerName = ogrLayer;
-        text = FieldText(f, Field(defn, "text"));
-        const std::string cadType = FieldText(f, Field(defn, "cadgeom_type"));
+        text = FieldView(f, fields.text);
+        const std::string_view cadType = FieldView(f, fields.cadType);
         e.kind = DwgKind(cadType);
         e.filled = cadType == "CADSolid";
         break;
       }
       case DrawingFormat::Dgn: {
-        const int level = OGR_F_GetFieldAsInteger(f, Field(defn, "Level"));
-        layerName = std::to_string(level);
-        text = FieldText(f, Field(defn, "Text"));
-        e.kind = DgnKind(OGR_F_GetFieldAsInteger(f, Field(defn, "Type")));
+        text = FieldView(f, fields.text);
+        e.kind = DgnKind(OGR_F_GetFieldAsInteger(f, fields.type));
         // A line string of two points is a line to the surveyor.
         if (e.kind == EntityKind::Polyline && e.pointCount == 2) e.kind = EntityKind::Line;
         if (e.kind == EntityKind::Other && !text.empty()) e.kind = EntityKind::Text;
-        ownIndex = OGR_F_GetFieldAsInteger(f, Field(defn, "ColorIndex"));
+        ownIndex = OGR_F_GetFieldAsInteger(f, fields.colourIndex);
         break;
       }
       case DrawingFormat::None:
@@ -381,7 +381,14 @@ class Builder {
       LeaveOut(e, firstText);
       return;
     }
-    e.layer = LayerIndex(Utf8OrWindows1252(layerName));
+    // The layer of a DXF entity is its Layer field, of a DWG entity the
+    // layer GDAL reads it from, of a DGN element its level.
+    switch (format_) {
+      case DrawingFormat::Dxf: e.layer = RawLayerIndex(FieldView(f, fields.layer)); break;
+      case DrawingFormat::Dwg: e.layer = RawLayerIndex(ogrLayer); break;
+      case DrawingFormat::Dgn: e.layer = RawLayerIndex(std::to_string(OGR_F_GetFieldAsInteger(f, fields.level))); break;
+      case DrawingFormat::None: e.layer = RawLayerIndex({}); break;
+    }
     if (e.IsText()) {
       e.text = static_cast<std::uint32_t>(d_.texts.size());
       d_.texts.push_back(Utf8OrWindows1252(text));
@@ -449,6 +456,16 @@ class Builder {
     for (std::size_t i = 0; i < d_.layers.size(); ++i) byName_.emplace(d_.layers[i].name, static_cast<int>(i));
   }
 
+  // The layer of a name as the file spells it, read as UTF-8 or else as
+  // Windows-1252; the name is looked at once.
+  int RawLayerIndex(std::string_view raw) {
+    const auto it = byRawName_.find(raw);
+    if (it != byRawName_.end()) return it->second;
+    const int index = LayerIndex(Utf8OrWindows1252(raw));
+    byRawName_.emplace(std::string(raw), index);
+    return index;
+  }
+
   int LayerIndex(const std::string& name) {
     const auto it = byName_.find(name);
     if (it != byName_.end()) return it->second;
@@ -469,18 +486,38 @@ class Builder {
     ++d_.leftOut;
   }
 
-  int Field(OGRFeatureDefnH defn, const char* name) {
-    auto it = fields_.find(name);
-    if (it == fields_.end() || it->second.first != defn) {
-      fields_[name] = {defn, OGR_FD_GetFieldIndex(defn, name)};
-      it = fields_.find(name);
-    }
-    return it->second.second;
+  // The indexes of the fields read, for the layer being read.
+  struct Fields {
+    OGRFeatureDefnH defn = nullptr;
+    int layer = -1, text = -1, handle = -1, subclasses = -1;  // DXF
+    int cadType = -1;                                          // DWG
+    int level = -1, type = -1, colourIndex = -1;               // DGN
+  };
+  const Fields& FieldsOf(OGRFeatureDefnH defn) {
+    if (fields_.defn == defn) return fields_;
+    Fields& f = fields_;
+    f.defn = defn;
+    auto index = [&](const char* name) { return OGR_FD_GetFieldIndex(defn, name); };
+    f.layer = index("Layer");
+    f.text = index(format_ == DrawingFormat::Dwg ? "text" : "Text");
+    f.handle = index("EntityHandle");
+    f.subclasses = index("SubClasses");
+    f.cadType = index("cadgeom_type");
+    f.level = index("Level");
+    f.type = index("Type");
+    f.colourIndex = index("ColorIndex");
+    return f;
   }
+
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
   DrawingFormat format_;
   Drawing& d_;
   std::map<std::string, int, std::less<>> byName_;
-  std::map<std::string, std::pair<OGRFeatureDefnH, int>, std::less<>> fields_;
+  std::unordered_map<std::string, int, NameHash, std::equal_to<>> byRawName_;
+  Fields fields_;
 };
 
 // Room for the entities and points a file of that size usually holds, taken
