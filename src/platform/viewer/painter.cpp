@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QLineF>
 #include <QPainterPath>
 #include <QPen>
 #include <QString>
@@ -62,14 +63,16 @@ QFont TextFont() { return QFont(QStringLiteral("Liberation Sans")); }
 // texts' base lines, lone points, and the texts large enough to read.
 struct Strokes {
   std::vector<QPainterPath> fills;  // one a fill: overlapping fills both show
-  std::vector<QPointF> runPoints;  // the polylines one after the other
+  std::vector<QPointF> runPoints;  // the polylines of three points or more, one after the other
   std::vector<int> runCounts;
+  std::vector<QLineF> lines;  // the polylines of two points: one call draws them all
   std::vector<QPointF> points;
   std::vector<std::uint32_t> texts;
   void Clear() {
     fills.clear();
     runPoints.clear();
     runCounts.clear();
+    lines.clear();
     points.clear();
     texts.clear();
   }
@@ -106,9 +109,7 @@ void Gather(const Drawing& d, std::uint32_t index, const View& view, Strokes& ou
       return;
     }
     const TextBox box = TextBoxOf(d, e);
-    out.runPoints.emplace_back(view.PixelX(box.x[0]), view.PixelY(box.y[0]));
-    out.runPoints.emplace_back(view.PixelX(box.x[1]), view.PixelY(box.y[1]));
-    out.runCounts.push_back(2);
+    out.lines.emplace_back(view.PixelX(box.x[0]), view.PixelY(box.y[0]), view.PixelX(box.x[1]), view.PixelY(box.y[1]));
     return;
   }
   // Runs of points between NaN breaks; one point alone, or a run within one
@@ -137,7 +138,10 @@ void Gather(const Drawing& d, std::uint32_t index, const View& view, Strokes& ou
       }
       if (run == 1) {
         out.points.push_back(pixels[--kept]);
-      } else if (run > 1) {
+      } else if (run == 2) {
+        kept -= 2;
+        out.lines.emplace_back(pixels[kept], pixels[kept + 1]);
+      } else if (run > 2) {
         out.runCounts.push_back(static_cast<int>(run));
       }
       run = 0;
@@ -167,6 +171,7 @@ void PaintStrokes(QPainter& p, const Drawing& d, const View& view, const Strokes
     p.drawPolyline(at, n);
     at += n;
   }
+  if (!strokes.lines.empty()) p.drawLines(strokes.lines.data(), static_cast<int>(strokes.lines.size()));
   if (!strokes.points.empty()) p.drawPoints(strokes.points.data(), static_cast<int>(strokes.points.size()));
   for (const std::uint32_t i : strokes.texts) {
     const Entity& e = d.entities[i];
