@@ -214,7 +214,8 @@ std::optional<ReadError> Open(const std::string& path, const MemoryFile& file, G
 // A field's text as the feature holds it: read it before the next field is
 // read as text (a field that is not a string is made text in one buffer).
 std::string_view FieldView(OGRFeatureH f, int field) {
-  if (field < 0 || !OGR_F_IsFieldSetAndNotNull(f, field)) return {};
+  // GDAL gives "" for a field not set.
+  if (field < 0) return {};
   const char* s = OGR_F_GetFieldAsString(f, field);
   return s ? std::string_view(s) : std::string_view();
 }
@@ -302,16 +303,28 @@ void AppendPoints(OGRGeometryH g, Drawing& d, Entity& e, bool& unshowable) {
   d.xs.resize(end);
   d.ys.resize(end);
   OGR_G_GetPoints(g, d.xs.data() + at, sizeof(double), d.ys.data() + at, sizeof(double), nullptr, 0);
+  // The points' box and whether every point can be shown, in one loop
+  // without branches.
+  Bounds box;
+  box.xmin = box.xmax = d.xs[at];
+  box.ymin = box.ymax = d.ys[at];
+  box.empty = false;
+  bool showable = true;
   for (std::size_t i = at; i < end; ++i) {
     const double x = d.xs[i], y = d.ys[i];
-    if (!Showable(x) || !Showable(y)) {
-      d.xs.resize(at);
-      d.ys.resize(at);
-      unshowable = true;
-      return;
-    }
-    e.box.Add(x, y);
+    showable &= Showable(x) & Showable(y);
+    box.xmin = std::min(box.xmin, x);
+    box.xmax = std::max(box.xmax, x);
+    box.ymin = std::min(box.ymin, y);
+    box.ymax = std::max(box.ymax, y);
   }
+  if (!showable) {
+    d.xs.resize(at);
+    d.ys.resize(at);
+    unshowable = true;
+    return;
+  }
+  e.box.Add(box);
   e.pointCount += static_cast<std::uint32_t>(n);
 }
 
