@@ -1,7 +1,5 @@
 #include "platform/viewer/reader.h"
 
-#include <sys/mman.h>
-
 #include <cpl_conv.h>
 #include <cpl_error.h>
 #include <cpl_vsi.h>
@@ -27,6 +25,7 @@
 
 #include "platform/viewer/dxf_scan.h"
 #include "platform/viewer/layer_table.h"
+#include "platform/viewer/memory_backing.h"
 #include "platform/viewer/reader_module.h"
 #include "platform/viewer/style.h"
 
@@ -101,37 +100,6 @@ std::optional<ReadError> Fail(int number, std::string description) {
   return ReadError{number, std::move(description)};
 }
 
-// Asks the system to back the large blocks about to be filled with large
-// pages: filling tens of megabytes page by page of 4 KB costs a page fault
-// each, which on some machines (virtual ones) costs more than the reading.
-// Only whole large pages inside the block are asked for; a refusal changes
-// nothing.
-void AskForLargePages(void* data, std::size_t bytes) {
-  constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
-  if (bytes < 2 * kLargePage) return;
-  const auto start = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
-  const std::uintptr_t last = (start + bytes) & ~(kLargePage - 1);
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
-
-// Backs the whole pages of a block about to be written with memory in one
-// call: taking fresh memory page by page as it is first written costs a
-// fault each, about twice the time. A refusal (an older system) changes
-// nothing.
-void BackWithMemory(const void* data, std::size_t bytes) {
-#ifdef MADV_POPULATE_WRITE
-  constexpr std::uintptr_t kPage = 4096;
-  const auto start = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t first = (start + kPage - 1) & ~(kPage - 1);
-  const std::uintptr_t last = (start + bytes) & ~(kPage - 1);
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
-#else
-  (void)data;
-  (void)bytes;
-#endif
-}
-
 // Backs a reserved array with memory a stretch ahead of its filling, one
 // call a stretch (BackWithMemory). Only the reserved room is asked for, and
 // at most a stretch past what is filled: room never used is never touched.
@@ -178,8 +146,7 @@ std::optional<ReadError> ReadFile(const std::string& path, std::string& content)
   content.clear();
   if (!ec && size > 0) {
     content.reserve(static_cast<std::size_t>(size));
-    AskForLargePages(content.data(), content.capacity());
-    BackWithMemory(content.data(), static_cast<std::size_t>(size));
+    PrepareToFill(content.data(), static_cast<std::size_t>(size));
     content.resize(static_cast<std::size_t>(size));
     in.read(content.data(), static_cast<std::streamsize>(content.size()));
     content.resize(static_cast<std::size_t>(in.gcount()));
