@@ -96,7 +96,8 @@ class DxfPairs {
       for (int part = 0; part < 4; ++part) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * part));
         const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr));
-        ends_ |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(hit)) & 0xFFFFu) << (16 * part);
+        const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(hit)) & 0xFFFFu;
+        ends_ |= static_cast<std::uint64_t>(bits) << (16 * part);
       }
       return;
     }
