@@ -167,7 +167,8 @@ std::string DisplayText(std::string_view raw, bool multiLine) {
 void MeasureText(const Drawing& drawing, Entity& e) {
   const std::string shown = DisplayText(drawing.TextOf(e), e.kind == EntityKind::MText);
   std::uint32_t lines = 1, longest = 0, current = 0;
-  for (const char32_t cp : utf8::Decode(shown)) {
+  for (std::size_t at = 0; at < shown.size();) {
+    const char32_t cp = utf8::DecodeNext(shown, at);
     if (cp == U'\n') {
       ++lines;
       current = 0;

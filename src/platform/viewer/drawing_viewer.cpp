@@ -11,6 +11,7 @@
 
 #include "platform/forms/errors.h"
 #include "platform/forms/units.h"
+#include "platform/viewer/memory_backing.h"
 #include "platform/viewer/reader.h"
 #include "platform/viewer/viewer_state.h"
 
@@ -101,7 +102,10 @@ struct ViewerInput {
     const View& view = s.view;
     const QSize size(view.PixelWidth(), view.PixelHeight());
     if (!s.cacheValid || s.cache.size() != size) {
-      if (s.cache.size() != size) s.cache = QImage(size, QImage::Format_ARGB32_Premultiplied);
+      if (s.cache.size() != size) {
+        s.cache = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        PrepareToFill(s.cache.bits(), static_cast<std::size_t>(s.cache.sizeInBytes()));
+      }
       QPainter cp(&s.cache);
       PaintDrawing(cp, s, view);
       s.cacheValid = true;
@@ -409,10 +413,12 @@ DrawingViewer::Picture DrawingViewer::ViewerPicture() const {
   Picture picture;
   picture.width = image->width();
   picture.height = image->height();
-  picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height);
+  const std::size_t count = static_cast<std::size_t>(picture.width) * picture.height;
+  picture.pixels.reserve(count);
+  PrepareToFill(picture.pixels.data(), count * sizeof(std::uint32_t));
   for (int y = 0; y < picture.height; ++y) {
     const auto* row = reinterpret_cast<const std::uint32_t*>(image->constScanLine(y));
-    std::copy(row, row + picture.width, picture.pixels.begin() + static_cast<std::ptrdiff_t>(y) * picture.width);
+    picture.pixels.insert(picture.pixels.end(), row, row + picture.width);
   }
   return picture;
 }

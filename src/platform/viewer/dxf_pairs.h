@@ -6,13 +6,19 @@
 
 #include <charconv>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace korvalo::viewer {
 
 class DxfPairs {
  public:
-  explicit DxfPairs(std::string_view content) : rest_(content) {}
+  explicit DxfPairs(std::string_view content)
+      : at_(content.data()), end_(content.data() + content.size()), blockStart_(at_), blockEnd_(at_) {}
 
   // False at the end of the content or on a code that is not a number.
   bool Next(int& code, std::string_view& value) {
@@ -49,16 +55,62 @@ class DxfPairs {
 
  private:
   bool Line(std::string_view& line) {
-    if (rest_.empty()) return false;
-    const std::size_t n = rest_.find_first_of("\r\n");
-    line = rest_.substr(0, n);
-    std::size_t used = n == std::string_view::npos ? rest_.size() : n + 1;
-    if (n != std::string_view::npos && rest_[n] == '\r' && n + 1 < rest_.size() && rest_[n + 1] == '\n') ++used;
-    rest_.remove_prefix(used);
+    if (at_ == end_) return false;
+    const char* const start = at_;
+    const char* stop = LineEnd();
+    line = std::string_view(start, static_cast<std::size_t>(stop - start));
+    if (stop != end_) {
+      const bool crlf = *stop == '\r' && stop + 1 != end_ && stop[1] == '\n';
+      stop += crlf ? 2 : 1;
+    }
+    at_ = stop;
     ++line_;
     return true;
   }
-  std::string_view rest_;
+
+  // The first CR or LF from at_ on, end_ when none. The line ends of a block
+  // of 64 bytes are found at once, as bits: lines are a few characters long,
+  // and a byte at a time costs a mispredicted branch at every line's end.
+  const char* LineEnd() {
+    if (at_ >= blockEnd_) Block(at_);
+    for (;;) {
+      // A line that began in a block before takes every end of this one.
+      const auto offset = at_ > blockStart_ ? static_cast<unsigned>(at_ - blockStart_) : 0u;
+      const std::uint64_t ends = offset < 64 ? ends_ & (~std::uint64_t{0} << offset) : 0;
+      if (ends != 0) return blockStart_ + __builtin_ctzll(ends);
+      if (blockEnd_ == end_) return end_;
+      Block(blockEnd_);
+    }
+  }
+
+  // Reads the line ends of the (up to) 64 bytes from `from`.
+  void Block(const char* from) {
+    blockStart_ = from;
+    const auto left = static_cast<std::size_t>(end_ - from);
+    const std::size_t n = left < 64 ? left : 64;
+    blockEnd_ = from + n;
+    ends_ = 0;
+#if defined(__SSE2__)
+    if (n == 64) {
+      const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+      for (int part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * part));
+        const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr));
+        const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(hit)) & 0xFFFFu;
+        ends_ |= static_cast<std::uint64_t>(bits) << (16 * part);
+      }
+      return;
+    }
+#endif
+    for (std::size_t i = 0; i < n; ++i)
+      ends_ |= static_cast<std::uint64_t>(from[i] == '\n' || from[i] == '\r') << i;
+  }
+
+  const char* at_;
+  const char* end_;
+  const char* blockStart_;  // the block whose line ends ends_ holds
+  const char* blockEnd_;
+  std::uint64_t ends_ = 0;  // bit i: byte blockStart_[i] is a CR or LF
   long line_ = 0;
   bool bad_ = false;
 };

@@ -20,16 +20,19 @@ void GridIndex::Clear() {
 
 void GridIndex::CellRange(double xmin, double ymin, double xmax, double ymax, int& x0, int& y0, int& x1,
                           int& y1) const {
-  auto cell = [](double v, double origin, double size, int n) {
-    const double c = std::floor((v - origin) / size);
+  // By the inverse of the cell size: a multiplication where a division
+  // costs several. The cells of a box and of a query rectangle come from
+  // this one rising function, so a box meets every query that meets it.
+  auto cell = [](double v, double origin, double inverse, int n) {
+    const double c = std::floor((v - origin) * inverse);
     if (!(c >= 0)) return 0;  // also not a number
     if (c >= n - 1) return n - 1;
     return static_cast<int>(c);
   };
-  x0 = cell(xmin, extents_.xmin, cellW_, nx_);
-  x1 = cell(xmax, extents_.xmin, cellW_, nx_);
-  y0 = cell(ymin, extents_.ymin, cellH_, ny_);
-  y1 = cell(ymax, extents_.ymin, cellH_, ny_);
+  x0 = cell(xmin, extents_.xmin, inverseW_, nx_);
+  x1 = cell(xmax, extents_.xmin, inverseW_, nx_);
+  y0 = cell(ymin, extents_.ymin, inverseH_, ny_);
+  y1 = cell(ymax, extents_.ymin, inverseH_, ny_);
 }
 
 void GridIndex::Build(const Drawing& drawing) {
@@ -56,6 +59,8 @@ void GridIndex::Build(const Drawing& drawing) {
   ny_ = finite ? count(h / side) : 1;
   cellW_ = w / nx_;
   cellH_ = h / ny_;
+  inverseW_ = 1 / cellW_;
+  inverseH_ = 1 / cellH_;
   std::vector<std::uint32_t> counts(static_cast<std::size_t>(nx_) * ny_ + 1, 0);
   auto each = [&](auto&& visit) {
     for (std::size_t i = 0; i < n; ++i) {

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QLineF>
 #include <QPainterPath>
 #include <QPen>
 #include <QString>
@@ -62,14 +63,16 @@ QFont TextFont() { return QFont(QStringLiteral("Liberation Sans")); }
 // texts' base lines, lone points, and the texts large enough to read.
 struct Strokes {
   std::vector<QPainterPath> fills;  // one a fill: overlapping fills both show
-  std::vector<QPointF> runPoints;  // the polylines one after the other
+  std::vector<QPointF> runPoints;  // the polylines of three points or more, one after the other
   std::vector<int> runCounts;
+  std::vector<QLineF> lines;  // the polylines of two points: one call draws them all
   std::vector<QPointF> points;
   std::vector<std::uint32_t> texts;
   void Clear() {
     fills.clear();
     runPoints.clear();
     runCounts.clear();
+    lines.clear();
     points.clear();
     texts.clear();
   }
@@ -106,47 +109,83 @@ void Gather(const Drawing& d, std::uint32_t index, const View& view, Strokes& ou
       return;
     }
     const TextBox box = TextBoxOf(d, e);
-    out.runPoints.emplace_back(view.PixelX(box.x[0]), view.PixelY(box.y[0]));
-    out.runPoints.emplace_back(view.PixelX(box.x[1]), view.PixelY(box.y[1]));
-    out.runCounts.push_back(2);
+    out.lines.emplace_back(view.PixelX(box.x[0]), view.PixelY(box.y[0]), view.PixelX(box.x[1]), view.PixelY(box.y[1]));
     return;
   }
   // Runs of points between NaN breaks; one point alone, or a run within one
   // pixel, is a dot. A point within half a pixel of the last one drawn adds
   // nothing to the picture (an arc far out has many) and is left out, but a
   // run always ends at its own last point.
-  const std::uint32_t end = e.firstPoint + e.pointCount;
-  int run = 0;
+  //
+  // Every point is made a pixel first, and the points are thinned after: the
+  // divisions of one point do not wait for the thinning of the one before.
+  const std::size_t base = out.runPoints.size();
+  const double* const xs = d.xs.data() + e.firstPoint;
+  const double* const ys = d.ys.data() + e.firstPoint;
+  const std::uint32_t count = e.pointCount;
+  out.runPoints.resize(base + count);
+  QPointF* const pixels = out.runPoints.data() + base;
+  for (std::uint32_t k = 0; k < count; ++k) pixels[k] = QPointF(view.PixelX(xs[k]), view.PixelY(ys[k]));
+  std::uint32_t kept = 0;  // points kept, at the front of pixels
+  std::uint32_t run = 0;
   bool skipped = false;
   QPointF lastSkipped;
-  for (std::uint32_t k = e.firstPoint; k <= end; ++k) {
-    if (k == end || std::isnan(d.xs[k])) {
+  for (std::uint32_t k = 0; k <= count; ++k) {
+    if (k == count || std::isnan(xs[k])) {
       if (run > 1 && skipped) {
-        out.runPoints.push_back(lastSkipped);
+        pixels[kept++] = lastSkipped;
         ++run;
       }
       if (run == 1) {
-        out.points.push_back(out.runPoints.back());
-        out.runPoints.pop_back();
-      } else if (run > 1) {
-        out.runCounts.push_back(run);
+        out.points.push_back(pixels[--kept]);
+      } else if (run == 2) {
+        kept -= 2;
+        out.lines.emplace_back(pixels[kept], pixels[kept + 1]);
+      } else if (run > 2) {
+        out.runCounts.push_back(static_cast<int>(run));
       }
       run = 0;
       skipped = false;
       continue;
     }
-    const QPointF at(view.PixelX(d.xs[k]), view.PixelY(d.ys[k]));
+    const QPointF at = pixels[k];
     if (run > 0) {
-      const QPointF& kept = out.runPoints.back();
-      if (std::fabs(at.x() - kept.x()) < 0.5 && std::fabs(at.y() - kept.y()) < 0.5) {
+      const QPointF& last = pixels[kept - 1];
+      if (std::fabs(at.x() - last.x()) < 0.5 && std::fabs(at.y() - last.y()) < 0.5) {
         skipped = true;
         lastSkipped = at;
         continue;
       }
     }
-    out.runPoints.push_back(at);
+    pixels[kept++] = at;
     skipped = false;
     ++run;
+  }
+  out.runPoints.resize(base + kept);
+}
+
+// The entities of one colour, in file order. They lie far apart in memory
+// (a plat's layers alternate), so each entity and its first points are asked
+// for some entities ahead: waiting for them one by one costs more than the
+// gathering.
+void GatherAll(const Drawing& d, const std::vector<std::uint32_t>& entities, const View& view, Strokes& out) {
+  constexpr std::size_t kEntityAhead = 16, kPointsAhead = 8;
+  const std::size_t n = entities.size();
+  const std::size_t points = d.xs.size();
+  for (std::size_t j = 0; j < n; ++j) {
+    if (j + kEntityAhead < n) {
+      const Entity* e = &d.entities[entities[j + kEntityAhead]];
+      __builtin_prefetch(e);
+      __builtin_prefetch(&e->box);
+    }
+    if (j + kPointsAhead < n) {
+      const Entity& e = d.entities[entities[j + kPointsAhead]];
+      if (e.firstPoint < points) {
+        __builtin_prefetch(d.xs.data() + e.firstPoint);
+        __builtin_prefetch(d.ys.data() + e.firstPoint);
+      }
+    }
+    Gather(d, entities[j], view, out);
   }
 }
 
@@ -157,6 +196,7 @@ void PaintStrokes(QPainter& p, const Drawing& d, const View& view, const Strokes
     p.drawPolyline(at, n);
     at += n;
   }
+  if (!strokes.lines.empty()) p.drawLines(strokes.lines.data(), static_cast<int>(strokes.lines.size()));
   if (!strokes.points.empty()) p.drawPoints(strokes.points.data(), static_cast<int>(strokes.points.size()));
   for (const std::uint32_t i : strokes.texts) {
     const Entity& e = d.entities[i];
@@ -232,7 +272,7 @@ void PaintDrawing(QPainter& p, const DrawingViewer::State& state, const View& vi
     pen.setWidth(0);
     p.setPen(pen);
     strokes.Clear();
-    for (const std::uint32_t i : b.entities) Gather(d, i, view, strokes);
+    GatherAll(d, b.entities, view, strokes);
     PaintStrokes(p, d, view, strokes, font);
   }
 }

@@ -1,7 +1,5 @@
 #include "platform/viewer/reader.h"
 
-#include <sys/mman.h>
-
 #include <cpl_conv.h>
 #include <cpl_error.h>
 #include <cpl_vsi.h>
@@ -23,9 +21,11 @@
 #include <optional>
 #include <mutex>
 #include <string_view>
+#include <unordered_map>
 
 #include "platform/viewer/dxf_scan.h"
 #include "platform/viewer/layer_table.h"
+#include "platform/viewer/memory_backing.h"
 #include "platform/viewer/reader_module.h"
 #include "platform/viewer/style.h"
 
@@ -100,19 +100,38 @@ std::optional<ReadError> Fail(int number, std::string description) {
   return ReadError{number, std::move(description)};
 }
 
-// Asks the system to back the large blocks about to be filled with large
-// pages: filling tens of megabytes page by page of 4 KB costs a page fault
-// each, which on some machines (virtual ones) costs more than the reading.
-// Only whole large pages inside the block are asked for; a refusal changes
-// nothing.
-void AskForLargePages(void* data, std::size_t bytes) {
-  constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
-  if (bytes < 2 * kLargePage) return;
-  const auto start = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
-  const std::uintptr_t last = (start + bytes) & ~(kLargePage - 1);
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
+// Backs a reserved array with memory a stretch ahead of its filling, one
+// call a stretch (BackWithMemory). Only the reserved room is asked for, and
+// at most a stretch past what is filled: room never used is never touched.
+class FillAhead {
+ public:
+  template <class T>
+  void Reach(const std::vector<T>& v, std::size_t count) {
+    const char* const data = reinterpret_cast<const char*>(v.data());
+    if (data != begin_) {
+      // Reserved anew (or moved): what is in it is backed already.
+      begin_ = data;
+      end_ = data + v.capacity() * sizeof(T);
+      ready_ = data + v.size() * sizeof(T);
+    }
+    const char* const need = data + count * sizeof(T);
+    if (count > v.capacity() || need <= ready_) return;
+    constexpr std::size_t kStretch = std::size_t{4} << 20;
+    const char* const to = static_cast<std::size_t>(end_ - need) > kStretch ? need + kStretch : end_;
+    BackWithMemory(ready_, static_cast<std::size_t>(to - ready_));
+    ready_ = to;
+  }
+
+ private:
+  const char* begin_ = nullptr;
+  const char* end_ = nullptr;
+  const char* ready_ = nullptr;  // backed up to here
+};
+
+// The arrays of points and entities being filled.
+struct Ahead {
+  FillAhead xs, ys, entities;
+};
 
 // The whole file, read once: the format check, our reader of the DXF layer
 // table and GDAL all read these bytes, so the layers and the entities come
@@ -127,7 +146,7 @@ std::optional<ReadError> ReadFile(const std::string& path, std::string& content)
   content.clear();
   if (!ec && size > 0) {
     content.reserve(static_cast<std::size_t>(size));
-    AskForLargePages(content.data(), content.capacity());
+    PrepareToFill(content.data(), static_cast<std::size_t>(size));
     content.resize(static_cast<std::size_t>(size));
     in.read(content.data(), static_cast<std::streamsize>(content.size()));
     content.resize(static_cast<std::size_t>(in.gcount()));
@@ -210,14 +229,17 @@ std::optional<ReadError> Open(const std::string& path, const MemoryFile& file, G
   return std::nullopt;
 }
 
-std::string FieldText(OGRFeatureH f, int field) {
-  if (field < 0 || !OGR_F_IsFieldSetAndNotNull(f, field)) return {};
+// A field's text as the feature holds it: read it before the next field is
+// read as text (a field that is not a string is made text in one buffer).
+std::string_view FieldView(OGRFeatureH f, int field) {
+  // GDAL gives "" for a field not set.
+  if (field < 0) return {};
   const char* s = OGR_F_GetFieldAsString(f, field);
-  return s ? std::string(s) : std::string();
+  return s ? std::string_view(s) : std::string_view();
 }
 
-EntityKind DxfKind(const std::string& subclasses, OGRwkbGeometryType type, std::size_t points, bool hasText) {
-  auto has = [&](const char* s) { return subclasses.find(s) != std::string::npos; };
+EntityKind DxfKind(std::string_view subclasses, OGRwkbGeometryType type, std::size_t points, bool hasText) {
+  auto has = [&](const char* s) { return subclasses.find(s) != std::string_view::npos; };
   if (!subclasses.empty()) {
     if (has("AcDbMText")) return EntityKind::MText;
     if (has("AcDbText") || has("AcDbAttribute")) return EntityKind::Text;
@@ -242,7 +264,7 @@ EntityKind DxfKind(const std::string& subclasses, OGRwkbGeometryType type, std::
   return EntityKind::Other;
 }
 
-EntityKind DwgKind(const std::string& type) {
+EntityKind DwgKind(std::string_view type) {
   static const std::map<std::string, EntityKind, std::less<>> kinds = {
       {"CADLine", EntityKind::Line},         {"CADLWPolyline", EntityKind::Polyline},
       {"CADPolyline2D", EntityKind::Polyline}, {"CADPolyline3D", EntityKind::Polyline},
@@ -277,17 +299,17 @@ bool Showable(const Bounds& b) {
 // Appends the points of a linear geometry; parts are parted by a NaN point.
 // A point that cannot be shown (not a number, or too far out) makes the
 // whole entity one to leave out: `unshowable` is set.
-void AppendPoints(OGRGeometryH g, Drawing& d, Entity& e, bool& unshowable) {
+void AppendPoints(OGRGeometryH g, Drawing& d, Entity& e, bool& unshowable, Ahead& ahead) {
   const auto flat = wkbFlatten(OGR_G_GetGeometryType(g));
-  const int parts = OGR_G_GetGeometryCount(g);
-  if (parts > 0 && flat != wkbLineString && flat != wkbPoint) {
+  const int parts = (flat == wkbLineString || flat == wkbPoint) ? 0 : OGR_G_GetGeometryCount(g);
+  if (parts > 0) {
     for (int i = 0; i < parts; ++i) {
       if (e.pointCount > 0) {
         d.xs.push_back(kNaN);
         d.ys.push_back(kNaN);
         ++e.pointCount;
       }
-      AppendPoints(OGR_G_GetGeometryRef(g, i), d, e, unshowable);
+      AppendPoints(OGR_G_GetGeometryRef(g, i), d, e, unshowable, ahead);
     }
     return;
   }
@@ -296,19 +318,33 @@ void AppendPoints(OGRGeometryH g, Drawing& d, Entity& e, bool& unshowable) {
   // All the points in one call, straight into the arrays. A point that
   // cannot be shown leaves the whole entity out.
   const std::size_t at = d.xs.size(), end = at + static_cast<std::size_t>(n);
+  ahead.xs.Reach(d.xs, end);
+  ahead.ys.Reach(d.ys, end);
   d.xs.resize(end);
   d.ys.resize(end);
   OGR_G_GetPoints(g, d.xs.data() + at, sizeof(double), d.ys.data() + at, sizeof(double), nullptr, 0);
+  // The points' box and whether every point can be shown, in one loop
+  // without branches.
+  Bounds box;
+  box.xmin = box.xmax = d.xs[at];
+  box.ymin = box.ymax = d.ys[at];
+  box.empty = false;
+  bool showable = true;
   for (std::size_t i = at; i < end; ++i) {
     const double x = d.xs[i], y = d.ys[i];
-    if (!Showable(x) || !Showable(y)) {
-      d.xs.resize(at);
-      d.ys.resize(at);
-      unshowable = true;
-      return;
-    }
-    e.box.Add(x, y);
+    showable &= Showable(x) & Showable(y);
+    box.xmin = std::min(box.xmin, x);
+    box.xmax = std::max(box.xmax, x);
+    box.ymin = std::min(box.ymin, y);
+    box.ymax = std::max(box.ymax, y);
   }
+  if (!showable) {
+    d.xs.resize(at);
+    d.ys.resize(at);
+    unshowable = true;
+    return;
+  }
+  e.box.Add(box);
   e.pointCount += static_cast<std::uint32_t>(n);
 }
 
@@ -328,49 +364,46 @@ class Builder {
       if (OGR_G_HasCurveGeometry(g, FALSE)) {
         OGRGeometryH linear = OGR_G_GetLinearGeometry(g, 0, nullptr);
         if (linear) {
-          AppendPoints(linear, d_, e, unshowable);
+          AppendPoints(linear, d_, e, unshowable, ahead_);
           OGR_G_DestroyGeometry(linear);
         }
       } else {
-        AppendPoints(g, d_, e, unshowable);
+        AppendPoints(g, d_, e, unshowable, ahead_);
       }
     }
     const Style style = ParseStyle(OGR_F_GetStyleString(f));
     e.rgb = style.rgb;
     e.filled = style.brush;
-    std::string layerName, text;
+    const Fields& fields = FieldsOf(defn);
+    std::string text;
     int ownIndex = -1;
     switch (format_) {
       case DrawingFormat::Dxf: {
-        layerName = FieldText(f, Field(defn, "Layer"));
-        text = FieldText(f, Field(defn, "Text"));
-        e.handle = FieldText(f, Field(defn, "EntityHandle"));
-        const std::string subclasses = FieldText(f, Field(defn, "SubClasses"));
+        text = FieldView(f, fields.text);
+        e.handle = FieldView(f, fields.handle);
+        const std::string_view subclasses = FieldView(f, fields.subclasses);
         e.kind = DxfKind(subclasses, type, e.pointCount, !text.empty());
         // A hatch's text is its pattern; only the SOLID pattern fills.
-        if (subclasses.find("AcDbHatch") != std::string::npos) {
+        if (subclasses.find("AcDbHatch") != std::string_view::npos) {
           e.filled = e.filled && text == "SOLID";
           text.clear();
         }
         break;
       }
       case DrawingFormat::Dwg: {
-        layerName = ogrLayer;
-        text = FieldText(f, Field(defn, "text"));
-        const std::string cadType = FieldText(f, Field(defn, "cadgeom_type"));
+        text = FieldView(f, fields.text);
+        const std::string_view cadType = FieldView(f, fields.cadType);
         e.kind = DwgKind(cadType);
         e.filled = cadType == "CADSolid";
         break;
       }
       case DrawingFormat::Dgn: {
-        const int level = OGR_F_GetFieldAsInteger(f, Field(defn, "Level"));
-        layerName = std::to_string(level);
-        text = FieldText(f, Field(defn, "Text"));
-        e.kind = DgnKind(OGR_F_GetFieldAsInteger(f, Field(defn, "Type")));
+        text = FieldView(f, fields.text);
+        e.kind = DgnKind(OGR_F_GetFieldAsInteger(f, fields.type));
         // A line string of two points is a line to the surveyor.
         if (e.kind == EntityKind::Polyline && e.pointCount == 2) e.kind = EntityKind::Line;
         if (e.kind == EntityKind::Other && !text.empty()) e.kind = EntityKind::Text;
-        ownIndex = OGR_F_GetFieldAsInteger(f, Field(defn, "ColorIndex"));
+        ownIndex = OGR_F_GetFieldAsInteger(f, fields.colourIndex);
         break;
       }
       case DrawingFormat::None:
@@ -381,7 +414,14 @@ class Builder {
       LeaveOut(e, firstText);
       return;
     }
-    e.layer = LayerIndex(Utf8OrWindows1252(layerName));
+    // The layer of a DXF entity is its Layer field, of a DWG entity the
+    // layer GDAL reads it from, of a DGN element its level.
+    switch (format_) {
+      case DrawingFormat::Dxf: e.layer = RawLayerIndex(FieldView(f, fields.layer)); break;
+      case DrawingFormat::Dwg: e.layer = RawLayerIndex(ogrLayer); break;
+      case DrawingFormat::Dgn: e.layer = RawLayerIndex(std::to_string(OGR_F_GetFieldAsInteger(f, fields.level))); break;
+      case DrawingFormat::None: e.layer = RawLayerIndex({}); break;
+    }
     if (e.IsText()) {
       e.text = static_cast<std::uint32_t>(d_.texts.size());
       d_.texts.push_back(Utf8OrWindows1252(text));
@@ -412,6 +452,7 @@ class Builder {
       e.colour = (index == 0 || index == layer.colour) ? kColourByLayer : index;
     }
     d_.extents.Add(e.box);
+    ahead_.entities.Reach(d_.entities, d_.entities.size() + 1);
     d_.entities.push_back(std::move(e));
   }
 
@@ -449,6 +490,16 @@ class Builder {
     for (std::size_t i = 0; i < d_.layers.size(); ++i) byName_.emplace(d_.layers[i].name, static_cast<int>(i));
   }
 
+  // The layer of a name as the file spells it, read as UTF-8 or else as
+  // Windows-1252; the name is looked at once.
+  int RawLayerIndex(std::string_view raw) {
+    const auto it = byRawName_.find(raw);
+    if (it != byRawName_.end()) return it->second;
+    const int index = LayerIndex(Utf8OrWindows1252(raw));
+    byRawName_.emplace(std::string(raw), index);
+    return index;
+  }
+
   int LayerIndex(const std::string& name) {
     const auto it = byName_.find(name);
     if (it != byName_.end()) return it->second;
@@ -469,18 +520,39 @@ class Builder {
     ++d_.leftOut;
   }
 
-  int Field(OGRFeatureDefnH defn, const char* name) {
-    auto it = fields_.find(name);
-    if (it == fields_.end() || it->second.first != defn) {
-      fields_[name] = {defn, OGR_FD_GetFieldIndex(defn, name)};
-      it = fields_.find(name);
-    }
-    return it->second.second;
+  // The indexes of the fields read, for the layer being read.
+  struct Fields {
+    OGRFeatureDefnH defn = nullptr;
+    int layer = -1, text = -1, handle = -1, subclasses = -1;  // DXF
+    int cadType = -1;                                          // DWG
+    int level = -1, type = -1, colourIndex = -1;               // DGN
+  };
+  const Fields& FieldsOf(OGRFeatureDefnH defn) {
+    if (fields_.defn == defn) return fields_;
+    Fields& f = fields_;
+    f.defn = defn;
+    auto index = [&](const char* name) { return OGR_FD_GetFieldIndex(defn, name); };
+    f.layer = index("Layer");
+    f.text = index(format_ == DrawingFormat::Dwg ? "text" : "Text");
+    f.handle = index("EntityHandle");
+    f.subclasses = index("SubClasses");
+    f.cadType = index("cadgeom_type");
+    f.level = index("Level");
+    f.type = index("Type");
+    f.colourIndex = index("ColorIndex");
+    return f;
   }
+
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
   DrawingFormat format_;
   Drawing& d_;
   std::map<std::string, int, std::less<>> byName_;
-  std::map<std::string, std::pair<OGRFeatureDefnH, int>, std::less<>> fields_;
+  std::unordered_map<std::string, int, NameHash, std::equal_to<>> byRawName_;
+  Ahead ahead_;
+  Fields fields_;
 };
 
 // Room for the entities and points a file of that size usually holds, taken

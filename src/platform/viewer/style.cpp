@@ -1,7 +1,7 @@
 #include "platform/viewer/style.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 namespace korvalo::viewer {
@@ -22,11 +22,14 @@ std::uint32_t ParseColour(std::string_view v) {
   return rgb;
 }
 
+// The number the value starts with (blanks and a plus sign before it
+// allowed), 0 when there is none or it is not finite.
 double ParseNumber(std::string_view v) {
-  const std::string s(v);
-  char* end = nullptr;
-  const double d = std::strtod(s.c_str(), &end);
-  return std::isfinite(d) ? d : 0.0;
+  while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
+  if (!v.empty() && v.front() == '+') v.remove_prefix(1);
+  double d = 0;
+  const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), d);
+  return ec == std::errc() && std::isfinite(d) ? d : 0.0;
 }
 
 }  // namespace

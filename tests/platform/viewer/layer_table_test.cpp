@@ -27,6 +27,29 @@ TEST(LayerTable, ReadsNamesColoursAndFlagsInTableOrder) {
   EXPECT_EQ((*table)[3].name, "Lot Lines");
 }
 
+// Lines are found 64 bytes at a time: names of every length, ended by LF,
+// CR LF or CR alone, read whole wherever their ends fall, and a cut-off file
+// ends on its last line.
+TEST(LayerTable, NamesReadWholeWhateverTheirLineEndsAndLengths) {
+  for (const char* eol : {"\n", "\r\n", "\r"}) {
+    for (std::size_t length = 1; length <= 140; ++length) {
+      const std::string name(length, static_cast<char>('a' + length % 26));
+      const std::string dxf = Tables(Join({{{999, std::string(length % 67, 'c')}},
+                                           LayerTable({{name, 1, 0}, {"B" + name, 2, 0}, {"C", 3, 0}})}),
+                                     eol);
+      const auto table = ReadDxfLayerTable(dxf);
+      ASSERT_TRUE(table) << length;
+      ASSERT_EQ(table->size(), 3u) << length;
+      EXPECT_EQ((*table)[0].name, name) << length;
+      EXPECT_EQ((*table)[1].name, "B" + name) << length;
+      EXPECT_EQ((*table)[1].colour, 2) << length;
+      EXPECT_EQ((*table)[2].name, "C") << length;
+      // Without its end of table the table does not read.
+      EXPECT_FALSE(ReadDxfLayerTable(dxf.substr(0, dxf.find("ENDTAB")))) << length;
+    }
+  }
+}
+
 TEST(LayerTable, NamesThatAreNotUtf8ReadAsWindows1252) {
   const auto table = ReadDxfLayerTable(Tables(LayerTable({{"Cota 12\xB0", 7, 0}, {"Grenze \xC3\xA4", 7, 0}})));
   ASSERT_TRUE(table);
