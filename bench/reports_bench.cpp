@@ -31,12 +31,15 @@
 #include <vector>
 
 #include "common/edition.h"
+#include "paired_runs.h"
 #include "platform/dao/dao.h"
 #include "platform/print/printer.h"
 #include "reports/report_builders.h"
 #include "storage/schema.h"
 
 namespace {
+
+using korvalo::bench::Median;
 
 using korvalo::dao::Database;
 using korvalo::dao::Value;
@@ -172,14 +175,6 @@ std::chrono::nanoseconds ThreadTime() {
   timespec t{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
-}
-
-// The middle one of the values (the mean of the two middle ones).
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const std::size_t middle = values.size() / 2;
-  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // The two taken in turns, builder time / raw time (goal: within 3 at every

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "common/edition.h"
+#include "paired_runs.h"
 #include "platform/dao/dao.h"
 #include "storage/program_state.h"
 #include "storage/system_db.h"
@@ -33,6 +34,8 @@ extern char** environ;
 using namespace korvalo;
 
 namespace {
+
+using korvalo::bench::Median;
 
 namespace fs = std::filesystem;
 
@@ -119,13 +122,6 @@ ProgramFolder& Folder() {
   return folder;
 }
 
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 void StartToIdle(benchmark::State& state, const char* executable) {
   const std::string program = Folder().Place(executable);
   const std::string bare = Folder().Place(KORVALO_BARE_WINDOW);
@@ -137,15 +133,7 @@ void StartToIdle(benchmark::State& state, const char* executable) {
   std::vector<double> programTimes, bareTimes, ratios, programMemory, bareMemory;
   bool programFirst = false;
   for (auto _ : state) {
-    programFirst = !programFirst;
-    Run p, b;
-    if (programFirst) {
-      p = Start(program);
-      b = Start(bare);
-    } else {
-      b = Start(bare);
-      p = Start(program);
-    }
+    const auto [p, b] = korvalo::bench::InTurns(programFirst, [&] { return Start(program); }, [&] { return Start(bare); });
     if (!p.ok || !b.ok) {
       state.SkipWithError("a program did not start and end at its first idle");
       return;

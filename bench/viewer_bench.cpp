@@ -25,12 +25,15 @@
 #include <unistd.h>
 #include <vector>
 
+#include "paired_runs.h"
 #include "platform/forms/forms.h"
 #include "platform/viewer/drawing_viewer.h"
 
 using namespace korvalo;
 
 namespace {
+
+using korvalo::bench::Median;
 
 constexpr int kEntities = 100000;
 constexpr int kWidth = 1280, kHeight = 1024;
@@ -227,12 +230,6 @@ void BM_ViewerOpenAndPaint(benchmark::State& state) {
 }
 BENCHMARK(BM_ViewerOpenAndPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 // Paired runs at one size (the argument), in turns which goes first: the
 // medians of each and of the pairs' ratios, and the viewer's time per entity
 // (flat when the open grows linearly).
@@ -242,15 +239,8 @@ void BM_OpenToGdalRatio(benchmark::State& state) {
   std::vector<double> viewer, gdal, ratios;
   bool viewerFirst = false;
   for (auto _ : state) {
-    viewerFirst = !viewerFirst;
-    double v = 0, g = 0;
-    if (viewerFirst) {
-      v = OpenAndPaint(entities);
-      g = GdalReadAll(entities);
-    } else {
-      g = GdalReadAll(entities);
-      v = OpenAndPaint(entities);
-    }
+    const auto [v, g] =
+        korvalo::bench::InTurns(viewerFirst, [&] { return OpenAndPaint(entities); }, [&] { return GdalReadAll(entities); });
     viewer.push_back(v);
     gdal.push_back(g);
     ratios.push_back(g > 0 ? v / g : 0);
