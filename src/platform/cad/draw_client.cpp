@@ -9,13 +9,14 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonObject>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QProcess>
 #include <QThread>
 #include <QTimer>
 #include <functional>
 #include <limits>
 
+#include "platform/cad/local_socket.h"
 #include "platform/cad/protocol.h"
 #include "platform/forms/app_properties.h"
 #include "platform/forms/prompts.h"
@@ -236,7 +237,7 @@ class RemoteApplication : public Application, public Remote {
 
 }  // namespace
 
-DrawConnection::DrawConnection(std::unique_ptr<QLocalSocket> socket, DrawOptions options)
+DrawConnection::DrawConnection(std::unique_ptr<LocalSocket> socket, DrawOptions options)
     : socket_(std::move(socket)), options_(std::move(options)) {}
 
 DrawConnection::~DrawConnection() = default;
@@ -248,9 +249,8 @@ std::shared_ptr<DrawConnection> DrawConnection::Open(const std::string& socketPa
 }
 
 std::shared_ptr<DrawConnection> DrawConnection::Open(const std::string& socketPath, const DrawOptions& options) {
-  auto socket = std::make_unique<QLocalSocket>();
-  socket->connectToServer(Q(socketPath));
-  if (!socket->waitForConnected(2000)) throw CadError(kCannotCreateObject, kCannotCreate);
+  auto socket = std::make_unique<LocalSocket>();
+  if (!socket->Connect(socketPath, 2000)) throw CadError(kCannotCreateObject, kCannotCreate);
   auto connection = std::make_shared<DrawConnection>(std::move(socket), options);
   const QJsonObject hello = connection->Call(0, "Hello").toObject();
   if (hello.value("app").toInt() != wire::kApplicationObject) {
@@ -261,7 +261,7 @@ std::shared_ptr<DrawConnection> DrawConnection::Open(const std::string& socketPa
 }
 
 void DrawConnection::Drop(long number, const std::string& description) {
-  socket_->abort();
+  socket_->Abort();
   throw CadError(number, description);
 }
 
@@ -280,12 +280,12 @@ QByteArray DrawConnection::ReadLine(bool unbounded) {
     return answer;
   };
   for (;;) {
-    if (socket_->canReadLine()) {
-      QByteArray line = socket_->readLine();
+    if (socket_->CanReadLine()) {
+      QByteArray line = socket_->ReadLine();
       line.chop(1);
       return line;
     }
-    if (socket_->state() != QLocalSocket::ConnectedState) {
+    if (!socket_->Connected()) {
       Drop(wire::kServerUnavailable, "The CAD program has ended");
     }
     const qint64 waited = clock.elapsed() - inBoxes;
@@ -295,7 +295,7 @@ QByteArray DrawConnection::ReadLine(bool unbounded) {
                                          std::to_string(options_.callTimeoutMs / 1000) + " seconds");
     }
     if (!OnEventThread()) {
-      socket_->waitForReadyRead(unbounded ? 200 : static_cast<int>(std::min<qint64>(left, 200)));
+      socket_->WaitForReadyRead(unbounded ? 200 : static_cast<int>(std::min<qint64>(left, 200)));
       continue;
     }
     const bool mayAskBusy = !unbounded && !busyShown && IsSet(forms::ServerBusyBox());
@@ -319,9 +319,9 @@ QByteArray DrawConnection::ReadLine(bool unbounded) {
           loop.quit();
         }
       });
-      QObject::connect(socket_.get(), &QLocalSocket::readyRead, &loop, &QEventLoop::quit);
-      QObject::connect(socket_.get(), &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
-      QObject::connect(socket_.get(), &QLocalSocket::errorOccurred, &loop, &QEventLoop::quit);
+      // Input, the other end's close or a failure all make it readable.
+      QSocketNotifier input(static_cast<qintptr>(socket_->Descriptor()), QSocketNotifier::Read);
+      QObject::connect(&input, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
       QTimer timer;
       timer.setSingleShot(true);
       QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
@@ -338,7 +338,7 @@ QByteArray DrawConnection::ReadLine(bool unbounded) {
 
 QJsonValue DrawConnection::Call(int object, const std::string& member, const QJsonArray& args,
                                 bool unbounded) {
-  if (socket_->state() != QLocalSocket::ConnectedState) {
+  if (!socket_->Connected()) {
     throw CadError(wire::kServerUnavailable, "The CAD program has ended");
   }
   // A call made while another waits (from a timer running meanwhile) would
@@ -352,8 +352,9 @@ QJsonValue DrawConnection::Call(int object, const std::string& member, const QJs
 
   const long long seq = ++seq_;
   QJsonObject message{{"seq", seq}, {"obj", object}, {"call", Q(member)}, {"args", args}};
-  socket_->write(wire::Line(message));
-  socket_->flush();
+  if (!socket_->Write(wire::Line(message), options_.callTimeoutMs)) {
+    Drop(wire::kServerUnavailable, "The CAD program has ended or does not take calls");
+  }
 
   const QByteArray line = ReadLine(unbounded);
   const std::optional<QJsonObject> reply = wire::Parse(line);

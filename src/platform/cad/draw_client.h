@@ -32,9 +32,9 @@
 
 #include "platform/cad/cad.h"
 
-class QLocalSocket;
-
 namespace korvalo::cad {
+
+class LocalSocket;
 
 struct DrawOptions {
   // Where KorvaloDraw is started from.
@@ -56,7 +56,7 @@ struct DrawOptions {
 // reached through it share it.
 class DrawConnection {
  public:
-  DrawConnection(std::unique_ptr<QLocalSocket> socket, DrawOptions options);
+  DrawConnection(std::unique_ptr<LocalSocket> socket, DrawOptions options);
   ~DrawConnection();
   DrawConnection(const DrawConnection&) = delete;
   DrawConnection& operator=(const DrawConnection&) = delete;
@@ -82,7 +82,7 @@ class DrawConnection {
   QByteArray ReadLine(bool unbounded);
   [[noreturn]] void Drop(long number, const std::string& description);
 
-  std::unique_ptr<QLocalSocket> socket_;
+  std::unique_ptr<LocalSocket> socket_;
   DrawOptions options_;
   long long seq_ = 0;
   long long pid_ = 0;
