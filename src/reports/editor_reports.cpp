@@ -31,24 +31,30 @@ EditorFigures EditorReportHost::Figures() const {
   return {e_.lblArea.Caption(), e_.lblClosure.Caption(), e_.lblPrecision.Caption(), e_.lblDirection.Caption()};
 }
 
-EditorReports::EditorReports(editor::FrmEditor& editor) : editor_(editor), host_(editor), window_(host_) {
+// The report window is built at its first use, not at the start.
+EditorReports::EditorReports(editor::FrmEditor& editor) : editor_(editor), host_(editor) {
   editor_.SetReportOpener([this](editor::FrmEditor::ReportItem item) {
     const ReportKind kind = item == editor::FrmEditor::ReportItem::Full      ? ReportKind::Full
                             : item == editor::FrmEditor::ReportItem::Summary ? ReportKind::Summary
                                                                              : ReportKind::Picture;
-    OpenReportWindow(window_, host_, kind);
+    OpenReportWindow(Window(), host_, kind);
   });
-  editor_.SetReportWindowOpen([this] { return window_.Loaded(); });
+  editor_.SetReportWindowOpen([this] { return window_ && window_->Loaded(); });
   closingHandler_ = editor::AddProjectEventHandler(editor::ProjectEvent::Closing, [this] {
-    if (window_.Loaded()) window_.Unload();
+    if (window_ && window_->Loaded()) window_->Unload();
   });
+}
+
+FrmReport& EditorReports::Window() {
+  if (!window_) window_ = std::make_unique<FrmReport>(host_);
+  return *window_;
 }
 
 EditorReports::~EditorReports() {
   editor::RemoveProjectEventHandler(closingHandler_);
   editor_.SetReportOpener(nullptr);
   editor_.SetReportWindowOpen(nullptr);
-  if (window_.Loaded()) window_.Unload();
+  if (window_ && window_->Loaded()) window_->Unload();
 }
 
 }  // namespace korvalo::reports

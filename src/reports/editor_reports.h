@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "editor/frm_editor.h"
 #include "reports/frm_report.h"
 #include "reports/report_editor.h"
@@ -39,13 +41,14 @@ class EditorReports {
   EditorReports(const EditorReports&) = delete;
   EditorReports& operator=(const EditorReports&) = delete;
 
-  FrmReport& Window() { return window_; }
+  // The report window, built when first wanted.
+  FrmReport& Window();
   ReportEditor& Host() { return host_; }
 
  private:
   editor::FrmEditor& editor_;
   EditorReportHost host_;
-  FrmReport window_;
+  std::unique_ptr<FrmReport> window_;
   int closingHandler_ = 0;
 };
 
