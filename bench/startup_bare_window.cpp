@@ -2,13 +2,15 @@
 // does what every program's start does at the least: the application (with
 // Qt's own event loop, as the programs run it), one main window with a menu
 // bar and a status line, shown, and an end once the event loop is idle for
-// the first time.
+// the first time, told as the programs tell it (common/first_idle.h).
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QStatusBar>
+
+#include "common/first_idle.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_NO_GLIB", "1");
@@ -19,7 +21,9 @@ int main(int argc, char** argv) {
   window.statusBar()->showMessage("Ready");
   window.resize(800, 600);
   window.show();
-  QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                   [] { QCoreApplication::exit(0); });
+  QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [] {
+    korvalo::TellFirstIdle();
+    QCoreApplication::exit(0);
+  });
   return QApplication::exec();
 }

@@ -77,4 +77,9 @@ class HourglassPointer {
 // Writes an image of the form's window as PNG; false when it cannot.
 bool SaveWindowImage(Form& form, const std::string& path);
 
+// Writes what the program's windows are made of (window_description.h):
+// every form's window, shown or not, with its widgets, menus and texts, so
+// that a measurement can build the same windows with the toolkit alone.
+bool DescribeWindows(const std::string& path);
+
 }  // namespace korvalo::forms
