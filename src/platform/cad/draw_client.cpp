@@ -283,6 +283,12 @@ QByteArray DrawConnection::ReadLine(bool unbounded) {
     if (socket_->CanReadLine()) {
       QByteArray line = socket_->ReadLine();
       line.chop(1);
+      // Input the user gave while the call ran is dropped even when the
+      // reply came before the wait below ever ran: it waits in the queue.
+      if (OnEventThread()) {
+        InputDropper dropper;
+        QCoreApplication::processEvents();
+      }
       return line;
     }
     if (!socket_->Connected()) {
