@@ -159,8 +159,8 @@ void StartToIdle(benchmark::State& state, const char* executable, Edition editio
   Program().ProgramFolder = fs::path(program).parent_path().string();
   const std::string database = SystemDatabasePath();
   ResetProgramState();
-  // One start each first, so that all are read from the page cache; the
-  // program's describes its windows.
+  // One start of each first, so that all are read from the page cache; in
+  // its first start the program describes its windows.
   const std::vector<std::string> sameCommand{same, description, database};
   if (!Start({program}, {"KORVALO_DESCRIBE_WINDOWS=" + description}).ok || !Start({bare}).ok ||
       !Start(sameCommand).ok) {
