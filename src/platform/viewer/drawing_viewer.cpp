@@ -106,8 +106,7 @@ struct ViewerInput {
         s.cache = QImage(size, QImage::Format_ARGB32_Premultiplied);
         PrepareToFill(s.cache.bits(), static_cast<std::size_t>(s.cache.sizeInBytes()));
       }
-      QPainter cp(&s.cache);
-      PaintDrawing(cp, s, view);
+      PaintDrawingInto(s.cache, s, view);
       s.cacheValid = true;
     }
     return s.cache;

@@ -3,12 +3,18 @@
 // colour, each colour's segments and dots in one call each.
 
 #include <QFont>
+#include <QImage>
 #include <QFontMetricsF>
 #include <QLineF>
 #include <QPainterPath>
 #include <QPen>
 #include <QString>
+#include <algorithm>
 #include <cmath>
+#include <exception>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "platform/viewer/viewer_state.h"
 
@@ -17,6 +23,12 @@ namespace {
 
 // Below this height in pixels a text is drawn as its base line.
 constexpr double kSmallestLegibleText = 4.0;
+
+// A picture of this many entities or more is painted in bands of rows, one
+// thread a band; fewer are not worth the threads.
+constexpr std::size_t kEntitiesForBands = 20000;
+constexpr int kMostBands = 4;
+int g_bands = 0;  // 0: as many as the machine runs at once, up to kMostBands
 
 QColor ToColor(std::uint32_t rgb) { return QColor::fromRgb((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
@@ -239,18 +251,19 @@ std::uint32_t EntityColour(const Entity& e, const PaintColours& colours) {
   return TooClose(e.rgb, colours.back) ? Contrast(colours.back) : e.rgb;
 }
 
-void PaintDrawing(QPainter& p, const DrawingViewer::State& state, const View& view) {
-  p.fillRect(QRectF(0, 0, view.PixelWidth(), view.PixelHeight()), ToColor(state.colours.back));
-  if (!state.open) return;
-  p.setRenderHint(QPainter::Antialiasing, false);
+namespace {
+
+// The entities of one colour, in file order.
+struct Batch {
+  std::uint32_t rgb;
+  std::vector<std::uint32_t> entities;
+};
+
+// The entities the view shows, colour by colour: a plat's layers alternate
+// from entity to entity, and a pen change per entity costs more than the
+// drawing. The colours come in the order of their first entity.
+std::vector<Batch> BatchesOf(const DrawingViewer::State& state, const View& view) {
   const Drawing& d = state.drawing();
-  // The entities are drawn colour by colour, in file order within each: a
-  // plat's layers alternate from entity to entity, and a pen change per
-  // entity costs more than the drawing.
-  struct Batch {
-    std::uint32_t rgb;
-    std::vector<std::uint32_t> entities;
-  };
   std::vector<Batch> batches;
   std::size_t last = 0;
   VisibleEntities(state, view, [&](std::uint32_t i) {
@@ -264,7 +277,12 @@ void PaintDrawing(QPainter& p, const DrawingViewer::State& state, const View& vi
     }
     batches[last].entities.push_back(i);
   });
-  // Each colour's strokes go to the painter in one call per kind.
+  return batches;
+}
+
+// Each colour's strokes go to the painter in one call per kind.
+void PaintBatches(QPainter& p, const Drawing& d, const View& view, const std::vector<Batch>& batches) {
+  p.setRenderHint(QPainter::Antialiasing, false);
   Strokes strokes;
   QFont font = TextFont();
   for (const Batch& b : batches) {
@@ -274,6 +292,91 @@ void PaintDrawing(QPainter& p, const DrawingViewer::State& state, const View& vi
     strokes.Clear();
     GatherAll(d, b.entities, view, strokes);
     PaintStrokes(p, d, view, strokes, font);
+  }
+}
+
+// The batches' entities that can reach the rows of the picture between the
+// drawing heights low and high: their boxes, with a text's letters, which
+// may pass its box by a little, allowed for.
+std::vector<Batch> BatchesWithin(const Drawing& d, const std::vector<Batch>& batches, double low, double high) {
+  std::vector<Batch> within;
+  within.reserve(batches.size());
+  for (const Batch& b : batches) {
+    Batch mine{b.rgb, {}};
+    for (const std::uint32_t i : b.entities) {
+      const Entity& e = d.entities[i];
+      const double reach = e.IsText() ? 2 * std::fabs(e.height) : 0.0;
+      if (e.box.empty || (e.box.ymax + reach >= low && e.box.ymin - reach <= high)) mine.entities.push_back(i);
+    }
+    within.push_back(std::move(mine));
+  }
+  return within;
+}
+
+}  // namespace
+
+void SetPaintBands(int bands) { g_bands = std::clamp(bands, 0, 16); }
+
+void PaintDrawing(QPainter& p, const DrawingViewer::State& state, const View& view) {
+  p.fillRect(QRectF(0, 0, view.PixelWidth(), view.PixelHeight()), ToColor(state.colours.back));
+  if (!state.open) return;
+  PaintBatches(p, state.drawing(), view, BatchesOf(state, view));
+}
+
+void PaintDrawingInto(QImage& image, const DrawingViewer::State& state, const View& view) {
+  std::vector<Batch> batches;
+  std::size_t shown = 0;
+  if (state.open) {
+    batches = BatchesOf(state, view);
+    for (const Batch& b : batches) shown += b.entities.size();
+  }
+  const int height = image.height();
+  const int automatic = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMostBands);
+  const int bands = shown < kEntitiesForBands || height < 64 ? 1 : g_bands > 0 ? g_bands : automatic;
+  // Each band of rows is painted through an image of its own over the same
+  // memory: the painters share nothing but the drawing they read. The
+  // memory is taken here, once: taking it makes sure the image is its own.
+  uchar* const bits = image.bits();
+  const qsizetype bytesPerLine = image.bytesPerLine();
+  const int width = image.width();
+  const QImage::Format format = image.format();
+  const auto paintBand = [&](int top, int bottom) {
+    QImage band(bits + static_cast<qsizetype>(top) * bytesPerLine, width, bottom - top, bytesPerLine, format);
+    QPainter p(&band);
+    p.translate(0, -top);
+    p.fillRect(QRectF(0, top, view.PixelWidth(), bottom - top), ToColor(state.colours.back));
+    if (!state.open) return;
+    if (bands == 1) {
+      PaintBatches(p, state.drawing(), view, batches);
+      return;
+    }
+    const double margin = 2 * view.UnitsPerPixel();
+    PaintBatches(p, state.drawing(), view,
+                 BatchesWithin(state.drawing(), batches, view.DrawingY(bottom) - margin, view.DrawingY(top) + margin));
+  };
+  const auto rowOf = [&](int k) { return static_cast<int>(static_cast<long long>(height) * k / bands); };
+  std::vector<std::exception_ptr> failures(static_cast<std::size_t>(bands));
+  const auto paintOrKeep = [&](int k) {
+    try {
+      paintBand(rowOf(k), rowOf(k + 1));
+    } catch (...) {
+      failures[static_cast<std::size_t>(k)] = std::current_exception();
+    }
+  };
+  // A band the system gives no thread for is painted here after the first.
+  std::vector<std::thread> others;
+  std::vector<int> here{0};
+  for (int k = 1; k < bands; ++k) {
+    try {
+      others.emplace_back(paintOrKeep, k);
+    } catch (const std::system_error&) {
+      here.push_back(k);
+    }
+  }
+  for (const int k : here) paintOrKeep(k);
+  for (std::thread& t : others) t.join();
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
   }
 }
 
