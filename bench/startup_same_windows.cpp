@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,6 +49,7 @@ T* Find(const Map& map, int id) {
   const auto it = map.find(id);
   return it == map.end() ? nullptr : qobject_cast<T*>(it->second);
 }
+
 int N(const std::string& s) { return std::atoi(s.c_str()); }
 
 void SetFont(QWidget* w, const std::string& font) {
