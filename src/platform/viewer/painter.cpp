@@ -1,10 +1,11 @@
 // Painting the drawing with QPainter from the reader's flat arrays: only the
 // entities whose boxes meet the view (the grid index answers), colour by
-// colour, each colour's segments and dots in one call each.
+// colour, each colour's segments and dots in one call each; a large picture
+// in bands of rows on threads of their own.
 
 #include <QFont>
-#include <QImage>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QLineF>
 #include <QPainterPath>
 #include <QPen>

@@ -65,8 +65,9 @@ struct DrawingViewer::State {
 
 // Paints the drawing as the view shows it into the whole painter's device.
 void PaintDrawing(QPainter& painter, const DrawingViewer::State& state, const View& view);
-// The same into an image of the view's size; a large drawing is painted in
-// bands of rows at once, to the same pixels.
+// The same into an image of the view's size. A large drawing is painted in
+// bands of rows at once: the same picture, but that a line entering a band
+// may have a pixel one row or column over from where one pass puts it.
 void PaintDrawingInto(QImage& image, const DrawingViewer::State& state, const View& view);
 // How many bands a large drawing is painted in: 0 (at start) as many as the
 // machine runs at once, up to four; 1 in one pass. For tests.
