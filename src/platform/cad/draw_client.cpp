@@ -279,15 +279,35 @@ QByteArray DrawConnection::ReadLine(bool unbounded) {
     inBoxes += shown.elapsed();
     return answer;
   };
+  // The user's actions while the call runs ask for the request-pending box,
+  // once a burst; the box is shown outside the event processing that
+  // dropped the input, so that the user's input reaches it.
+  bool pendingWanted = false;
+  const auto noteAction = [&] {
+    const qint64 now = clock.elapsed();
+    const bool mayShow = now >= options_.pendingDelayMs && IsSet(forms::RequestPendingBox());
+    if (bursts.Act(now, mayShow)) pendingWanted = true;
+    return pendingWanted;
+  };
+  const auto showPendingBox = [&] {
+    if (!pendingWanted) return;
+    pendingWanted = false;
+    showBox(forms::RequestPendingBox(), forms::vbOKOnly);
+    bursts.BoxClosed(clock.elapsed());
+  };
   for (;;) {
     if (socket_->CanReadLine()) {
       QByteArray line = socket_->ReadLine();
       line.chop(1);
-      // Input the user gave while the call ran is dropped even when the
-      // reply came before the wait below ever ran: it waits in the queue.
+      // Input the user gave while the call ran is dropped, and told as in a
+      // wait, even when the reply came before the wait below ever ran: it
+      // waits in the queue.
       if (OnEventThread()) {
-        InputDropper dropper;
-        QCoreApplication::processEvents();
+        {
+          InputDropper dropper([&] { noteAction(); });
+          QCoreApplication::processEvents();
+        }
+        showPendingBox();
       }
       return line;
     }
@@ -314,16 +334,10 @@ QByteArray DrawConnection::ReadLine(bool unbounded) {
     }
     qint64 wake = unbounded ? 1000 : std::min<qint64>(left, 1000);
     if (mayAskBusy) wake = std::min<qint64>(wake, options_.busyDelayMs - waited);
-    bool pendingWanted = false;
     {
       QEventLoop loop;
       InputDropper dropper([&] {
-        const qint64 now = clock.elapsed();
-        const bool mayShow = now >= options_.pendingDelayMs && IsSet(forms::RequestPendingBox());
-        if (bursts.Act(now, mayShow)) {
-          pendingWanted = true;
-          loop.quit();
-        }
+        if (noteAction()) loop.quit();
       });
       // Input, the other end's close or a failure all make it readable.
       QSocketNotifier input(static_cast<qintptr>(socket_->Descriptor()), QSocketNotifier::Read);
@@ -334,11 +348,7 @@ QByteArray DrawConnection::ReadLine(bool unbounded) {
       timer.start(static_cast<int>(wake));
       loop.exec();
     }
-    // The box is shown outside the wait, so that the user's input reaches it.
-    if (pendingWanted) {
-      showBox(forms::RequestPendingBox(), forms::vbOKOnly);
-      bursts.BoxClosed(clock.elapsed());
-    }
+    showPendingBox();
   }
 }
 
