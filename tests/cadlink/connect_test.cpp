@@ -125,6 +125,14 @@ std::vector<ConnectCase> Cases() {
        {"Editor.TopMost=False", "GetObject(AutoCAD.Application)",
         "CreateObject(AutoCAD.Application)"},
        true},
+      // Running but taking no connection: its cause alone, and no second
+      // program is started.
+      {"A2004 a busy program", Edition::A2004, running, {"$P"},
+       {{"GetObject(AutoCAD.Application)", cad::kServerBusy, "KorvaloDraw is busy"}}, 2,
+       {"KorvaloDraw is busy"}, false, {"Editor.TopMost=False", "GetObject(AutoCAD.Application)"}, true},
+      {"R14 a busy program", Edition::R14, running, {"$P"},
+       {{"GetObject(AutoCAD.Application)", cad::kServerBusy, "KorvaloDraw is busy"}}, 2,
+       {"KorvaloDraw is busy"}, false, {"Editor.TopMost=False", "GetObject(AutoCAD.Application)"}, true},
       {"A2004 variables refused", Edition::A2004, running, {"$P"}, {kVariablesFail}, 0,
        {"Error 1003: Variable refused at getting active document: Variable refused. This may "
         "cause your application does not work properly.",
