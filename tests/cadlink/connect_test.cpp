@@ -373,5 +373,16 @@ TEST_F(ConnectTest, SingleDocumentModeIgnoresEveryFailure) {
   EXPECT_TRUE(boxes.empty());
 }
 
+// A CAD program that runs but takes no connection is not started again.
+TEST_F(ConnectTest, SingleDocumentModeStartsNoSecondProgramBesideABusyOne) {
+  FakeCad fake(FakeCad::State::Running);
+  fake.Fail("GetObject", cad::kServerBusy, "KorvaloDraw is busy");
+  RecordingHost recorder(fake);
+  CadLink link(fake, PolicyFor(Edition::A2004), recorder);
+  link.SetCADSDI(1);
+  EXPECT_EQ(fake.Log(), std::vector<std::string>{"GetObject(AutoCAD.Application)"});
+  EXPECT_TRUE(boxes.empty());
+}
+
 }  // namespace
 }  // namespace korvalo::cadlink::test
