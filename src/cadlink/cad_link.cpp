@@ -69,11 +69,19 @@ int CadLink::ConnectCAD() {
   const std::string& drawing = Program().DrawingPath;
 
   app_.reset();
+  // A CAD program that runs but takes no connection (busy, or at its limit
+  // of connections) is no missing one: its cause alone is told, and no
+  // second one is started.
+  const auto busy = [&] { return pending_->Number() == cad::kServerBusy; };
   if (!Try([&] { app_ = automation_.GetObject(cad::kProgramId); })) {
-    pending_.reset();
-    if (!Try([&] { app_ = automation_.CreateObject(cad::kProgramId); })) {
+    bool started = false;
+    if (!busy()) {
+      pending_.reset();
+      started = Try([&] { app_ = automation_.CreateObject(cad::kProgramId); });
+    }
+    if (!started) {
       Message(pending_->Description());
-      Message("Can't find AutoCAD application!");
+      if (!busy()) Message("Can't find AutoCAD application!");
       pending_.reset();
       return kCadNotFound;
     }
@@ -187,10 +195,10 @@ void CadLink::SetCADSDI(int value) {
   std::shared_ptr<cad::Application> app;
   try {
     app = automation_.GetObject(cad::kProgramId);
-  } catch (const cad::CadError&) {
+  } catch (const cad::CadError& error) {
     // Only a pick may start the CAD program; switching single-document
-    // mode off needs none running.
-    if (value == 0) return;
+    // mode off needs none running, and one that runs busy needs no second.
+    if (value == 0 || error.Number() == cad::kServerBusy) return;
     try {
       app = automation_.CreateObject(cad::kProgramId);
     } catch (const cad::CadError&) {

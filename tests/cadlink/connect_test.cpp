@@ -125,6 +125,14 @@ std::vector<ConnectCase> Cases() {
        {"Editor.TopMost=False", "GetObject(AutoCAD.Application)",
         "CreateObject(AutoCAD.Application)"},
        true},
+      // Running but taking no connection: its cause alone, and no second
+      // program is started.
+      {"A2004 a busy program", Edition::A2004, running, {"$P"},
+       {{"GetObject(AutoCAD.Application)", cad::kServerBusy, "KorvaloDraw is busy"}}, 2,
+       {"KorvaloDraw is busy"}, false, {"Editor.TopMost=False", "GetObject(AutoCAD.Application)"}, true},
+      {"R14 a busy program", Edition::R14, running, {"$P"},
+       {{"GetObject(AutoCAD.Application)", cad::kServerBusy, "KorvaloDraw is busy"}}, 2,
+       {"KorvaloDraw is busy"}, false, {"Editor.TopMost=False", "GetObject(AutoCAD.Application)"}, true},
       {"A2004 variables refused", Edition::A2004, running, {"$P"}, {kVariablesFail}, 0,
        {"Error 1003: Variable refused at getting active document: Variable refused. This may "
         "cause your application does not work properly.",
@@ -362,6 +370,17 @@ TEST_F(ConnectTest, SingleDocumentModeIgnoresEveryFailure) {
   link.SetCADSDI(1);
   cad.SetDrawings({});
   link.SetCADSDI(0);
+  EXPECT_TRUE(boxes.empty());
+}
+
+// A CAD program that runs but takes no connection is not started again.
+TEST_F(ConnectTest, SingleDocumentModeStartsNoSecondProgramBesideABusyOne) {
+  FakeCad fake(FakeCad::State::Running);
+  fake.Fail("GetObject", cad::kServerBusy, "KorvaloDraw is busy");
+  RecordingHost recorder(fake);
+  CadLink link(fake, PolicyFor(Edition::A2004), recorder);
+  link.SetCADSDI(1);
+  EXPECT_EQ(fake.Log(), std::vector<std::string>{"GetObject(AutoCAD.Application)"});
   EXPECT_TRUE(boxes.empty());
 }
 

@@ -33,6 +33,10 @@ class CadError : public std::runtime_error {
 // Numbers of the failures the link tells apart or produces itself.
 inline constexpr long kCannotCreateObject = 429;  // "ActiveX component can't create object"
 inline constexpr long kObjectNotSet = 91;         // a member called on no object
+// The CAD program runs but takes no connection now (at its limit of
+// connections, or not answering): starting another would not help. The
+// number an automation server that rejects a call gives.
+inline constexpr long kServerBusy = -2147418111;
 
 // A picked entity of the drawing.
 class Entity {

@@ -25,6 +25,7 @@ namespace korvalo::cad {
 namespace {
 
 constexpr const char* kCannotCreate = "ActiveX component can't create object";
+constexpr const char* kBusyText = "KorvaloDraw is running but takes no new connections now. Try again later.";
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
@@ -231,7 +232,10 @@ class RemoteApplication : public Application, public Remote {
   }
   void SetWindowState(int state) override { Call("SetWindowState", {state}); }
   WindowHandle Hwnd() override {
-    return static_cast<WindowHandle>(Call("Hwnd").toDouble());
+    // Window ids are whole numbers a double holds exactly.
+    const std::optional<long long> handle = wire::WholeNumber(Call("Hwnd"), 0, wire::kMostWindowHandle);
+    if (!handle) throw CadError(wire::kAutomationError, "The CAD program gave no window handle");
+    return static_cast<WindowHandle>(*handle);
   }
 };
 
@@ -250,14 +254,26 @@ std::shared_ptr<DrawConnection> DrawConnection::Open(const std::string& socketPa
 
 std::shared_ptr<DrawConnection> DrawConnection::Open(const std::string& socketPath, const DrawOptions& options) {
   auto socket = std::make_unique<LocalSocket>();
-  if (!socket->Connect(socketPath, 2000)) throw CadError(kCannotCreateObject, kCannotCreate);
+  if (!socket->Connect(socketPath, 2000)) {
+    if (socket->Busy()) throw CadError(kServerBusy, kBusyText);
+    throw CadError(kCannotCreateObject, kCannotCreate);
+  }
   auto connection = std::make_shared<DrawConnection>(std::move(socket), options);
   const QJsonObject hello = connection->Call(0, "Hello").toObject();
-  if (hello.value("app").toInt() != wire::kApplicationObject) {
+  const std::optional<long long> pid =
+      wire::WholeNumber(hello.value("pid"), 1, std::numeric_limits<pid_t>::max());
+  if (hello.value("app").toInt() != wire::kApplicationObject || !pid) {
     connection->Drop(wire::kAutomationError, "The program on the socket is not KorvaloDraw");
   }
-  connection->pid_ = static_cast<long long>(hello.value("pid").toDouble());
+  connection->pid_ = *pid;
   return connection;
+}
+
+void DrawConnection::DropIfRefused(const std::optional<QJsonObject>& line) {
+  if (line && line->value("refused").toBool()) {
+    Drop(static_cast<long>(line->value("number").toInteger(kServerBusy)),
+         S(line->value("description").toString(kBusyText)));
+  }
 }
 
 void DrawConnection::Drop(long number, const std::string& description) {
@@ -369,11 +385,15 @@ QJsonValue DrawConnection::Call(int object, const std::string& member, const QJs
   const long long seq = ++seq_;
   QJsonObject message{{"seq", seq}, {"obj", object}, {"call", Q(member)}, {"args", args}};
   if (!socket_->Write(wire::Line(message), options_.callTimeoutMs)) {
+    // A connection KorvaloDraw refused may end before the call goes out;
+    // its reason arrived first.
+    if (socket_->CanReadLine()) DropIfRefused(wire::Parse(socket_->ReadLine().chopped(1)));
     Drop(wire::kServerUnavailable, "The CAD program has ended or does not take calls");
   }
 
   const QByteArray line = ReadLine(unbounded);
   const std::optional<QJsonObject> reply = wire::Parse(line);
+  DropIfRefused(reply);
   if (!reply || reply->value("seq").toInteger(-1) != seq || !reply->value("ok").isBool()) {
     Drop(wire::kAutomationError, "The CAD program gave a reply that could not be read");
   }
@@ -399,6 +419,15 @@ std::shared_ptr<Application> DrawAutomation::GetObject(const std::string& progra
 }
 
 std::shared_ptr<Application> DrawAutomation::CreateObject(const std::string& programId) {
+  // One KorvaloDraw runs for the user's runtime folder. When one runs,
+  // answering or not, a second would only end at once: the one there is
+  // waited for instead (it may still be opening its drawings).
+  if (wire::InstanceRunning(programId)) {
+    return AwaitSocket(programId, [&] { return wire::InstanceRunning(programId); }, [&] {
+      return CadError(kServerBusy, "KorvaloDraw is running but did not answer within " +
+                                       std::to_string(options_.startTimeoutMs / 1000) + " seconds");
+    });
+  }
   const QString program = Q(options_.programFolder) + "/KorvaloDraw";
   if (!QFileInfo(program).isExecutable()) {
     throw CadError(kCannotCreateObject, "KorvaloDraw was not found in " + options_.programFolder);
@@ -414,6 +443,22 @@ std::shared_ptr<Application> DrawAutomation::CreateObject(const std::string& pro
   if (!process.startDetached(&pid)) {
     throw CadError(kCannotCreateObject, "KorvaloDraw could not be started");
   }
+  // The one started, or one another program started at the same moment
+  // (the one started then ends at once).
+  return AwaitSocket(
+      programId, [&] { return wire::ProcessRunning(pid) || wire::InstanceRunning(programId); },
+      [&] {
+        // A KorvaloDraw that cannot be reached is of no use: end it rather
+        // than leave a drawing program the link does not know.
+        kill(static_cast<pid_t>(pid), SIGTERM);
+        return CadError(kCannotCreateObject, "KorvaloDraw did not answer within " +
+                                                 std::to_string(options_.startTimeoutMs / 1000) + " seconds");
+      });
+}
+
+std::shared_ptr<Application> DrawAutomation::AwaitSocket(const std::string& programId,
+                                                         const std::function<bool()>& running,
+                                                         const std::function<CadError()>& timedOut) {
   QElapsedTimer clock;
   clock.start();
   for (;;) {
@@ -423,17 +468,10 @@ std::shared_ptr<Application> DrawAutomation::CreateObject(const std::string& pro
       // Nothing listens yet; anything else is the answer.
       if (e.Number() != kCannotCreateObject) throw;
     }
-    if (!wire::ProcessRunning(pid)) {
+    if (!running()) {
       throw CadError(kCannotCreateObject, "KorvaloDraw ended before it could be reached");
     }
-    if (clock.elapsed() > options_.startTimeoutMs) {
-      // A KorvaloDraw that cannot be reached is of no use: end it rather
-      // than leave a drawing program the link does not know.
-      kill(static_cast<pid_t>(pid), SIGTERM);
-      throw CadError(kCannotCreateObject, "KorvaloDraw did not answer within " +
-                                              std::to_string(options_.startTimeoutMs / 1000) +
-                                              " seconds");
-    }
+    if (clock.elapsed() > options_.startTimeoutMs) throw timedOut();
     Pause(50);
   }
 }

@@ -26,8 +26,11 @@
 // Time the user spends in a box does not count against the call.
 
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QJsonValue>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/cad/cad.h"
@@ -81,6 +84,9 @@ class DrawConnection {
  private:
   QByteArray ReadLine(bool unbounded);
   [[noreturn]] void Drop(long number, const std::string& description);
+  // Ends the connection with KorvaloDraw's reason when the line is its
+  // refusal of the connection.
+  void DropIfRefused(const std::optional<QJsonObject>& line);
 
   std::unique_ptr<LocalSocket> socket_;
   DrawOptions options_;
@@ -91,7 +97,10 @@ class DrawConnection {
 
 // The real Automation: GetObject attaches to the running KorvaloDraw,
 // CreateObject starts one from the program folder and waits, bounded, for
-// its socket. Either fails with 429 when no KorvaloDraw can be reached.
+// its socket. Either fails with 429 when no KorvaloDraw can be reached, and
+// with kServerBusy when one runs but takes no connection (at its limit of
+// connections, or not answering): CreateObject never starts a second
+// KorvaloDraw beside a running one.
 class DrawAutomation : public Automation {
  public:
   explicit DrawAutomation(DrawOptions options);
@@ -105,6 +114,10 @@ class DrawAutomation : public Automation {
 
  private:
   std::shared_ptr<Application> Attach(const std::string& programId);
+  // Attaches as soon as the socket answers, while running() holds, within
+  // the start time (else throws what timedOut gives).
+  std::shared_ptr<Application> AwaitSocket(const std::string& programId, const std::function<bool()>& running,
+                                           const std::function<CadError()>& timedOut);
 
   DrawOptions options_;
   std::shared_ptr<DrawConnection> last_;

@@ -17,6 +17,7 @@ LocalSocket::~LocalSocket() { Abort(); }
 
 bool LocalSocket::Connect(const std::string& path, int timeoutMs) {
   Abort();
+  busy_ = false;
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   if (path.empty() || path.size() >= sizeof(address.sun_path)) return false;
@@ -30,6 +31,7 @@ bool LocalSocket::Connect(const std::string& path, int timeoutMs) {
     // taken the ones before yet.
     if (errno == EINTR) continue;
     if (errno != EAGAIN || std::chrono::steady_clock::now() >= deadline) {
+      busy_ = errno == EAGAIN;
       ::close(fd);
       return false;
     }
@@ -105,7 +107,12 @@ bool LocalSocket::Write(const QByteArray& data, int timeoutMs) {
     break;
   }
   if (sent == data.size()) return true;
-  Abort();
+  // What the other end said before it went may tell why.
+  if (fd_ >= 0) {
+    Fill();
+    ::close(fd_);
+    fd_ = -1;
+  }
   return false;
 }
 

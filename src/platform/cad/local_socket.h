@@ -20,6 +20,9 @@ class LocalSocket {
   // Connects to the socket at that path, waiting up to timeoutMs while its
   // queue of new connections is full; false when nothing listens there.
   bool Connect(const std::string& path, int timeoutMs);
+  // After a Connect that failed: whether a listener was there but its queue
+  // of new connections stayed full (it runs, busy), rather than none.
+  bool Busy() const { return busy_; }
   // Connected, and the other end has not been seen to close.
   bool Connected() const { return fd_ >= 0; }
   // The descriptor to watch for input (-1 when not connected).
@@ -35,6 +38,7 @@ class LocalSocket {
   bool WaitForReadyRead(int ms);
   // Writes all of it, waiting up to timeoutMs in all for the other end to
   // take it in; false (and disconnected) when it is gone or took too long.
+  // Whole lines that arrived before stay readable.
   bool Write(const QByteArray& data, int timeoutMs);
   // Closes the connection; what was not read is dropped.
   void Abort();
@@ -44,6 +48,7 @@ class LocalSocket {
   bool Fill();
 
   int fd_ = -1;
+  bool busy_ = false;
   QByteArray buffer_;
 };
 

@@ -1,6 +1,9 @@
 // The link against the real KorvaloDraw: connecting with the project's
 // drawing, the fallback drawing, and a pick from the selection to tokens.
 
+#include <QProcess>
+#include <QStringList>
+#include <QThread>
 #include <optional>
 #include <vector>
 
@@ -152,6 +155,66 @@ TEST_F(ConnectDrawTest, NoProgramGivesNotFound) {
   EXPECT_EQ(link.ConnectCAD(), cadlink::kCadNotFound);
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1], "Can't find AutoCAD application!");
+}
+
+// KorvaloDraw at its limit of connections: the link says so, and neither the
+// link nor a user starts a second KorvaloDraw beside it.
+TEST_F(ConnectDrawTest, AtItsLimitOfConnectionsTheLinkTellsTheCauseAndNoSecondProgramRuns) {
+  const std::string drawing = File("lots.dxf", PickDrawing());
+  Program().DrawingPath = drawing;
+  DrawAutomation first(options);
+  cadlink::CadLink firstLink(first, cadlink::PolicyFor(Edition::A2004), host);
+  ASSERT_EQ(firstLink.ConnectCAD(), cadlink::kLinked);
+  Remember(first);
+  const long long pid = first.LastConnection()->Pid();
+  std::vector<std::shared_ptr<DrawConnection>> held;
+  for (int i = 1; i < wire::kMostConnections; ++i) {
+    held.push_back(DrawConnection::Open(SocketPath(), options));
+  }
+
+  const std::string atLimit =
+      "KorvaloDraw is running but is at its limit of 256 connections. Close programs linked to it, or "
+      "KorvaloDraw, and try again.";
+  for (Edition edition : {Edition::A2004, Edition::R14}) {
+    SCOPED_TRACE(static_cast<int>(edition));
+    boxes.clear();
+    DrawAutomation automation(options);
+    cadlink::CadLink link(automation, cadlink::PolicyFor(edition), host);
+    EXPECT_EQ(link.ConnectCAD(), cadlink::kCadNotFound);
+    EXPECT_EQ(boxes, std::vector<std::string>{atLimit});
+  }
+
+  // Asked to start one, the link does not: a program folder whose
+  // KorvaloDraw notes that it ran.
+  DrawAutomation starter(ScriptedProgram("noting", "touch \"$0.ran\"\n"));
+  EXPECT_EQ(NumberOf([&] { starter.CreateObject(kProgramId); }), kServerBusy);
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/noting/KorvaloDraw.ran"));
+
+  // Started by hand beside it, with or without a drawing, a second one ends
+  // at once.
+  for (const QStringList& arguments : {QStringList{}, QStringList{QString::fromStdString(drawing)}}) {
+    QProcess second;
+    second.start(QString(KORVALO_PROGRAM_DIR) + "/KorvaloDraw", arguments);
+    ASSERT_TRUE(second.waitForStarted(10000));
+    EXPECT_TRUE(second.waitForFinished(20000));
+    if (second.state() != QProcess::NotRunning) {
+      pids_.insert(second.processId());
+    }
+    EXPECT_EQ(second.exitCode(), 2);
+  }
+
+  // One connection ends: the link reaches the same KorvaloDraw again.
+  held.pop_back();
+  boxes.clear();
+  DrawAutomation again(options);
+  cadlink::CadLink link(again, cadlink::PolicyFor(Edition::A2004), host);
+  bool linked = false;
+  for (int i = 0; i < 50 && !linked; ++i) {
+    linked = link.ConnectCAD() == cadlink::kLinked;
+    if (!linked) QThread::msleep(100);
+  }
+  EXPECT_TRUE(linked);
+  EXPECT_EQ(again.LastConnection()->Pid(), pid);
 }
 
 TEST_F(ConnectDrawTest, APickTurnsTheSelectionIntoTokens) {

@@ -89,6 +89,18 @@ class DrawTest : public ::testing::Test {
   }
   std::string SocketPath() const { return dir_ + "/" + kProgramId; }
 
+  // Options whose program folder (dir_/name) holds a KorvaloDraw that is
+  // the shell script given.
+  DrawOptions ScriptedProgram(const std::string& name, const std::string& script) {
+    const std::string folder = dir_ + "/" + name;
+    std::filesystem::create_directory(folder);
+    vt::WriteFile(folder + "/KorvaloDraw", "#!/bin/sh\n" + script);
+    std::filesystem::permissions(folder + "/KorvaloDraw", std::filesystem::perms::owner_all);
+    DrawOptions scripted = options;
+    scripted.programFolder = folder;
+    return scripted;
+  }
+
   // Starts KorvaloDraw as the link does.
   std::shared_ptr<Application> Start(DrawAutomation& automation) {
     std::shared_ptr<Application> app = automation.CreateObject(kProgramId);

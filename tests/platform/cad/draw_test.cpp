@@ -10,8 +10,15 @@
 #include <QThread>
 #include <atomic>
 #include <fstream>
+#include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+
+#include <cerrno>
+#include <cstring>
+#include <limits>
 
 #include "platform/cad/draw_fixture.h"
 
@@ -103,12 +110,8 @@ TEST_F(DrawTest, NoProgramToReachFailsAsCannotCreate) {
 
   // A program that starts but never opens its socket: the wait is bounded,
   // and the silent program is ended.
-  const std::string folder = dir_ + "/silent";
-  std::filesystem::create_directory(folder);
-  viewer::testing::WriteFile(folder + "/KorvaloDraw", "#!/bin/sh\necho $$ > \"$0.pid\"\nexec sleep 30\n");
-  std::filesystem::permissions(folder + "/KorvaloDraw", std::filesystem::perms::owner_all);
-  DrawOptions silentOptions = options;
-  silentOptions.programFolder = folder;
+  DrawOptions silentOptions = ScriptedProgram("silent", "echo $$ > \"$0.pid\"\nexec sleep 30\n");
+  const std::string folder = silentOptions.programFolder;
   silentOptions.startTimeoutMs = 1000;
   DrawAutomation silent(silentOptions);
   EXPECT_EQ(NumberOf([&] { silent.CreateObject(kProgramId); }), kCannotCreateObject);
@@ -448,6 +451,92 @@ TEST_F(DrawTest, OversizedCallsAndOneClientTooManyAreRefusedWhileTheSocketListen
     if (!served) QThread::msleep(100);
   }
   EXPECT_TRUE(served);
+}
+
+// A client that writes calls and never reads a reply: KorvaloDraw keeps a
+// bounded part of the replies and then drops it, and another client is
+// answered all along.
+TEST_F(DrawTest, AClientThatNeverReadsIsDroppedAndTheOthersAreServedMeanwhile) {
+  ::signal(SIGPIPE, SIG_IGN);
+  DrawAutomation automation(options);
+  auto app = Start(automation);
+
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string path = SocketPath();
+  std::memcpy(address.sun_path, path.data(), path.size());
+  ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+
+  // Each call fails with a reply longer than itself.
+  QByteArray calls;
+  for (int i = 0; i < 1000; ++i) calls += R"({"seq":1,"obj":999999,"call":"Count","args":[]})" "\n";
+  long long written = 0;
+  bool dropped = false;
+  int served = 0;
+  while (!dropped && written < 64LL << 20) {
+    qsizetype at = 0;
+    while (at < calls.size()) {
+      pollfd room{fd, POLLOUT, 0};
+      // KorvaloDraw takes calls as long as it keeps the client: no write
+      // waits long.
+      ASSERT_GT(::poll(&room, 1, 20000), 0) << "KorvaloDraw stopped taking calls after " << written;
+      const ssize_t n = ::send(fd, calls.constData() + at, static_cast<size_t>(calls.size() - at),
+                               MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+      if (n <= 0) {
+        dropped = true;
+        break;
+      }
+      at += n;
+      written += n;
+    }
+    if (written / (1 << 20) > served) {  // once a megabyte
+      EXPECT_EQ(app->Documents()->Count(), 1);
+      ++served;
+    }
+  }
+  ::close(fd);
+  EXPECT_TRUE(dropped) << written << " bytes of calls taken without a reply read";
+  EXPECT_GT(served, 0);
+  EXPECT_EQ(app->Documents()->Count(), 1);
+}
+
+// Numbers that fit no member's argument are refused, naming what came; the
+// program goes on (no conversion of a value out of range).
+TEST_F(DrawTest, NumbersOutOfRangeAreRefusedNamingTheValue) {
+  DrawAutomation automation(options);
+  Start(automation);
+  auto doc = automation.LastConnection()->Call(wire::kApplicationObject, "ActiveDocument").toObject()["obj"].toInt();
+  struct Case {
+    int object;  // 0: the active document
+    const char* member;
+    QJsonArray args;
+    const char* description;
+  };
+  const Case cases[] = {
+      {wire::kApplicationObject, "Activate", {1e308}, "Invalid window handle 1e+308"},
+      {wire::kApplicationObject, "Activate", {-1e308}, "Invalid window handle -1e+308"},
+      {wire::kApplicationObject, "Activate", {2.5}, "Invalid window handle 2.5"},
+      {wire::kApplicationObject, "Activate", {std::numeric_limits<double>::quiet_NaN()},
+       "Type mismatch: a number was expected, not null"},
+      {wire::kApplicationObject, "SetWindowState", {99999999999.0}, "Invalid window state 99999999999"},
+      {wire::kApplicationObject, "SetWindowState", {-1e308}, "Invalid window state -1e+308"},
+      {0, "SetWindowState", {99999999999.0}, "Invalid window state 99999999999"},
+      {0, "SetVariable", {"SDI", 1e10}, "Invalid value for SDI 10000000000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.member) + " " + c.description);
+    try {
+      automation.LastConnection()->Call(c.object == 0 ? doc : c.object, c.member, c.args);
+      ADD_FAILURE() << "accepted";
+    } catch (const CadError& e) {
+      EXPECT_EQ(e.Number(), 5);
+      EXPECT_EQ(e.Description(), c.description);
+    }
+  }
+  EXPECT_EQ(State(automation)["windows"].toInt(), 1);
 }
 
 TEST(DrawWire, TheRuntimeFolderIsPrivate) {

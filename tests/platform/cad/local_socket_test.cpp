@@ -11,7 +11,9 @@
 
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace korvalo::cad {
 namespace {
@@ -107,6 +109,37 @@ TEST_F(LocalSocketTest, AWriteToAClosedPeerFailsWithoutEndingTheProgram) {
   for (int i = 0; i < 10 && !failed; ++i) failed = !socket.Write("call\n", 1000);
   EXPECT_TRUE(failed);
   EXPECT_FALSE(socket.Connected());
+}
+
+// The other end's last words before it went (a refusal) outlive the write
+// that found it gone.
+TEST_F(LocalSocketTest, ALineSentBeforeTheEndIsReadAfterAFailedWrite) {
+  listener.Send("refused\n");
+  listener.ClosePeer();
+  bool failed = false;
+  for (int i = 0; i < 10 && !failed; ++i) failed = !socket.Write("call\n", 1000);
+  ASSERT_TRUE(failed);
+  ASSERT_TRUE(socket.CanReadLine());
+  EXPECT_EQ(socket.ReadLine(), "refused\n");
+}
+
+// A listener whose queue of new connections stays full is there but busy;
+// none listening is no busy one.
+TEST(LocalSocketBusyTest, AFullQueueIsToldApartFromNoListener) {
+  Listener listener;  // never accepts; its queue holds a few
+  ASSERT_TRUE(listener.Listening());
+  std::vector<std::unique_ptr<LocalSocket>> queued;
+  bool refused = false;
+  for (int i = 0; i < 64 && !refused; ++i) {
+    queued.push_back(std::make_unique<LocalSocket>());
+    refused = !queued.back()->Connect(listener.Path(), 100);
+  }
+  ASSERT_TRUE(refused);
+  EXPECT_TRUE(queued.back()->Busy());
+
+  LocalSocket none;
+  EXPECT_FALSE(none.Connect((std::filesystem::temp_directory_path() / "korvalo-no-such-socket").string(), 100));
+  EXPECT_FALSE(none.Busy());
 }
 
 TEST(LocalSocketPathTest, NothingListeningOrAnUnusablePathIsNoConnection) {

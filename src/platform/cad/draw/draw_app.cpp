@@ -10,9 +10,11 @@
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "common/utf8.h"
+#include "platform/cad/cad.h"
 #include "platform/cad/protocol.h"
 
 namespace korvalo::draw {
@@ -23,6 +25,8 @@ namespace {
 constexpr int kDocumentsObject = 2;
 constexpr long kNoSuchMember = 438;
 constexpr long kBadArgument = 5;
+// Calls taken from one connection before the others get their turn.
+constexpr int kCallsPerTurn = 64;
 
 std::string S(const QString& s) { return s.toStdString(); }
 
@@ -50,10 +54,19 @@ std::string DrawingArg(const QJsonArray& args, int i) {
   return path;
 }
 
-int IntArg(const QJsonArray& args, int i) {
+// A whole number within [least, most]; what names it in the refusal of any
+// other value ("window state" gives "Invalid window state 99999999999").
+long long WholeArg(const QJsonArray& args, int i, long long least, long long most, const std::string& what) {
   const QJsonValue v = Arg(args, i);
-  if (!v.isDouble()) throw Failure{kBadArgument, "Type mismatch: a number was expected"};
-  return v.toInt();
+  if (!v.isDouble()) throw Failure{kBadArgument, "Type mismatch: a number was expected, not " + wire::WireText(v)};
+  const std::optional<long long> n = wire::WholeNumber(v, least, most);
+  if (!n) throw Failure{kBadArgument, "Invalid " + what + " " + wire::WireText(v)};
+  return *n;
+}
+
+int IntArg(const QJsonArray& args, int i, const std::string& what) {
+  return static_cast<int>(
+      WholeArg(args, i, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), what));
 }
 
 [[noreturn]] void NoMember(const std::string& member) {
@@ -66,6 +79,7 @@ struct DrawApp::Connection {
   QLocalSocket* socket = nullptr;
   bool waiting = false;  // a selection's answer is due first
   bool held = false;     // the test hook keeps the next call waiting
+  bool resuming = false; // the rest of its calls are taken on the next turn
 };
 
 DrawApp::DrawApp(bool testInput) : testInput_(testInput) {
@@ -83,15 +97,9 @@ bool DrawApp::Listen(const std::string& programId, std::string& error) {
   const std::optional<std::string> path = wire::SocketPath(programId, error);
   if (!path) return false;
   const QString name = QString::fromStdString(*path);
-  {
-    QLocalSocket probe;
-    probe.connectToServer(name);
-    if (probe.waitForConnected(500)) {
-      error = "Another KorvaloDraw answers on " + *path;
-      return false;
-    }
-  }
-  // What is left there is the socket of a KorvaloDraw that ended.
+  // The caller holds the instance lock: what is left there is the socket of
+  // a KorvaloDraw that ended. (A running one, even one too busy to take a
+  // connection, holds the lock, so its socket is never taken.)
   QLocalServer::removeServer(name);
   server_ = new QLocalServer(this);
   server_->setSocketOptions(QLocalServer::UserAccessOption);
@@ -107,9 +115,14 @@ bool DrawApp::Listen(const std::string& programId, std::string& error) {
 void DrawApp::Accept() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
     if (connections_.size() >= static_cast<std::size_t>(wire::kMostConnections)) {
-      // Refused: the client sees its connection end, and the socket keeps
+      // Refused with the reason, and the connection ends: the socket keeps
       // listening (connections that piled up until no file could be opened
       // would close it for good).
+      socket->write(wire::Refusal(
+          cad::kServerBusy, "KorvaloDraw is running but is at its limit of " +
+                                std::to_string(wire::kMostConnections) +
+                                " connections. Close programs linked to it, or KorvaloDraw, and try again."));
+      socket->flush();
       socket->abort();
       socket->deleteLater();
       continue;
@@ -146,7 +159,7 @@ std::weak_ptr<DrawApp::Connection> DrawApp::WeakOf(Connection& c) const {
   return {};
 }
 
-void DrawApp::DropOversized(Connection& c) {
+void DrawApp::DropClient(Connection& c) {
   QLocalSocket* socket = c.socket;
   socket->disconnect(this);
   Dropped(&c);
@@ -156,49 +169,69 @@ void DrawApp::DropOversized(Connection& c) {
 void DrawApp::ReadCalls(Connection& c) {
   // Bytes without a line end beyond the longest call: no call comes of them.
   if (!c.socket->canReadLine() && c.socket->bytesAvailable() > wire::kLongestCall) {
-    DropOversized(c);
+    DropClient(c);
     return;
   }
-  while (!c.waiting && !c.held && c.socket->canReadLine()) {
+  for (int taken = 0; !c.waiting && !c.held && c.socket->canReadLine(); ++taken) {
+    if (taken == kCallsPerTurn) {
+      // A client with many calls queued waits its turn behind the others.
+      if (!c.resuming) ReadLater(c, 0, &Connection::resuming);
+      return;
+    }
     if (busyNextMs_ > 0) {
       // The test hook: the call is taken only when the time has passed, as
       // by a program busy with something else.
-      c.held = true;
-      QTimer::singleShot(std::exchange(busyNextMs_, 0), this, [this, weak = WeakOf(c)] {
-        if (auto held = weak.lock()) {
-          held->held = false;
-          ReadCalls(*held);
-        }
-      });
+      ReadLater(c, std::exchange(busyNextMs_, 0), &Connection::held);
       return;
     }
     QByteArray line = c.socket->readLine(wire::kLongestCall + 1);
     if (!line.endsWith('\n')) {  // a line longer than the longest call
-      DropOversized(c);
+      DropClient(c);
       return;
     }
     line.chop(1);
-    const std::optional<QJsonObject> call = wire::Parse(line);
-    if (!call) {
-      ReplyFailure(c, -1, Failure{wire::kAutomationError, "A call that could not be read"});
-      continue;
-    }
-    const long long seq = call->value("seq").toInteger(-1);
-    try {
-      const std::optional<QJsonValue> value = Dispatch(c, seq, call->value("obj").toInt(-1),
-                                                       S(call->value("call").toString()),
-                                                       call->value("args").toArray());
-      if (value) {
-        Reply(c, seq, *value);
-      } else {
-        c.waiting = true;
-      }
-    } catch (const Failure& failure) {
-      ReplyFailure(c, seq, failure);
-    } catch (const std::exception& e) {
-      ReplyFailure(c, seq, Failure{wire::kAutomationError, e.what()});
-    }
+    TakeCall(c, line);
+    if (Unread(c)) return;
   }
+}
+
+void DrawApp::ReadLater(Connection& c, int ms, bool Connection::*pause) {
+  c.*pause = true;
+  QTimer::singleShot(ms, this, [this, pause, weak = WeakOf(c)] {
+    if (auto connection = weak.lock()) {
+      connection.get()->*pause = false;
+      ReadCalls(*connection);
+    }
+  });
+}
+
+void DrawApp::TakeCall(Connection& c, const QByteArray& line) {
+  const std::optional<QJsonObject> call = wire::Parse(line);
+  if (!call) {
+    ReplyFailure(c, -1, Failure{wire::kAutomationError, "A call that could not be read"});
+    return;
+  }
+  const long long seq = call->value("seq").toInteger(-1);
+  try {
+    const std::optional<QJsonValue> value = Dispatch(c, seq, call->value("obj").toInt(-1),
+                                                     S(call->value("call").toString()),
+                                                     call->value("args").toArray());
+    if (value) {
+      Reply(c, seq, *value);
+    } else {
+      c.waiting = true;
+    }
+  } catch (const Failure& failure) {
+    ReplyFailure(c, seq, failure);
+  } catch (const std::exception& e) {
+    ReplyFailure(c, seq, Failure{wire::kAutomationError, e.what()});
+  }
+}
+
+bool DrawApp::Unread(Connection& c) {
+  if (c.socket->bytesToWrite() <= wire::kMostUnread) return false;
+  DropClient(c);
+  return true;
 }
 
 void DrawApp::Reply(Connection& c, long long seq, const QJsonValue& value) {
@@ -346,12 +379,12 @@ std::optional<QJsonValue> DrawApp::Application(Connection&, long long, const std
   if (member == "ActiveDocument") return Ref(documentIds_.at(Active().Id()));
   if (member == "Documents") return Ref(kDocumentsObject);
   if (member == "SetWindowState") {
-    Active().SetWindowState(IntArg(args, 0));
+    Active().SetWindowState(IntArg(args, 0, "window state"));
     return QJsonValue();
   }
   if (member == "Hwnd") return static_cast<double>(Active().Handle());
   if (member == "Activate") {
-    const auto handle = static_cast<std::uint64_t>(Arg(args, 0).toDouble());
+    const auto handle = static_cast<std::uint64_t>(WholeArg(args, 0, 0, wire::kMostWindowHandle, "window handle"));
     for (auto& w : windows_) {
       if (w->Handle() == handle) w->Activate();
     }
@@ -360,7 +393,7 @@ std::optional<QJsonValue> DrawApp::Application(Connection&, long long, const std
   if (testInput_ && member == "TestInput") return TestInput(Arg(args, 0).toArray());
   if (testInput_ && member == "TestState") return TestState();
   if (testInput_ && member == "TestBusy") {
-    busyNextMs_ = IntArg(args, 0);
+    busyNextMs_ = IntArg(args, 0, "time");
     return QJsonValue();
   }
   NoMember(member);
@@ -386,13 +419,12 @@ QJsonValue DrawApp::DocumentCall(DrawWindow& w, const std::string& member, const
     const auto it = w.Variables().find(name);
     if (it == w.Variables().end()) throw Failure{wire::kAutomationError, "Unknown system variable " + name};
     if (member == "GetVariable") return it->second;
-    const int value = IntArg(args, 1);
-    if (value < -32768 || value > 32767) throw Failure{kBadArgument, "Invalid value for " + name};
+    const int value = static_cast<int>(WholeArg(args, 1, -32768, 32767, "value for " + name));
     it->second = value;
     return QJsonValue();
   }
   if (member == "SetWindowState") {
-    w.SetWindowState(IntArg(args, 0));
+    w.SetWindowState(IntArg(args, 0, "window state"));
     return QJsonValue();
   }
   if (member == "SelectionSets") {
@@ -447,6 +479,7 @@ std::optional<QJsonValue> DrawApp::SetCall(Connection& c, long long seq, DrawWin
         keep->entities = entities;
         Reply(*connection, seq, QJsonValue());
       }
+      if (Unread(*connection)) return;
       QTimer::singleShot(0, this, [this, weak] {
         if (auto c = weak.lock()) ReadCalls(*c);
       });
@@ -456,7 +489,7 @@ std::optional<QJsonValue> DrawApp::SetCall(Connection& c, long long seq, DrawWin
   }
   if (member == "Count") return static_cast<int>(set.entities.size());
   if (member == "Item") {
-    const int index = IntArg(args, 0);
+    const int index = IntArg(args, 0, "index");
     if (index < 0 || index >= static_cast<int>(set.entities.size())) {
       throw Failure{kBadArgument, "Index " + std::to_string(index) + " out of range"};
     }

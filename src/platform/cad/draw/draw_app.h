@@ -39,9 +39,9 @@ class DrawApp : public QObject {
   // Opens a window on the file ("" an untitled drawing); it becomes the
   // active one. Throws Failure when the file cannot be read.
   DrawWindow& OpenWindow(const std::string& path);
-  // Starts answering on the socket of the program identifier. False (with
-  // the reason) when the socket cannot be made or another KorvaloDraw
-  // answers there.
+  // Starts answering on the socket of the program identifier; the caller
+  // holds its instance lock (wire::TakeInstanceLock). False (with the
+  // reason) when the socket cannot be made.
   bool Listen(const std::string& programId, std::string& error);
   int WindowCount() const { return static_cast<int>(windows_.size()); }
 
@@ -59,11 +59,19 @@ class DrawApp : public QObject {
 
   void Accept();
   void ReadCalls(Connection& connection);
+  // Answers one call line (its "\n" taken off).
+  void TakeCall(Connection& connection, const QByteArray& line);
+  // Sets the connection's pause flag and takes its calls again after ms.
+  void ReadLater(Connection& connection, int ms, bool Connection::*pause);
   void Reply(Connection& connection, long long seq, const QJsonValue& value);
   void ReplyFailure(Connection& connection, long long seq, const Failure& failure);
   void Dropped(Connection* connection);
-  // Ends a connection whose client sent more than the longest call.
-  void DropOversized(Connection& connection);
+  // Ends a connection KorvaloDraw serves no further: its client sent more
+  // than the longest call, or leaves its replies unread.
+  void DropClient(Connection& connection);
+  // Drops the client when more than the bound of its replies waits unread;
+  // true when it was dropped.
+  bool Unread(Connection& connection);
   std::weak_ptr<Connection> WeakOf(Connection& connection) const;
   // The value of a call, or nothing when its answer comes later.
   std::optional<QJsonValue> Dispatch(Connection& connection, long long seq, int object,

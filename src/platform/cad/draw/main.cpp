@@ -3,6 +3,9 @@
 // files it opens one empty untitled drawing. It answers the link on its
 // local socket and ends with its last window.
 //
+// A second KorvaloDraw started beside a running one ends at once (exit
+// status 2).
+//
 // KORVALO_DRAW_TEST_INPUT=1 in the environment at start lets tests play
 // clicks, boxes and keys into a running selection through the socket, and
 // hold a call as a busy program would.
@@ -10,15 +13,27 @@
 #include <QApplication>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "platform/cad/cad.h"
 #include "platform/cad/draw/draw_app.h"
+#include "platform/cad/protocol.h"
 #include "platform/forms/forms.h"
 #include "platform/viewer/reader.h"
 
 int main(int argc, char** argv) {
   using namespace korvalo;
+  // One KorvaloDraw runs for the user's runtime folder: a second one, which
+  // could not take the link's socket, ends at once.
+  bool anotherRuns = false;
+  std::string lockError;
+  const std::optional<int> instance = cad::wire::TakeInstanceLock(cad::kProgramId, anotherRuns, lockError);
+  if (anotherRuns) {
+    std::cerr << "KorvaloDraw: " << lockError << "\n";
+    return 2;
+  }
+
   forms::Application app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
 
@@ -39,8 +54,8 @@ int main(int argc, char** argv) {
   }
   if (drawApp.WindowCount() == 0) drawApp.OpenWindow("");
 
-  std::string error;
-  if (!drawApp.Listen(cad::kProgramId, error)) {
+  std::string error = lockError;
+  if (!instance || !drawApp.Listen(cad::kProgramId, error)) {
     std::cerr << "KorvaloDraw: the link cannot reach this instance: " << error << "\n";
   }
   if (!failures.empty()) {
