@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -42,6 +43,11 @@ inline std::string Value(const std::string& path, const std::string& sql) {
   sqlite3_finalize(stmt);
   sqlite3_close(db);
   return out;
+}
+
+inline std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 inline void SetByte(const std::string& path, long offset, unsigned char value) {
