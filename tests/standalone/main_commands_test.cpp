@@ -94,7 +94,7 @@ TEST_F(MainCommandsTest, OpenKeepsThePreviousProjectUntilTheNewOneReads) {
 TEST_F(MainCommandsTest, OpenTellsWhyAHarmedProjectCannotBeRead) {
   ParcelToSave square;
   square.name = "Lot 1";
-  for (const std::string d : {"N0" + kDeg + "E", "N90" + kDeg + "E", "S0" + kDeg + "E", "S90" + kDeg + "W"}) {
+  for (const std::string& d : {"N0" + kDeg + "E", "N90" + kDeg + "E", "S0" + kDeg + "E", "S90" + kDeg + "W"}) {
     square.rows.push_back(geometry::CourseRow::Line(d, "100"));
   }
   square.rows.resize(50);

@@ -67,10 +67,10 @@ inline bool MissParcelInCoursesIndex(const std::string& path, long long parcelId
   std::string quoted;
   for (char c : definition) quoted += c == '\'' ? std::string("''") : std::string(1, c);
   const std::string id = std::to_string(parcelId);
-  const std::string error =
-      Run(path, "DROP INDEX " + index + "; CREATE INDEX " + index + " ON tblMeasurements (ParcelID) WHERE ParcelID <> " +
-                    id + "; PRAGMA writable_schema = ON; UPDATE sqlite_schema SET sql = '" + quoted +
-                    "' WHERE name = '" + index + "'; PRAGMA writable_schema = OFF;");
+  const std::string error = Run(path, "DROP INDEX " + index + "; CREATE INDEX " + index +
+                                          " ON tblMeasurements (ParcelID) WHERE ParcelID <> " + id +
+                                          "; PRAGMA writable_schema = ON; UPDATE sqlite_schema SET sql = '" + quoted +
+                                          "' WHERE name = '" + index + "'; PRAGMA writable_schema = OFF;");
   if (!error.empty()) return false;
   const std::string where = " WHERE ParcelID = " + id;
   return Value(path, "SELECT count(*) FROM tblMeasurements INDEXED BY " + index + where) == "0" &&

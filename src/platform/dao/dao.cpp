@@ -216,7 +216,7 @@ struct Connection {
   std::shared_ptr<detail::FileLock> lock;  // exclusive or shared hold, if any
   int transactionDepth = 0;
   bool readSnapshot = false;  // a ReadSnapshot holds the file
-  bool checked = false;  // the file was checked before its first write
+  bool checked = false;  // the whole file was checked (before a first write, or asked for)
   bool newerLayout = false;  // written by a newer program: read, never written
   bool readOnlyFormat = false;  // the header marks a format the engine does not write
   std::unordered_map<std::string, sqlite3_stmt*> cache;
@@ -306,7 +306,9 @@ struct Connection {
     int rc = SQLITE_OK;
     const std::string problem = detail::IntegrityProblem(db, rc);
     if (rc != SQLITE_OK) Fail(rc);
-    if (!problem.empty()) throw DaoError(err::kDatabaseDamaged, Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path, problem));
+    if (!problem.empty()) {
+      throw DaoError(err::kDatabaseDamaged, Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path, problem));
+    }
     checked = true;
     if (!fileKey.empty()) CheckedFiles().insert(fileKey);
   }
@@ -515,6 +517,10 @@ std::optional<std::string> QueryText(Connection& c, const std::string& sql) {
   return out;
 }
 
+DaoError LayoutUnreadable(const std::string& path) {
+  return DaoError(err::kLayoutUnreadable, "The layout of the file '" + path + "' cannot be read.");
+}
+
 // Whether a layout text reads as a layout number: digits only.
 std::optional<int> LayoutNumber(const std::string& text) {
   if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos) {
@@ -699,7 +705,7 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
     // cannot be read as any of them.
     if (!QueryText(*c, "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = '" + std::string(kMetaTable) +
                            "'")) {
-      throw DaoError(err::kLayoutUnreadable, "The layout of the file '" + path + "' cannot be read.");
+      throw LayoutUnreadable(path);
     }
 
     // Password: needed unless this process already holds the file.
@@ -727,10 +733,10 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
     int layout = 1;
     if (layoutText) {
       const std::optional<int> number = LayoutNumber(*layoutText);
-      if (!number) throw DaoError(err::kLayoutUnreadable, "The layout of the file '" + path + "' cannot be read.");
+      if (!number) throw LayoutUnreadable(path);
       layout = *number;
     } else if (HasLaterLayoutParts(*c)) {
-      throw DaoError(err::kLayoutUnreadable, "The layout of the file '" + path + "' cannot be read.");
+      throw LayoutUnreadable(path);
     }
     bool current = layout >= detail::kLayout;
     // A file of a newer layout may hold what this version does not know
