@@ -16,6 +16,10 @@ bool ReadProjectDrawing() {
   try {
     dao::OpenOptions options;
     dao::Database db = dao::Database::Open(program.ProjectPath, options);
+    // A damaged file is told here, before anything is shown from it: a
+    // parcel read through a damaged index would show no courses, or those
+    // of another parcel.
+    db.VerifyFile();
     std::string stored;
     {
       dao::Recordset rs = db.OpenRecordset("tblSetting");
@@ -25,12 +29,17 @@ bool ReadProjectDrawing() {
       stored = dao::AsText(value);
     }
     const bool newer = db.IsNewerLayout();
+    const bool readOnlyFormat = db.IsReadOnlyFormat();
     db.Close();
     std::string drawing = ResolveDrawingPath(stored, program.ProgramFolder);
     std::error_code ec;
     if (!drawing.empty() && !std::filesystem::exists(drawing, ec)) drawing = FileBesideProgram("default.dwg");
     program.DrawingPath = drawing;
-    if (newer) Notify(NewerProjectText(program.ProjectPath), MessageIcon::Information);
+    if (newer) {
+      Notify(NewerProjectText(program.ProjectPath), MessageIcon::Information);
+    } else if (readOnlyFormat) {
+      Notify(ReadOnlyFormatProjectText(program.ProjectPath), MessageIcon::Information);
+    }
     return true;
   } catch (const dao::DaoError& e) {
     Notify(ProjectUnreadableText(program.ProjectPath, e.Number()));
@@ -42,6 +51,12 @@ std::string NewerProjectText(const std::string& path) {
   return "The project " + path +
          " was made by a newer version of Korvalo. It is opened for viewing only: nothing can be saved in it "
          "with this version.";
+}
+
+std::string ReadOnlyFormatProjectText(const std::string& path) {
+  return "The project " + path +
+         " is marked as a database format that this version of Korvalo can read but not write. It is opened for "
+         "viewing only: nothing can be saved in it with this version.";
 }
 
 std::string ProjectUnreadableText(const std::string& path, int errorNumber) {
@@ -58,6 +73,12 @@ std::string ProjectUnreadableText(const std::string& path, int errorNumber) {
       return text + "The name is a folder or a device, not a project file.";
     case dao::err::kDatabaseDamaged:
       return text + "The file is damaged.";
+    case dao::err::kEmptyFile:
+      return text + "The file is empty: it holds no project.";
+    case dao::err::kUnknownFormat:
+      return text + "The file is stored in a database format that this version of Korvalo cannot read.";
+    case dao::err::kLayoutUnreadable:
+      return text + "The layout of the file cannot be read. Nothing was changed in it.";
     case dao::err::kCannotOpen:
       return text + "You are not allowed to read the file.";
     case dao::err::kDiskError:

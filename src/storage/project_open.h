@@ -12,8 +12,11 @@ namespace korvalo {
 // (a project without a drawing) stays empty. When the file cannot be opened
 // or has no settings row: ProjectUnreadableText (which begins "Can't open
 // the project: " and the path), result false, DrawingPath unchanged. A
-// project of a newer version is read and told (NewerProjectText): it is
-// opened for viewing only.
+// project of a newer version, or of a database format the engine reads but
+// does not write, is read and told (NewerProjectText,
+// ReadOnlyFormatProjectText): it is opened for viewing only. A damaged file
+// (a damaged page, an index that misses rows of its table) is found here and
+// refused with its message.
 bool ReadProjectDrawing();
 
 // Brings the schema of the project file at `path` up to date when the file
@@ -28,6 +31,9 @@ bool UpgradeProjectSchema(const std::string& path);
 std::string ProjectUnreadableText(const std::string& path, int errorNumber);
 // The message of a project that a newer version made (opened for viewing).
 std::string NewerProjectText(const std::string& path);
+// The message of a project whose file header marks a database format that
+// the engine reads but does not write (opened for viewing).
+std::string ReadOnlyFormatProjectText(const std::string& path);
 
 // Why a typed project name cannot be a file name in the chosen folder, or
 // an empty text when it can: it must not be empty, "." or "..", nor hold a

@@ -21,8 +21,10 @@
 #include "storage/parcel_save.h"
 #include "storage/program_state.h"
 #include "storage/project_db.h"
+#include "storage/project_open.h"
 #include "storage/system_db.h"
 #include "support/program_checks.h"
+#include "support/damaged_projects.h"
 #include "support/program_start.h"
 #include "support/temp_folder.h"
 #include "linked_program_fixture.h"
@@ -133,9 +135,10 @@ int TimesSeen(const std::vector<std::string>& seen, const std::string& text) {
 
 bool Saw(const std::vector<std::string>& seen, const std::string& text) { return TimesSeen(seen, text) > 0; }
 
-// Files that are no project, and projects whose courses were damaged with
-// the sqlite3 tool: a clear message, the open project kept where the file is
-// refused, no other parcel's figures shown, and the file left as it was.
+// Files that are no project or cannot be read truly, and projects whose
+// courses were damaged with the sqlite3 tool: a clear message, the open
+// project kept where the file is refused, no other parcel's figures shown,
+// and the file left as it was.
 TEST_F(HostileTest, ForeignAndDamagedFilesAreToldAndLeftAlone) {
   Recorder r;
   Start();
@@ -147,31 +150,64 @@ TEST_F(HostileTest, ForeignAndDamagedFilesAreToldAndLeftAlone) {
   ASSERT_EQ(Program().ProjectPath, good);
   ASSERT_EQ(Figures(), "0 | 10000 | Perfect");
 
+  // Files that are no project, and copies of the project harmed so that
+  // they cannot be read truly (empty, a format or layout that does not
+  // read, a courses index that misses Lot A's courses).
   struct Foreign {
-    const char* label;
+    std::string label;
     std::function<void(const std::string&)> make;
+    int error;  // the cause told
   };
-  const Foreign foreign[] = {
-      {"text file", [](const std::string& f) { Write(f, "hello\nworld\n"); }},
-      {"empty file", [](const std::string& f) { Write(f, ""); }},
-      {"other database", [](const std::string& f) { Sql(f, "CREATE TABLE t(a); INSERT INTO t VALUES(1);", true); }},
+  std::vector<Foreign> foreign = {
+      {"text file", [](const std::string& f) { Write(f, "hello\nworld\n"); }, dao::err::kNotADatabase},
+      {"other database", [](const std::string& f) { Sql(f, "CREATE TABLE t(a); INSERT INTO t VALUES(1);", true); },
+       dao::err::kNotADatabase},
   };
+  for (const damaged_projects::Harm& harm : damaged_projects::UnopenableHarms()) {
+    foreign.push_back({harm.what,
+                       [good, apply = harm.apply](const std::string& f) {
+                         std::filesystem::copy_file(good, f);
+                         apply(f);
+                       },
+                       harm.error});
+  }
   for (const Foreign& c : foreign) {
     SCOPED_TRACE(c.label);
-    const std::string file = dir.File(std::string(c.label) + ".kvx");
+    const std::string file = dir.File(c.label + ".kvx");
     c.make(file);
-    std::ifstream before(file, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(before)), std::istreambuf_iterator<char>());
+    const std::string bytes = damaged_projects::FileBytes(file);
     r.seen.clear();
     r.openAnswer = file;
     UserChooseMenu(e->mnuOpen);
-    EXPECT_TRUE(Saw(r.seen, "Can't open the project: " + file + "\nThe file is not a Korvalo project."));
+    EXPECT_TRUE(Saw(r.seen, ProjectUnreadableText(file, c.error))) << (r.seen.empty() ? "" : r.seen.back());
     EXPECT_FALSE(SawUnknownError(r.seen));
     EXPECT_EQ(Program().ProjectPath, good);
     EXPECT_EQ(Figures(), "0 | 10000 | Perfect");
-    std::ifstream after(file, std::ios::binary);
-    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), bytes);
+    EXPECT_TRUE(damaged_projects::FileBytes(file) == bytes) << "the file was changed";
   }
+
+  // A header that asks for a newer writer than the engine: the project
+  // opens for viewing and says so, and a save is refused with that cause,
+  // not as a read-only file (the file system would let it be written).
+  const std::string marked = dir.File("marked.kvx");
+  std::filesystem::copy_file(good, marked);
+  damaged_projects::SetByte(marked, 18, 3);
+  const std::string markedBytes = damaged_projects::FileBytes(marked);
+  r.seen.clear();
+  r.openAnswer = marked;
+  UserChooseMenu(e->mnuOpen);
+  EXPECT_EQ(Program().ProjectPath, marked);
+  EXPECT_TRUE(Saw(r.seen, ReadOnlyFormatProjectText(marked)));
+  EXPECT_EQ(Figures(), "0 | 10000 | Perfect");
+  UserClick(e->cmdInsert);
+  UserType(e->txtParcel, "Lot B");
+  TypeSquare();
+  UserClick(e->cmdSave);
+  EXPECT_TRUE(Saw(r.seen, "can read but not write"));
+  EXPECT_FALSE(Saw(r.seen, "read-only"));
+  EXPECT_FALSE(SawUnknownError(r.seen));
+  if (e->Editing()) UserClick(e->cmdCancel);
+  EXPECT_TRUE(damaged_projects::FileBytes(marked) == markedBytes) << "the file was written";
 
   struct Damage {
     const char* label;

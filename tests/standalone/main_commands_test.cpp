@@ -10,10 +10,13 @@
 #include "standalone/frm_main_commands.h"
 #include "standalone/standalone_options.h"
 #include "storage/messages.h"
+#include "storage/parcel_save.h"
+#include "storage/project_open.h"
 #include "storage/recent_projects.h"
 #include "storage/project_db.h"
 #include "storage/project_settings.h"
 #include "storage/system_db.h"
+#include "support/damaged_projects.h"
 #include "viewer_fixture.h"
 
 // The frame's commands: the project roads, the Edit menu, Restore all to
@@ -82,6 +85,48 @@ TEST_F(MainCommandsTest, OpenKeepsThePreviousProjectUntilTheNewOneReads) {
   commands->mnuOpen_Click();
   commands->mnuHistory_Click(0);
   EXPECT_EQ(prompts.Pending(), 0);
+}
+
+// Copies of a project harmed so that they cannot be read truly (empty, a
+// format or layout that does not read, a courses index that misses a
+// parcel): the cause told, the open project kept, the file unchanged. One
+// whose header asks for a newer writer opens for viewing and says so.
+TEST_F(MainCommandsTest, OpenTellsWhyAHarmedProjectCannotBeRead) {
+  ParcelToSave square;
+  square.name = "Lot 1";
+  for (const std::string& d : {"N0" + kDeg + "E", "N90" + kDeg + "E", "S0" + kDeg + "E", "S90" + kDeg + "W"}) {
+    square.rows.push_back(geometry::CourseRow::Line(d, "100"));
+  }
+  square.rows.resize(50);
+  ASSERT_TRUE(SaveNewParcel(ParcelStoreContext{project, 2, 50, Edition::Standalone}, square).has_value());
+  prompts.ExpectOpenFile(project);
+  commands->mnuOpen_Click();
+  ASSERT_EQ(Program().ProjectPath, project);
+
+  int n = 0;
+  for (const damaged_projects::Harm& harm : damaged_projects::UnopenableHarms()) {
+    SCOPED_TRACE(harm.what);
+    const std::string file = folder.Path() + "/Harmed" + std::to_string(n++) + ".kvx";
+    std::filesystem::copy_file(project, file);
+    harm.apply(file);
+    const std::string bytes = damaged_projects::FileBytes(file);
+    prompts.ExpectOpenFile(file).ExpectMsgBox(ProjectUnreadableText(file, harm.error), vbOKOnly);
+    commands->mnuOpen_Click();
+    EXPECT_EQ(prompts.Pending(), 0);
+    EXPECT_EQ(Program().ProjectPath, project);
+    EXPECT_EQ(Program().DrawingPath, drawing);
+    EXPECT_TRUE(damaged_projects::FileBytes(file) == bytes) << "the file was changed";
+  }
+
+  const std::string marked = folder.Path() + "/Marked.kvx";
+  std::filesystem::copy_file(project, marked);
+  damaged_projects::SetByte(marked, 18, 3);
+  const std::string bytes = damaged_projects::FileBytes(marked);
+  prompts.ExpectOpenFile(marked).ExpectMsgBox(ReadOnlyFormatProjectText(marked), vbOKOnly + vbInformation);
+  commands->mnuOpen_Click();
+  EXPECT_EQ(prompts.Pending(), 0);
+  EXPECT_EQ(Program().ProjectPath, marked);
+  EXPECT_TRUE(damaged_projects::FileBytes(marked) == bytes) << "the file was written";
 }
 
 TEST_F(MainCommandsTest, RecentProjectRoad) {

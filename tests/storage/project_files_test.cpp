@@ -18,6 +18,7 @@
 #include "storage/project_open.h"
 #include "storage_fixture.h"
 #include "support/as_nobody.h"
+#include "support/damaged_projects.h"
 
 namespace korvalo {
 namespace {
@@ -50,6 +51,13 @@ std::string Raw(const std::string& path, const std::string& sql) {
   return out;
 }
 
+std::vector<std::string> Entries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 class ProjectFilesTest : public StorageTest {
  protected:
   void SetUp() override {
@@ -73,6 +81,16 @@ class ProjectFilesTest : public StorageTest {
     }
     ::chmod(path.c_str(), 0644);
     return path;
+  }
+
+  // Saves a new parcel "Lot new" of one course out and back.
+  static bool SaveNewLine(const std::string& path) {
+    ParcelToSave p;
+    p.name = "Lot new";
+    p.rows = {CourseRow::Line("N0\u00B0E", "100"), CourseRow::Line("S0\u00B0E", "100")};
+    p.rows.resize(80);
+    p.figures = {0.0, 0.0, "", 0.0, 200.0};
+    return SaveNewParcel({path, 2, 80, Edition::A2004}, p).has_value();
   }
 
   // What each road that opens a project says of the file: the linked roads
@@ -198,6 +216,61 @@ TEST_F(ProjectFilesTest, ANewerProjectOpensForViewingAndIsNeverWritten) {
   EXPECT_EQ(Raw(path, "SELECT count(*) FROM tblMeasurements WHERE Elevation IS NOT NULL"), "12\n");
 }
 
+// A file that is empty, in a database format the engine cannot read, whose
+// layout record does not read, or whose courses index misses a parcel: every
+// road tells the true cause and opens nothing, and the file keeps every byte
+// (a layout that does not read is not taken for an older one and upgraded).
+TEST_F(ProjectFilesTest, UnreadableFormatsLayoutsAndIndexesAreToldAndNeverWritten) {
+  const std::string good = Project("Sound", 2);
+  int n = 0;
+  for (const damaged_projects::Harm& harm : damaged_projects::UnopenableHarms()) {
+    SCOPED_TRACE(harm.what);
+    const std::string file = dir.File("Harmed" + std::to_string(n++) + ".kvx");
+    std::filesystem::copy_file(good, file);
+    harm.apply(file);
+    const std::string before = Bytes(file);
+    const std::vector<std::string> entries = Entries(dir.Path());
+    const std::string expected = ProjectUnreadableText(file, harm.error);
+    EXPECT_EQ(OpenRoadTexts(file), (std::vector<std::string>{expected, expected}));
+    EXPECT_TRUE(Bytes(file) == before) << "the file was changed";
+    EXPECT_EQ(Entries(dir.Path()), entries);
+  }
+  // What each cause reads as.
+  const std::string file = dir.File("x.kvx");
+  const std::pair<int, const char*> reasons[] = {
+      {dao::err::kEmptyFile, "The file is empty: it holds no project."},
+      {dao::err::kUnknownFormat, "The file is stored in a database format that this version of Korvalo cannot read."},
+      {dao::err::kLayoutUnreadable, "The layout of the file cannot be read. Nothing was changed in it."},
+      {dao::err::kDatabaseDamaged, "The file is damaged."},
+  };
+  for (const auto& [error, reason] : reasons) {
+    EXPECT_EQ(ProjectUnreadableText(file, error), "Can't open the project: " + file + "\n" + reason);
+  }
+}
+
+// A file whose header asks for a newer writer: the engine reads it and
+// refuses every write, though the file system would let it be written. It
+// opens for viewing with that said, and a save is refused with that cause,
+// never as a read-only file.
+TEST_F(ProjectFilesTest, AHeaderThatAsksForANewerWriterOpensForViewing) {
+  const std::string path = Project("Marked", 1);
+  damaged_projects::SetByte(path, 18, 3);
+  ASSERT_EQ(::access(path.c_str(), W_OK), 0);
+  const std::string before = Bytes(path);
+
+  EXPECT_EQ(OpenRoadTexts(path), (std::vector<std::string>{"", ""}));
+  EXPECT_EQ(Texts(), std::vector<std::string>{ReadOnlyFormatProjectText(path)});
+
+  const std::vector<ParcelListEntry> list = ParcelList(path);
+  ASSERT_EQ(list.size(), 1u);
+  messages.clear();
+  EXPECT_FALSE(SaveNewLine(path));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(Texts()[0].find("can read but not write"), std::string::npos) << Texts()[0];
+  EXPECT_EQ(Texts()[0].find("read-only"), std::string::npos) << Texts()[0];
+  EXPECT_TRUE(Bytes(path) == before) << "the file was written";
+}
+
 // Damage the pages do not show: an index that misses rows of its table, and
 // a trigger whose text no longer reads. The first write into such a file is
 // refused as damaged (never with the engine's own words), and nothing is
@@ -225,24 +298,12 @@ TEST_F(ProjectFilesTest, ADamagedFileRefusesTheFirstWrite) {
     const std::string before = Bytes(path);
 
     messages.clear();
-    ParcelToSave p;
-    p.name = "Lot new";
-    p.rows = {CourseRow::Line("N0\u00B0E", "100"), CourseRow::Line("S0\u00B0E", "100")};
-    p.rows.resize(80);
-    p.figures = {0.0, 0.0, "", 0.0, 200.0};
-    EXPECT_FALSE(SaveNewParcel({path, 2, 80, Edition::A2004}, p));
+    EXPECT_FALSE(SaveNewLine(path));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(Texts()[0].find("Error 3049: The file '" + path + "' is damaged"), std::string::npos) << Texts()[0];
     EXPECT_EQ(Texts()[0].find("no such column"), std::string::npos) << Texts()[0];
     EXPECT_TRUE(Bytes(path) == before) << "the damaged file was written";
   }
-}
-
-std::vector<std::string> Entries(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // What builds of projects left when their process died goes with the next

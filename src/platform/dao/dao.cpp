@@ -145,6 +145,8 @@ int MapSqliteError(int rc, const std::string& message) {
     case SQLITE_CONSTRAINT: return err::kValidationRule;
     default: break;
   }
+  // A schema format newer than the engine knows.
+  if (message.find("unsupported file format") != std::string::npos) return err::kUnknownFormat;
   if (message.find("no such table") != std::string::npos) return err::kTableNotFound;
   if (message.find("no such column") != std::string::npos) return err::kItemNotFound;
   if (message.find("already exists") != std::string::npos) return err::kTableExists;
@@ -153,13 +155,17 @@ int MapSqliteError(int rc, const std::string& message) {
 
 // What the user reads for an engine failure on the file `path`. Failures of
 // the file itself say what is true of it; others keep the engine's words.
+// What the engine says of a damaged file ("Page 15 is never used") means
+// nothing to a user, and is left out.
 std::string Describe(int number, int rc, const std::string& path, const std::string& message) {
   const std::string file = "The file '" + path + "'";
   switch (number) {
     case err::kLocked:
       return file + " is in use by another program (locked). Try again when that program has finished with it.";
     case err::kDatabaseDamaged:
-      return file + " is damaged and cannot be used safely (" + message + ").";
+      return file + " is damaged and cannot be used safely.";
+    case err::kUnknownFormat:
+      return file + " is stored in a database format that this version of Korvalo cannot read.";
     case err::kReadOnly:
       if (rc == SQLITE_READONLY_DIRECTORY) {
         // The file may be writable: its folder, where each change keeps its
@@ -210,8 +216,9 @@ struct Connection {
   std::shared_ptr<detail::FileLock> lock;  // exclusive or shared hold, if any
   int transactionDepth = 0;
   bool readSnapshot = false;  // a ReadSnapshot holds the file
-  bool checked = false;  // the file was checked before its first write
+  bool checked = false;  // the whole file was checked (before a first write, or asked for)
   bool newerLayout = false;  // written by a newer program: read, never written
+  bool readOnlyFormat = false;  // the header marks a format the engine does not write
   std::unordered_map<std::string, sqlite3_stmt*> cache;
   std::map<std::string, std::vector<FieldDef>> schema;  // key: lower-case table name
   std::unordered_map<std::string, std::shared_ptr<const RecordsetPlan>> plans;
@@ -256,18 +263,19 @@ struct Connection {
     throw DaoError(number, Describe(number, ext, path, message));
   }
 
-  // Before the first write of this connection: a damaged file (a damaged
-  // page, an index that misses a row of its table) is refused before
-  // anything is written into it. The check reads the whole file and every
-  // index (about a quarter of a second for 10,000 parcels of 80 courses; the
-  // storage benchmark measures it), so it is made once a process for each
-  // file: later connections to the same file (the same path and the same
-  // file on disk) rely on it.
+  // Before the first write of this connection: a damaged file is refused
+  // before anything is written into it.
   void BeforeWrite() {
     if (newerLayout) {
       throw DaoError(err::kReadOnly, "The file '" + path +
                                          "' was made by a newer version of Korvalo: it can be read, but nothing "
                                          "can be changed in it by this version.");
+    }
+    if (readOnlyFormat) {
+      throw DaoError(err::kReadOnly, "The file '" + path +
+                                         "' is marked in its header as a database format that this version of "
+                                         "Korvalo can read but not write: nothing can be changed in it by this "
+                                         "version.");
     }
     if (readSnapshot) {
       throw DaoError(err::kReadOnly, "The file '" + path +
@@ -275,6 +283,16 @@ struct Connection {
                                          "that read has ended");
     }
     if (transactionDepth == 0 && WritersHere().count(lockKey) != 0) FailWriterElsewhere();
+    CheckWholeFile();
+  }
+
+  // A damaged file (a damaged page, an index that misses a row of its
+  // table) is refused. The check reads the whole file and every index (about
+  // a quarter of a second for 10,000 parcels of 80 courses; the storage
+  // benchmark measures it), so it is made once a process for each file:
+  // later connections to the same file (the same path and the same file on
+  // disk) rely on it.
+  void CheckWholeFile() {
     if (checked) return;
     struct stat st {};
     std::string fileKey;
@@ -329,9 +347,7 @@ struct Connection {
       // rules ("no such column" in a trigger's text) fails on a damaged file.
       if ((rc & 0xff) == SQLITE_ERROR) {
         if (detail::FailsOnTheFilesDefinitions(db, sql)) {
-          throw DaoError(err::kDatabaseDamaged,
-                         Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path,
-                                  "its table definitions are damaged"));
+          throw DaoError(err::kDatabaseDamaged, Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path, {}));
         }
       }
       Fail(ext, message);
@@ -501,6 +517,27 @@ std::optional<std::string> QueryText(Connection& c, const std::string& sql) {
   return out;
 }
 
+DaoError LayoutUnreadable(const std::string& path) {
+  return DaoError(err::kLayoutUnreadable, "The layout of the file '" + path + "' cannot be read.");
+}
+
+// Whether a layout text reads as a layout number: digits only.
+std::optional<int> LayoutNumber(const std::string& text) {
+  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  return std::atoi(text.c_str());
+}
+
+// Whether the file holds what only layout 2 and later write (field rules,
+// name keys): such a file without its layout record lost it.
+bool HasLaterLayoutParts(Connection& c) {
+  return QueryText(c,
+                   "SELECT 1 FROM sqlite_schema WHERE (type = 'trigger' AND name LIKE 'korvalo\\_rules\\_%' "
+                   "ESCAPE '\\') OR (type = 'table' AND name LIKE 'korvalo\\_key\\_%' ESCAPE '\\') LIMIT 1")
+      .has_value();
+}
+
 // Whether an index of the file orders text by SQLite's own NOCASE rule (the
 // layout before the name keys). While one is there, this connection keeps
 // that rule, or its reads through the index would go wrong.
@@ -594,6 +631,12 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
   if (::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) != 0) {
     throw DaoError(err::kCannotOpen, "The file '" + path + "' cannot be opened: permission to read it is denied");
   }
+  // SQLite would take an empty file for a new database.
+  if (st.st_size == 0) throw DaoError(err::kEmptyFile, "The file '" + path + "' is empty: it holds no database.");
+  const detail::HeaderFormat format = detail::ReadHeaderFormat(path);
+  if (!format.readable) {
+    throw DaoError(err::kUnknownFormat, Describe(err::kUnknownFormat, SQLITE_ERROR, path, {}));
+  }
   auto c = std::make_shared<Connection>();
   c->path = path;
   c->lockKey = detail::LockKey(path);
@@ -633,8 +676,7 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
       const int ext = sqlite3_extended_errcode(c->db);
       const int primary = ext & 0xff;
       if (primary == SQLITE_NOTADB && detail::HasDatabaseHeader(path, kApplicationId)) {
-        throw DaoError(err::kDatabaseDamaged,
-                       Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path, sqlite3_errmsg(c->db)));
+        throw DaoError(err::kDatabaseDamaged, Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path, {}));
       }
       if (primary != SQLITE_NOTADB) c->Fail(rc);
     }
@@ -659,6 +701,13 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
                      Describe(err::kDatabaseDamaged, SQLITE_CORRUPT, path, "it is cut short"));
     }
 
+    // Every layout keeps its records in korvalo_meta; without it the file
+    // cannot be read as any of them.
+    if (!QueryText(*c, "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = '" + std::string(kMetaTable) +
+                           "'")) {
+      throw LayoutUnreadable(path);
+    }
+
     // Password: needed unless this process already holds the file.
     std::string stored = QueryText(*c, "SELECT value FROM korvalo_meta WHERE key = 'password'").value_or("");
     if (!stored.empty() && !heldHere) {
@@ -674,16 +723,35 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
     }
 
     // A file of an older layout is brought up to date when it can be
-    // written; otherwise it is read as it stands.
-    auto layout = QueryText(*c, "SELECT value FROM korvalo_meta WHERE key = 'layout'");
-    bool current = layout && std::atoi(layout->c_str()) >= detail::kLayout;
+    // written; otherwise it is read as it stands. The first layout kept no
+    // layout record. A record that is no number, or a file that lost its
+    // record though it holds what later layouts write, is not taken for an
+    // older layout: upgrading it could harm what it holds, so it is not
+    // opened at all and nothing is written into it.
+    const std::optional<std::string> layoutText =
+        QueryText(*c, "SELECT value FROM korvalo_meta WHERE key = 'layout'");
+    int layout = 1;
+    if (layoutText) {
+      const std::optional<int> number = LayoutNumber(*layoutText);
+      if (!number) throw LayoutUnreadable(path);
+      layout = *number;
+    } else if (HasLaterLayoutParts(*c)) {
+      throw LayoutUnreadable(path);
+    }
+    bool current = layout >= detail::kLayout;
     // A file of a newer layout may hold what this version does not know
     // (a field more): writing it could lose that, so it is only read.
-    if (layout && std::atoi(layout->c_str()) > detail::kLayout) {
+    if (layout > detail::kLayout) {
       c->newerLayout = true;
       c->Exec("PRAGMA query_only = 1");
     }
-    if (!current && !options.readOnly && sqlite3_db_readonly(c->db, "main") == 0) {
+    // The engine refuses every write into a file whose header asks for a
+    // newer writer; it is read as it stands.
+    if (!format.writable) {
+      c->readOnlyFormat = true;
+      c->Exec("PRAGMA query_only = 1");
+    }
+    if (!current && !options.readOnly && !c->readOnlyFormat && sqlite3_db_readonly(c->db, "main") == 0) {
       UpgradeLayout(*c);
       current = true;
     }
@@ -700,6 +768,10 @@ Database Database::Open(const std::string& path, const OpenOptions& options) {
 bool Database::IsOpen() const { return conn_ && conn_->db != nullptr; }
 
 bool Database::IsNewerLayout() const { return conn_ && conn_->newerLayout; }
+
+bool Database::IsReadOnlyFormat() const { return conn_ && conn_->readOnlyFormat; }
+
+void Database::VerifyFile() { Conn().CheckWholeFile(); }
 
 const std::string& Database::Path() const {
   static const std::string empty;

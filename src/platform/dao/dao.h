@@ -28,7 +28,11 @@ struct sqlite3_stmt;
 //
 // A damaged file (a damaged page, an index that misses a row of its table,
 // table definitions that do not read) is refused (kDatabaseDamaged) before
-// the first write of a connection; a file another program is writing answers
+// the first write of a connection, and whenever VerifyFile asks; its message
+// says that the file is damaged, never in the engine's words. An empty file
+// (kEmptyFile), a database format the engine cannot read (kUnknownFormat)
+// and a file of ours whose layout record does not read (kLayoutUnreadable)
+// are refused at open, before anything could be written into them; a file another program is writing answers
 // kLocked after a 2 s wait; an Update or Delete of a row that another
 // connection deleted answers kRecordDeleted. A transaction belongs to one
 // connection: while one connection of this process is in a transaction on a
@@ -82,6 +86,10 @@ inline constexpr int kNotADatabase = 3343;          // not a database of ours
 inline constexpr int kNumericOverflow = 3349;       // number outside the field's range
 inline constexpr int kExclusiveElsewhere = 3356;    // held exclusively by another process
 inline constexpr int kTypeMismatch = 3464;          // value of the wrong kind for the field
+// The layer's own numbers, for what the engine has no number of its own for.
+inline constexpr int kEmptyFile = 3901;             // a file of no bytes: no database at all
+inline constexpr int kUnknownFormat = 3902;         // a database format the engine cannot read
+inline constexpr int kLayoutUnreadable = 3903;      // a file of ours whose layout record does not read
 }  // namespace err
 
 class DaoError : public std::runtime_error {
@@ -156,6 +164,15 @@ class Database {
   // is above ours): it is read as it stands and every write is refused
   // (kReadOnly), since a write could lose what this version does not know.
   bool IsNewerLayout() const;
+  // The file's header marks a database format the engine reads but does not
+  // write (its write version is above 2): it is read as it stands and every
+  // write is refused (kReadOnly), though the file itself may be writable.
+  bool IsReadOnlyFormat() const;
+  // Checks the whole file now, as before a first write (pages, every index
+  // against its table), and raises kDatabaseDamaged when it is damaged: a
+  // read through a damaged index would find the wrong rows or none. Made
+  // once a process for each file, like the check before a write.
+  void VerifyFile();
   const std::string& Path() const;
   void Close();
 

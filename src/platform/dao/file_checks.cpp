@@ -56,6 +56,28 @@ bool IsDamagedDatabase(const std::string& path) {
   return !ec && page >= 512 && size % page != 0;
 }
 
+HeaderFormat ReadHeaderFormat(const std::string& path) {
+  HeaderFormat format;
+  const std::string head = Head(path);
+  if (head.size() < kHeaderSize || !BeginsAsADatabase(head)) return format;
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(head[i]); };
+  // A header whose fixed parts are wrong is damaged, whatever its versions
+  // say: the page size (a power of two from 512 to 65536, 1 standing for
+  // 65536) and the payload fractions 64, 32 and 32 at bytes 21 to 23.
+  const unsigned pageSize = (byte(16) << 8) | byte(17);
+  const bool pageSizeSound = pageSize == 1 || (pageSize >= 512 && (pageSize & (pageSize - 1)) == 0);
+  if (!pageSizeSound || byte(21) != 64 || byte(22) != 32 || byte(23) != 32) return format;
+  // Bytes 18 and 19: the versions needed to write and to read the file;
+  // bytes 44 to 47: the schema format (0 in a database not yet begun).
+  const unsigned writeVersion = byte(18);
+  const unsigned readVersion = byte(19);
+  const std::uint32_t schemaFormat = (static_cast<std::uint32_t>(byte(44)) << 24) | (byte(45) << 16) |
+                                     (byte(46) << 8) | byte(47);
+  format.readable = readVersion <= 2 && schemaFormat <= 4;
+  format.writable = format.readable && writeVersion <= 2;
+  return format;
+}
+
 std::string IntegrityProblem(sqlite3* db, int& rc) {
   sqlite3_stmt* stmt = nullptr;
   rc = sqlite3_prepare_v2(db, "PRAGMA integrity_check(1)", -1, &stmt, nullptr);

@@ -20,6 +20,18 @@ bool HasDatabaseHeader(const std::string& path, int applicationId);
 // whose length is no whole number of its pages.
 bool IsDamagedDatabase(const std::string& path);
 
+// What the header of a whole SQLite file says of its format: whether the
+// engine can read it (its read version is 1 or 2 and its schema format 4 or
+// less) and whether it may write it (its write version is 1 or 2). A file
+// that does not begin as a database, or whose header is cut short or has
+// wrong fixed parts, reads as readable and writable here: the other checks
+// tell what it is (damaged, or no database).
+struct HeaderFormat {
+  bool readable = true;
+  bool writable = true;
+};
+HeaderFormat ReadHeaderFormat(const std::string& path);
+
 // The first problem SQLite's full integrity check finds in the file (damaged
 // pages, an index that does not match its table, a row that breaks a
 // constraint), or an empty text when the file is sound. A failure of the

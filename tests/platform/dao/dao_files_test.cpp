@@ -438,6 +438,11 @@ TEST(DaoOpen, DamagedReadOnlyAndFolderAreToldApart) {
   EXPECT_EQ(ErrorOf([&] { db.Execute("DELETE FROM tblParcel"); }), err::kDatabaseDamaged);
   db.Close();
   EXPECT_TRUE(Bytes(damaged) == bytes);
+  // Told plainly, without what the engine's check says of its pages.
+  EXPECT_EQ(std::string(e.what()), "The file '" + damaged + "' is damaged and cannot be used safely.");
+  // The same when the file is checked before anything is read from it.
+  EXPECT_EQ(std::string(CaughtError([&] { Database::Open(damaged).VerifyFile(); }).what()),
+            "The file '" + damaged + "' is damaged and cannot be used safely.");
 
   // A truncated project.
   const std::string truncated = dir.File("truncated.kvx");
