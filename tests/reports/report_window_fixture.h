@@ -110,6 +110,11 @@ inline std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
+inline void WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
 // A project of three parcels whose stored and recomputed closures differ:
 // "Alpha" closes (stored 0.01), "Beta" misses by 0.2 (stored 0.2), "Gamma"
 // misses by 0.1 but was stored as 0. Tolerance 0.05.
