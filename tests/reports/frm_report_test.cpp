@@ -358,10 +358,7 @@ TEST_F(ReportWindowTest, APdfWhoseEndingWasAddedIsReplacedOnlyAfterAsking) {
 // in the printed full and summary reports: no text passes the printable
 // area (0.25 inch margins on Letter) and the whole path is there.
 TEST_F(ReportWindowTest, PrintedReportsWrapALongDrawingPath) {
-  std::string path = "/srv/survey/Oak Ridge Estates phase 2/drawings";
-  while (path.size() < 176) path += "/subdivision-plat";
-  path.resize(176);
-  path += "/site.dwg";
+  const std::string path = LongDrawingPath();
   ASSERT_EQ(path.size(), 185u);
   Program().DrawingPath = path;
   std::string squeezed = path;
@@ -374,12 +371,8 @@ TEST_F(ReportWindowTest, PrintedReportsWrapALongDrawingPath) {
     UserClick(window->cmdPrint);
     const std::vector<pdf_text::Word> words = pdf_text::Words(pdf);
     ASSERT_FALSE(words.empty());
-    std::string joined;
-    for (const pdf_text::Word& w : words) {
-      EXPECT_LE(w.xMax, (0.25 + 8.0) * 72 + 0.5) << w.text;
-      joined += w.text;
-    }
-    EXPECT_NE(joined.find(squeezed), std::string::npos) << joined;
+    for (const pdf_text::Word& w : words) EXPECT_LE(w.xMax, (0.25 + 8.0) * 72 + 0.5) << w.text;
+    EXPECT_NE(Joined(words).find(squeezed), std::string::npos) << Joined(words);
     window->Unload();
   }
 }

@@ -302,21 +302,6 @@ TEST_F(PictureReportTest, RowsBreakAtElevenInchesOnALongerPaper) {
   EXPECT_EQ(pdf_text::Images(pdf).size(), 1u);
 }
 
-// A 185-character drawing path (long folder names).
-std::string LongDrawingPath() {
-  std::string path = "/srv/survey/Oak Ridge Estates phase 2/drawings";
-  while (path.size() < 176) path += "/subdivision-plat";
-  path.resize(176);
-  return path + "/site.dwg";
-}
-
-// The words of a file joined without their blanks, in reading order.
-std::string Joined(const std::vector<pdf_text::Word>& words) {
-  std::string out;
-  for (const pdf_text::Word& w : words) out += w.text;
-  return out;
-}
-
 // A 10 ft blunder gives a misclosure of six characters and more, and the
 // R14 caption "Error of closure: " is longer than "Precision: "; a drawing
 // path of 185 characters and a name of 50 wide letters go on over lines of
