@@ -174,7 +174,20 @@ void FrmReport::Form_Unload() {
   fullReportShown_ = false;
   Form& editor = editor_.Window();
   if (editor.WindowState() == vbNormal) editor.Move(editor_.SavedLeft(), editor_.SavedTop());
+  if (editorHidden_) {
+    editorHidden_ = false;
+    editor.Show();
+  }
   editor.SetTopMost(true);
+}
+
+void FrmReport::HideEditor() {
+  // Hidden, not moved off the screen: a window manager keeps a window
+  // moved there partly on the screen.
+  Form& editor = editor_.Window();
+  if (!editor.Visible()) return;
+  editor.Hide();
+  editorHidden_ = true;
 }
 
 ReportFilter FrmReport::CurrentFilter() const {
@@ -244,11 +257,13 @@ void OpenReportWindow(FrmReport& window, ReportEditor& editor, ReportKind kind) 
   Form& editorWindow = editor.Window();
   const bool standalone = CurrentEdition() == Edition::Standalone;
   if (kind == ReportKind::Picture) {
-    // The editor waits off the screen while the picture report runs it.
-    if (editorWindow.WindowState() == vbNormal) editorWindow.Move(ScreenWidth(), ScreenHeight());
+    // The editor is out of sight while the picture report runs it.
     editorWindow.SetTopMost(false);
+    window.HideEditor();
     window.SetHeight(window.rtfReport.Top() + 405);
-    window.SetWidth(window.cmdExport.Left());
+    // The window's inside ends just before Save as, so that Close shows
+    // whole.
+    window.SetWidth(window.cmdExport.Left() + kFrameWidth);
     window.rtfReport.SetVisible(false);
     window.frameBar.SetWidth(window.Width());
   } else if (!standalone) {

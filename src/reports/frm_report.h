@@ -35,6 +35,8 @@ inline constexpr const char* kSaveBeforeReportsMessage =
     "Please save the current parcel before printing reports.";
 inline constexpr const char* kNoPrinterMessage = "No printer found.";
 inline constexpr const char* kPrintReportQuestion = "Print this report?";
+// After the name of a PDF file that exists (Yes replaces it).
+inline constexpr const char* kReplaceFileQuestion = " already exists.\nDo you want to replace it?";
 // Followed by the PDF file or the printer, and ".".
 inline constexpr const char* kNotPrintedMessage = "The report could not be printed to ";
 
@@ -57,6 +59,10 @@ class FrmReport : public forms::Form {
   void cmdPrint_Click();
   // The report with picture: one document per reported parcel.
   void PrintPictureReports();
+
+  // Hides the editor while the report with picture is open; closing the
+  // window shows it again in its place.
+  void HideEditor();
 
   // Whether the preview shows a full report built whole in this opening
   // (only then does a CSV name copy its CSV).
@@ -88,6 +94,7 @@ class FrmReport : public forms::Form {
   std::string directionHeading_ = "BEARING";
   bool fullReportShown_ = false;
   std::string lastFileName_;
+  bool editorHidden_ = false;
 };
 
 // What a Report menu item does: refuses while the editor is editing a parcel,

@@ -1,4 +1,6 @@
 #include <exception>
+#include <filesystem>
+#include <system_error>
 #include <memory>
 #include <string>
 
@@ -20,6 +22,17 @@ namespace {
 print::Destination DestinationOf(const PrintChoice& choice) {
   if (choice.printer == print::kPdfFileName) return print::Destination::Pdf(choice.pdfPath);
   return print::Destination::Named(choice.printer);
+}
+
+// The print dialog asked before replacing the PDF file under the name as
+// typed; when the ending was added after it, the file that will be written
+// is another one, and the same question is asked for it here. No keeps the
+// file's bytes and prints nothing.
+bool MayWrite(const PrintChoice& choice, const print::Destination& destination) {
+  if (destination.kind != print::Destination::Kind::PdfFile || destination.pdfPath == choice.pdfPath) return true;
+  std::error_code error;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(destination.pdfPath, error))) return true;
+  return MsgBox(destination.pdfPath + kReplaceFileQuestion, vbYesNo + vbExclamation + vbDefaultButton2) == vbYes;
 }
 
 // Tells that the document could not be opened or written, naming the PDF
@@ -72,6 +85,7 @@ void FrmReport::cmdPrint_Click() {
   if (!choice) return;
   const std::string text = choice->selectionOnly ? rtfReport.SelText() : rtfReport.Text();
   const print::Destination destination = DestinationOf(*choice);
+  if (!MayWrite(*choice, destination)) return;
   if (!print::PrintPlainText(destination, text)) TellNotPrinted(destination);
 }
 
@@ -118,6 +132,7 @@ void FrmReport::PrintPictureReports() {
   const std::optional<PrintChoice> choice = PrintDialog(options);
   if (!choice) return;
   const print::Destination destination = DestinationOf(*choice);
+  if (!MayWrite(*choice, destination)) return;
   const bool toPdf = destination.kind == print::Destination::Kind::PdfFile;
 
   Form& editor = editor_.Window();
@@ -126,7 +141,7 @@ void FrmReport::PrintPictureReports() {
   picture.Move(0, 0, editor.Height(), editor.Height());
   picture.SetBackColor(0xFFFFFF);
   editor_.Drawing();
-  if (editor.WindowState() == vbNormal) editor.Move(ScreenWidth(), ScreenHeight());
+  HideEditor();
 
   const ReportFilter filter = CurrentFilter();
   const bool single = !filter.parcelText.empty();

@@ -32,6 +32,9 @@ class Page {
     p_.SetCurrentX(x);
   }
   void Text(const std::string& text, bool endLine) { p_.Print(text, endLine); }
+  // A text that may run past the right edge of the printable area: it goes
+  // on in lines under its own start.
+  void Wrapped(const std::string& text, bool endLine) { p_.PrintWrapped(text, p_.CurrentX(), endLine); }
   // A cell right-aligned in its width by blanks in front; a wider text is
   // printed whole.
   void Cell(double x, const std::string& text, std::size_t width, bool endLine = false) {
@@ -90,11 +93,11 @@ void PrintParcelPage(print::Printer& printer, const PictureReportPage& d) {
   page.Font(12, true);
   page.At(0.5);
   page.Text("PARCEL: ", false);
-  page.Text(d.parcel + kLineBreak, true);
+  page.Wrapped(d.parcel + kLineBreak, true);
   page.At(0.5);
   page.Text("Drawing FILE: ", false);
   page.Font(10, false);
-  page.Text(d.drawingPath + kLineBreak, true);
+  page.Wrapped(d.drawingPath + kLineBreak, true);
   page.Font(12, true);
   page.At(0.5);
   page.Text("LEG          " + d.directionHeading +

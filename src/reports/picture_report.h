@@ -38,7 +38,9 @@ std::string SegmentAreaText(const std::string& arcLength, const std::string& rad
 // when they would not fit above the printable area's foot, and the rows
 // also after one that ends below 11 inches; a cell wider than its column is
 // printed whole, and an item whose place the text before it on the line has
-// reached starts a blank after that text.
+// reached starts a blank after that text. A parcel name or drawing path that
+// would pass the printable area's right edge goes on in lines under its own
+// start.
 void PrintParcelPage(print::Printer& printer, const PictureReportPage& page);
 
 }  // namespace korvalo::reports

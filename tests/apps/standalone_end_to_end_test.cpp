@@ -6,6 +6,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -382,6 +383,108 @@ TEST_F(StandaloneEndToEndTest, TheProgramUnderAWindowManagerPicksSavesAndPrintsT
   EXPECT_NE(text.substr(heading, text.find('\n', heading) - heading).find("LOT 7"), std::string::npos) << text;
   EXPECT_NE(text.find("   4 S90" + kDeg + "00'00\"W      100.00\n"), std::string::npos) << text;
   EXPECT_NE(text.find("AREA                   : 10000 sq.f.\n"), std::string::npos) << text;
+}
+
+// A top-level window of the program as the X server shows it: found by the
+// start of its title through the window manager's frames.
+struct XWindow {
+  bool found = false;
+  bool viewable = false;
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+XWindow FindXWindow(xcb_connection_t* c, xcb_window_t root, xcb_window_t under, const std::string& title,
+                    int depth = 0) {
+  XWindow result;
+  xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, under), nullptr);
+  if (!tree) return result;
+  const xcb_window_t* children = xcb_query_tree_children(tree);
+  const int n = xcb_query_tree_children_length(tree);
+  for (int i = 0; i < n && !result.found; ++i) {
+    const xcb_window_t w = children[i];
+    xcb_get_property_reply_t* name =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr);
+    std::string text;
+    if (name) {
+      text.assign(static_cast<const char*>(xcb_get_property_value(name)),
+                  static_cast<std::size_t>(xcb_get_property_value_length(name)));
+      free(name);
+    }
+    if (text.rfind(title, 0) == 0) {
+      result.found = true;
+      if (auto* a = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr)) {
+        result.viewable = a->map_state == XCB_MAP_STATE_VIEWABLE;
+        free(a);
+      }
+      if (auto* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr)) {
+        result.width = g->width;
+        result.height = g->height;
+        free(g);
+      }
+      if (auto* t = xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, w, root, 0, 0), nullptr)) {
+        result.x = t->dst_x;
+        result.y = t->dst_y;
+        free(t);
+      }
+    } else if (depth < 3) {
+      result = FindXWindow(c, root, w, title, depth + 1);
+    }
+  }
+  free(tree);
+  return result;
+}
+
+// The report with picture hides the editor while it is open (moved off the
+// screen, the window manager would keep a corner of it in sight) and shows
+// it again in its place when it closes; the report window's inside holds
+// the whole Close button (6240 + 855 twips, 473 pixels).
+TEST_F(StandaloneEndToEndTest, ThePictureReportHidesTheEditorUnderAWindowManager) {
+  x_session::Session x;
+  if (!x.Missing().empty()) GTEST_SKIP() << x.Missing();
+  ASSERT_FALSE(x.Display().empty()) << "Xvfb or openbox did not start";
+  program_start::MarkStartedBefore();
+  const std::string executable = program_checks::PlaceProgram(KORVALO_SA, dir.Path());
+  const std::string script = dir.File("picture report.txt");
+  std::ofstream(script) << "wait 1500\n"
+                        << "menu mnuReport mnuPicReport\n"
+                        << "wait 2500\n"
+                        << "click frmReport cmdClose\n"
+                        << "wait 1500\n"
+                        << "answer Yes\n"
+                        << "menu mnuFile mnuExit\n";
+  xcb_connection_t* c = xcb_connect(x.Display().c_str(), nullptr);
+  ASSERT_FALSE(xcb_connection_has_error(c));
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+  const pid_t pid = x_session::Spawn({executable, project}, -1,
+                                     {"DISPLAY=" + x.Display(), "QT_QPA_PLATFORM=xcb",
+                                      "KORVALO_SA_TEST_INPUT=" + script, "ASAN_OPTIONS=detect_leaks=0"});
+  XWindow before, during, after, seen;
+  int status = -1;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  while (std::chrono::steady_clock::now() < end) {
+    if (waitpid(pid, &status, WNOHANG) == pid) break;
+    const XWindow editor = FindXWindow(c, root, root, "Korvalo Editor");
+    const XWindow report = FindXWindow(c, root, root, "Korvalo report with picture");
+    if (report.found && report.viewable) {
+      if (!during.found) during = report;
+      if (editor.viewable && !seen.found) seen = editor;
+    } else if (editor.viewable) {
+      (during.found ? after : before) = editor;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  if (!WIFEXITED(status)) x_session::Stop(pid);
+  xcb_disconnect(c);
+  std::ifstream logFile(script + ".log");
+  const std::string log((std::istreambuf_iterator<char>(logFile)), std::istreambuf_iterator<char>());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;
+  ASSERT_TRUE(before.found) << log;
+  ASSERT_TRUE(during.found) << log;
+  ASSERT_TRUE(after.found) << log;
+  EXPECT_FALSE(seen.found) << "the editor was in sight at " << seen.x << "," << seen.y;
+  EXPECT_GE(during.width, 473);
+  EXPECT_EQ(after.x, before.x);
+  EXPECT_EQ(after.y, before.y);
 }
 #endif
 // Asked to stop at its first idle state (what the start-up benchmark

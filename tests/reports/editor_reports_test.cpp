@@ -51,9 +51,10 @@ TEST_F(EditorReportsTest, TheReportMenuOpensTheWindowAndClosingPutsTheEditorBack
   FrmReport& window = reports->Window();
   ASSERT_TRUE(window.Visible());
   EXPECT_EQ(window.Caption(), "Korvalo report with picture");
-  EXPECT_EQ(realEditor->Left(), forms::ScreenWidth());
+  EXPECT_FALSE(realEditor->Visible());
   EXPECT_EQ(window.cbxParcel.ListCount(), 3);
   forms::testing::UserClick(window.cmdClose);
+  EXPECT_TRUE(realEditor->Visible());
   EXPECT_EQ(realEditor->Top(), 750);
   EXPECT_EQ(realEditor->Left(), 1500);
 

@@ -88,19 +88,26 @@ TEST_F(ReportWindowTest, EachOpeningLaysOutItsKindAndClosingPutsTheEditorBack) {
 
   editor.savedTop = 1200;
   editor.savedLeft = 450;
+  editor.window.Show();
   Open(ReportKind::Picture);
   EXPECT_EQ(window->Caption(), "Korvalo report with picture");
   EXPECT_EQ(window->Height(), 555 + 405);
-  EXPECT_EQ(window->Width(), 7200);
+  // The inside ends just before Save as: Close shows whole.
+  EXPECT_EQ(window->ScaleWidth(), 7200);
+  EXPECT_LE(window->cmdClose.Left() + window->cmdClose.Width(), window->ScaleWidth());
   EXPECT_FALSE(window->rtfReport.Visible());
-  EXPECT_EQ(window->frameBar.Width(), 7200);
-  EXPECT_EQ(editor.window.Top(), forms::ScreenHeight());
-  EXPECT_EQ(editor.window.Left(), forms::ScreenWidth());
+  EXPECT_EQ(window->frameBar.Width(), window->Width());
+  // The editor is hidden, not moved: a window manager would keep a window
+  // moved off the screen partly in sight.
+  EXPECT_FALSE(editor.window.Visible());
+  EXPECT_EQ(editor.window.Top(), 900);
+  EXPECT_EQ(editor.window.Left(), 600);
   EXPECT_EQ(window->rtfReport.Text(), "") << "the report with picture builds nothing";
   // An option only sets the filter.
   UserClick(window->optPassFail(1));
   EXPECT_EQ(window->rtfReport.Text(), "");
   UserClick(window->cmdClose);
+  EXPECT_TRUE(editor.window.Visible());
   EXPECT_EQ(editor.window.Top(), 1200);
   EXPECT_EQ(editor.window.Left(), 450);
   EXPECT_TRUE(editor.window.TopMost());
@@ -312,6 +319,62 @@ TEST_F(ReportWindowTest, APdfNamedWithoutAnEndingGetsDotPdf) {
   prompts.ExpectMsgBox("The report could not be printed to " + folder.File("missing/smith_full.pdf") + ".",
                        forms::vbOKOnly);
   UserClick(window->cmdPrint);
+}
+
+// The name typed in the print dialog gained ".pdf" after the dialog asked
+// about the name as typed: the file that will be written is asked about
+// too. No keeps its bytes and writes nothing; Yes replaces it; a name typed
+// with its ending was asked about by the dialog alone.
+TEST_F(ReportWindowTest, APdfWhoseEndingWasAddedIsReplacedOnlyAfterAsking) {
+  const std::string deed = folder.File("deed.pdf");
+  const std::string known = "%PDF-1.4 the surveyor's own deed\n";
+  const std::string question = deed + " already exists.\nDo you want to replace it?";
+  const int buttons = forms::vbYesNo + forms::vbExclamation + forms::vbDefaultButton2;
+  for (const ReportKind kind : {ReportKind::Full, ReportKind::Summary}) {
+    SCOPED_TRACE(CaptionOf(kind));
+    WriteFile(deed, known);
+    Open(kind);
+    prompts.ExpectPrintDialog(forms::PrintChoice{print::kPdfFileName, folder.File("deed"), false}, false);
+    prompts.ExpectMsgBox(question, buttons, forms::vbNo);
+    UserClick(window->cmdPrint);
+    EXPECT_EQ(ReadFile(deed), known);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("deed")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1 + 1) << "project and deed";
+
+    prompts.ExpectPrintDialog(forms::PrintChoice{print::kPdfFileName, folder.File("deed"), false}, false);
+    prompts.ExpectMsgBox(question, buttons, forms::vbYes);
+    UserClick(window->cmdPrint);
+    EXPECT_NE(pdf_text::Layout(deed).find("Alpha"), std::string::npos);
+
+    WriteFile(deed, known);
+    prompts.ExpectPrintDialog(forms::PrintChoice{print::kPdfFileName, deed, false}, false);
+    UserClick(window->cmdPrint);
+    EXPECT_NE(pdf_text::Layout(deed).find("Alpha"), std::string::npos);
+    window->Unload();
+  }
+}
+
+// A drawing path longer than the paper is wide goes on over the next lines
+// in the printed full and summary reports: no text passes the printable
+// area (0.25 inch margins on Letter) and the whole path is there.
+TEST_F(ReportWindowTest, PrintedReportsWrapALongDrawingPath) {
+  const std::string path = LongDrawingPath();
+  ASSERT_EQ(path.size(), 185u);
+  Program().DrawingPath = path;
+  std::string squeezed = path;
+  std::erase(squeezed, ' ');
+  for (const ReportKind kind : {ReportKind::Full, ReportKind::Summary}) {
+    SCOPED_TRACE(CaptionOf(kind));
+    Open(kind);
+    const std::string pdf = folder.File(std::string(kind == ReportKind::Full ? "full" : "summary") + ".pdf");
+    prompts.ExpectPrintDialog(forms::PrintChoice{print::kPdfFileName, pdf, false}, false);
+    UserClick(window->cmdPrint);
+    const std::vector<pdf_text::Word> words = pdf_text::Words(pdf);
+    ASSERT_FALSE(words.empty());
+    for (const pdf_text::Word& w : words) EXPECT_LE(w.xMax, (0.25 + 8.0) * 72 + 0.5) << w.text;
+    EXPECT_NE(Joined(words).find(squeezed), std::string::npos) << Joined(words);
+    window->Unload();
+  }
 }
 
 // A PDF file that cannot be written is told; the preview stays as it was.

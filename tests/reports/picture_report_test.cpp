@@ -75,6 +75,7 @@ class PictureReportTest : public ReportWindowTest {
 TEST_F(PictureReportTest, APagePerParcelWithItsCoursesFiguresAndPicture) {
   editor.Add(Lot(alpha, "Lot 1", "0.01"));
   editor.Add(Lot(beta, "Lot 2", "0.2"));
+  editor.window.Show();
   Open(ReportKind::Picture);
   const int top = editor.picture.Top(), left = editor.picture.Left();
   const int width = editor.picture.Width(), height = editor.picture.Height();
@@ -102,13 +103,13 @@ TEST_F(PictureReportTest, APagePerParcelWithItsCoursesFiguresAndPicture) {
   ASSERT_EQ(images.size(), 2u);
 
   // Everything of the editor is put back, the picture emptied; the editor
-  // waits off the screen until the window closes.
+  // stays hidden until the window closes.
   EXPECT_EQ(editor.picture.Top(), top);
   EXPECT_EQ(editor.picture.Left(), left);
   EXPECT_EQ(editor.picture.Width(), width);
   EXPECT_EQ(editor.picture.Height(), height);
   EXPECT_EQ(editor.picture.BackColor(), 0xC0C0C0);
-  EXPECT_EQ(editor.window.Left(), forms::ScreenWidth());
+  EXPECT_FALSE(editor.window.Visible());
   const forms::PictureBox::Image image = editor.picture.KeptImage();
   ASSERT_FALSE(image.pixels.empty());
   for (const std::uint32_t pixel : image.pixels) ASSERT_EQ(pixel & 0xFFFFFF, 0xC0C0C0u);
@@ -160,6 +161,31 @@ TEST_F(PictureReportTest, APdfNamedWithoutAnEndingGetsDotPdf) {
   EXPECT_FALSE(std::filesystem::exists(folder.File("smith_pictures")));
   pdf = folder.File("smith_pictures.pdf");
   EXPECT_EQ(ParcelsPrinted(), (std::vector<std::string>{"Lot 1", "Lot 2"}));
+}
+
+// The file the ending leads to exists: No keeps its bytes, prints nothing
+// and leaves the editor's picture alone.
+TEST_F(PictureReportTest, APdfWhoseEndingWasAddedIsReplacedOnlyAfterAsking) {
+  editor.Add(Lot(alpha, "Lot 1", "0.01"));
+  Open(ReportKind::Picture);
+  pdf = folder.File("deed.pdf");
+  const std::string known = "%PDF-1.4 the surveyor's own deed\n";
+  WriteFile(pdf, known);
+  const int width = editor.picture.Width();
+  for (const int answer : {forms::vbNo, forms::vbYes}) {
+    prompts.ExpectMsgBox("Print this report?", forms::vbYesNo, forms::vbYes);
+    prompts.ExpectPrintDialog(forms::PrintChoice{print::kPdfFileName, folder.File("deed"), false}, false);
+    prompts.ExpectMsgBox(pdf + " already exists.\nDo you want to replace it?",
+                         forms::vbYesNo + forms::vbExclamation + forms::vbDefaultButton2, answer);
+    UserClick(window->cmdPrint);
+    EXPECT_EQ(editor.picture.Width(), width);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("deed")));
+    if (answer == forms::vbNo) {
+      EXPECT_EQ(ReadFile(pdf), known);
+      EXPECT_TRUE(editor.loaded.empty());
+    }
+  }
+  EXPECT_EQ(ParcelsPrinted(), (std::vector<std::string>{"Lot 1"}));
 }
 
 TEST_F(PictureReportTest, ASingleParcelPrintsOneDocumentAndStops) {
@@ -277,28 +303,35 @@ TEST_F(PictureReportTest, RowsBreakAtElevenInchesOnALongerPaper) {
 }
 
 // A 10 ft blunder gives a misclosure of six characters and more, and the
-// R14 caption "Error of closure: " is longer than "Precision: ": every text
-// of the page still stands clear of the others and inside the printable
-// area (0.25 inch margins on Letter).
+// R14 caption "Error of closure: " is longer than "Precision: "; a drawing
+// path of 185 characters and a name of 50 wide letters go on over lines of
+// their own: every text of the page still stands clear of the others and
+// inside the printable area (0.25 inch margins on Letter), and the name and
+// path are there whole.
 TEST(PictureReportPageTest, NoTextRunsIntoAnotherOrOffThePage) {
   const struct {
     const char* name;
     Edition edition;
     PassFail option;
     EditorFigures figures;
+    std::string parcel = "Lot 12 Block 7";
+    std::string drawingPath = "/srv/dwg/site.dwg";
   } cases[] = {
       {"blunder", Edition::A2004, PassFail::Fail, {"176404.1209", "10.005", "1:135", Deg("S89d59'59\"W")}},
       {"R14 caption", Edition::R14, PassFail::All, {"176404.1209", "1234.567", "1:1", Deg("N45d0'0\"E")}},
       {"long figures", Edition::R14, PassFail::Pass,
        {"123456789.123", "123456.789", "1:999999", Deg("N89d59'59\"W")}},
+      {"long name and path", Edition::A2004, PassFail::Pass,
+       {"176404.1209", "0.005", "1:135000", Deg("S89d59'59\"W")}, std::string(50, 'W'), LongDrawingPath()},
   };
+  ASSERT_EQ(LongDrawingPath().size(), 185u);
   TempFolder folder;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string pdf = folder.File(std::string(c.name) + ".pdf");
     PictureReportPage page;
-    page.parcel = "Lot 12 Block 7";
-    page.drawingPath = "/srv/dwg/site.dwg";
+    page.parcel = c.parcel;
+    page.drawingPath = c.drawingPath;
     page.option = c.option;
     page.edition = c.edition;
     page.errDecimal = 3;
@@ -318,6 +351,9 @@ TEST(PictureReportPageTest, NoTextRunsIntoAnotherOrOffThePage) {
 
     const std::vector<pdf_text::Word> words = pdf_text::Words(pdf);
     ASSERT_GT(words.size(), 40u);
+    std::string whole = "PARCEL:" + c.parcel + "DrawingFILE:" + c.drawingPath;
+    std::erase(whole, ' ');
+    EXPECT_NE(Joined(words).find(whole), std::string::npos) << Joined(words);
     const double left = 0.25 * 72, right = (0.25 + 8.0) * 72, foot = (0.25 + 10.5) * 72;
     for (std::size_t i = 0; i < words.size(); ++i) {
       const pdf_text::Word& a = words[i];

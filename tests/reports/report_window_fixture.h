@@ -17,6 +17,7 @@
 #include "reports/frm_report.h"
 #include "storage/program_state.h"
 #include "storage/schema.h"
+#include "support/pdf_text.h"
 #include "support/temp_folder.h"
 
 namespace korvalo::reports::test {
@@ -108,6 +109,26 @@ inline std::string ReadFile(const std::string& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+// A 185-character drawing path (long folder names).
+inline std::string LongDrawingPath() {
+  std::string path = "/srv/survey/Oak Ridge Estates phase 2/drawings";
+  while (path.size() < 176) path += "/subdivision-plat";
+  path.resize(176);
+  return path + "/site.dwg";
+}
+
+// The words of a PDF file joined without their blanks, in reading order.
+inline std::string Joined(const std::vector<pdf_text::Word>& words) {
+  std::string out;
+  for (const pdf_text::Word& w : words) out += w.text;
+  return out;
+}
+
+inline void WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
 }
 
 // A project of three parcels whose stored and recomputed closures differ:

@@ -511,8 +511,8 @@ TEST_F(MainCommandsTest, ReportItemsCheckForAnEditedParcel) {
 }
 
 // The frame's Report menu keeps the editor's place as the editor's own menu
-// does: opened again while the picture report has the editor parked off the
-// screen, it keeps the place the editor had, and closing puts it back there.
+// does: opened again while the picture report has the editor hidden, it
+// keeps the place the editor had, and closing shows it there again.
 TEST_F(MainCommandsTest, TheReportWindowPutsTheEditorBackOnTheScreen) {
   Program().RecentProjects[0] = project;
   commands->mnuHistory_Click(0);
@@ -522,9 +522,10 @@ TEST_F(MainCommandsTest, TheReportWindowPutsTheEditorBackOnTheScreen) {
   testing::UserChooseMenu(main->mnuReport);
   testing::UserChooseMenu(main->mnuPicReport);
   ASSERT_TRUE(reports.Window().Visible());
-  ASSERT_EQ(editor->Left(), ScreenWidth());
+  ASSERT_FALSE(editor->Visible());
   testing::UserChooseMenu(main->mnuReport);
   testing::UserClick(reports.Window().cmdClose);
+  EXPECT_TRUE(editor->Visible());
   EXPECT_EQ(editor->Top(), 750);
   EXPECT_EQ(editor->Left(), 1500);
 }

@@ -59,14 +59,20 @@ std::optional<PrintChoice> detail::ShowRealPrintDialog(const PrintDialogOptions&
   choice.printer = S(printers->currentText());
   choice.selectionOnly = selection && selection->isChecked();
   if (!options.pdfEntry.empty() && choice.printer == options.pdfEntry) {
-    QString file;
+    // A name typed without an ending gets ".pdf" before the dialog asks
+    // about replacing a file, so that it asks about the file to be written.
+    QFileDialog files(dialog.parentWidget(), QStringLiteral("Print to PDF file"), QString(),
+                      QStringLiteral("PDF file (*.pdf)"));
+    files.setAcceptMode(QFileDialog::AcceptSave);
+    files.setFileMode(QFileDialog::AnyFile);
+    files.setDefaultSuffix(QStringLiteral("pdf"));
+    int chosen = 0;
     {
       NestedLoop nested;
-      file = QFileDialog::getSaveFileName(dialog.parentWidget(), QStringLiteral("Print to PDF file"), QString(),
-                                          QStringLiteral("PDF file (*.pdf)"));
+      chosen = files.exec();
     }
-    if (file.isEmpty()) return std::nullopt;
-    choice.pdfPath = S(file);
+    if (!chosen || files.selectedFiles().isEmpty() || files.selectedFiles().front().isEmpty()) return std::nullopt;
+    choice.pdfPath = S(files.selectedFiles().front());
   }
   return choice;
 }

@@ -9,11 +9,14 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRect>
 #include <QSizeF>
 #include <QString>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 #include <utility>
 
@@ -40,6 +43,62 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   }
   lines.push_back(text.substr(start));
   return lines;
+}
+
+// The pieces a line is broken into so that each fits its room: the first
+// piece `firstRoom` wide, the others `room` wide (the same units as
+// `width`). A line breaks after the last blank that fits, the blanks at the
+// break dropped; a word wider than the room breaks after its last character
+// that fits; a first word with no room left on its line goes on to the next
+// line whole and is broken there only when it must be.
+// Every piece after the first holds at least one character, so
+// the breaking ends however narrow the room; the first may be empty when not
+// even one character fits in its room.
+std::vector<std::string_view> BreakLine(std::string_view line, double firstRoom, double room,
+                                        const std::function<double(std::string_view)>& width) {
+  std::vector<std::string_view> pieces;
+  bool first = true;
+  while (true) {
+    const double fits = first ? firstRoom : room;
+    if (width(line) <= fits) {
+      pieces.push_back(line);
+      return pieces;
+    }
+    // The ends of the code points, in bytes.
+    std::vector<std::size_t> ends;
+    for (std::size_t i = 1; i <= line.size(); ++i) {
+      if (i == line.size() || (static_cast<unsigned char>(line[i]) & 0xC0) != 0x80) ends.push_back(i);
+    }
+    // The longest prefix that fits (width grows with the prefix).
+    std::size_t lo = 0;
+    std::size_t hi = ends.size();
+    while (lo < hi) {
+      const std::size_t mid = (lo + hi + 1) / 2;
+      if (width(line.substr(0, ends[mid - 1])) <= fits) lo = mid;
+      else hi = mid - 1;
+    }
+    std::size_t cut = lo == 0 ? 0 : ends[lo - 1];
+    if (cut == 0 && !first) cut = ends.front();
+    std::size_t next = cut;
+    // Back to the last blank inside the piece, when a word stands before it.
+    if (cut < line.size() && line[cut] != ' ') {
+      const std::size_t blank = line.substr(0, cut).rfind(' ');
+      if (blank != std::string_view::npos && line.substr(0, blank).find_first_not_of(' ') != std::string_view::npos) {
+        cut = blank;
+        next = blank;
+      } else if (first && firstRoom < room) {
+        // A word is broken only where a whole line cannot hold it.
+        cut = 0;
+        next = 0;
+      }
+    }
+    while (cut > 0 && line[cut - 1] == ' ') --cut;
+    while (next < line.size() && line[next] == ' ') ++next;
+    pieces.push_back(line.substr(0, cut));
+    line = line.substr(next);
+    first = false;
+    if (line.empty()) return pieces;
+  }
 }
 
 void Configure(QPrinter& printer, const Destination& d) {
@@ -75,8 +134,15 @@ QFont BaseFont(const char* family, QFont::StyleHint hint) {
 std::string PdfFilePath(const std::string& path) {
   const std::filesystem::path file(path);
   std::error_code error;
-  if (path.empty() || file.has_extension() || !file.has_filename() || std::filesystem::is_directory(file, error)) {
-    return path;
+  if (path.empty() || !file.has_filename() || std::filesystem::is_directory(file, error)) return path;
+  // Any name not ending in ".pdf" gets it, a point in the name or not:
+  // "Lot 5.3 closure" is not a file of the kind "3 closure".
+  constexpr std::string_view kEnding = ".pdf";
+  if (path.size() >= kEnding.size()) {
+    std::string last = path.substr(path.size() - kEnding.size());
+    std::transform(last.begin(), last.end(), last.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (last == kEnding) return path;
   }
   return path + ".pdf";
 }
@@ -194,6 +260,29 @@ void Printer::Print(std::string_view text, bool endLine) {
   }
 }
 
+void Printer::PrintWrapped(std::string_view text, double indent, bool endLine) {
+  const double right = ScaleWidth();
+  const auto width = [this](std::string_view piece) { return s_->Width(piece); };
+  const std::vector<std::string_view> lines = SplitLines(text);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::vector<std::string_view> pieces =
+        BreakLine(lines[i], right - s_->x, std::max(0.0, right - indent), width);
+    for (std::size_t k = 0; k < pieces.size(); ++k) {
+      if (k > 0) {
+        s_->x = indent;
+        s_->y += s_->LineHeight();
+      }
+      s_->DrawLine(pieces[k]);
+    }
+    if (i + 1 < lines.size() || endLine) {
+      s_->x = 0.0;
+      s_->y += s_->LineHeight();
+    } else {
+      s_->x += s_->Width(pieces.back());
+    }
+  }
+}
+
 void Printer::PaintPicture(const Picture& picture, double x, double y, double width, double height) {
   if (!s_->ok || picture.Empty() ||
       picture.pixels.size() < static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height)) {
@@ -225,19 +314,25 @@ bool PrintPlainText(const Destination& destination, std::string_view text, doubl
   font.setPointSizeF(points);
   painter.setFont(font);
   const QFontMetricsF metrics(font, &printer);
-  const double pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height();
+  const QRect paper = printer.pageLayout().paintRectPixels(printer.resolution());
+  const double pageHeight = paper.height();
+  const double pageWidth = paper.width();
+  const auto width = [&metrics](std::string_view piece) { return metrics.horizontalAdvance(Q(piece)); };
   double y = 0.0;
   std::vector<std::string_view> lines = SplitLines(text);
   // A text ending in a line break has no line after it.
   if (lines.size() > 1 && lines.back().empty()) lines.pop_back();
   bool ok = true;
   for (std::string_view line : lines) {
-    if (y > 0.0 && y + metrics.height() > pageHeight) {
-      ok = printer.newPage() && ok;
-      y = 0.0;
+    // A line wider than the paper goes on over the next lines.
+    for (std::string_view piece : BreakLine(line, pageWidth, pageWidth, width)) {
+      if (y > 0.0 && y + metrics.height() > pageHeight) {
+        ok = printer.newPage() && ok;
+        y = 0.0;
+      }
+      if (!piece.empty()) painter.drawText(QPointF(0.0, y + metrics.ascent()), Q(piece));
+      y += metrics.height();
     }
-    if (!line.empty()) painter.drawText(QPointF(0.0, y + metrics.ascent()), Q(line));
-    y += metrics.height();
   }
   return painter.end() && ok;
 }

@@ -18,8 +18,9 @@
 namespace korvalo::print {
 
 // Where a document goes: a printer by its CUPS name, or a PDF file (Letter,
-// 0.25 inch margins). A PDF file named without an ending ("smith_full") gets
-// ".pdf"; an existing folder keeps its name (and cannot be written).
+// 0.25 inch margins). A PDF file named without the ending ".pdf" in any case
+// ("smith_full", "smith.summary") gets it; an existing folder keeps its
+// name (and cannot be written).
 struct Destination {
   enum class Kind { Printer, PdfFile };
   Kind kind = Kind::PdfFile;
@@ -33,7 +34,7 @@ struct Destination {
 };
 
 // The file a PDF named `path` is written to: `path` with ".pdf" added when
-// its file name has no ending and it is not an existing folder.
+// it does not end in ".pdf" (any letter case) and is not an existing folder.
 std::string PdfFilePath(const std::string& path);
 
 // The name under which Printers() lists the PDF file.
@@ -99,6 +100,11 @@ class Printer {
   // moves to the left edge of the next line; without it, it stays just after
   // the text.
   void Print(std::string_view text, bool endLine = true);
+  // Prints like Print, but no line passes the printable area's right edge:
+  // a line too long breaks after its last blank that fits (inside a word
+  // too long, after its last character that fits) and goes on at `indent`
+  // inches on the next line.
+  void PrintWrapped(std::string_view text, double indent, bool endLine = true);
 
   // The picture stretched into the rectangle (inches).
   void PaintPicture(const Picture& picture, double x, double y, double width, double height);
@@ -114,7 +120,8 @@ class Printer {
 };
 
 // Prints plain text in pages: a monospace font of `points`, lines as the
-// text has them (CR LF), a new page when a line would not fit.
+// text has them (CR LF), a line wider than the paper broken over the next
+// lines as PrintWrapped breaks it, a new page when a line would not fit.
 bool PrintPlainText(const Destination& destination, std::string_view text, double points = 9.75);
 
 }  // namespace korvalo::print

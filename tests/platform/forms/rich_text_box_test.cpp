@@ -2,8 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "common/utf8.h"
 
@@ -93,6 +103,61 @@ TEST(PrintDialogTest, TheScriptAnswersAndChecksTheRange) {
   EXPECT_EQ(choice->pdfPath, "/tmp/x.pdf");
   EXPECT_TRUE(choice->selectionOnly);
   EXPECT_FALSE(PrintDialog(options));
+}
+
+// The real dialog: a PDF name typed without its ending gets ".pdf" before
+// the name dialog asks about replacing a file, so it asks about the file
+// that will be written. No leaves the existing file and the name dialog
+// open (here then cancelled); Yes chooses it.
+TEST(PrintDialogTest, TheRealDialogAsksAboutTheFileThatWillBeWritten) {
+  TempFolder folder;
+  const std::string deed = folder.File("deed.pdf");
+  PrintDialogOptions options;
+  options.printers = {"office", "PDF file"};
+  options.pdfEntry = "PDF file";
+  for (const bool replace : {false, true}) {
+    SCOPED_TRACE(replace ? "Yes" : "No");
+    std::ofstream(deed) << "KEEP";
+    std::vector<std::string> asked;
+    QTimer timer;
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        asked.push_back(box->text().toStdString());
+        box->button(replace ? QMessageBox::Yes : QMessageBox::No)->click();
+      } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+        if (!asked.empty()) {
+          files->reject();
+          return;
+        }
+        // The user types the name without its ending.
+        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QString::fromStdString(folder.File("deed")));
+        // Accepted after this turn: the question it may ask waits in a loop
+        // of its own, where this timer must still run.
+        QMetaObject::invokeMethod(files, "accept", Qt::QueuedConnection);
+      } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+        auto* printers = dialog->findChild<QComboBox*>();
+        printers->setCurrentText(QStringLiteral("PDF file"));
+        dialog->accept();
+      }
+    });
+    timer.start();
+    const std::optional<PrintChoice> choice = PrintDialog(options);
+    timer.stop();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0].find("deed.pdf"), std::string::npos) << asked[0];
+    if (replace) {
+      ASSERT_TRUE(choice);
+      EXPECT_EQ(choice->pdfPath, deed);
+    } else {
+      EXPECT_FALSE(choice);
+    }
+    std::ifstream in(deed);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "KEEP");
+  }
 }
 
 }  // namespace

@@ -174,7 +174,12 @@ TEST(PrinterTest, APdfFileNamedWithoutAnEndingGetsDotPdf) {
       {folder.File("smith_full"), folder.File("smith_full.pdf")},
       {folder.File("smith_full.pdf"), folder.File("smith_full.pdf")},
       {folder.File("SMITH.PDF"), folder.File("SMITH.PDF")},
-      {folder.File("smith.txt"), folder.File("smith.txt")},  // an ending of its own is kept
+      {folder.File("a.PDF"), folder.File("a.PDF")},
+      // A point in the name is no ending of a PDF.
+      {folder.File("smith.summary"), folder.File("smith.summary.pdf")},
+      {folder.File("Lot 5.3 closure"), folder.File("Lot 5.3 closure.pdf")},
+      {folder.File("smith.txt"), folder.File("smith.txt.pdf")},
+      {folder.File("smith.pd"), folder.File("smith.pd.pdf")},
       {folder.File("jobs.2024/smith"), folder.File("jobs.2024/smith.pdf")},  // the folder's point is not the file's
       {folder.File(".smith"), folder.File(".smith.pdf")},
       {folder.Path(), folder.Path()},  // a folder is no file name: refused, not renamed
@@ -188,6 +193,85 @@ TEST(PrinterTest, APdfFileNamedWithoutAnEndingGetsDotPdf) {
   EXPECT_TRUE(std::filesystem::is_regular_file(folder.File("smith_full.pdf")));
   EXPECT_FALSE(std::filesystem::exists(folder.File("smith_full")));
   EXPECT_NE(pdf_text::Layout(folder.File("smith_full.pdf")).find("Lot 1"), std::string::npos);
+}
+
+// The printable area's right edge, in points from the page's left edge.
+constexpr double kRightEdge = 18.0 + 8.0 * 72.0;
+
+// The words of a file joined without their blanks, in reading order.
+std::string Joined(const std::vector<pdf_text::Word>& words) {
+  std::string out;
+  for (const pdf_text::Word& w : words) out += w.text;
+  return out;
+}
+
+// A 185-character drawing path, as long names of folders make it.
+std::string LongPath() {
+  std::string path = "/srv/survey/Oak Ridge Estates phase 2/drawings";
+  while (path.size() < 175) path += "/subdivision-plat";
+  path.resize(176);
+  return path + "/site.dwg";
+}
+
+// Lines wider than the paper go on over the next lines: nothing passes the
+// printable area and no character is lost.
+TEST(PrinterTest, PlainTextWrapsLinesWiderThanThePaper) {
+  TempFolder folder;
+  const std::string pdf = folder.File("wide.pdf");
+  const std::string path = LongPath();
+  ASSERT_EQ(path.size(), 185u);
+  const std::string wide(130, 'W');
+  const std::string text = "Drawing: " + path + "\r\n" + wide + "\r\nshort line\r\n";
+  ASSERT_TRUE(PrintPlainText(Destination::Pdf(pdf), text));
+  const std::vector<pdf_text::Word> words = pdf_text::Words(pdf);
+  ASSERT_FALSE(words.empty());
+  for (const pdf_text::Word& w : words) EXPECT_LE(w.xMax, kRightEdge + 0.5) << w.text;
+  std::string expected = "Drawing:" + path + wide + "shortline";
+  std::erase(expected, ' ');
+  EXPECT_EQ(Joined(words), expected);
+  // The short line follows the broken ones, each broken line on lines of
+  // its own.
+  EXPECT_GT(pdf_text::Find(words, "short").yMin, pdf_text::Find(words, "Drawing:").yMin + 3 * 10.0);
+}
+
+// PrintWrapped goes on under the text's own start and keeps the position
+// rule of Print: after the last piece the line ends, or the position stays
+// after the text.
+TEST(PrinterTest, PrintWrappedGoesOnUnderItsStart) {
+  TempFolder folder;
+  const std::string pdf = folder.File("wrapped.pdf");
+  const std::string name(50, 'W');
+  {
+    Printer p(Destination::Pdf(pdf));
+    p.SetFontSize(12);
+    p.SetFontBold(true);
+    p.SetCurrentX(0.5);
+    p.Print("PARCEL: ", false);
+    const double start = p.CurrentX();
+    const double top = p.CurrentY();
+    p.PrintWrapped(name + "\r\n", start, true);
+    EXPECT_NEAR(p.CurrentY(), top + 3 * p.TextHeight(), 1e-9);  // two lines of the name, then the break
+    EXPECT_EQ(p.CurrentX(), 0.0);
+    // Not even the first word has room on its line: all of it goes on.
+    p.SetCurrentX(7.8);
+    const double before = p.CurrentY();
+    p.PrintWrapped("tail end", 1.0, true);
+    EXPECT_NEAR(p.CurrentY(), before + 2 * p.TextHeight(), 1e-9);
+    p.PrintWrapped("fits", 1.0, false);
+    EXPECT_NEAR(p.CurrentX(), p.TextWidth("fits"), 1e-9);
+    p.EndDoc();
+  }
+  const std::vector<pdf_text::Word> words = pdf_text::Words(pdf);
+  for (const pdf_text::Word& w : words) EXPECT_LE(w.xMax, kRightEdge + 0.5) << w.text;
+  EXPECT_EQ(Joined(words), "PARCEL:" + name + "tailendfits");
+  const pdf_text::Word first = words.at(1);
+  const pdf_text::Word second = words.at(2);
+  EXPECT_EQ(first.text + second.text, name);
+  EXPECT_NEAR(second.xMin, first.xMin, 0.5);
+  EXPECT_GT(second.yMin, first.yMin);
+  // "tail" (which the reader may split) starts the line at the indent.
+  EXPECT_NEAR(words.at(3).xMin, 18.0 + 72.0, 0.5) << words.at(3).text;
+  EXPECT_GT(words.at(3).yMin, second.yMin);
 }
 
 // The pages are set in a face with Arial's widths, whatever the system's
