@@ -89,9 +89,10 @@ struct Drawing {
 };
 
 // The text as the drawing shows it: "%%d" the degree sign, "%%p" the
-// plus-minus sign, "%%c" the diameter sign, "%%%" a percent sign; in
-// multi-line texts "\P" a line break ('\n') and the formatting codes
-// resolved. The entity keeps the string as stored.
+// plus-minus sign, "%%c" the diameter sign, "%%%" a percent sign, "\U+XXXX"
+// its character; in multi-line texts "\P" a line break ('\n') and the
+// formatting codes resolved (drawing_text::Resolve). The entity keeps the
+// string as stored.
 std::string DisplayText(std::string_view raw, bool multiLine);
 
 // The box a text covers: corners counter-clockwise from its bottom left,
