@@ -181,6 +181,20 @@ std::string LoadNotice(const Drawing& drawing) {
              " of this drawing could not be shown and " + (one ? "was" : "were") +
              " left out: " + (one ? "its" : "their") + " coordinates are no numbers or lie too far out.";
   }
+  if (drawing.notShaped > 0) {
+    if (!notice.empty()) notice += "\n";
+    const bool one = drawing.notShaped == 1;
+    notice += GroupedNumber(drawing.notShaped) + (one ? " entity" : " entities") +
+              " of this drawing could not be drawn and " + (one ? "was" : "were") + " left out.";
+  }
+  if (!drawing.leftOutKinds.empty()) {
+    notice += "\nLeft out:";
+    for (std::size_t i = 0; i < drawing.leftOutKinds.size(); ++i) {
+      const long count = i < drawing.leftOutKindCounts.size() ? drawing.leftOutKindCounts[i] : 0;
+      notice += (i == 0 ? " " : ", ") + GroupedNumber(count) + " " + drawing.leftOutKinds[i];
+    }
+    notice += ".";
+  }
   if (drawing.blocksLeftOut) {
     if (!notice.empty()) notice += "\n";
     notice +=

@@ -78,6 +78,13 @@ struct Drawing {
   // deeper than GDAL expands.
   long leftOut = 0;
   bool blocksLeftOut = false;
+  // Entities the reader could not shape (GDAL failed on them) and left out.
+  long notShaped = 0;
+  // Every entity left out (leftOut and notShaped), by kind: the kind as the
+  // file names it ("SPLINE", "LINE") and how many, in order of first
+  // leaving out.
+  std::vector<std::string> leftOutKinds;
+  std::vector<long> leftOutKindCounts;
   // DXF: how many of the layers, from the first, are the file's LAYER table;
   // -1 when the file has no table that reads (the layers are then the ones
   // the entities use, in first-use order).
