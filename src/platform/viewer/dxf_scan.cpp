@@ -1,8 +1,6 @@
 #include "platform/viewer/dxf_scan.h"
 
 #include <algorithm>
-#include <charconv>
-#include <system_error>
 #include <map>
 #include <vector>
 
@@ -66,14 +64,33 @@ bool IsCoordinate(int code) {
   return (code >= 10 && code <= 18) || (code >= 20 && code <= 28) || (code >= 30 && code <= 37);
 }
 
-// Whether a value reads whole as a number, blanks around it allowed.
+// Whether a value reads whole as a decimal number (a sign, digits with at
+// most one point, an exponent), blanks around it allowed. Read a character
+// at a time: every coordinate of the file passes here.
 bool IsNumber(std::string_view value) {
   value = DxfPairs::Trim(value);
-  if (!value.empty() && (value.front() == '+' || value.front() == '-')) value.remove_prefix(1);
-  if (value.empty() || value.front() == '+' || value.front() == '-') return false;
-  double number = 0;
-  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
-  return end == value.data() + value.size() && (ec == std::errc() || ec == std::errc::result_out_of_range);
+  std::size_t i = 0;
+  const auto digits = [&] {
+    const std::size_t from = i;
+    while (i < value.size() && value[i] >= '0' && value[i] <= '9') ++i;
+    return i - from;
+  };
+  const auto sign = [&] {
+    if (i < value.size() && (value[i] == '+' || value[i] == '-')) ++i;
+  };
+  sign();
+  std::size_t mantissa = digits();
+  if (i < value.size() && value[i] == '.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return false;
+  if (i < value.size() && (value[i] == 'e' || value[i] == 'E')) {
+    ++i;
+    sign();
+    if (digits() == 0) return false;
+  }
+  return i == value.size();
 }
 
 // A spline given by fit points only, read by GDAL as the polyline through
