@@ -1,5 +1,6 @@
 #include "geometry/tokens.h"
 
+#include "common/drawing_text.h"
 #include "common/utf8.h"
 
 namespace korvalo::geometry {
@@ -210,30 +211,17 @@ std::u32string Clean(std::u32string s) {
   for (char32_t& c : s) {
     if (c == U'=') c = kBlank;
   }
-  if (s.size() >= 2 && s.front() == U'{' && s.back() == U'}') s = s.substr(1, s.size() - 2);
-  if (!s.empty() && s.front() == U'\\') {
-    // A leading format code such as "\A1;" or "\H2x;" ends at its ";".
-    const std::size_t semicolon = s.find(U';');
-    if (semicolon == 3 || semicolon == 4) s.erase(0, semicolon + 1);
-  }
   return s;
 }
 
-// The lines of a multi-line text: parted at a paragraph break ("\P", the
-// code of multi-line texts) and at a line break (CR, LF or both, as other
-// drawings store a second line). "\\" is an escaped backslash, kept.
+// The lines of a text whose codes were read: parted at a line break (LF, as
+// a paragraph break "\P" of a multi-line text reads, CR or CR LF, as other
+// drawings store a second line).
 std::vector<std::u32string> Lines(const std::u32string& s) {
   std::vector<std::u32string> lines(1);
   for (std::size_t i = 0; i < s.size(); ++i) {
     const char32_t c = s[i];
-    if (c == U'\\' && i + 1 < s.size() && (s[i + 1] == U'P' || s[i + 1] == U'\\')) {
-      if (s[i + 1] == U'P') {
-        lines.emplace_back();
-      } else {
-        lines.back() += U"\\\\";
-      }
-      ++i;
-    } else if (c == U'\n' || c == U'\r') {
+    if (c == U'\n' || c == U'\r') {
       if (c == U'\r' && i + 1 < s.size() && s[i + 1] == U'\n') ++i;
       lines.emplace_back();
     } else {
@@ -243,13 +231,15 @@ std::vector<std::u32string> Lines(const std::u32string& s) {
   return lines;
 }
 
-// A picked text cleaned: the whole text, then, when it holds several lines,
-// each line on its own (a line may carry its own braces or format code); the
-// lines that clean to nothing are dropped, unless every one does.
-std::vector<std::u32string> CleanLines(const std::u32string& text) {
-  std::u32string whole = Clean(text);
-  std::vector<std::u32string> lines = Lines(whole);
-  if (lines.size() == 1) return {std::move(whole)};
+// A picked text cleaned: its codes read as a multi-line text's (formatting
+// codes dropped, "\U+XXXX" decoded; a degree code such as "%%d" stays for
+// the grab steps), then each line on its own; the lines that clean to
+// nothing are dropped, unless every one does.
+std::vector<std::u32string> CleanLines(std::string_view text) {
+  const std::u32string plain =
+      utf8::Decode(drawing_text::Resolve(text, {.multiLine = true, .percentCodes = false}));
+  std::vector<std::u32string> lines = Lines(plain);
+  if (lines.size() == 1) return {Clean(std::move(lines.front()))};
   std::vector<std::u32string> kept;
   for (std::u32string& line : lines) {
     std::u32string cleaned = Clean(std::move(line));
@@ -320,7 +310,7 @@ void SplitWords(std::string& text, std::vector<std::string>& tokens) {
 
 std::string CleanPickedText(std::string_view text) {
   std::u32string joined;
-  for (const std::u32string& line : CleanLines(utf8::Decode(text))) {
+  for (const std::u32string& line : CleanLines(text)) {
     if (!joined.empty()) joined += kBlank;
     joined += line;
   }
@@ -329,7 +319,7 @@ std::string CleanPickedText(std::string_view text) {
 
 void AppendTextTokens(std::string_view pickedText, const TokenSettings& settings,
                       std::vector<std::string>& tokens) {
-  for (const std::u32string& line : CleanLines(utf8::Decode(pickedText))) AppendLineTokens(line, settings, tokens);
+  for (const std::u32string& line : CleanLines(pickedText)) AppendLineTokens(line, settings, tokens);
 }
 
 std::vector<std::string> TextsToTokens(const std::vector<std::string>& pickedTexts,

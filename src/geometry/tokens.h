@@ -10,7 +10,9 @@
 // drawing (directions, distances, arc lengths, chords, radii, parcel names)
 // before the grab steps place them in the course fields.
 //
-// A picked text is first cleaned (CleanPickedText), then split at blanks,
+// A picked text is first cleaned (CleanPickedText): the codes a drawing
+// program writes into its texts are read, so that a font code's digits never
+// become a value. It is then split at blanks,
 // except that a quadrant bearing written with blanks inside
 // ("N 45 %%D 30 ' 15 \" E") is kept as one token with its blanks removed.
 // A text of several lines (a paragraph break "\P" of a multi-line text, or a
@@ -52,12 +54,13 @@ bool FindBearingPattern(PatternSpan& span, std::string_view text, std::string_vi
 // of blanks give no empty words. The text is consumed: empty afterwards.
 void SplitWords(std::string& text, std::vector<std::string>& tokens);
 
-// A picked text made ready for splitting: blanks trimmed at both ends, every
-// "=" turned into a blank, a pair of enclosing braces removed, and a leading
-// format code ("\A1;") removed when its ";" stands at position 4 or 5. A text
-// of several lines is then parted at its breaks and each line cleaned the
-// same way; the lines that are left empty are dropped and the others joined
-// with a blank.
+// A picked text made ready for splitting: its codes read as those of a
+// multi-line text (drawing_text::Resolve: every formatting code such as
+// "\A1;" or "\fArial|b0|i0|c0|p34;" and the braces grouping them dropped,
+// "\U+XXXX" decoded, "\\" "\{" "\}" the characters; the degree code "%%d"
+// stays), parted at its line breaks, and each line trimmed of blanks at both
+// ends with every "=" turned into a blank; the lines that are left empty are
+// dropped and the others joined with a blank.
 std::string CleanPickedText(std::string_view text);
 
 // Finds an azimuth written in full anywhere in the text: degrees, a degree

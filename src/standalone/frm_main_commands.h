@@ -78,9 +78,7 @@ inline constexpr const char* kRecentListUnreadable =
 inline constexpr const char* kSettingsUnreadable =
     "The project's settings could not be read. The project was not opened.";
 inline constexpr const char* kDrawingSettingFailed = "Error setting drawing file!";
-// The drawing types Relocate offers: DXF, which every version reads, among
-// them.
-inline constexpr const char* kRelocateDrawingFilter =
-    "AutoCAD Files (*.dwg)|*.dwg|DXF Files (*.dxf)|*.dxf|Micro Station Files (*.dgn)|*.dgn|All Files (*.*)|*.*";
+// The drawing types Relocate offers, as the new-project window does.
+inline constexpr const char* kRelocateDrawingFilter = windows::kDrawingFileFilter;
 
 }  // namespace korvalo::standalone

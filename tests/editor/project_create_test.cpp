@@ -195,6 +195,10 @@ TEST_F(ProjectCreateTest, AutoNameFillsNameAndFolderFromTheDrawing) {
     EXPECT_EQ(dialog.chkAutoName.Value(), forms::vbChecked);
     prompts.ExpectOpenFile(dir.File(c.drawing));
     forms::testing::UserClick(dialog.cmdBrowseCAD);
+    // DXF among the drawing types offered, as Relocate offers it.
+    ASSERT_FALSE(prompts.Seen().empty());
+    EXPECT_NE(prompts.Seen().back().file.filter.find("DXF Files (*.dxf)|*.dxf"), std::string::npos)
+        << prompts.Seen().back().file.filter;
     EXPECT_EQ(dialog.txtCADFile.Text(), dir.File(c.drawing));
     EXPECT_EQ(dialog.txtProjectName.Text(), c.name);
     EXPECT_EQ(dialog.txtProjectLocation.Text(), c.folder);

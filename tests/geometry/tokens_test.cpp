@@ -46,11 +46,26 @@ const TokenCase kTokenCases[] = {
     {"=", {}},
     {" =12.5= ", {"12.5"}},
     {"A  =  B", {"A", "B"}},
-    // A leading format code goes when its ";" is at position 4 or 5.
+    // Formatting codes go wherever they stand, however long; their digits
+    // are never a value.
     {"\\A1;12.50", {"12.50"}},
     {"\\H2x;12.50", {"12.50"}},
-    {"\\Fabc12;text", {"\\Fabc12;text"}},
+    {"\\Fabc12;text", {"text"}},
+    {"\\fArial|b0|i0|c0|p34;N 12\u00B034'56\" W\\P98.76'", {"N12\u00B034'56\"W", "98.76'"}},
+    {"{\\fArial|b1|i0|c0|p34;\\H0.7x;\\C1;LOT} 12", {"LOT", "12"}},
+    {"\\W0.8;\\Q15;\\T1.1;\\c255;\\pxi-3,l3;S 10%%D00'00\" E", {"S10%%D00'00\"E"}},
+    {"\\LN 45%%D30'15\" E\\l \\O100.00\\o \\K5\\k", {"N45%%D30'15\"E", "100.00", "5"}},
+    {"{\\H2;{\\C3;10}.5}", {"10.5"}},
+    {"\\S1/2;", {"1/2"}},
+    // A code cut off before its ";" and a lone brace stay as written.
     {"\\H12", {"\\H12"}},
+    // "\U+XXXX" is the character, in a single-line text as in a multi-line one.
+    {"\\U+0394=30%%d00'00\"", {"\u0394", "30%%d00'00\""}},
+    {"R\\U+003D150.00", {"R", "150.00"}},
+    {"\\U+00B1", {"\u00B1"}},
+    {"\\U+12", {"\\U+12"}},
+    // Escaped backslash and braces are the characters themselves.
+    {"\\{LOT\\} 5", {"{LOT}", "5"}},
     {"\\A1;", {""}},
     {"{\\H2x;LOT 7}", {"LOT", "7"}},
     // Lower case is found and kept.
@@ -92,7 +107,7 @@ const TokenCase kTokenCases[] = {
     {"LOT 5\\P\\P\\P", {"LOT", "5"}},
     {"\\P\\P", {""}},
     // "\\" is an escaped backslash: no break; a lower-case "\p" is a format code.
-    {"AB\\\\PC", {"AB\\\\PC"}},
+    {"AB\\\\PC", {"AB\\PC"}},
     {"AB\\pC", {"AB\\pC"}},
 };
 
@@ -189,7 +204,8 @@ struct ViewerCase {
 const ViewerCase kViewerCases[] = {
     {"S 45°30'15\" W 120.00", true, {"S45°30'15\"W", "120.00"}, {"N45°30'15\"E", "120.00"}},
     {"{\\A1;N10°0'0\"E}", true, {"N10°0'0\"E"}, {"S10°0'0\"W"}},
-    {"\\Fabc12;text", true, {"\\Fabc12;text"}, {"\\Fabc12;text"}},
+    {"\\Fabc12;text", true, {"text"}, {"text"}},
+    {"\\fArial|b0|i0|c0|p34;N 12°34'56\" W\\P98.76'", true, {"N12°34'56\"W", "98.76'"}, {"S12°34'56\"E", "98.76'"}},
     {"LOT 12 N45%%d30'15\"E 100.00=", true, {"LOT", "12", "N45%%d30'15\"E", "100.00"},
      {"LOT", "12", "S45%%d30'15\"W", "100.00"}},
     {"N 45 %%D 30 ' 15 \" E", true, {"N45%%D30'15\"E"}, {"S45%%D30'15\"W"}},

@@ -166,7 +166,7 @@ TEST_F(HostileDrawingTest, EntitiesThatCannotBeShownAreLeftOutAndTold) {
                 Text("T1", "0", 0, 0, 2, 0, "LOT 5"), Text("T2", "0", 0, 20, 2, 0, kBearing)}));
   prompts.ExpectMsgBox(
       "2 entities of this drawing could not be shown and were left out: their coordinates are no numbers or lie too "
-      "far out.",
+      "far out.\nLeft out: 2 LINE.",
       vbOKOnly + vbExclamation);
   ASSERT_EQ(Load(path), 0);
   EXPECT_EQ(prompts.Pending(), 0);

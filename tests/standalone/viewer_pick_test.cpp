@@ -172,6 +172,28 @@ TEST_F(PickTest, PicksFillTheParcelAndMarkTheirTexts) {
   EXPECT_TRUE(link->PickedEntityIds[0].empty());
 }
 
+// A label whose font was changed, as drawing programs write it: the font
+// code gives no value, at a direction box or at a distance box.
+TEST_F(PickTest, AFontCodedLabelFillsItsCourse) {
+  const std::string path = Dxf(
+      "coded.dxf", LayerTable({{"0", 7, 0}}),
+      viewer::testing::MText("M1", "0", 0, 60, 2, "\\fArial|b0|i0|c0|p34;N 12%%d34'56\" W\\P98.76'"));
+  ASSERT_EQ(Load(path), 0);
+  Fresh();
+  editor->txtBearingLine(0).SetFocus();
+  Press(1, vbLeftButton, 60);
+  EXPECT_EQ(editor->txtBearingLine(0).Text(), "N12" + kDeg + "34'56\"W");
+  EXPECT_EQ(editor->txtDistanceLine(0).Text(), "98.76");
+  EXPECT_EQ(editor->txtBearingLine(1).Text(), "");
+  // At the distance of a course the label begins the next one, and the
+  // distance box keeps what it held.
+  editor->txtDistanceLine(0).SetFocus();
+  Press(1, vbLeftButton, 60);
+  EXPECT_EQ(editor->txtDistanceLine(0).Text(), "98.76");
+  EXPECT_EQ(editor->txtBearingLine(1).Text(), "N12" + kDeg + "34'56\"W");
+  EXPECT_EQ(editor->txtDistanceLine(1).Text(), "98.76");
+}
+
 // Once the editor is gone a press only pans: there is no focus record left
 // to place by.
 TEST_F(PickTest, WithoutTheEditorAPressOnlyPans) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/drawing_text.h"
 #include "common/utf8.h"
 
 namespace korvalo::viewer {
@@ -102,66 +103,7 @@ int IndexOfColour(std::uint32_t rgb) {
 }
 
 std::string DisplayText(std::string_view raw, bool multiLine) {
-  std::string out;
-  out.reserve(raw.size());
-  std::size_t i = 0;
-  while (i < raw.size()) {
-    const char c = raw[i];
-    if (c == '%' && i + 2 < raw.size() && raw[i + 1] == '%') {
-      const char code = static_cast<char>(raw[i + 2] | 0x20);
-      if (code == 'd') out += "\u00B0";
-      else if (code == 'p') out += "\u00B1";
-      else if (code == 'c') out += "\u2300";
-      else if (raw[i + 2] == '%') out += '%';
-      else if (code != 'o' && code != 'u') out.append(raw.substr(i, 3));
-      i += 3;
-      continue;
-    }
-    if (multiLine && (c == '{' || c == '}')) {
-      ++i;
-      continue;
-    }
-    if (multiLine && c == '\\' && i + 1 < raw.size()) {
-      const char code = raw[i + 1];
-      switch (code) {
-        case 'P': case 'X': out += '\n'; i += 2; continue;
-        case '~': out += ' '; i += 2; continue;
-        case '\\': case '{': case '}': out += code; i += 2; continue;
-        case 'L': case 'l': case 'O': case 'o': case 'K': case 'k': i += 2; continue;
-        case 'S': {
-          // Stacked fractions "\S1/2;" show as "1/2".
-          const std::size_t end = raw.find(';', i + 2);
-          std::string_view stack = raw.substr(i + 2, (end == std::string_view::npos ? raw.size() : end) - (i + 2));
-          for (char s : stack) out += (s == '^' || s == '#') ? '/' : s;
-          i = end == std::string_view::npos ? raw.size() : end + 1;
-          continue;
-        }
-        case 'U':
-          if (i + 6 < raw.size() && raw[i + 2] == '+') {
-            const std::string hex(raw.substr(i + 3, 4));
-            char* stop = nullptr;
-            const long cp = std::strtol(hex.c_str(), &stop, 16);
-            if (stop == hex.c_str() + 4 && cp > 0) {
-              out += utf8::Encode(static_cast<char32_t>(cp));
-              i += 7;
-              continue;
-            }
-          }
-          break;
-        case 'A': case 'C': case 'c': case 'f': case 'F': case 'H': case 'h': case 'Q': case 'q':
-        case 'T': case 't': case 'W': case 'w': case 'p': {
-          const std::size_t end = raw.find(';', i + 2);
-          i = end == std::string_view::npos ? raw.size() : end + 1;
-          continue;
-        }
-        default:
-          break;
-      }
-    }
-    out += c;
-    ++i;
-  }
-  return out;
+  return drawing_text::Resolve(raw, {.multiLine = multiLine, .percentCodes = true});
 }
 
 void MeasureText(const Drawing& drawing, Entity& e) {
@@ -238,6 +180,20 @@ std::string LoadNotice(const Drawing& drawing) {
     notice = GroupedNumber(drawing.leftOut) + (one ? " entity" : " entities") +
              " of this drawing could not be shown and " + (one ? "was" : "were") +
              " left out: " + (one ? "its" : "their") + " coordinates are no numbers or lie too far out.";
+  }
+  if (drawing.notShaped > 0) {
+    if (!notice.empty()) notice += "\n";
+    const bool one = drawing.notShaped == 1;
+    notice += GroupedNumber(drawing.notShaped) + (one ? " entity" : " entities") +
+              " of this drawing could not be drawn and " + (one ? "was" : "were") + " left out.";
+  }
+  if (!drawing.leftOutKinds.empty()) {
+    notice += "\nLeft out:";
+    for (std::size_t i = 0; i < drawing.leftOutKinds.size(); ++i) {
+      const long count = i < drawing.leftOutKindCounts.size() ? drawing.leftOutKindCounts[i] : 0;
+      notice += (i == 0 ? " " : ", ") + GroupedNumber(count) + " " + drawing.leftOutKinds[i];
+    }
+    notice += ".";
   }
   if (drawing.blocksLeftOut) {
     if (!notice.empty()) notice += "\n";

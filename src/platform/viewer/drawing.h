@@ -78,6 +78,13 @@ struct Drawing {
   // deeper than GDAL expands.
   long leftOut = 0;
   bool blocksLeftOut = false;
+  // Entities the reader could not shape (GDAL failed on them) and left out.
+  long notShaped = 0;
+  // Every entity left out (leftOut and notShaped), by kind: the kind as the
+  // file names it ("SPLINE", "LINE") and how many, in order of first
+  // leaving out.
+  std::vector<std::string> leftOutKinds;
+  std::vector<long> leftOutKindCounts;
   // DXF: how many of the layers, from the first, are the file's LAYER table;
   // -1 when the file has no table that reads (the layers are then the ones
   // the entities use, in first-use order).
@@ -89,9 +96,10 @@ struct Drawing {
 };
 
 // The text as the drawing shows it: "%%d" the degree sign, "%%p" the
-// plus-minus sign, "%%c" the diameter sign, "%%%" a percent sign; in
-// multi-line texts "\P" a line break ('\n') and the formatting codes
-// resolved. The entity keeps the string as stored.
+// plus-minus sign, "%%c" the diameter sign, "%%%" a percent sign, "\U+XXXX"
+// its character; in multi-line texts "\P" a line break ('\n') and the
+// formatting codes resolved (drawing_text::Resolve). The entity keeps the
+// string as stored.
 std::string DisplayText(std::string_view raw, bool multiLine);
 
 // The box a text covers: corners counter-clockwise from its bottom left,

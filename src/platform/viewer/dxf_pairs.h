@@ -29,8 +29,11 @@ class DxfPairs {
       return false;
     }
     value = valueLine;
+    codeLine_ = codeLine;
     return true;
   }
+  // The code line of the last pair read, as written.
+  std::string_view CodeLine() const { return codeLine_; }
   // The lines read so far.
   long LinesRead() const { return line_; }
   // Whether reading stopped at a code that is not a number.
@@ -113,6 +116,7 @@ class DxfPairs {
   std::uint64_t ends_ = 0;  // bit i: byte blockStart_[i] is a CR or LF
   long line_ = 0;
   bool bad_ = false;
+  std::string_view codeLine_;
 };
 
 }  // namespace korvalo::viewer

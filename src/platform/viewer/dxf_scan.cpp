@@ -49,7 +49,67 @@ struct Record {
   double columns = 1, rows = 1;
   double vertices = 0;  // groups 10 and 11
   double bulges = 0;    // groups 42: arcs between polyline vertices
+  // A spline's lines: whether it has control points (10), the code lines of
+  // its fit points (11, 21, 31), the value line of its degree (71) and the
+  // code lines of its knot and control point counts (72, 73).
+  bool controlPoints = false;
+  std::vector<std::string_view> fitCodes;
+  std::string_view degree;
+  bool hasDegree = false;
+  std::vector<std::string_view> countCodes;
 };
+
+// Group codes of coordinates: x, y and z of up to nine points.
+bool IsCoordinate(int code) {
+  return (code >= 10 && code <= 18) || (code >= 20 && code <= 28) || (code >= 30 && code <= 37);
+}
+
+// Whether a value reads whole as a decimal number (a sign, digits with at
+// most one point, an exponent), blanks around it allowed. Read a character
+// at a time: every coordinate of the file passes here.
+bool IsNumber(std::string_view value) {
+  value = DxfPairs::Trim(value);
+  std::size_t i = 0;
+  const auto digits = [&] {
+    const std::size_t from = i;
+    while (i < value.size() && value[i] >= '0' && value[i] <= '9') ++i;
+    return i - from;
+  };
+  const auto sign = [&] {
+    if (i < value.size() && (value[i] == '+' || value[i] == '-')) ++i;
+  };
+  sign();
+  std::size_t mantissa = digits();
+  if (i < value.size() && value[i] == '.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return false;
+  if (i < value.size() && (value[i] == 'e' || value[i] == 'E')) {
+    ++i;
+    sign();
+    if (digits() == 0) return false;
+  }
+  return i == value.size();
+}
+
+// A spline given by fit points only, read by GDAL as the polyline through
+// them: the fit points become the control points of a spline of degree 1
+// (whose knots GDAL computes when none are given), and the counts that no
+// longer hold become comments.
+void ShapeFitSpline(const Record& r, const char* base, std::vector<DxfLineEdit>& edits) {
+  if (r.type != "SPLINE" || r.controlPoints || r.fitCodes.size() < 4 || !r.hasDegree) return;
+  auto edit = [&](std::string_view line, std::string text) {
+    edits.push_back({static_cast<std::size_t>(line.data() - base), line.size(), std::move(text)});
+  };
+  for (const std::string_view code : r.fitCodes) {
+    int n = 0;
+    DxfPairs::ParseInt(code, n);
+    edit(code, std::to_string(n - 1));
+  }
+  edit(r.degree, "1");
+  for (const std::string_view code : r.countCodes) edit(code, "999");
+}
 
 bool Is(const std::string& type, std::string_view word) { return type == word; }
 
@@ -153,8 +213,9 @@ class Expansion {
 
 }  // namespace
 
-DxfScan ScanDxf(std::string_view content) {
+DxfScan ScanDxf(std::string_view whole) {
   DxfScan scan;
+  std::string_view content = whole;
   if (content.rfind("\xEF\xBB\xBF", 0) == 0) content.remove_prefix(3);
   DxfPairs pairs(content);
   int code = 0;
@@ -167,9 +228,11 @@ DxfScan ScanDxf(std::string_view content) {
   Content* block = nullptr;  // the block being read
   bool blockHeader = false;  // inside a BLOCK record, before its entities
   Record record;
+  const char* const base = whole.data();
   auto finish = [&] {
     Content* to = section == Section::Entities ? &top : block;
     if (to) AddRecord(record, *to);
+    ShapeFitSpline(record, base, scan.edits);
     record = Record{};
   };
   bool any = false;
@@ -184,6 +247,8 @@ DxfScan ScanDxf(std::string_view content) {
                                      : Section::Other;
       continue;
     }
+    if ((section == Section::Blocks || section == Section::Entities) && IsCoordinate(code) && !IsNumber(value))
+      scan.edits.push_back({static_cast<std::size_t>(value.data() - base), value.size(), "nan"});
     if (code == 0) {
       if (section == Section::Blocks || section == Section::Entities) finish();
       if (word == "EOF") {
@@ -235,6 +300,15 @@ DxfScan ScanDxf(std::string_view content) {
         }
         [[fallthrough]];
       case Section::Entities:
+        if (record.type == "SPLINE") {
+          if (code == 10) record.controlPoints = true;
+          if (code == 11 || code == 21 || code == 31) record.fitCodes.push_back(pairs.CodeLine());
+          if (code == 71) {
+            record.degree = value;
+            record.hasDegree = true;
+          }
+          if (code == 72 || code == 73) record.countCodes.push_back(pairs.CodeLine());
+        }
         if (code == 10 || code == 11) {
           record.vertices += 1;
         } else if (code == 42) {
@@ -259,12 +333,36 @@ DxfScan ScanDxf(std::string_view content) {
   return scan;
 }
 
+std::string EditedDxf(std::string_view content, const std::vector<DxfLineEdit>& edits) {
+  std::vector<DxfLineEdit> sorted = edits;
+  std::sort(sorted.begin(), sorted.end(), [](const DxfLineEdit& a, const DxfLineEdit& b) { return a.at < b.at; });
+  std::string out;
+  out.reserve(content.size() + 3 * sorted.size());
+  std::size_t from = 0;
+  for (const DxfLineEdit& e : sorted) {
+    if (e.at < from || e.at + e.length > content.size()) continue;
+    out.append(content.substr(from, e.at - from));
+    out += e.text;
+    from = e.at + e.length;
+  }
+  out.append(content.substr(from));
+  return out;
+}
+
 std::string DxfTextEncoding(const DxfScan& scan) {
   // Versions are "AC" and four digits; AC1021 is AutoCAD 2007.
   const std::string& v = scan.version;
   if (v.size() == 6 && v.compare(0, 2, "AC") == 0 && v.compare(2, 4, "1021") >= 0 &&
       std::all_of(v.begin() + 2, v.end(), [](char c) { return c >= '0' && c <= '9'; }))
     return "UTF-8";
+  // "ANSI_1252" is the Windows code page 1252, quotes, dashes and the euro
+  // sign (0x80-0x9F) included, as "ANSI_1250" is code page 1250.
+  std::string page(DxfPairs::Trim(scan.codepage));
+  for (char& c : page) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  constexpr std::string_view kAnsi = "ANSI_";
+  if (page.size() > kAnsi.size() && page.size() <= kAnsi.size() + 5 && page.compare(0, kAnsi.size(), kAnsi) == 0 &&
+      std::all_of(page.begin() + kAnsi.size(), page.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return "CP" + page.substr(kAnsi.size());
   return "";
 }
 

@@ -30,7 +30,7 @@ std::string Utf8OrWindows1252(std::string_view bytes) {
   return out;
 }
 
-std::optional<std::vector<DxfLayerRecord>> ReadDxfLayerTable(std::string_view content) {
+std::optional<std::vector<DxfLayerRecord>> ReadDxfLayerTable(std::string_view content, const NameDecoder& decodeName) {
   DxfPairs pairs(content);
   int code = 0;
   std::string_view value;
@@ -64,7 +64,7 @@ std::optional<std::vector<DxfLayerRecord>> ReadDxfLayerTable(std::string_view co
           named = false;
         } else if (inRecord && code == 2) {
           if (value.empty()) return std::nullopt;
-          records.back().name = Utf8OrWindows1252(value);
+          records.back().name = decodeName ? decodeName(value) : Utf8OrWindows1252(value);
           named = true;
         } else if (inRecord && code == 62) {
           if (!DxfPairs::ParseInt(value, records.back().colour)) return std::nullopt;

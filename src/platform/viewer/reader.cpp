@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +24,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/viewer/dxf_pairs.h"
 #include "platform/viewer/dxf_scan.h"
 #include "platform/viewer/layer_table.h"
 #include "platform/viewer/memory_backing.h"
@@ -39,7 +41,20 @@ struct Messages {
   long errors = 0;
   std::vector<std::string> warnings;
   bool blockRecursion = false;  // GDAL left blocks out
+  std::vector<long> errorLines;  // the DXF lines GDAL's errors name
 };
+
+// The line a DXF reader's error names ("... error at line 78 of ..."), 0
+// when it names none.
+long ErrorLine(std::string_view text) {
+  constexpr std::string_view kAt = "error at line ";
+  const std::size_t at = text.find(kAt);
+  if (at == std::string_view::npos) return 0;
+  long line = 0;
+  const char* first = text.data() + at + kAt.size();
+  std::from_chars(first, text.data() + text.size(), line);
+  return line;
+}
 
 void CPL_STDCALL CollectMessage(CPLErr level, CPLErrorNum, const char* text) {
   auto* messages = static_cast<Messages*>(CPLGetErrorHandlerUserData());
@@ -47,6 +62,8 @@ void CPL_STDCALL CollectMessage(CPLErr level, CPLErrorNum, const char* text) {
   if (level == CE_Failure || level == CE_Fatal) {
     if (messages->error.empty()) messages->error = text;
     ++messages->errors;
+    if (const long line = ErrorLine(text); line > 0 && messages->errorLines.size() < 100'000)
+      messages->errorLines.push_back(line);
   } else if (level == CE_Warning) {
     if (std::string_view(text).find("block recursion") != std::string_view::npos) messages->blockRecursion = true;
     if (messages->warnings.size() < 100) messages->warnings.emplace_back(text);
@@ -264,6 +281,57 @@ EntityKind DxfKind(std::string_view subclasses, OGRwkbGeometryType type, std::si
   return EntityKind::Other;
 }
 
+// The kind of a DXF entity as the file names it, from its subclass markers
+// ("AcDbEntity:AcDbCircle:AcDbArc" is an ARC); "" without markers (R12).
+std::string DxfKindName(std::string_view subclasses) {
+  const std::size_t colon = subclasses.rfind(':');
+  std::string_view last = colon == std::string_view::npos ? subclasses : subclasses.substr(colon + 1);
+  if (last.rfind("AcDb", 0) == 0) last.remove_prefix(4);
+  if (last.empty() || last == "Entity") return {};
+  std::string name(last);
+  for (char& c : name) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  return name;
+}
+
+// The kind of an entity as the user knows it, where the file names none.
+std::string ShownKindName(EntityKind kind) { return kind == EntityKind::MText ? "MTEXT" : KindName(kind); }
+
+// Counts one more entity of the kind left out.
+void CountLeftOut(Drawing& d, const std::string& kind, long count = 1) {
+  const auto it = std::find(d.leftOutKinds.begin(), d.leftOutKinds.end(), kind);
+  if (it != d.leftOutKinds.end()) {
+    d.leftOutKindCounts[static_cast<std::size_t>(it - d.leftOutKinds.begin())] += count;
+    return;
+  }
+  d.leftOutKinds.push_back(kind);
+  d.leftOutKindCounts.push_back(count);
+}
+
+// The kinds of the DXF entities (records after a "0" group) that hold the
+// given lines, one for each line; "" for a line outside any entity.
+std::vector<std::string> DxfKindsAtLines(std::string_view content, std::vector<long> lines) {
+  std::sort(lines.begin(), lines.end());
+  lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+  std::vector<std::string> kinds;
+  if (content.rfind("\xEF\xBB\xBF", 0) == 0) content.remove_prefix(3);
+  DxfPairs pairs(content);
+  int code = 0;
+  std::string_view value;
+  std::string kind;
+  std::size_t next = 0;
+  while (next < lines.size() && pairs.Next(code, value)) {
+    // The pair's code stands on the line before the last one read.
+    const long codeLine = pairs.LinesRead() - 1;
+    while (next < lines.size() && lines[next] < codeLine) {
+      kinds.push_back(kind);
+      ++next;
+    }
+    if (code == 0) kind = std::string(DxfPairs::Trim(value));
+  }
+  for (; next < lines.size(); ++next) kinds.push_back(kind);
+  return kinds;
+}
+
 EntityKind DwgKind(std::string_view type) {
   static const std::map<std::string, EntityKind, std::less<>> kinds = {
       {"CADLine", EntityKind::Line},         {"CADLWPolyline", EntityKind::Polyline},
@@ -376,13 +444,18 @@ class Builder {
     e.filled = style.brush;
     const Fields& fields = FieldsOf(defn);
     std::string text;
+    std::string kindName;  // the kind as the file names it, where it does
     int ownIndex = -1;
     switch (format_) {
       case DrawingFormat::Dxf: {
         text = FieldView(f, fields.text);
         e.handle = FieldView(f, fields.handle);
         const std::string_view subclasses = FieldView(f, fields.subclasses);
-        e.kind = DxfKind(subclasses, type, e.pointCount, !text.empty());
+        kindName = DxfKindName(subclasses);
+        // An entity left out has no points kept: its kind comes from its shape.
+        const auto points =
+            unshowable && g ? static_cast<std::size_t>(std::max(0, OGR_G_GetPointCount(g))) : std::size_t{e.pointCount};
+        e.kind = DxfKind(subclasses, type, points, !text.empty());
         // A hatch's text is its pattern; only the SOLID pattern fills.
         if (subclasses.find("AcDbHatch") != std::string_view::npos) {
           e.filled = e.filled && text == "SOLID";
@@ -411,7 +484,7 @@ class Builder {
     }
     if (!e.IsText()) e.filled = e.filled && e.pointCount > 2;
     if (unshowable) {
-      LeaveOut(e, firstText);
+      LeaveOut(e, firstText, kindName);
       return;
     }
     // The layer of a DXF entity is its Layer field, of a DWG entity the
@@ -435,7 +508,7 @@ class Builder {
       MeasureText(d_, e);
       e.box = TextBounds(d_, e);
       if (!Showable(e.height) || !Showable(e.box)) {
-        LeaveOut(e, firstText);
+        LeaveOut(e, firstText, kindName);
         return;
       }
     }
@@ -513,11 +586,12 @@ class Builder {
 
  private:
   // Drops what the entity put into the drawing and counts it.
-  void LeaveOut(const Entity& e, std::size_t firstText) {
+  void LeaveOut(const Entity& e, std::size_t firstText, const std::string& kindName) {
     d_.xs.resize(e.firstPoint);
     d_.ys.resize(e.firstPoint);
     d_.texts.resize(firstText);
     ++d_.leftOut;
+    CountLeftOut(d_, kindName.empty() ? ShownKindName(e.kind) : kindName);
   }
 
   // The indexes of the fields read, for the layer being read.
@@ -600,6 +674,19 @@ std::optional<ReadError> CheckSize(const Drawing& d, const std::string& path) {
   return std::nullopt;
 }
 
+// Layer names of a DXF read in the encoding GDAL reads its texts and names
+// in, so that a layer of the table and the same layer named by an entity are
+// one; none when GDAL chooses.
+NameDecoder DxfNameDecoder(const std::string& encoding) {
+  if (encoding.empty()) return {};
+  return [encoding](std::string_view raw) {
+    char* recoded = CPLRecode(std::string(raw).c_str(), encoding.c_str(), CPL_ENC_UTF8);
+    std::string name = Utf8OrWindows1252(recoded ? recoded : "");
+    CPLFree(recoded);
+    return name;
+  };
+}
+
 void ApplyDxfTable(const std::vector<DxfLayerRecord>& table, std::vector<Layer>& layers) {
   for (const auto& r : table) {
     Layer l;
@@ -620,12 +707,14 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
   // and what its blocks expand to.
   const std::string head = content.substr(0, 32);
   std::optional<DxfScan> scan;
+  std::string encoding;
   if (!OtherFormat(head)) {
     scan = ScanDxf(content);
     // Checked before GDAL sees the file: GDAL's DXF reader does not come
     // back from some files that end early (a last line ended by CR alone).
     if (auto error = CheckDxfScan(*scan, path)) return error;
-    const std::string encoding = DxfTextEncoding(*scan);
+    if (!scan->edits.empty()) content = EditedDxf(content, scan->edits);
+    encoding = DxfTextEncoding(*scan);
     if (!encoding.empty()) session.Set("DXF_ENCODING", encoding.c_str());
   }
   const MemoryFile file(path, content);
@@ -640,7 +729,7 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
   ReserveFor(content.size(), d);
   if (d.format == DrawingFormat::Dxf) {
     // The layer table first, so that layer indexes follow table order.
-    if (const auto table = ReadDxfLayerTable(content)) {
+    if (const auto table = ReadDxfLayerTable(content, DxfNameDecoder(encoding))) {
       ApplyDxfTable(*table, d.layers);
       d.tableLayers = static_cast<long>(d.layers.size());
       builder.Seed();
@@ -688,6 +777,10 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
                                      std::to_string(session.messages.errors) +
                                          " entities could not be shaped and were left out (" +
                                          file.Told(session.messages.error, path) + ")");
+    // Told to the user by kind, where GDAL's message names the line.
+    const std::vector<std::string> kinds = DxfKindsAtLines(content, session.messages.errorLines);
+    d.notShaped = std::max<long>(session.messages.errors > 0 ? 1 : 0, static_cast<long>(kinds.size()));
+    for (const std::string& kind : kinds) CountLeftOut(d, kind.empty() ? std::string("OTHER") : kind);
   }
   d.blocksLeftOut = session.messages.blockRecursion;
   for (std::string& warning : session.messages.warnings) d.warnings.push_back(file.Told(std::move(warning), path));
@@ -700,8 +793,11 @@ std::optional<ReadError> ReadLayers(const std::string& path, std::vector<Layer>&
     // An ASCII DXF with a readable table needs no full read.
     std::string content;
     if (auto error = ReadFile(path, content)) return error;
+    std::string encoding;
     if (!OtherFormat(content.substr(0, 32))) {
-      if (auto error = CheckDxfScan(ScanDxf(content), path)) return error;
+      const DxfScan scan = ScanDxf(content);
+      if (auto error = CheckDxfScan(scan, path)) return error;
+      encoding = DxfTextEncoding(scan);
     }
     GdalSession session;
     const MemoryFile file(path, content);
@@ -709,7 +805,7 @@ std::optional<ReadError> ReadLayers(const std::string& path, std::vector<Layer>&
     DrawingFormat format = DrawingFormat::None;
     if (auto error = Open(path, file, session, ds, format)) return error;
     if (format == DrawingFormat::Dxf) {
-      if (const auto table = ReadDxfLayerTable(content)) {
+      if (const auto table = ReadDxfLayerTable(content, DxfNameDecoder(encoding))) {
         out.clear();
         ApplyDxfTable(*table, out);
         return std::nullopt;

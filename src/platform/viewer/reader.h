@@ -41,11 +41,13 @@ struct ReadError {
 // read in its own encoding (UTF-8 from AutoCAD 2007 on, else the code page
 // its header names) and refused when it is cut off or its group codes are
 // damaged; an entity GDAL cannot shape in an otherwise sound DXF is left out
-// with a warning. Other formats are refused on any error GDAL reports.
+// and counted (Drawing::notShaped, by kind). Other formats are refused on any
+// error GDAL reports.
 std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out);
 
 // What the user should know of a drawing that loaded without some of its
-// content (Drawing::leftOut, blocksLeftOut); "" when nothing was left out.
+// content (Drawing::leftOut, notShaped, blocksLeftOut, the kinds left out);
+// "" when nothing was left out.
 std::string LoadNotice(const Drawing& drawing);
 // Loads the reader now rather than at the first read (the reader over GDAL
 // is a module loaded when first needed, reader_module.h): for a program that

@@ -123,7 +123,7 @@ void FrmCreate::cmdBrowseLoc_Click() {
 
 void FrmCreate::cmdBrowseCAD_Click() {
   FileDialogOptions options;
-  options.filter = "AutoCAD Files (*.dwg)|*.dwg|Micro Station Files (*.dgn)|*.dgn|All Files (*.*)|*.*";
+  options.filter = kDrawingFileFilter;
   options.flags = 4096;
   const std::optional<std::string> chosen = OpenFileName(options);
   if (!chosen || !IsFile(*chosen)) return;

@@ -12,6 +12,11 @@
 // the dialog at the dialog's next activation.
 namespace korvalo::windows {
 
+// The drawing types the new-project window and Relocate offer: DXF, which
+// every version reads, among them.
+inline constexpr const char* kDrawingFileFilter =
+    "AutoCAD Files (*.dwg)|*.dwg|DXF Files (*.dxf)|*.dxf|Micro Station Files (*.dgn)|*.dgn|All Files (*.*)|*.*";
+
 // The folder chosen in the picker (ending in "/"), empty when none is
 // pending; and whether the dialog's folder button was ever used.
 struct FolderChoice {

@@ -62,13 +62,18 @@ TEST(DxfScan, HeaderAndWholeness) {
   EXPECT_EQ(DxfTextEncoding(scan), "UTF-8");
   struct Case {
     const char* version;
+    const char* codepage;
     const char* encoding;
   };
-  for (const Case& c : {Case{"AC1021", "UTF-8"}, Case{"AC1024", "UTF-8"}, Case{"AC1018", ""}, Case{"AC1009", ""},
-                        Case{"", ""}, Case{"AC10x5", ""}}) {
+  for (const Case& c : {Case{"AC1021", "ANSI_1252", "UTF-8"}, Case{"AC1024", "", "UTF-8"}, Case{"AC1018", "", ""},
+                        Case{"AC1009", "", ""}, Case{"", "", ""}, Case{"AC10x5", "", ""},
+                        Case{"AC1015", "ANSI_1252", "CP1252"}, Case{"AC1009", "ansi_1250 ", "CP1250"},
+                        Case{"AC1018", "ANSI_", ""}, Case{"AC1018", "ANSI_12x", ""}, Case{"AC1018", "DOS437", ""},
+                        Case{"AC1018", "ANSI_1234567", ""}}) {
     DxfScan s;
     s.version = c.version;
-    EXPECT_EQ(DxfTextEncoding(s), c.encoding) << c.version;
+    s.codepage = c.codepage;
+    EXPECT_EQ(DxfTextEncoding(s), c.encoding) << c.version << ' ' << c.codepage;
   }
   // Cut off: not whole, no damaged line. A code that is no number: its line.
   const DxfScan cut = ScanDxf(whole.substr(0, whole.size() - 6));

@@ -319,13 +319,13 @@ TEST(Reader, EachDxfIsReadInItsOwnEncoding) {
   }
 }
 
-// A spline given by fit points only, which GDAL does not shape: the drawing
-// loads without it. A DXF cut off or with a damaged group code is refused.
+// A spline with fewer control points than its degree asks for, which GDAL
+// cannot shape: the drawing loads without it and says what was left out. A
+// DXF cut off or with a damaged group code is refused.
 TEST(Reader, AnEntityGdalCannotShapeIsLeftOutButDamageRefuses) {
   const Pairs spline = {{0, "SPLINE"}, {5, "11"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbSpline"},
-                        {70, "8"}, {71, "3"}, {72, "0"}, {73, "0"}, {74, "4"},
-                        {11, "0"}, {21, "0"}, {31, "0"}, {11, "1"}, {21, "2"}, {31, "0"},
-                        {11, "3"}, {21, "1"}, {31, "0"}, {11, "4"}, {21, "3"}, {31, "0"}};
+                        {70, "8"}, {71, "3"}, {72, "0"}, {73, "2"}, {74, "0"},
+                        {10, "0"}, {20, "0"}, {30, "0"}, {10, "1"}, {20, "2"}, {30, "0"}};
   const std::string whole =
       DxfText(Join({Header("AC1015"), Section("ENTITIES", Join({Line("10", "0", 0, 0, 5, 5), spline,
                                                                   Line("12", "0", 10, 0, 15, 5)}))})) +
@@ -339,7 +339,7 @@ TEST(Reader, AnEntityGdalCannotShapeIsLeftOutButDamageRefuses) {
   EXPECT_EQ(d.entities[1].handle, "12");
   ASSERT_FALSE(d.warnings.empty());
   EXPECT_NE(d.warnings[0].find("left out"), std::string::npos) << d.warnings[0];
-  EXPECT_EQ(LoadNotice(d), "");
+  EXPECT_EQ(LoadNotice(d), "1 entity of this drawing could not be drawn and was left out.\nLeft out: 1 SPLINE.");
 
   struct Damage {
     const char* file;
@@ -366,6 +366,124 @@ TEST(Reader, AnEntityGdalCannotShapeIsLeftOutButDamageRefuses) {
     ASSERT_TRUE(refused) << c.file;
     EXPECT_EQ(refused->number, kErrBadFileFormat) << c.file;
     EXPECT_NE(refused->description.find(c.says), std::string::npos) << refused->description;
+  }
+}
+
+// A spline given by fit points only is drawn as the polyline through them,
+// in a block as in the drawing; the lines GDAL reads of it keep their
+// numbers, so an entity after it that GDAL cannot shape is told by kind.
+TEST(Reader, AFitPointSplineIsDrawnThroughItsFitPoints) {
+  const Pairs fitSpline = {{0, "SPLINE"}, {5, "21"}, {100, "AcDbEntity"}, {8, "0"}, {62, "5"},
+                           {100, "AcDbSpline"}, {70, "8"}, {71, "3"}, {72, "0"}, {73, "0"}, {74, "3"},
+                           {11, "0"}, {21, "0"}, {31, "0"}, {11, "5"}, {21, "5"}, {31, "0"},
+                           {11, "10"}, {21, "0"}, {31, "0"}};
+  const Pairs badSpline = {{0, "SPLINE"}, {5, "23"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbSpline"},
+                           {70, "8"}, {71, "3"}, {73, "2"}, {10, "0"}, {20, "0"}, {30, "0"},
+                           {10, "1"}, {20, "2"}, {30, "0"}};
+  Pairs inBlock = fitSpline;
+  inBlock[1].second = "31";
+  const std::string dxf =
+      DxfText(Join({Header("AC1015"), Section("BLOCKS", Block("CURVE", inBlock)),
+                    Section("ENTITIES", Join({fitSpline, Insert("CURVE", 100, 0), badSpline,
+                                              Line("22", "0", 0, 0, 1, 1)}))})) +
+      Eof();
+  TempFolder dir;
+  WriteFile(dir.File("fit.dxf"), dxf);
+  Drawing d;
+  const auto error = ReadDrawing(dir.File("fit.dxf"), d);
+  ASSERT_FALSE(error) << error->description;
+  ASSERT_EQ(d.entities.size(), 3u);
+  for (const double dx : {0.0, 100.0}) {
+    const Entity& spline = d.entities[dx == 0 ? 0 : 1];
+    SCOPED_TRACE(dx);
+    EXPECT_EQ(spline.rgb, 0x0000FFu);
+    ASSERT_GE(spline.pointCount, 3u);
+    // From the first fit point to the last, straight between them.
+    const std::uint32_t first = spline.firstPoint, last = first + spline.pointCount - 1;
+    EXPECT_NEAR(d.xs[first], dx + 0, 1e-9);
+    EXPECT_NEAR(d.ys[first], 0, 1e-9);
+    EXPECT_NEAR(d.xs[last], dx + 10, 1e-9);
+    EXPECT_NEAR(d.ys[last], 0, 1e-9);
+    double highest = 0;
+    for (std::uint32_t i = first; i <= last; ++i) {
+      highest = std::max(highest, d.ys[i]);
+      EXPECT_NEAR(d.ys[i], 5 - std::fabs(d.xs[i] - dx - 5), 1e-6) << i;
+    }
+    // GDAL samples the curve at eight points a fit point: the corner is met
+    // within a sample's step.
+    EXPECT_NEAR(highest, 5, 0.5);
+  }
+  EXPECT_EQ(d.entities[2].handle, "22");
+  EXPECT_EQ(d.notShaped, 1);
+  EXPECT_EQ(d.leftOutKinds, std::vector<std::string>{"SPLINE"});
+  EXPECT_EQ(d.leftOutKindCounts, std::vector<long>{1});
+}
+
+// A coordinate that is not a number, or left empty, leaves its entity out
+// and is told with the others; it is not drawn at 0.
+TEST(Reader, ACoordinateThatIsNoNumberLeavesItsEntityOut) {
+  auto line = [](const char* handle, const char* x) {
+    return Pairs{{0, "LINE"}, {5, handle}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbLine"}, {10, x},
+                 {20, "1"}, {30, "0"}, {11, "4"}, {21, "5"}, {31, "0"}};
+  };
+  const Pairs r12Line = {{0, "LINE"}, {8, "0"}, {10, "1"}, {20, "2"}, {11, ""}, {21, "5"}};
+  const char* const numbers[] = {"2", " 2.5", "+2", "-2e1", ".5", "2."};
+  const char* const noNumbers[] = {"abc", "", "   ", "2,5", "1.5abc", "--2", "+-2"};
+  Pairs all = {};
+  int handle = 0x100;
+  for (const char* x : numbers) all = Join({all, line(std::to_string(handle++).c_str(), x)});
+  for (const char* x : noNumbers) all = Join({all, line(std::to_string(handle++).c_str(), x)});
+  const std::string dxf = DxfText(Join({Header("AC1015"), Section("ENTITIES", Join({all, r12Line}))})) + Eof();
+  TempFolder dir;
+  WriteFile(dir.File("abc.dxf"), dxf);
+  Drawing d;
+  const auto error = ReadDrawing(dir.File("abc.dxf"), d);
+  ASSERT_FALSE(error) << error->description;
+  ASSERT_EQ(d.entities.size(), std::size(numbers));
+  for (const Entity& e : d.entities) EXPECT_NE(d.xs[e.firstPoint], 0.0) << e.handle;
+  EXPECT_EQ(d.leftOut, static_cast<long>(std::size(noNumbers)) + 1);
+  EXPECT_EQ(d.leftOutKinds, std::vector<std::string>{"LINE"});
+  EXPECT_EQ(LoadNotice(d),
+            "8 entities of this drawing could not be shown and were left out: their coordinates are no numbers or lie "
+            "too far out.\nLeft out: 8 LINE.");
+}
+
+// A DXF before AutoCAD 2007 is read in the code page it names, for texts and
+// layer names alike: 1252's quotes, dashes and euro sign (0x80-0x9F) too.
+TEST(Reader, ADxfIsReadInTheCodePageItNames) {
+  struct Case {
+    const char* version;
+    const char* codepage;
+    std::string stored;  // the layer's name and the text, as the file holds them
+    const char* read;
+  };
+  const Case cases[] = {
+      {"AC1015", "ANSI_1252", "N 45\xB0" "30\x92" "15\x94 E \x96 100 \x80", "N 45\u00B030\u201915\u201D E \u2013 100 \u20AC"},
+      {"AC1009", "ANSI_1252", "Lot \x93" "A\x94", "Lot \u201CA\u201D"},
+      {"AC1018", "ANSI_1250", "Parcela \x8A\xE8", "Parcela \u0160\u010D"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.read);
+    const Pairs tables = Section("TABLES", LayerTable({{"0", 7, 0}, {c.stored, 3, 0}}));
+    const Pairs entities = Section("ENTITIES", Join({Text("1A", c.stored, 0, 0, 1, 0, c.stored),
+                                                     MText("1B", c.stored, 0, 5, 1, c.stored + "\\P1")}));
+    TempFolder dir;
+    WriteFile(dir.File("cp.dxf"), DxfText(Join({Header(c.version, c.codepage), tables, entities})) + Eof());
+    Drawing d;
+    const auto error = ReadDrawing(dir.File("cp.dxf"), d);
+    ASSERT_FALSE(error) << error->description;
+    ASSERT_EQ(d.entities.size(), 2u);
+    EXPECT_EQ(d.TextOf(d.entities[0]), c.read);
+    EXPECT_EQ(d.TextOf(d.entities[1]), std::string(c.read) + "\\P1");
+    // The entities' layer is the table's, named as written.
+    ASSERT_EQ(d.layers.size(), 2u);
+    EXPECT_EQ(d.layers[1].name, c.read);
+    EXPECT_EQ(d.entities[0].layer, 1);
+    EXPECT_EQ(d.entities[1].layer, 1);
+    std::vector<Layer> layers;
+    ASSERT_FALSE(ReadLayers(dir.File("cp.dxf"), layers));
+    ASSERT_EQ(layers.size(), 2u);
+    EXPECT_EQ(layers[1].name, c.read);
   }
 }
 
@@ -489,7 +607,7 @@ TEST(Reader, EntitiesThatCannotBeShownAreLeftOut) {
   EXPECT_GE(d.extents.xmin, 0.0);
   EXPECT_EQ(LoadNotice(d),
             "4 entities of this drawing could not be shown and were left out: their coordinates are no numbers or lie "
-            "too far out.");
+            "too far out.\nLeft out: 3 LINE, 1 TEXT.");
 }
 
 // Hatches and solids in their fill colours, solid fills filled.
