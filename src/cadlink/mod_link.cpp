@@ -28,7 +28,10 @@ void EnableProjectUI(editor::FrmEditor& editor, bool enabled) {
 void ShowLinkState(editor::FrmEditor& editor) {
   editor.SetTopMost(true);
   editor.mnuRelocateCAD.SetEnabled(true);
-  editor.mnuCurrentCAD.SetCaption(Program().DrawingPath);
+  // A project without a drawing keeps the item's own caption, never a
+  // blank item.
+  const std::string& path = Program().DrawingPath;
+  editor.mnuCurrentCAD.SetCaption(path.empty() ? "Current CAD file path" : path);
 }
 
 void EditorLinkHost::SetTopMost(bool on) { editor_.SetTopMost(on); }
