@@ -309,9 +309,12 @@ void CadLink::RelocateCadClicked() {
   }
   host_.SetCurrentCadCaption(program.DrawingPath);
   host_.ReloadProjectSettings();
-  const int status = ConnectCAD();
-  host_.SetCurrentCadEnabled(status == kLinked);
-  host_.SelectGrabModel();
+  // Choosing the Grab model links by itself: the drawing is linked once,
+  // and a drawing that does not open is told once.
+  if (!host_.SelectGrabModel()) {
+    const int status = ConnectCAD();
+    host_.SetCurrentCadEnabled(status == kLinked);
+  }
   host_.SetTopMost(true);
 }
 

@@ -26,9 +26,9 @@ class LinkHost {
   // Loads the open project's settings again (DrawingPath included) and shows
   // them.
   virtual void ReloadProjectSettings() = 0;
-  // Selects the Grab model (its handler links when it was not selected);
-  // nothing while a parcel is being edited.
-  virtual void SelectGrabModel() = 0;
+  // Selects the Grab model; nothing while a parcel is being edited. True
+  // when the model was not selected before: its handler has then linked.
+  virtual bool SelectGrabModel() = 0;
 };
 
 }  // namespace korvalo::cadlink

@@ -28,7 +28,10 @@ void EnableProjectUI(editor::FrmEditor& editor, bool enabled) {
 void ShowLinkState(editor::FrmEditor& editor) {
   editor.SetTopMost(true);
   editor.mnuRelocateCAD.SetEnabled(true);
-  editor.mnuCurrentCAD.SetCaption(Program().DrawingPath);
+  // A project without a drawing keeps the item's own caption, never a
+  // blank item.
+  const std::string& path = Program().DrawingPath;
+  editor.mnuCurrentCAD.SetCaption(path.empty() ? "Current CAD file path" : path);
 }
 
 void EditorLinkHost::SetTopMost(bool on) { editor_.SetTopMost(on); }
@@ -41,12 +44,13 @@ void EditorLinkHost::SetCurrentCadCaption(const std::string& caption) {
 }
 void EditorLinkHost::SetCurrentCadEnabled(bool enabled) { editor_.mnuCurrentCAD.SetEnabled(enabled); }
 void EditorLinkHost::ReloadProjectSettings() { editor_.ReloadProjectSettings(); }
-void EditorLinkHost::SelectGrabModel() {
+bool EditorLinkHost::SelectGrabModel() {
   // The mode options are locked while a parcel is edited, and the grab
   // switch clears the grid: the parcel and the mode stay, and the new
-  // drawing is linked already for when the Grab model is chosen.
-  if (editor_.Editing()) return;
+  // drawing is linked for when the Grab model is chosen.
+  if (editor_.Editing() || editor_.optmodel(0).Value()) return false;
   editor_.optmodel(0).SetValue(true);
+  return true;
 }
 
 ModLink::ModLink(editor::FrmEditor& editor) : ModLink(editor, cad::SystemAutomation()) {}

@@ -39,7 +39,7 @@ class EditorLinkHost : public LinkHost {
   void SetCurrentCadCaption(const std::string& caption) override;
   void SetCurrentCadEnabled(bool enabled) override;
   void ReloadProjectSettings() override;
-  void SelectGrabModel() override;
+  bool SelectGrabModel() override;
 
  private:
   editor::FrmEditor& editor_;

@@ -71,13 +71,19 @@ void FrmMain::ArrangeSplitView() {
 void FrmMain::ArrangeNativeView() {
   const double ppt = Standalone().PixelsPerTwip;
   editor_.SetWindowState(vbNormal);
-  editor_.Move(Left() + 80, Top() + 1400);
+  const int editorLeft = Left() + 80;
+  const int editorTop = Top() + 1400;
+  editor_.Move(editorLeft, editorTop);
   GrowFrameForEditorHeight();
   DoEvents();
-  editor_.SetHeight(ScaleHeight());
+  // The editor goes straight to its least height: made as high as the frame
+  // first, it would not fit below its place, and the window manager would
+  // move it up over the drawing window's toolbar.
   GrowFrameForEditorWidth();
   DoEvents();
   editor_.SetHeight(Standalone().EditorMinHeight);
+  // Back in its place, wherever a taller editor had been put before.
+  editor_.Move(editorLeft, editorTop);
   frmView.SetWindowState(vbMaximized);
 
   const PixelRect first = viewer_.OverviewRect(1);

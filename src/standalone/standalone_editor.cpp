@@ -198,7 +198,10 @@ void StandaloneEditor::EnableProjectUI(bool on) {
 void StandaloneEditor::ShowLinkState() {
   editor_.SetTopMost(true);
   main_.mnuRelocateCAD.SetEnabled(true);
-  main_.mnuCurrentCAD.SetCaption(Program().DrawingPath);
+  // A project without a drawing keeps the item's own caption, never a
+  // blank item.
+  const std::string& path = Program().DrawingPath;
+  main_.mnuCurrentCAD.SetCaption(path.empty() ? "Current drawing file path" : path);
 }
 
 void StandaloneEditor::Show_Parcels() {

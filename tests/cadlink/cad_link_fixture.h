@@ -37,7 +37,10 @@ class RecordingHost : public LinkHost {
     cad_.Note("Editor.ReloadProjectSettings");
     LoadProjectSettings();
   }
-  void SelectGrabModel() override { cad_.Note("Editor.SelectGrabModel"); }
+  bool SelectGrabModel() override {
+    cad_.Note("Editor.SelectGrabModel");
+    return false;
+  }
 
   bool topMost = false;
 

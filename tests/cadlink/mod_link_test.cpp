@@ -75,6 +75,12 @@ TEST_F(EditorTest, ShowLinkStateShowsTheDrawingAndKeepsTheEditorOnTop) {
   EXPECT_FALSE(editor->mnuCurrentCAD.Enabled());
   EXPECT_EQ(editor->Left(), left);
   EXPECT_EQ(editor->Height(), height);
+
+  // A project made without a drawing after one with a drawing: the item
+  // reads as itself again, not blank.
+  Program().DrawingPath.clear();
+  ShowLinkState(*editor);
+  EXPECT_EQ(editor->mnuCurrentCAD.Caption(), "Current CAD file path");
 }
 
 }  // namespace

@@ -628,6 +628,43 @@ TEST_F(GrabTest, RelocatingTheDrawingKeepsAStoredParcelBeingEdited) {
   }
 }
 
+TEST_F(GrabTest, RelocatingToADrawingThatDoesNotOpenSaysSoOnce) {
+  // From the Review model the relocation selects the Grab model, which
+  // links; from the Grab model, or while a parcel is edited, the relocation
+  // links itself. Either way one link, one message.
+  struct Case {
+    const char* what;
+    bool review;
+    bool editing;
+    bool grabAfter;
+  };
+  const Case cases[] = {{"review", true, false, true}, {"grab", false, false, true}, {"editing", true, true, false}};
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    OpenForGrab();
+    StoreSquare("Lot A");
+    if (c.review) UserClick(editor->optmodel(1));
+    if (c.editing) UserClick(editor->cmdEdit);
+    const std::string plan = dir.File("Unreadable" + std::to_string(n++) + ".dwg");
+    std::ofstream(plan) << "not a drawing\n";
+    cad.Fail("Document.Open(" + plan + ")", 321, "Invalid file");
+    fileAnswer = plan;
+    boxes.clear();
+    forms::testing::UserChooseMenu(editor->mnuRelocateCAD);
+    int told = 0;
+    for (const std::string& text : BoxTexts()) told += text.find(plan + " failed to load .") != std::string::npos;
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(editor->GrabMode(), c.grabAfter);
+    EXPECT_FALSE(editor->mnuCurrentCAD.Enabled());
+    boxes.clear();
+    editor.reset();
+    modLink.reset();
+    std::filesystem::remove(Program().ProjectPath);
+  }
+}
+
 TEST_F(GrabTest, TheUnloadLeavesSingleDocumentModeOffAndLetsGoOfTheCadProgram) {
   OpenForGrab();
   ASSERT_TRUE(modLink->Cad().AcadApp());

@@ -411,6 +411,12 @@ TEST_F(ProjectRoadsTest, AboutShowsTheVersionAndTheCredits) {
     EXPECT_EQ(about.lblVersion.Caption(), "Version: 1.8.6");
     EXPECT_EQ(about.lblACAD_Version.Caption(), "For AutoCAD 2004");
     EXPECT_NE(about.txtCredits.Caption().find("\n\t"), std::string::npos);
+    // Every credit shows: the box is as high as its text, and the OK button
+    // and the window's edge are below it.
+    EXPECT_NE(about.txtCredits.Caption().find("Testing"), std::string::npos);
+    EXPECT_LE(about.txtCredits.CaptionHeight(), about.txtCredits.Height());
+    EXPECT_LE(about.txtCredits.Top() + about.txtCredits.Height(), about.cmdOk.Top());
+    EXPECT_LE(about.cmdOk.Top() + about.cmdOk.Height(), about.ScaleHeight());
     about.cmdOk.PerformClick();
   });
   editor->mnuAbout_Click();

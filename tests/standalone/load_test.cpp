@@ -73,6 +73,14 @@ TEST_F(StandaloneTest, LaterRunsAskNothing) {
 // A program folder with its system database and a project.
 class CommandLineTest : public StandaloneProjectTest {};
 
+TEST_F(CommandLineTest, AProjectWithoutADrawingShowsTheDrawingItemsOwnCaption) {
+  ASSERT_TRUE(CreateProjectDatabase(dir.Path() + "/", "Bare", ""));
+  Load(dir.File("Bare.kvx"));
+  ASSERT_EQ(Program().ProjectPath, dir.File("Bare.kvx"));
+  EXPECT_EQ(Program().DrawingPath, "");
+  EXPECT_EQ(main->mnuCurrentCAD.Caption(), "Current drawing file path");
+}
+
 TEST_F(CommandLineTest, ProjectOpensFromTheCommandLine) {
   struct Case {
     const char* what;

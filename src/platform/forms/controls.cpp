@@ -347,6 +347,14 @@ void detail::LabelWidget::changeEvent(QEvent* e) {
   if (label->AutoSize()) label->SetAutoSize(true);
 }
 
+int Label::CaptionHeight() {
+  auto* w = static_cast<QLabel*>(Realised());
+  if (!w) return Height();
+  const int width = PixelsFromTwips(Width());
+  const int pixels = w->wordWrap() ? w->heightForWidth(width) : w->sizeHint().height();
+  return TwipsFromPixels(pixels);
+}
+
 void Label::SetWordWrap(bool wrap) {
   wordWrap_ = wrap;
   if (auto* w = static_cast<QLabel*>(Widget())) w->setWordWrap(wrap);

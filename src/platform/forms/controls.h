@@ -279,6 +279,9 @@ class Label : public Control, public ControlEvents {
   void SetAutoSize(bool autoSize);
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool wrap);
+  // The height (twips) the whole caption takes at the label's width, its
+  // border included: wrapped at words when WordWrap is on.
+  int CaptionHeight();
 
  protected:
   const ControlEvents& CommonHandlers() const override { return Handlers(*this); }

@@ -3,9 +3,12 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <algorithm>
 
 #include "platform/forms/application.h"
 #include "platform/forms/internal.h"
@@ -67,13 +70,59 @@ QString QtFilter(const std::string& filter) {
   return out.join(QStringLiteral(";;"));
 }
 
+// The text with places where a line may break inside a long word: after
+// each folder separator of a path, and every 40 characters of a run without
+// one, so that a long path or name wraps inside the box.
+QString BreakableText(const QString& text) {
+  constexpr QChar kBreak(0x200B);  // zero-width space
+  constexpr int kLongestRun = 40;
+  QString out;
+  out.reserve(text.size() + text.size() / 16);
+  int run = 0;
+  for (const QChar c : text) {
+    out += c;
+    if (c.isSpace()) {
+      run = 0;
+      continue;
+    }
+    // A surrogate pair stays whole.
+    if (c.isHighSurrogate()) continue;
+    ++run;
+    if (c == QLatin1Char('/') || c == QLatin1Char('\\') || run >= kLongestRun) {
+      out += kBreak;
+      run = 0;
+    }
+  }
+  return out;
+}
+
+// The message box lays its text out no wider than a limit of its own and
+// breaks any longer line where it can. A line the screen has room for is
+// kept whole, and the text never gets wider than the box can be.
+void FitMessageText(QMessageBox& box) {
+  QLabel* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+  QScreen* screen = box.screen();
+  if (!label || !screen) return;
+  const int screenWidth = screen->availableGeometry().width();
+  // The widest the box makes itself, less room for its margins and icon.
+  const int boxLimit = screenWidth <= 1024 ? screenWidth : std::min(screenWidth - 480, 1000);
+  const int textLimit = std::max(200, boxLimit - 120);
+  box.ensurePolished();
+  const QFontMetrics metrics(label->font());
+  int widest = 0;
+  for (const QString& line : box.text().split(QRegularExpression(QStringLiteral("\\r\\n|\\r|\\n")))) {
+    widest = std::max(widest, metrics.horizontalAdvance(line));
+  }
+  label->setMinimumWidth(std::min(widest + 4, textLimit));
+}
+
 int RealMessageBox(const Prompt& p) {
   QMessageBox box(DialogParent());
   KeepAboveTopMost(box);
   box.setWindowTitle(Q(p.title));
   // As written: a name in the text that looks like markup is not markup.
   box.setTextFormat(Qt::PlainText);
-  box.setText(Q(p.text));
+  box.setText(BreakableText(Q(p.text)));
   switch (p.Icon()) {
     case vbCritical: box.setIcon(QMessageBox::Critical); break;
     case vbQuestion: box.setIcon(QMessageBox::Question); break;
@@ -99,6 +148,7 @@ int RealMessageBox(const Prompt& p) {
   box.setStandardButtons(set);
   const std::size_t def = (p.buttons & vbDefaultButton3) ? 2 : (p.buttons & vbDefaultButton2) ? 1 : 0;
   box.setDefaultButton(buttons[std::min(def, buttons.size() - 1)].first);
+  FitMessageText(box);
   int result = 0;
   {
     detail::NestedLoop nested;

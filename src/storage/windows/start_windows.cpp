@@ -1,5 +1,6 @@
 #include "storage/windows/start_windows.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "common/edition.h"
@@ -167,10 +168,25 @@ void FrmAbout::Form_Load() {
         std::string credits = txtCredits.Caption();
         FillCredits(credits);
         txtCredits.SetCaption(credits);
+        FitCredits();
       },
       ShowAboutError);
   RunStep([this] { lblVersion.SetCaption("Version: " + ProgramVersion(CurrentEdition())); },
           ShowAboutError);
+}
+
+// The credits box grows until every credit shows, as far as the screen has
+// room, and the window with it; the OK button stays below the box and the
+// window centred.
+void FrmAbout::FitCredits() {
+  const int missing = txtCredits.CaptionHeight() - txtCredits.Height();
+  const int room = ScreenHeight() - Height();
+  const int grow = std::min(missing, room);
+  if (grow <= 0) return;
+  txtCredits.SetHeight(txtCredits.Height() + grow);
+  cmdOk.SetTop(cmdOk.Top() + grow);
+  SetHeight(Height() + grow);
+  CenterForm(*this);
 }
 
 }  // namespace korvalo::windows

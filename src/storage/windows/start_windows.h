@@ -73,6 +73,7 @@ class FrmAbout : public forms::Form {
   forms::Label lblACAD_Version;
   forms::Label Label1;
   // The credits, one contribution after another with its names indented.
+  // The load makes it (and the window) high enough to show every credit.
   forms::Label txtCredits;
   forms::Label lblCompany;
   forms::Label lblAddress;
@@ -82,6 +83,7 @@ class FrmAbout : public forms::Form {
 
  private:
   void Form_Load();
+  void FitCredits();
 };
 
 }  // namespace korvalo::windows

@@ -195,7 +195,7 @@ class QuietHost : public cadlink::LinkHost {
   void SetCurrentCadCaption(const std::string&) override {}
   void SetCurrentCadEnabled(bool) override {}
   void ReloadProjectSettings() override {}
-  void SelectGrabModel() override {}
+  bool SelectGrabModel() override { return false; }
   int restored = 0;
 };
 

@@ -26,7 +26,7 @@ class QuietHost : public cadlink::LinkHost {
   void SetCurrentCadCaption(const std::string&) override {}
   void SetCurrentCadEnabled(bool) override {}
   void ReloadProjectSettings() override {}
-  void SelectGrabModel() override {}
+  bool SelectGrabModel() override { return false; }
   bool topMost = false;
   std::optional<bool> calcEnabled;
   int minimized = 0, restored = 0;

@@ -1,6 +1,7 @@
 #include "platform/cad/draw/draw_window.h"
 
 #include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -99,8 +100,28 @@ void DrawWindow::Open(const std::string& path) {
 }
 
 void DrawWindow::Show() {
+  // The first showing places the window itself: centred on the screen and
+  // no larger than its free area, so that restored it is whole on the
+  // screen, title bar and borders included.
+  if (!placed_) {
+    FitOnScreen();
+    placed_ = true;
+  }
   form_.Show();
   Layout();
+}
+
+void DrawWindow::FitOnScreen() {
+  QScreen* screen = form_.Window() ? form_.Window()->screen() : nullptr;
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen || form_.WindowState() != forms::vbNormal) return;
+  const QRect area = screen->availableGeometry();
+  const int tpp = forms::kTwipsPerPixel;
+  const int areaLeft = area.x() * tpp, areaTop = area.y() * tpp;
+  const int areaWidth = area.width() * tpp, areaHeight = area.height() * tpp;
+  const int width = std::min(form_.Width(), areaWidth);
+  const int height = std::min(form_.Height(), areaHeight);
+  form_.Move(areaLeft + (areaWidth - width) / 2, areaTop + (areaHeight - height) / 2, width, height);
 }
 
 void DrawWindow::SetVisible(bool visible) {

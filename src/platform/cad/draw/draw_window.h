@@ -93,6 +93,9 @@ class DrawWindow {
 
  private:
   void Layout();
+  // Places the normal (restored) window, frame included, centred in the
+  // available area of the screen it is on, no larger than that area.
+  void FitOnScreen();
   void Refresh();
   void EndSelection(bool closed);
   void Add(int entity);
@@ -103,6 +106,7 @@ class DrawWindow {
   int id_;
   Events events_;
   forms::Form form_;
+  bool placed_ = false;
   viewer::DrawingViewer viewer_;
   forms::Label status_;
   viewer::Drawing drawing_;
