@@ -18,17 +18,19 @@ static_assert(sizeof(ReadError) == 40, "a ReadError field is not carried to the 
 constexpr std::uint64_t kMagic = 0x4B56524452573031ULL;  // "KVRDRW01"
 enum class Holds : std::uint64_t { Error = 1, Drawing = 2, Layers = 3 };
 
+// Writes into `out`, or only counts the bytes when `out` is null.
 class Writer {
  public:
-  explicit Writer(std::string& out) : out_(out) {}
+  explicit Writer(char* out) : out_(out) {}
+  std::size_t Size() const { return size_; }
   template <class T>
   void Put(T value) {
     static_assert(std::is_trivially_copyable_v<T>);
-    out_.append(reinterpret_cast<const char*>(&value), sizeof value);
+    Append(&value, sizeof value);
   }
   void Put(const std::string& s) {
     Put<std::uint64_t>(s.size());
-    out_.append(s);
+    Append(s.data(), s.size());
   }
   void Put(const Bounds& b) {
     Put(b.xmin);
@@ -44,7 +46,7 @@ class Writer {
   }
   void Put(const std::vector<double>& v) {
     Put<std::uint64_t>(v.size());
-    out_.append(reinterpret_cast<const char*>(v.data()), v.size() * sizeof(double));
+    Append(v.data(), v.size() * sizeof(double));
   }
   template <class T>
   void PutAll(const std::vector<T>& v) {
@@ -53,7 +55,12 @@ class Writer {
   }
 
  private:
-  std::string& out_;
+  void Append(const void* data, std::size_t n) {
+    if (out_ && n > 0) std::memcpy(out_ + size_, data, n);
+    size_ += n;
+  }
+  char* out_;
+  std::size_t size_ = 0;
 };
 
 class Reader {
@@ -174,11 +181,8 @@ void GetEntity(Reader& r, Entity& e) {
 // The bytes of one entity at the least (its fixed fields).
 constexpr std::size_t kEntityBytes = 4 * 8 + 8 * 4 + 8 + 33 + 1;
 
-}  // namespace
-
-void EncodeResult(const std::optional<ReadError>& error, const Drawing* drawing, const std::vector<Layer>* layers,
-                  std::string& out) {
-  Writer w(out);
+void Encode(const std::optional<ReadError>& error, const Drawing* drawing, const std::vector<Layer>* layers,
+            Writer& w) {
   w.Put(kMagic);
   if (error || (!drawing && !layers)) {
     w.Put(Holds::Error);
@@ -193,7 +197,6 @@ void EncodeResult(const std::optional<ReadError>& error, const Drawing* drawing,
     return;
   }
   const Drawing& d = *drawing;
-  out.reserve(out.size() + 64 + d.entities.size() * (kEntityBytes + 8) + d.xs.size() * 16);
   w.Put(Holds::Drawing);
   w.Put(static_cast<std::int32_t>(d.format));
   w.PutAll(d.layers);
@@ -207,6 +210,22 @@ void EncodeResult(const std::optional<ReadError>& error, const Drawing* drawing,
   w.Put(static_cast<std::int64_t>(d.leftOut));
   w.Put<std::uint8_t>(d.blocksLeftOut);
   w.Put(static_cast<std::int64_t>(d.tableLayers));
+}
+
+}  // namespace
+
+std::size_t EncodeResult(const std::optional<ReadError>& error, const Drawing* drawing,
+                         const std::vector<Layer>* layers, char* out) {
+  Writer w(out);
+  Encode(error, drawing, layers, w);
+  return w.Size();
+}
+
+void EncodeResult(const std::optional<ReadError>& error, const Drawing* drawing, const std::vector<Layer>* layers,
+                  std::string& out) {
+  const std::size_t at = out.size();
+  out.resize(at + EncodeResult(error, drawing, layers, nullptr));
+  EncodeResult(error, drawing, layers, out.data() + at);
 }
 
 bool DecodeResult(std::string_view bytes, ReadResult& result) {

@@ -21,8 +21,12 @@ struct ReadResult {
   std::vector<Layer> layers;
 };
 
-// Appends the result to `out`: the error when there is one, else the drawing
-// or the layers, whichever is given.
+// Writes the result to `out`: the error when there is one, else the drawing
+// or the layers, whichever is given; returns its size in bytes. A null `out`
+// only counts them (for room to be made first).
+std::size_t EncodeResult(const std::optional<ReadError>& error, const Drawing* drawing,
+                         const std::vector<Layer>* layers, char* out);
+// The same appended to a string.
 void EncodeResult(const std::optional<ReadError>& error, const Drawing* drawing, const std::vector<Layer>* layers,
                   std::string& out);
 

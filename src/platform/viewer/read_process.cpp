@@ -6,6 +6,7 @@
 #include <spawn.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -13,9 +14,11 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <mutex>
 #include <filesystem>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "platform/viewer/drawing_transfer.h"
@@ -26,21 +29,6 @@ extern char** environ;
 namespace korvalo::viewer {
 namespace {
 
-// A descriptor closed when it goes.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 ReadError Refused(int number, std::string description) { return ReadError{number, std::move(description)}; }
 
 // How the reader's process ended.
@@ -50,116 +38,177 @@ struct Ending {
   long peakKilobytes = 0;
 };
 
-// Waits for the child until `seconds` have passed, then ends it.
-Ending Await(pid_t pid, double seconds) {
-  Ending ending;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-  bool ended = false;
-  if (pidfd >= 0) {
-    const Descriptor held(pidfd);
+// A reader process with its request socket and the shared memory of its
+// results, kept for the reads that follow.
+class ReaderProcess {
+ public:
+  explicit ReaderProcess(std::string program) : program_(std::move(program)) {}
+  ~ReaderProcess() { Stop(); }
+  ReaderProcess(const ReaderProcess&) = delete;
+  ReaderProcess& operator=(const ReaderProcess&) = delete;
+
+  ReadResult Read(const char* mode, const std::string& path, double seconds) {
+    ReadResult result;
+    if (program_.empty()) {
+      result.error = Refused(kErrReaderNotLoaded, std::string("The drawing reader could not be loaded: ") +
+                                                      kReaderProgramName + " is missing");
+      return result;
+    }
+    if (pid_ <= 0 && !Start()) {
+      result.error = Refused(kErrReaderNotLoaded, "The drawing reader could not be started: " + program_);
+      return result;
+    }
+    const std::string request = std::string(mode) + "\n" + path;
+    std::uint64_t size = 0;
+    const bool sent = ::send(socket_, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size());
+    const int answer = sent ? Answer(seconds, size) : -1;
+    if (answer <= 0) {
+      // No answer in time (0), or the reader ended (-1): it is ended and
+      // the next read starts another.
+      const Ending ending = End(answer == 0);
+      result.error = Told(ending, path);
+      return result;
+    }
+    const char* bytes = Mapped(static_cast<std::size_t>(size));
+    if (!bytes || !DecodeResult(std::string_view(bytes, static_cast<std::size_t>(size)), result)) {
+      result = ReadResult{};
+      result.error = Refused(kErrBadFileFormat, "The drawing reader gave no result that reads: " + path);
+      End(false);
+    }
+    return result;
+  }
+
+ private:
+  bool Start() {
+    int pair[2];
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0) return false;
+    const int shared = static_cast<int>(::syscall(SYS_memfd_create, "korvalo-drawing", MFD_CLOEXEC));
+    if (shared < 0) {
+      ::close(pair[0]);
+      ::close(pair[1]);
+      return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    // The child's ends as 3 and 4; a descriptor that is already 3 or 4 is
+    // moved first, so that no copy keeps its close-on-exec or is overwritten.
+    const int request = ::fcntl(pair[1], F_DUPFD_CLOEXEC, 10);
+    const int result = ::fcntl(shared, F_DUPFD_CLOEXEC, 10);
+    posix_spawn_file_actions_adddup2(&actions, request, kRequestDescriptor);
+    posix_spawn_file_actions_adddup2(&actions, result, kResultDescriptor);
+    std::vector<char*> argv{const_cast<char*>(program_.c_str()), nullptr};
+    pid_t pid = 0;
+    const int spawned = ::posix_spawn(&pid, program_.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pair[1]);
+    ::close(request);
+    ::close(result);
+    if (spawned != 0) {
+      ::close(pair[0]);
+      ::close(shared);
+      return false;
+    }
+    pid_ = pid;
+    socket_ = pair[0];
+    shared_ = shared;
+    return true;
+  }
+
+  // 1 with the result's size, 0 when none came in time, -1 when the
+  // reader ended or answered with something else.
+  int Answer(double seconds, std::uint64_t& size) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     for (;;) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0) break;
-      pollfd p{pidfd, POLLIN, 0};
-      const int n = ::poll(&p, 1, static_cast<int>(left.count()));
-      if (n > 0) {
-        ended = true;
-        break;
-      }
-      if (n < 0 && errno != EINTR) break;
-    }
-  } else {
-    // An older system: looked at every few milliseconds.
-    while (std::chrono::steady_clock::now() < deadline) {
-      int status = 0;
-      rusage usage{};
-      const pid_t done = ::wait4(pid, &status, WNOHANG, &usage);
-      if (done == pid) {
-        ending.status = status;
-        ending.peakKilobytes = usage.ru_maxrss;
-        return ending;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) return 0;
+      pollfd p{socket_, POLLIN, 0};
+      const int n = ::poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 1 << 30)));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return -1;
+      if (n == 0) continue;
+      char reply[16];
+      const ssize_t got = ::recv(socket_, reply, sizeof reply, 0);
+      if (got != static_cast<ssize_t>(sizeof size)) return -1;
+      std::memcpy(&size, reply, sizeof size);
+      return 1;
     }
   }
-  if (!ended) {
-    ::kill(pid, SIGKILL);
-    ending.timedOut = true;
+
+  // The shared memory's first `size` bytes, mapped anew when it has grown.
+  const char* Mapped(std::size_t size) {
+    struct stat st {};
+    if (size == 0 || ::fstat(shared_, &st) != 0 || static_cast<std::size_t>(st.st_size) < size) return nullptr;
+    const auto whole = static_cast<std::size_t>(st.st_size);
+    if (whole != mappedSize_) {
+      Unmap();
+      void* at = ::mmap(nullptr, whole, PROT_READ, MAP_SHARED, shared_, 0);
+      if (at == MAP_FAILED) return nullptr;
+      mapped_ = static_cast<const char*>(at);
+      mappedSize_ = whole;
+    }
+    return mapped_;
   }
-  rusage usage{};
-  while (::wait4(pid, &ending.status, 0, &usage) < 0 && errno == EINTR) {
+
+  void Unmap() {
+    if (mapped_) ::munmap(const_cast<char*>(mapped_), mappedSize_);
+    mapped_ = nullptr;
+    mappedSize_ = 0;
   }
-  ending.peakKilobytes = usage.ru_maxrss;
-  return ending;
-}
+
+  // Ends the reader (at once when `kill`, else when it has gone) and tells
+  // how it ended.
+  Ending End(bool kill) {
+    Ending ending;
+    if (pid_ <= 0) return ending;
+    if (kill) ::kill(pid_, SIGKILL);
+    ending.timedOut = kill;
+    ::close(socket_);  // a reader waiting for a request ends
+    socket_ = -1;
+    rusage usage{};
+    int status = 0;
+    while (::wait4(pid_, &status, 0, &usage) < 0 && errno == EINTR) {
+    }
+    ending.status = status;
+    ending.peakKilobytes = usage.ru_maxrss;
+    pid_ = -1;
+    Unmap();
+    ::close(shared_);
+    shared_ = -1;
+    return ending;
+  }
+
+  void Stop() {
+    if (pid_ > 0) End(false);
+  }
+
+  static ReadError Told(const Ending& ending, const std::string& path) {
+    if (ending.timedOut) return Refused(kErrNotReadInTime, "The drawing could not be read in time: " + path);
+    // The reader answers every refusal; an end without one is the memory
+    // running out (the C++ library and GDAL end the process when it does),
+    // or the reader failing on the file.
+    const bool memory = (WIFSIGNALED(ending.status) && WTERMSIG(ending.status) == SIGABRT) ||
+                        static_cast<unsigned long long>(ending.peakKilobytes) * 1024 >= kReadMemoryBytes / 2;
+    if (memory)
+      return Refused(kErrTooLarge, "The drawing is too large to show: reading it takes more than " +
+                                       std::to_string(kReadMemoryBytes >> 30) + " GB of memory: " + path);
+    if (WIFSIGNALED(ending.status))
+      return Refused(kErrBadFileFormat, "The drawing could not be read (the reader failed on it): " + path);
+    return Refused(kErrBadFileFormat, "The drawing reader gave no result: " + path);
+  }
+
+  std::string program_;
+  pid_t pid_ = -1;
+  int socket_ = -1;
+  int shared_ = -1;
+  const char* mapped_ = nullptr;
+  std::size_t mappedSize_ = 0;
+};
 
 }  // namespace
 
 ReadResult RunReader(const std::string& program, const char* mode, const std::string& path, double seconds) {
-  ReadResult result;
-  if (program.empty()) {
-    result.error = Refused(kErrReaderNotLoaded, std::string("The drawing reader could not be loaded: ") +
-                                                    kReaderProgramName + " is missing");
-    return result;
-  }
-  Descriptor shared(static_cast<int>(::syscall(SYS_memfd_create, "korvalo-drawing", MFD_CLOEXEC)));
-  if (shared.get() < 0) {
-    result.error = Refused(kErrReaderNotLoaded, "The drawing reader could not be started: no shared memory");
-    return result;
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  // The result's descriptor as 3 in the child (a descriptor that is 3
-  // already is moved first, so that the child's copy keeps no close-on-exec).
-  Descriptor moved(shared.get() == kResultDescriptor ? ::fcntl(shared.get(), F_DUPFD_CLOEXEC, 10) : -1);
-  const int source = moved.get() >= 0 ? moved.get() : shared.get();
-  posix_spawn_file_actions_adddup2(&actions, source, kResultDescriptor);
-  std::vector<char*> argv{const_cast<char*>(program.c_str()), const_cast<char*>(mode),
-                          const_cast<char*>(path.c_str()), nullptr};
-  pid_t pid = 0;
-  const int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    result.error = Refused(kErrReaderNotLoaded, "The drawing reader could not be started: " + program);
-    return result;
-  }
-  const Ending ending = Await(pid, seconds);
-  if (ending.timedOut) {
-    result.error = Refused(kErrNotReadInTime, "The drawing could not be read in time: " + path);
-    return result;
-  }
-  if (!WIFEXITED(ending.status) || WEXITSTATUS(ending.status) != 0) {
-    // The reader ends on its own after telling every refusal; an end
-    // without one is the memory running out (the C++ library and GDAL end
-    // the process when it does), or the reader failing on the file.
-    const bool memory = (WIFSIGNALED(ending.status) && WTERMSIG(ending.status) == SIGABRT) ||
-                        static_cast<unsigned long long>(ending.peakKilobytes) * 1024 >= kReadMemoryBytes / 2;
-    if (memory)
-      result.error = Refused(kErrTooLarge, "The drawing is too large to show: reading it takes more than " +
-                                               std::to_string(kReadMemoryBytes >> 30) + " GB of memory: " + path);
-    else
-      result.error = Refused(kErrBadFileFormat, "The drawing could not be read (the reader failed on it): " + path);
-    return result;
-  }
-  struct stat written {};
-  if (::fstat(shared.get(), &written) != 0 || written.st_size <= 0) {
-    result.error = Refused(kErrBadFileFormat, "The drawing reader gave no result: " + path);
-    return result;
-  }
-  const auto size = static_cast<std::size_t>(written.st_size);
-  void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, shared.get(), 0);
-  if (mapped == MAP_FAILED) {
-    result.error = Refused(kErrTooLarge, "The drawing is too large to show: its result cannot be taken: " + path);
-    return result;
-  }
-  const bool decoded = DecodeResult(std::string_view(static_cast<const char*>(mapped), size), result);
-  ::munmap(mapped, size);
-  if (!decoded) {
-    result = ReadResult{};
-    result.error = Refused(kErrBadFileFormat, "The drawing reader gave no result that reads: " + path);
-  }
-  return result;
+  ReaderProcess reader(program);
+  return reader.Read(mode, path, seconds);
 }
 
 namespace {
@@ -197,17 +246,25 @@ unsigned long long FileBytes(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 ? static_cast<unsigned long long>(st.st_size) : 0;
 }
 
+// The reader kept for the programs' reads, one read at a time.
+ReadResult KeptReaderRead(const char* mode, const std::string& path) {
+  static std::mutex mutex;
+  static ReaderProcess reader(ReaderProgram());
+  const std::lock_guard lock(mutex);
+  return reader.Read(mode, path, ReadSeconds(FileBytes(path)));
+}
+
 }  // namespace
 
 std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
-  ReadResult result = RunReader(ReaderProgram(), kReadDrawingMode, path, ReadSeconds(FileBytes(path)));
+  ReadResult result = KeptReaderRead(kReadDrawingMode, path);
   if (result.error) return std::move(result.error);
   out = std::move(result.drawing);
   return std::nullopt;
 }
 
 std::optional<ReadError> ReadLayers(const std::string& path, std::vector<Layer>& out) {
-  ReadResult result = RunReader(ReaderProgram(), kReadLayersMode, path, ReadSeconds(FileBytes(path)));
+  ReadResult result = KeptReaderRead(kReadLayersMode, path);
   if (result.error) return std::move(result.error);
   out = std::move(result.layers);
   return std::nullopt;
