@@ -4,6 +4,8 @@
 #include <cstring>
 #include <type_traits>
 
+#include "platform/viewer/memory_backing.h"
+
 namespace korvalo::viewer {
 namespace {
 
@@ -101,6 +103,9 @@ class Reader {
     std::uint64_t n = 0;
     Get(n);
     if (!Fits(n, sizeof(double))) return;
+    // Fresh memory backed at once, not a page fault a page.
+    v.reserve(n);
+    PrepareToFill(v.data(), n * sizeof(double));
     v.resize(n);
     std::memcpy(v.data(), in_.data() + at_, n * sizeof(double));
     at_ += n * sizeof(double);
@@ -257,6 +262,8 @@ bool DecodeResult(std::string_view bytes, ReadResult& result) {
       std::uint64_t entities = 0;
       r.Get(entities);
       if (r.ok() && entities <= bytes.size() / kEntityBytes) {
+        d.entities.reserve(entities);
+        PrepareToFill(d.entities.data(), entities * sizeof(Entity));
         d.entities.resize(entities);
         for (Entity& e : d.entities) GetEntity(r, e);
       } else {

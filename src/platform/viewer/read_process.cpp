@@ -54,6 +54,7 @@ class ReaderProcess {
                                                       kReaderProgramName + " is missing");
       return result;
     }
+    Forget();
     if (pid_ <= 0 && !Start()) {
       result.error = Refused(kErrReaderNotLoaded, "The drawing reader could not be started: " + program_);
       return result;
@@ -79,6 +80,27 @@ class ReaderProcess {
   }
 
  private:
+  // A reader that is gone (ended between reads), or one this process did
+  // not start (a copy of the program made by fork), is not used: the read
+  // starts its own.
+  void Forget() {
+    if (pid_ <= 0) return;
+    if (owner_ != ::getpid()) {
+      // The starter's: left to it untouched.
+      pid_ = -1;
+      socket_ = -1;
+      shared_ = -1;
+      mapped_ = nullptr;
+      mappedSize_ = 0;
+      return;
+    }
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      End(false);
+    }
+  }
+
   bool Start() {
     int pair[2];
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0) return false;
@@ -109,6 +131,7 @@ class ReaderProcess {
       return false;
     }
     pid_ = pid;
+    owner_ = ::getpid();
     socket_ = pair[0];
     shared_ = shared;
     return true;
@@ -159,26 +182,27 @@ class ReaderProcess {
   // how it ended.
   Ending End(bool kill) {
     Ending ending;
-    if (pid_ <= 0) return ending;
-    if (kill) ::kill(pid_, SIGKILL);
+    if (pid_ > 0 && kill) ::kill(pid_, SIGKILL);
     ending.timedOut = kill;
-    ::close(socket_);  // a reader waiting for a request ends
+    if (socket_ >= 0) ::close(socket_);  // a reader waiting for a request ends
     socket_ = -1;
-    rusage usage{};
-    int status = 0;
-    while (::wait4(pid_, &status, 0, &usage) < 0 && errno == EINTR) {
+    if (pid_ > 0) {
+      rusage usage{};
+      int status = 0;
+      while (::wait4(pid_, &status, 0, &usage) < 0 && errno == EINTR) {
+      }
+      ending.status = status;
+      ending.peakKilobytes = usage.ru_maxrss;
     }
-    ending.status = status;
-    ending.peakKilobytes = usage.ru_maxrss;
     pid_ = -1;
     Unmap();
-    ::close(shared_);
+    if (shared_ >= 0) ::close(shared_);
     shared_ = -1;
     return ending;
   }
 
   void Stop() {
-    if (pid_ > 0) End(false);
+    if (pid_ > 0 && owner_ == ::getpid()) End(false);
   }
 
   static ReadError Told(const Ending& ending, const std::string& path) {
@@ -198,6 +222,7 @@ class ReaderProcess {
 
   std::string program_;
   pid_t pid_ = -1;
+  pid_t owner_ = -1;  // the process that started it
   int socket_ = -1;
   int shared_ = -1;
   const char* mapped_ = nullptr;
