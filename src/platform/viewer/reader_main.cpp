@@ -5,11 +5,13 @@
 // time by the program, which ends it when a read is past its time.
 
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdint>
 #include <new>
 #include <string>
@@ -89,6 +91,10 @@ bool Serve(Results& results) {
 }  // namespace
 
 int main() {
+  // A reader whose program has gone (killed while a read ran, say) ends with
+  // it, rather than read on alone.
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (::getppid() == 1) ::_exit(0);
 #if !defined(__SANITIZE_ADDRESS__)
   const rlimit memory{kReadMemoryBytes, kReadMemoryBytes};
   ::setrlimit(RLIMIT_AS, &memory);
