@@ -107,7 +107,7 @@ class Reader {
     v.reserve(n);
     PrepareToFill(v.data(), n * sizeof(double));
     v.resize(n);
-    std::memcpy(v.data(), in_.data() + at_, n * sizeof(double));
+    if (n > 0) std::memcpy(v.data(), in_.data() + at_, n * sizeof(double));
     at_ += n * sizeof(double);
   }
   template <class T>
