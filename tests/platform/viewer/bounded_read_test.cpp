@@ -50,6 +50,24 @@ TEST(BoundedRead, HostileDrawingsAreRefusedWithTheirMessage) {
   }
 }
 
+// A drawing the look-through lets pass and GDAL does not come back from (an
+// INSERT of 10^10 copies behind a section opened as GDAL alone reads it) is
+// refused by the read's bounds: not read in time, or too large.
+TEST(BoundedRead, ADrawingGdalDoesNotComeBackFromIsRefusedByTheBounds) {
+  const std::string path = Fixture("codeless_section_insert_bomb.dxf");
+  Drawing d;
+  const auto error = ReadDrawing(path, d);
+  ASSERT_TRUE(error);
+  EXPECT_TRUE(error->number == kErrNotReadInTime || error->number == kErrTooLarge) << error->description;
+  EXPECT_THAT(error->description, ::testing::HasSubstr(path));
+  // The next read has a reader again.
+  EXPECT_TRUE(ReadDrawing(Fixture("gdal_spin.dxf"), d));
+  TempFolder dir;
+  WriteFile(dir.File("plan.dxf"), BlockBombDxf(1, 3));
+  EXPECT_FALSE(ReadDrawing(dir.File("plan.dxf"), d));
+  EXPECT_EQ(d.entities.size(), 9u);  // three inserts of three lines
+}
+
 // The names GDAL inserts are the ones counted: the last group 2 of an
 // INSERT and of a BLOCK, a name cut to GDAL's 256 bytes, an INSERT without
 // a name (GDAL inserts the block named "").
