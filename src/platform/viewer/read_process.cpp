@@ -47,6 +47,12 @@ class ReaderProcess {
   ReaderProcess(const ReaderProcess&) = delete;
   ReaderProcess& operator=(const ReaderProcess&) = delete;
 
+  // Starts the reader now when none runs; false when it cannot be started.
+  bool Ready() {
+    Forget();
+    return pid_ > 0 || (!program_.empty() && Start());
+  }
+
   ReadResult Read(const char* mode, const std::string& path, double seconds) {
     ReadResult result;
     if (program_.empty()) {
@@ -260,7 +266,6 @@ double ReadSeconds(unsigned long long fileBytes) {
   return kReadBaseSeconds + static_cast<double>(fileBytes) / kReadBytesPerSecond;
 }
 
-bool LoadReader() { return !ReaderProgram().empty(); }
 
 namespace {
 
@@ -272,14 +277,28 @@ unsigned long long FileBytes(const std::string& path) {
 }
 
 // The reader kept for the programs' reads, one read at a time.
+struct KeptReader {
+  std::mutex mutex;
+  ReaderProcess reader{ReaderProgram()};
+};
+KeptReader& Kept() {
+  static KeptReader kept;
+  return kept;
+}
+
 ReadResult KeptReaderRead(const char* mode, const std::string& path) {
-  static std::mutex mutex;
-  static ReaderProcess reader(ReaderProgram());
-  const std::lock_guard lock(mutex);
-  return reader.Read(mode, path, ReadSeconds(FileBytes(path)));
+  KeptReader& kept = Kept();
+  const std::lock_guard lock(kept.mutex);
+  return kept.reader.Read(mode, path, ReadSeconds(FileBytes(path)));
 }
 
 }  // namespace
+
+bool LoadReader() {
+  KeptReader& kept = Kept();
+  const std::lock_guard lock(kept.mutex);
+  return kept.reader.Ready();
+}
 
 std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
   ReadResult result = KeptReaderRead(kReadDrawingMode, path);

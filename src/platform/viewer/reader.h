@@ -53,9 +53,10 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out);
 // What the user should know of a drawing that loaded without some of its
 // content (Drawing::leftOut, blocksLeftOut); "" when nothing was left out.
 std::string LoadNotice(const Drawing& drawing);
-// Finds the drawing reader's program now rather than at the first read: for
-// a program that is there to show drawings. False when it cannot be found;
-// the first read then says why.
+// Starts the drawing reader's process now rather than at the first read
+// (it loads GDAL while the program goes on): for a program that is there to
+// show drawings, whose answers must not wait for the loading. False when it
+// cannot be started; the first read then says why.
 bool LoadReader();
 
 // The bounds of one read: memory of the reader's process, and time: a few
