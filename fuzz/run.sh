@@ -3,7 +3,8 @@
 # Usage: fuzz/run.sh [target] [seconds] [more libFuzzer flags]
 # target is a fuzz target (core, tokens, layer_table, drawing_reader); default core.
 # New inputs go to build-fuzz/corpus-<target> (the checked-in seeds stay as
-# they are); a crashing input is written to build-fuzz/ as crash-*.
+# they are); a crashing input is written to build-fuzz/ as crash-*, and one
+# that takes more than 10 seconds (a loop) fails as timeout-*.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 target=${1:-core}

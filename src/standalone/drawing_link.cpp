@@ -55,7 +55,8 @@ int LayerColourFromText(const std::string& text) {
 }
 
 std::string LoadErrorText(int number, const std::string& description) {
-  if (number != viewer::kErrTooLarge || description.empty()) return kOpenDrawingError;
+  const bool told = number == viewer::kErrTooLarge || number == viewer::kErrNotReadInTime;
+  if (!told || description.empty()) return kOpenDrawingError;
   return std::string(kOpenDrawingError) + "\n\n" + description;
 }
 

@@ -21,8 +21,9 @@ namespace korvalo::standalone {
 class FrmMain;
 class FrmView;
 
-// The message of every failed load. A drawing too large to show is told
-// with the reason on the next lines (LoadErrorText).
+// The message of every failed load. A drawing too large to show, or one
+// that could not be read in time, is told with the reason on the next lines
+// (LoadErrorText).
 inline constexpr const char* kOpenDrawingError = "Open drawing file error!";
 
 // The message of a failed load with the viewer's error number and

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "../platform/viewer/drawing_files.h"
 #include "apps/standalone_startup.h"
 #include "common/edition.h"
+#include "common/utf8.h"
 #include "editor/message_boxes.h"
 #include "platform/dao/dao.h"
 #include "platform/forms/testing.h"
@@ -25,6 +27,7 @@
 #include "standalone/standalone_state.h"
 #include "storage/messages.h"
 #include "storage/program_state.h"
+#include "storage/parcel_save.h"
 #include "storage/project_db.h"
 #include "storage/system_db.h"
 #include "storage/viewer_settings.h"
@@ -137,6 +140,17 @@ class StandaloneEndToEndTest : public ::testing::Test {
     ASSERT_NE(e, nullptr);
     ASSERT_NE(m, nullptr);
   }
+  // The first start's prompts: the training-video offer declined for good,
+  // the two first-run questions (bearings and feet).
+  void ExpectFirstStart() {
+    program_start::ExpectVideoOfferDeclinedForGood(prompts);
+    prompts.ExpectMsgBox(
+        "What unit of angular measurement would you like to be the default? Yes = Bearing, No = Azimuth.", vbYesNo,
+        vbYes, "Initial configuration");
+    prompts.ExpectMsgBox(
+        "What unit of linear measurement would you like to be the default?  yes = Metric, No = Imperial.", vbYesNo,
+        vbNo, "Initial configuration");
+  }
   // Ends the run as File > Exit does.
   void Quit() {
     prompts.ExpectMsgBox("Exit Korvalo?", vbYesNo, vbYes, "Korvalo");
@@ -190,13 +204,7 @@ TEST_F(StandaloneEndToEndTest, ANewUserPicksALotOffThePlatSavesItAndPrintsIt) {
   // First start, the project named on the command line: the training-video
   // offer declined for good, the two first-run questions (bearings and feet,
   // as the project already is).
-  program_start::ExpectVideoOfferDeclinedForGood(prompts);
-  prompts.ExpectMsgBox(
-      "What unit of angular measurement would you like to be the default? Yes = Bearing, No = Azimuth.", vbYesNo,
-      vbYes, "Initial configuration");
-  prompts.ExpectMsgBox(
-      "What unit of linear measurement would you like to be the default?  yes = Metric, No = Imperial.", vbYesNo,
-      vbNo, "Initial configuration");
+  ExpectFirstStart();
   Start(project);
   EXPECT_EQ(prompts.Pending(), 0);
   ASSERT_EQ(Program().ProjectPath, project);
@@ -312,6 +320,54 @@ TEST_F(StandaloneEndToEndTest, ANewUserPicksALotOffThePlatSavesItAndPrintsIt) {
 // KorvaloSA started from a program folder of its own, with the project on
 // its command line, shows its frame with the plat in the drawing window
 // (written to an image, then the program ends).
+// A project whose drawing is a hostile file still opens: the drawing is
+// refused with its message, and the project's parcels are there. The files
+// are a block bomb whose first line reads like a DWG version, a bomb
+// reached through an INSERT's second block name, and a damaged file GDAL
+// never comes back from.
+TEST_F(StandaloneEndToEndTest, AProjectWhoseDrawingIsHostileStillOpens) {
+  const char* const kTooLarge = "The drawing is too large to show: with its blocks expanded it holds more than 5,000,000 entities: ";
+  struct Case {
+    const char* file;
+    const char* reason;  // after the message and before the path, "" for none
+  };
+  const Case cases[] = {
+      {"ac_first_line_bomb.dxf", kTooLarge},
+      {"two_block_names_bomb.dxf", kTooLarge},
+      {"gdal_spin.dxf", ""},
+  };
+  bool first = true;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string drawing = dir.File(c.file);
+    std::filesystem::copy_file(viewer::testing::Fixture(c.file), drawing);
+    const std::string name = std::string("Hostile ") + c.file;
+    ASSERT_TRUE(OpenSystemDatabase());
+    ASSERT_TRUE(CreateProjectDatabase(dir.Path() + "/", name, drawing));
+    Program().SystemDb.reset();
+    const std::string hostile = dir.File(name + ".kvx");
+    ParcelToSave lot;
+    lot.name = "Lot 9";
+    for (const char* direction : {"N0d00'00\"E", "N90d00'00\"E", "S0d00'00\"E", "S90d00'00\"W"})
+      lot.rows.push_back(geometry::CourseRow::Line(utf8::ReplaceAll(direction, "d", utf8::kDegree), "50"));
+    lot.rows.resize(50);
+    ASSERT_TRUE(SaveNewParcel(ParcelStoreContext{hostile, 2, 50, Edition::Standalone}, lot));
+
+    if (first) {
+      ExpectFirstStart();
+      first = false;
+    }
+    prompts.ExpectMsgBox(std::string("Open drawing file error!") + (*c.reason ? std::string("\n\n") + c.reason + drawing : ""),
+                         forms::vbOKOnly);
+    Start(hostile);
+    EXPECT_EQ(prompts.Pending(), 0);
+    ASSERT_EQ(Program().ProjectPath, hostile);
+    EXPECT_EQ(Program().DrawingPath, drawing);
+    EXPECT_EQ(List(), std::vector<std::string>{" Lot 9"});  // as the list shows names
+    Quit();
+  }
+}
+
 TEST_F(StandaloneEndToEndTest, TheProgramStartsOnTheProjectAndShowsItsPlat) {
   program_start::MarkStartedBefore();
   const std::string executable = program_checks::PlaceProgram(KORVALO_SA, dir.Path());

@@ -20,13 +20,16 @@ class DxfPairs {
   explicit DxfPairs(std::string_view content)
       : at_(content.data()), end_(content.data() + content.size()), blockStart_(at_), blockEnd_(at_) {}
 
-  // False at the end of the content or on a code that is not a number.
+  // False at the end of the content or on a code that is not a number
+  // (unless codes are read as GDAL reads them, ReadCodesAsGdal).
   bool Next(int& code, std::string_view& value) {
     std::string_view codeLine, valueLine;
     if (!Line(codeLine) || !Line(valueLine)) return false;
     if (!ParseInt(codeLine, code)) {
+      if (!bad_) badLine_ = line_ - 1;
       bad_ = true;
-      return false;
+      if (!asGdal_) return false;
+      code = GdalCode(codeLine);
     }
     value = valueLine;
     codeLine_ = codeLine;
@@ -34,10 +37,34 @@ class DxfPairs {
   }
   // The code line of the last pair read, as written.
   std::string_view CodeLine() const { return codeLine_; }
+  // Reads on past a code that is not a number, taking it as GDAL does (its
+  // leading digits, 0 without any), so that what GDAL will make of a
+  // damaged file can still be counted; Bad() and BadLine() still tell it.
+  void ReadCodesAsGdal() { asGdal_ = true; }
   // The lines read so far.
   long LinesRead() const { return line_; }
-  // Whether reading stopped at a code that is not a number.
+  // Whether a code that is not a number was read (reading stopped there,
+  // unless codes are read as GDAL reads them), and its 1-based line.
   bool Bad() const { return bad_; }
+  long BadLine() const { return badLine_; }
+
+  // A code as GDAL reads it (the C library's atoi): blanks, a sign and the
+  // digits that follow, whatever comes after them; 0 without digits; a
+  // number too large for an int wraps as atoi's long does when cut to int.
+  static int GdalCode(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long n = 0;
+    bool saturated = false;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+      if (n > (0x7FFFFFFFFFFFFFFFLL - 9) / 10) saturated = true;
+      if (!saturated) n = n * 10 + (text[i] - '0');
+    }
+    if (saturated) return negative ? 0 : -1;  // LONG_MIN and LONG_MAX cut to int
+    return static_cast<int>(negative ? -n : n);
+  }
 
   static bool ParseInt(std::string_view text, int& out) {
     text = Trim(text);
@@ -117,6 +144,8 @@ class DxfPairs {
   long line_ = 0;
   bool bad_ = false;
   std::string_view codeLine_;
+  long badLine_ = 0;
+  bool asGdal_ = false;
 };
 
 }  // namespace korvalo::viewer

@@ -29,6 +29,14 @@ double LeadingCount(std::string_view text) {
   return negative ? -n : n;
 }
 
+// A block's name as GDAL keeps it: its value line up to the first NUL byte
+// and at most 256 bytes long, so that names GDAL takes for one are one here.
+std::string GdalName(std::string_view value) {
+  constexpr std::size_t kGdalValueLength = 256;
+  value = value.substr(0, value.find('\0'));
+  return std::string(value.substr(0, kGdalValueLength));
+}
+
 struct Insert {
   std::string block;
   double copies = 1;  // rows times columns
@@ -45,7 +53,10 @@ struct Content {
 // One entity record being read.
 struct Record {
   std::string type;
-  std::string block;  // group 2 of an INSERT or a DIMENSION
+  // Group 2 of an INSERT or a DIMENSION: the last one given, as GDAL takes
+  // it. An INSERT without one inserts the block named "" as GDAL does.
+  std::string block;
+  bool named = false;
   double columns = 1, rows = 1;
   double vertices = 0;  // groups 10 and 11
   double bulges = 0;    // groups 42: arcs between polyline vertices
@@ -126,7 +137,7 @@ void AddRecord(const Record& r, Content& to) {
   if (Is(r.type, "SPLINE")) points = r.vertices * kSplinePointsPerVertex;
   to.entities = Capped(to.entities + 1);
   to.points = Capped(to.points + points);
-  if ((Is(r.type, "INSERT") || Is(r.type, "DIMENSION")) && !r.block.empty()) {
+  if (Is(r.type, "INSERT") || (Is(r.type, "DIMENSION") && r.named)) {
     const double copies = Is(r.type, "INSERT") ? Capped(std::max(r.columns, 1.0) * std::max(r.rows, 1.0)) : 1.0;
     to.inserts.push_back({r.block, copies});
   }
@@ -218,6 +229,9 @@ DxfScan ScanDxf(std::string_view whole) {
   std::string_view content = whole;
   if (content.rfind("\xEF\xBB\xBF", 0) == 0) content.remove_prefix(3);
   DxfPairs pairs(content);
+  // A damaged code is counted past as GDAL reads it: the file is refused
+  // for its damage, but a bomb behind a damaged line is told as a bomb.
+  pairs.ReadCodesAsGdal();
   int code = 0;
   std::string_view value;
   enum class Section { None, Header, Blocks, Entities, Other } section = Section::None;
@@ -227,6 +241,7 @@ DxfScan ScanDxf(std::string_view whole) {
   Content top;
   Content* block = nullptr;  // the block being read
   bool blockHeader = false;  // inside a BLOCK record, before its entities
+  std::string blockName;     // its name: the last group 2 of the record
   Record record;
   const char* const base = whole.data();
   auto finish = [&] {
@@ -250,6 +265,12 @@ DxfScan ScanDxf(std::string_view whole) {
     if ((section == Section::Blocks || section == Section::Entities) && IsCoordinate(code) && !IsNumber(value))
       scan.edits.push_back({static_cast<std::size_t>(value.data() - base), value.size(), "nan"});
     if (code == 0) {
+      if (section == Section::Blocks && blockHeader) {
+        // The BLOCK record ends: its entities follow. A block of the same
+        // name again is read into the same content (GDAL keeps one).
+        block = &blocks[blockName];
+        blockHeader = false;
+      }
       if (section == Section::Blocks || section == Section::Entities) finish();
       if (word == "EOF") {
         scan.whole = true;
@@ -268,6 +289,7 @@ DxfScan ScanDxf(std::string_view whole) {
       if (section == Section::Blocks) {
         if (word == "BLOCK") {
           blockHeader = true;
+          blockName.clear();
           block = nullptr;
           continue;
         }
@@ -276,7 +298,6 @@ DxfScan ScanDxf(std::string_view whole) {
           block = nullptr;
           continue;
         }
-        blockHeader = false;
       }
       if (section == Section::Blocks || section == Section::Entities) record.type = std::string(word);
       continue;
@@ -293,9 +314,9 @@ DxfScan ScanDxf(std::string_view whole) {
         break;
       case Section::Blocks:
         if (blockHeader) {
-          // The first name of a BLOCK record is the block's; a block of the
-          // same name again is read into the same content, as GDAL keeps one.
-          if (code == 2 && !block) block = &blocks[std::string(value)];
+          // The last name of a BLOCK record is the block's, as GDAL takes
+          // it; a record without one names the block "".
+          if (code == 2) blockName = GdalName(value);
           break;
         }
         [[fallthrough]];
@@ -313,8 +334,9 @@ DxfScan ScanDxf(std::string_view whole) {
           record.vertices += 1;
         } else if (code == 42) {
           record.bulges += 1;
-        } else if (code == 2 && record.block.empty()) {
-          record.block = std::string(value);
+        } else if (code == 2) {
+          record.block = GdalName(value);
+          record.named = true;
         } else if (Is(record.type, "INSERT") && (code == 70 || code == 71)) {
           (code == 70 ? record.columns : record.rows) = LeadingCount(value);
         }
@@ -325,8 +347,13 @@ DxfScan ScanDxf(std::string_view whole) {
     }
   }
   if (section == Section::Blocks || section == Section::Entities) finish();
-  scan.text = any;
-  if (!scan.whole && pairs.Bad()) scan.damagedLine = pairs.LinesRead() - 1;
+  // Text when it reads as pairs from its start; a damaged code makes it
+  // not whole, whatever was read after it.
+  scan.text = any && pairs.BadLine() != 1;
+  if (pairs.Bad()) {
+    scan.whole = false;
+    scan.damagedLine = pairs.BadLine();
+  }
   const Totals totals = Expansion(blocks).Of(top);
   scan.entities = totals.entities;
   scan.points = totals.points;

@@ -225,6 +225,16 @@ class MemoryFile {
   std::string name_;
 };
 
+// Whether GDAL will read the file as DXF. Whatever its first bytes (a
+// first line "AC1015" and more is no DWG to GDAL's DXF driver), such a file
+// is looked through before GDAL reads it.
+bool GdalReadsAsDxf(const MemoryFile& file) {
+  static const char* const kDrivers[] = {"DXF", "CAD", "DGN", nullptr};
+  GDALDriverH driver = GDALIdentifyDriverEx(file.Name().c_str(), GDAL_OF_VECTOR, kDrivers, nullptr);
+  const char* name = driver ? GDALGetDriverShortName(driver) : nullptr;
+  return name && std::strcmp(name, "DXF") == 0;
+}
+
 std::optional<ReadError> Open(const std::string& path, const MemoryFile& file, GdalSession& session, Dataset& ds,
                               DrawingFormat& format) {
   static const char* const kDrivers[] = {"DXF", "CAD", "DGN", nullptr};
@@ -650,18 +660,19 @@ std::optional<ReadError> TooLarge(const std::string& what, const std::string& pa
   return Fail(kErrTooLarge, "The drawing is too large to show: " + what + ": " + path);
 }
 
-// A DXF that is cut off, damaged or expands past what can be shown.
+// A DXF that expands past what can be shown, is cut off or damaged. What it
+// expands to is told first: a bomb is a bomb whatever else is wrong with it.
 std::optional<ReadError> CheckDxfScan(const DxfScan& scan, const std::string& path) {
+  if (scan.entities > static_cast<double>(kMaxEntities))
+    return TooLarge("with its blocks expanded it holds more than " + GroupedNumber(kMaxEntities) + " entities", path);
+  if (scan.points > static_cast<double>(kMaxPoints))
+    return TooLarge("with its blocks expanded it holds more than " + GroupedNumber(kMaxPoints) + " points", path);
   if (!scan.text) return Fail(kErrBadFileFormat, "Not a DXF, DWG or DGN drawing: " + path);
   if (scan.damagedLine > 0)
     return Fail(kErrBadFileFormat, "The drawing could not be read whole (damaged at line " +
                                        std::to_string(scan.damagedLine) + "): " + path);
   if (!scan.whole)
     return Fail(kErrBadFileFormat, "The drawing could not be read whole (it ends before its end mark): " + path);
-  if (scan.entities > static_cast<double>(kMaxEntities))
-    return TooLarge("with its blocks expanded it holds more than " + GroupedNumber(kMaxEntities) + " entities", path);
-  if (scan.points > static_cast<double>(kMaxPoints))
-    return TooLarge("with its blocks expanded it holds more than " + GroupedNumber(kMaxPoints) + " points", path);
   return std::nullopt;
 }
 
@@ -687,6 +698,27 @@ NameDecoder DxfNameDecoder(const std::string& encoding) {
   };
 }
 
+// Looks through a file GDAL will read as DXF, and any file that is not
+// plainly another format, before GDAL reads it: what it expands to, whether
+// it is whole, its encoding (set for the session and given back). A binary DXF is refused:
+// GDAL here reads none.
+std::optional<ReadError> LookThrough(const std::string& path, const std::string& content, const MemoryFile& file,
+                                     GdalSession& session, std::optional<DxfScan>& scan,
+                                     std::string& encoding) {
+  const std::string head = content.substr(0, 32);
+  if (OtherFormat(head) && !GdalReadsAsDxf(file)) return std::nullopt;
+  static const std::string kBinaryDxf("AutoCAD Binary DXF", 18);
+  if (head.rfind(kBinaryDxf, 0) == 0)
+    return Fail(kErrBadFileFormat, "Binary DXF drawings cannot be read; save the drawing as a DXF text file: " + path);
+  scan = ScanDxf(content);
+  // Checked before GDAL sees the file: GDAL's DXF reader does not come
+  // back from some files that end early (a last line ended by CR alone).
+  if (auto error = CheckDxfScan(*scan, path)) return error;
+  encoding = DxfTextEncoding(*scan);
+  if (!encoding.empty()) session.Set("DXF_ENCODING", encoding.c_str());
+  return std::nullopt;
+}
+
 void ApplyDxfTable(const std::vector<DxfLayerRecord>& table, std::vector<Layer>& layers) {
   for (const auto& r : table) {
     Layer l;
@@ -705,18 +737,15 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
   GdalSession session;
   // An ASCII DXF is looked through first: its encoding, whether it is whole
   // and what its blocks expand to.
-  const std::string head = content.substr(0, 32);
   std::optional<DxfScan> scan;
   std::string encoding;
-  if (!OtherFormat(head)) {
-    scan = ScanDxf(content);
-    // Checked before GDAL sees the file: GDAL's DXF reader does not come
-    // back from some files that end early (a last line ended by CR alone).
-    if (auto error = CheckDxfScan(*scan, path)) return error;
-    if (!scan->edits.empty()) content = EditedDxf(content, scan->edits);
-    encoding = DxfTextEncoding(*scan);
-    if (!encoding.empty()) session.Set("DXF_ENCODING", encoding.c_str());
+  {
+    const MemoryFile probe(path, content);
+    if (auto error = LookThrough(path, content, probe, session, scan, encoding)) return error;
   }
+  // Coordinates that are not numbers and fit-point splines are rewritten
+  // (line for line) before GDAL reads the file.
+  if (scan && !scan->edits.empty()) content = EditedDxf(content, scan->edits);
   const MemoryFile file(path, content);
   Dataset ds;
   Drawing d;
@@ -793,14 +822,11 @@ std::optional<ReadError> ReadLayers(const std::string& path, std::vector<Layer>&
     // An ASCII DXF with a readable table needs no full read.
     std::string content;
     if (auto error = ReadFile(path, content)) return error;
-    std::string encoding;
-    if (!OtherFormat(content.substr(0, 32))) {
-      const DxfScan scan = ScanDxf(content);
-      if (auto error = CheckDxfScan(scan, path)) return error;
-      encoding = DxfTextEncoding(scan);
-    }
     GdalSession session;
     const MemoryFile file(path, content);
+    std::optional<DxfScan> scan;
+    std::string encoding;
+    if (auto error = LookThrough(path, content, file, session, scan, encoding)) return error;
     Dataset ds;
     DrawingFormat format = DrawingFormat::None;
     if (auto error = Open(path, file, session, ds, format)) return error;

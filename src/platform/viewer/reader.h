@@ -18,6 +18,7 @@ namespace korvalo::viewer {
 inline constexpr int kErrFileNotFound = 53;
 inline constexpr int kErrBadFileFormat = 321;
 inline constexpr int kErrTooLarge = 7;  // "Out of memory": more than the viewer holds
+inline constexpr int kErrNotReadInTime = 18;  // "Interrupted": the read was stopped
 
 // What a drawing may hold to be shown, its blocks expanded: a few million
 // entities load, a few kilobytes of blocks inserting blocks that stand for
@@ -36,7 +37,12 @@ struct ReadError {
   std::string description;
 };
 
-// Reads the drawing at path into out. On failure out is left as it was and
+// Reads the drawing at path into out. The read runs in a process of its own
+// (the drawing reader's program beside the program, read_process.h) with a
+// bound on its memory (kReadMemoryBytes: past it the drawing is too large,
+// kErrTooLarge) and on its time (kReadSeconds: past it kErrNotReadInTime),
+// so that no file, nor a loop of GDAL's on one, can take the program down
+// or hold it. On failure out is left as it was and
 // the error says why (GDAL's own message where it gave one). An ASCII DXF is
 // read in its own encoding (UTF-8 from AutoCAD 2007 on, else the code page
 // its header names) and refused when it is cut off or its group codes are
@@ -49,11 +55,19 @@ std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out);
 // content (Drawing::leftOut, notShaped, blocksLeftOut, the kinds left out);
 // "" when nothing was left out.
 std::string LoadNotice(const Drawing& drawing);
-// Loads the reader now rather than at the first read (the reader over GDAL
-// is a module loaded when first needed, reader_module.h): for a program that
-// is there to show drawings, whose answers must not wait for the loading.
-// False when it cannot be loaded; the first read then says why.
+// Starts the drawing reader's process now rather than at the first read
+// (it loads GDAL while the program goes on): for a program that is there to
+// show drawings, whose answers must not wait for the loading. False when it
+// cannot be started; the first read then says why.
 bool LoadReader();
+
+// The bounds of one read: memory of the reader's process, and time: a few
+// seconds for any file, more for a large one (a second more a quarter
+// megabyte, far more than a sound drawing takes).
+inline constexpr unsigned long long kReadMemoryBytes = 3ULL << 30;
+inline constexpr double kReadBaseSeconds = 4;
+inline constexpr double kReadBytesPerSecond = 256 * 1024;
+double ReadSeconds(unsigned long long fileBytes);
 
 // The layers of the drawing at path with their states: for DXF the LAYER
 // table in table order (the layers the entities use, in first-use order,

@@ -1,5 +1,6 @@
-// ReadDrawing and ReadLayers of the programs: the reader module loaded on
-// the first call and held for the run; the module does the reading.
+// The reading in this process: the reader module loaded on the first call
+// and held for the run; the module does the reading. The drawing reader's
+// program reads through it (read_process.h).
 
 #include "platform/viewer/reader_module.h"
 
@@ -69,15 +70,13 @@ ReadError NotLoaded() {
 
 }  // namespace
 
-bool LoadReader() { return Reader().functions != nullptr; }
-
-std::optional<ReadError> ReadDrawing(const std::string& path, Drawing& out) {
+std::optional<ReadError> ReadDrawingHere(const std::string& path, Drawing& out) {
   const Module& reader = Reader();
   if (!reader.functions) return NotLoaded();
   return reader.functions->readDrawing(path, out);
 }
 
-std::optional<ReadError> ReadLayers(const std::string& path, std::vector<Layer>& out) {
+std::optional<ReadError> ReadLayersHere(const std::string& path, std::vector<Layer>& out) {
   const Module& reader = Reader();
   if (!reader.functions) return NotLoaded();
   return reader.functions->readLayers(path, out);

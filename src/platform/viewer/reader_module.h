@@ -25,6 +25,12 @@ struct ReaderFunctions {
   std::optional<ReadError> (*readLayers)(const std::string& path, std::vector<Layer>& out) = nullptr;
 };
 
+// Reading in this process, unbounded: for the drawing reader's program
+// (read_process.h) and the fuzz target. Everything else reads through
+// ReadDrawing and ReadLayers (reader.h), which bound the read.
+std::optional<ReadError> ReadDrawingHere(const std::string& path, Drawing& out);
+std::optional<ReadError> ReadLayersHere(const std::string& path, std::vector<Layer>& out);
+
 // The entry point's name and type.
 inline constexpr const char* kReaderEntryName = "korvalo_drawing_reader";
 using ReaderEntry = const ReaderFunctions* (*)();

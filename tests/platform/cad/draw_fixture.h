@@ -5,6 +5,9 @@
 // user's), the test input hook switched on, and every KorvaloDraw a test
 // reached ended when it finishes.
 
+#include <QProcess>
+#include <QStringList>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -109,6 +112,26 @@ class DrawTest : public ::testing::Test {
   }
   void Remember(DrawAutomation& automation) {
     if (automation.LastConnection()) pids_.insert(automation.LastConnection()->Pid());
+  }
+  // Starts KorvaloDraw as a user does (on these files) and attaches to it
+  // once it listens; null when it never does.
+  std::shared_ptr<Application> StartByHandAndAttach(DrawAutomation& automation, const QStringList& files) {
+    qint64 pid = 0;
+    if (!QProcess::startDetached(QString(KORVALO_PROGRAM_DIR) + "/KorvaloDraw", files, QString(), &pid)) return nullptr;
+    pids_.insert(pid);
+    std::shared_ptr<Application> app;
+    for (int i = 0; i < 300 && !app; ++i) {
+      try {
+        app = automation.GetObject(kProgramId);
+      } catch (const CadError& e) {
+        EXPECT_EQ(e.Number(), kCannotCreateObject) << e.Description();
+        QThread::msleep(50);
+      }
+    }
+    if (app) {
+      EXPECT_EQ(automation.LastConnection()->Pid(), pid);
+    }
+    return app;
   }
 
   // The test hook: input played into the running (or next) selection.

@@ -78,22 +78,9 @@ TEST_F(DrawTest, StartsWithOneUntitledDrawingAndAnswersItsMembers) {
 
 TEST_F(DrawTest, AttachesToAProgramTheUserStartedWithADrawing) {
   const std::string drawing = File("lots.dxf", PickDrawing());
-  qint64 pid = 0;
-  ASSERT_TRUE(QProcess::startDetached(QString(KORVALO_PROGRAM_DIR) + "/KorvaloDraw",
-                                      {QString::fromStdString(drawing)}, QString(), &pid));
-  pids_.insert(pid);
   DrawAutomation automation(options);
-  std::shared_ptr<Application> app;
-  for (int i = 0; i < 300 && !app; ++i) {
-    try {
-      app = automation.GetObject(kProgramId);
-    } catch (const CadError& e) {
-      ASSERT_EQ(e.Number(), kCannotCreateObject) << e.Description();
-      QThread::msleep(50);
-    }
-  }
+  const auto app = StartByHandAndAttach(automation, {QString::fromStdString(drawing)});
   ASSERT_TRUE(app);
-  EXPECT_EQ(automation.LastConnection()->Pid(), pid);
   EXPECT_EQ(app->Documents()->Count(), 1);
   EXPECT_EQ(app->ActiveDocument()->FullName(), drawing);
 }
