@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -14,6 +16,10 @@ using detail::Access;
 QWidget* detail::MouseTarget(Control& c) {
   QWidget* w = Access::Realise(c);
   if (auto* picture = dynamic_cast<PictureBox*>(&c)) return picture->ContentWidget();
+  // The middle of an editable combo box is its text part.
+  if (dynamic_cast<ComboBox*>(&c)) {
+    if (QLineEdit* edit = static_cast<QComboBox*>(w)->lineEdit()) return edit;
+  }
   return w;
 }
 
