@@ -23,6 +23,7 @@
 #include "reports/frm_report.h"
 #include "standalone/standalone_state.h"
 #include "storage/messages.h"
+#include "storage/parcel_save.h"
 #include "storage/program_state.h"
 #include "storage/project_db.h"
 #include "storage/system_db.h"
@@ -48,6 +49,7 @@ using forms::testing::UserChooseMenu;
 using forms::testing::UserClick;
 using forms::testing::UserMouseClick;
 using forms::testing::UserSelect;
+using forms::testing::UserType;
 using forms::vbLeftButton;
 using forms::vbNo;
 using forms::vbRightButton;
@@ -306,6 +308,100 @@ TEST_F(StandaloneEndToEndTest, ANewUserPicksALotOffThePlatSavesItAndPrintsIt) {
   EXPECT_NE(text.find("AREA                   : 10000 sq.f.\n"), std::string::npos) << text;
   Quit();
   EXPECT_EQ(prompts.Pending(), 0);
+}
+
+// The stored parcels as another tool reads them: names, figures and
+// courses.
+std::vector<std::string> StoredParcels(const std::string& project) {
+  std::vector<std::string> rows = Sql(project, "SELECT ParcelID, Parcel, Area, Closure FROM tblParcel ORDER BY ParcelID");
+  for (const std::string& course :
+       Sql(project, "SELECT ParcelID, RowNo, RowType, Direction, Length, Arc, Radius, Plus FROM tblMeasurements "
+                    "ORDER BY ParcelID, RowNo")) {
+    rows.push_back(course);
+  }
+  return rows;
+}
+
+// A click in the text part of the emptied parcel list chooses no parcel:
+// it enables nothing, and no road from the emptied grid writes into the
+// parcel that was shown before the Cancel. Courses entered there are saved
+// as a new parcel.
+TEST_F(StandaloneEndToEndTest, AStoredParcelIsNeverOverwrittenFromTheEmptiedList) {
+  program_start::MarkStartedBefore();
+  {
+    const ParcelStoreContext context{project, 2, 50, Edition::Standalone};
+    ParcelToSave lot1;
+    lot1.name = "LOT 1";
+    for (const char* d : {"N0\u00B000'00\"E", "N90\u00B000'00\"E", "S0\u00B000'00\"E", "S90\u00B000'00\"W"}) {
+      lot1.rows.push_back(geometry::CourseRow::Line(d, "50"));
+    }
+    ParcelToSave lot2;
+    lot2.name = "LOT 2";
+    lot2.rows = {geometry::CourseRow::Line("N0\u00B000'00\"E", "100"),
+                 geometry::CourseRow::Arc("S90\u00B000'00\"E", "157.08", "100", "50", geometry::SegmentSign::Plus),
+                 geometry::CourseRow::Line("S0\u00B000'00\"E", "100"),
+                 geometry::CourseRow::Line("S90\u00B000'00\"W", "100")};
+    ASSERT_TRUE(SaveNewParcel(context, lot1));
+    ASSERT_TRUE(SaveNewParcel(context, lot2));
+  }
+  const std::vector<std::string> before = StoredParcels(project);
+  ASSERT_EQ(before.size(), 10u);
+
+  Start(project);
+  ASSERT_EQ(List(), (std::vector<std::string>{" LOT 1", " LOT 2"}));
+  // LOT 2 chosen from the list, Edit, Cancel: the list's text is blank and
+  // Edit and Delete are off.
+  UserSelect(e->cbxParcel, 1);
+  ASSERT_EQ(e->txtChord(1).Text(), "100");
+  UserClick(e->cmdEdit);
+  UserClick(e->cmdCancel);
+  ASSERT_EQ(e->cbxParcel.Text(), "");
+  ASSERT_FALSE(e->cmdEdit.Enabled());
+
+  // One click in the list's text part, choosing no entry.
+  UserClick(e->cbxParcel);
+  EXPECT_EQ(e->cbxParcel.ListIndex(), -1);
+  EXPECT_FALSE(e->cmdEdit.Enabled());
+  EXPECT_FALSE(e->cmdDelete.Enabled());
+  EXPECT_FALSE(m->mnuEditMode.Enabled());
+  EXPECT_FALSE(m->mnuDeleteParcel.Enabled());
+  EXPECT_FALSE(e->Editing());
+  // A new name, one course, Save/New, and Yes to the closure question.
+  const auto enterNewLot = [this] {
+    UserType(e->txtParcel, "NEWLOT");
+    UserType(e->txtBearingLine(0), "N45d00'00\"E");
+    UserType(e->txtDistanceLine(0), "10");
+    prompts.ExpectMsgBox("This parcel has failed the closure tolerance. Would you like to save?", vbYesNo, vbYes);
+    UserClick(e->cmdSave);
+  };
+  if (e->cmdEdit.Enabled()) {
+    // What the user went on to do where Edit was offered.
+    UserClick(e->cmdEdit);
+    enterNewLot();
+  }
+  EXPECT_EQ(prompts.Pending(), 0);
+  EXPECT_EQ(StoredParcels(project), before);
+
+  // The emptied grid can still be edited through the row button's pop-up:
+  // what is typed there and saved is a new parcel.
+  prompts.ExpectPopup("mnuPopup", "mnuPopFlipBearing");
+  UserMouseClick(e->cmdNo(0), vbRightButton);
+  ASSERT_TRUE(e->Editing());
+  ASSERT_TRUE(e->txtParcel.Enabled());
+  enterNewLot();
+  EXPECT_EQ(prompts.Pending(), 0);
+  EXPECT_EQ(List(), (std::vector<std::string>{" LOT 1", " LOT 2", "NEWLOT"}));
+  Quit();
+
+  std::vector<std::string> after = StoredParcels(project);
+  std::vector<std::string> kept;
+  for (const std::string& row : after) {
+    if (row.find("NEWLOT") == std::string::npos && row.rfind("3|", 0) != 0) kept.push_back(row);
+  }
+  EXPECT_EQ(kept, before);
+  EXPECT_EQ(Sql(project, "SELECT Parcel, Direction, Length FROM tblParcel JOIN tblMeasurements USING (ParcelID) "
+                         "WHERE Parcel = 'NEWLOT'"),
+            std::vector<std::string>{"NEWLOT|N45" + kDeg + "00'00\"E|10.0"});
 }
 
 // KorvaloSA started from a program folder of its own, with the project on
