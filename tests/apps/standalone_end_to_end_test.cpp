@@ -187,6 +187,20 @@ class StandaloneEndToEndTest : public ::testing::Test {
   shell::ShellHook previousShell_;
 };
 
+#ifdef KORVALO_TEST_X_SESSION
+// Runs the program on the project in the X session, playing the script;
+// its exit status and the script's log.
+std::pair<int, std::string> PlayScript(const x_session::Session& x, const std::string& executable,
+                                       const std::string& project, const std::string& script) {
+  const pid_t pid = x_session::Spawn({executable, project}, -1,
+                                     {"DISPLAY=" + x.Display(), "QT_QPA_PLATFORM=xcb",
+                                      "KORVALO_SA_TEST_INPUT=" + script, "ASAN_OPTIONS=detect_leaks=0"});
+  const int status = x_session::WaitForExit(pid, std::chrono::seconds(120));
+  std::ifstream logFile(script + ".log");
+  return {status, std::string((std::istreambuf_iterator<char>(logFile)), std::istreambuf_iterator<char>())};
+}
+#endif
+
 TEST_F(StandaloneEndToEndTest, ANewUserPicksALotOffThePlatSavesItAndPrintsIt) {
   // First start, the project named on the command line: the training-video
   // offer declined for good, the two first-run questions (bearings and feet,
@@ -326,8 +340,9 @@ std::vector<std::string> StoredParcels(const std::string& project) {
 // it enables nothing, and no road from the emptied grid writes into the
 // parcel that was shown before the Cancel. Courses entered there are saved
 // as a new parcel.
-TEST_F(StandaloneEndToEndTest, AStoredParcelIsNeverOverwrittenFromTheEmptiedList) {
-  program_start::MarkStartedBefore();
+// Stores " LOT 1" (a square) and " LOT 2" (four courses with a curve) in the
+// project, as an earlier session did.
+void StoreTwoLots(const std::string& project) {
   {
     const ParcelStoreContext context{project, 2, 50, Edition::Standalone};
     ParcelToSave lot1;
@@ -344,6 +359,11 @@ TEST_F(StandaloneEndToEndTest, AStoredParcelIsNeverOverwrittenFromTheEmptiedList
     ASSERT_TRUE(SaveNewParcel(context, lot1));
     ASSERT_TRUE(SaveNewParcel(context, lot2));
   }
+}
+
+TEST_F(StandaloneEndToEndTest, AStoredParcelIsNeverOverwrittenFromTheEmptiedList) {
+  program_start::MarkStartedBefore();
+  StoreTwoLots(project);
   const std::vector<std::string> before = StoredParcels(project);
   ASSERT_EQ(before.size(), 10u);
 
@@ -455,12 +475,7 @@ TEST_F(StandaloneEndToEndTest, TheProgramUnderAWindowManagerPicksSavesAndPrintsT
                         << "click frmReport cmdPrint\n"
                         << "answer Yes\n"
                         << "menu mnuFile mnuExit\n";
-  const pid_t pid = x_session::Spawn({executable, project}, -1,
-                                     {"DISPLAY=" + x.Display(), "QT_QPA_PLATFORM=xcb",
-                                      "KORVALO_SA_TEST_INPUT=" + script, "ASAN_OPTIONS=detect_leaks=0"});
-  const int status = x_session::WaitForExit(pid, std::chrono::seconds(120));
-  std::ifstream logFile(script + ".log");
-  const std::string log((std::istreambuf_iterator<char>(logFile)), std::istreambuf_iterator<char>());
+  const auto [status, log] = PlayScript(x, executable, project, script);
   EXPECT_EQ(status, 0) << log;
   // Only the prompts a user expects: the print dialog and the exit question.
   EXPECT_NE(log.find("prompt: print"), std::string::npos) << log;
@@ -478,6 +493,43 @@ TEST_F(StandaloneEndToEndTest, TheProgramUnderAWindowManagerPicksSavesAndPrintsT
   EXPECT_NE(text.substr(heading, text.find('\n', heading) - heading).find("LOT 7"), std::string::npos) << text;
   EXPECT_NE(text.find("   4 S90" + kDeg + "00'00\"W      100.00\n"), std::string::npos) << text;
   EXPECT_NE(text.find("AREA                   : 10000 sq.f.\n"), std::string::npos) << text;
+}
+
+// The same in KorvaloSA as a process under Xvfb and openbox: LOT 2 chosen,
+// Edit, Cancel, one click in the list's text part; Edit is then out of
+// reach, and the project file holds what it held.
+TEST_F(StandaloneEndToEndTest, TheProgramUnderAWindowManagerKeepsTheParcelsAfterAClickInTheEmptiedList) {
+  x_session::Session x;
+  if (!x.Missing().empty()) GTEST_SKIP() << x.Missing();
+  ASSERT_FALSE(x.Display().empty()) << "Xvfb or openbox did not start";
+  program_start::MarkStartedBefore();
+  StoreTwoLots(project);
+  const std::vector<std::string> before = StoredParcels(project);
+  const std::string executable = program_checks::PlaceProgram(KORVALO_SA, dir.Path());
+  const std::string script = dir.File("emptied list.txt");
+  std::ofstream(script) << "select frmEditor cbxParcel 1\n"
+                        << "click frmEditor cmdEdit\n"
+                        << "click frmEditor cmdCancel\n"
+                        << "click frmEditor cbxParcel\n"
+                        << "# what the user went on to do where Edit was offered\n"
+                        << "click frmEditor cmdEdit\n"
+                        << "click frmEditor txtParcel\n"
+                        << "type NEWLOT\n"
+                        << "click frmEditor txtBearingLine(0)\n"
+                        << "type N45d00'00\"E\n"
+                        << "click frmEditor txtDistanceLine(0)\n"
+                        << "type 10\n"
+                        << "answer Yes\n"
+                        << "click frmEditor cmdSave\n"
+                        << "answer Yes\n"
+                        << "menu mnuFile mnuExit\n";
+  const auto [status, log] = PlayScript(x, executable, project, script);
+  // The script stops where Edit cannot be reached.
+  EXPECT_EQ(status, 3) << log;
+  EXPECT_NE(log.find("step 6: click frmEditor cmdEdit\nfailed: cmdEdit cannot be reached (hidden or disabled)"),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(StoredParcels(project), before);
 }
 #endif
 // Asked to stop at its first idle state (what the start-up benchmark
