@@ -177,6 +177,10 @@ class Player {
       ChooseMenu({w.begin() + 1, w.end()});
     } else if (verb == "click" && w.size() == 3) {
       Click(w[1], w[2]);
+    } else if (verb == "select" && w.size() == 4) {
+      Select(w[1], w[2], std::stoi(w[3]));
+    } else if (verb == "type" && w.size() >= 2) {
+      PlayTyping(Rest(line, 1));
     } else if (verb == "press" && w.size() == 5) {
       Press(std::stoi(w[1]), w[2], std::stod(w[3]), std::stod(w[4]));
     } else if (verb == "wait" && w.size() == 2) {
@@ -213,7 +217,8 @@ class Player {
     throw StepFailed("no window " + name + " is loaded");
   }
 
-  void Click(const std::string& formName, const std::string& controlName) {
+  // The control of a loaded form that a user can reach (shown and enabled).
+  static Control& Reachable(const std::string& formName, const std::string& controlName) {
     Form& form = FormNamed(formName);
     std::string name = controlName;
     int index = 0;
@@ -224,12 +229,22 @@ class Player {
     for (Control* c : FormControls(form)) {
       if (c->Name() != name || c->Index() != index) continue;
       if (!form.Visible() || !c->IsEffectivelyVisible() || !c->IsEffectivelyEnabled()) {
-        throw StepFailed(controlName + " cannot be clicked (hidden or disabled)");
+        throw StepFailed(controlName + " cannot be reached (hidden or disabled)");
       }
-      PlayMouseClick(*c, vbLeftButton);
-      return;
+      return *c;
     }
     throw StepFailed(formName + " has no control " + controlName);
+  }
+
+  void Click(const std::string& formName, const std::string& controlName) {
+    PlayMouseClick(Reachable(formName, controlName), vbLeftButton);
+  }
+
+  void Select(const std::string& formName, const std::string& controlName, int index) {
+    auto* combo = dynamic_cast<ComboBox*>(&Reachable(formName, controlName));
+    if (!combo) throw StepFailed(controlName + " is no list");
+    if (index < 0 || index >= combo->ListCount()) throw StepFailed(controlName + " has no entry " + std::to_string(index));
+    PlaySelect(*combo, index);
   }
 
   void Press(int which, const std::string& button, double x, double y) {

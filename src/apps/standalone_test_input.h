@@ -15,6 +15,9 @@
 //                               from the menu bar down to the item
 //   click FORM CONTROL[(I)]     a click in the middle of a control of a
 //                               loaded form (element I of an array)
+//   select FORM CONTROL I       picks entry I (from 0) of a combo box's list
+//   type TEXT                   types TEXT (blanks inside kept) where the
+//                               keyboard focus is
 //   press VIEWER BUTTON X Y     a press with the left or right button on the
 //                               drawing point X, Y of viewer 1 or 2
 //   wait MS                     lets the windows work for MS milliseconds

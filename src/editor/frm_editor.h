@@ -135,8 +135,9 @@ class FrmEditor : public forms::Form {
   // modes (Grab model: new parcels typed or picked; Review model: the stored
   // parcels) and the window's activation and unload.
 
-  // The stored parcel shown in the grid: set when a parcel is loaded and by
-  // Delete. Updates are keyed on it, never on a typed name.
+  // The stored parcel shown in the grid: set when a parcel is loaded, 0
+  // whenever the grid is cleared. Updates are keyed on it, never on a typed
+  // name.
   ParcelId CurrentParcelID = 0;
   // A new parcel is being entered through New (until it is saved or
   // cancelled, or the Review model is selected).
@@ -158,7 +159,11 @@ class FrmEditor : public forms::Form {
   bool SaveNewParcel();
   // The same under another name than the name box's.
   bool SaveNewParcel(const std::string& name);
+  // Refused, and nothing written, while the grid shows no stored parcel.
   bool SaveExistingParcel();
+  // The grid shows the stored parcel CurrentParcelID (loaded, not cleared
+  // since).
+  bool StoredParcelShown() const { return storedParcelShown_; }
   // Reverses course directions so that the figure closes; nothing after a
   // direction was reversed by hand (ManualInvert).
   void AutoInverse();

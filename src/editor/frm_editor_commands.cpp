@@ -185,6 +185,8 @@ void FrmEditor::optmodel_Click(int index) {
 
 void FrmEditor::cbxParcel_Click() {
   if (restoringList_) return;
+  // A click that chose no entry changes nothing.
+  if (cbxParcel.ListIndex() < 0) return;
   if (Editing() && !programSelection_) {
     // The parcel being edited stays: another parcel loaded now would drop
     // the edits, and its id would take the edits' save.

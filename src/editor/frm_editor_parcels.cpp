@@ -144,8 +144,8 @@ void FrmEditor::Show_Detail() {
     CalcEnabled = true;
     return;
   }
-  CurrentParcelID = id;
   ClearEditor();
+  CurrentParcelID = id;
   const int n = static_cast<int>(loaded.rows.size());
   for (int i = 0; i < n; ++i) {
     const geometry::CourseRow& row = loaded.rows[static_cast<std::size_t>(i)];
@@ -194,6 +194,12 @@ bool FrmEditor::SaveNewParcel(const std::string& name) {
 }
 
 bool FrmEditor::SaveExistingParcel() {
+  // An update writes into the parcel the grid shows, and into no other: a
+  // grid cleared since its load shows none.
+  if (!storedParcelShown_) {
+    MsgBox("No stored parcel is shown, so there is none to update. Nothing was saved.", vbOKOnly + vbExclamation);
+    return false;
+  }
   const bool nameBox = policy_ && policy_->NameBoxNamesStoredParcel();
   const std::string name = nameBox ? txtParcel.Text() : cbxParcel.Text();
   const std::optional<ParcelToSave> parcel = CheckedParcel(*this, name);

@@ -10,7 +10,10 @@ void FrmEditor::ArrangeArcFields() { grid_->ArrangeArcFields(Program().ProjectSe
 
 void FrmEditor::ClearEditor() {
   txtParcel.SetText("");
+  // No stored parcel is shown any more: nothing is left for an update to
+  // write into.
   storedParcelShown_ = false;
+  CurrentParcelID = 0;
   grid_->ClearRows(Program().ProjectSettings);
   for (Label* result : {&lblArea, &lblClosure, &lblDirection, &lblPrecision}) {
     result->SetCaption("");

@@ -38,7 +38,10 @@ void StandaloneEditor::cmdSave_Click() {
       return;
     }
   }
-  if (editor_.NewParcel) {
+  // Courses in a grid that shows no stored parcel (after Cancel, or a row
+  // command on the emptied grid) are a new parcel: an update would write
+  // them over the parcel loaded last.
+  if (editor_.NewParcel || !editor_.StoredParcelShown()) {
     if (!editor_.SaveNewParcel()) return;
     editor_.Parcel_Bound();
     editor_.ClearEditor();

@@ -52,6 +52,7 @@ using forms::testing::UserChooseMenu;
 using forms::testing::UserClick;
 using forms::testing::UserMouseClick;
 using forms::testing::UserSelect;
+using forms::testing::UserType;
 using forms::vbLeftButton;
 using forms::vbNo;
 using forms::vbRightButton;
@@ -200,6 +201,20 @@ class StandaloneEndToEndTest : public ::testing::Test {
   shell::ShellHook previousShell_;
 };
 
+#ifdef KORVALO_TEST_X_SESSION
+// Runs the program on the project in the X session, playing the script;
+// its exit status and the script's log.
+std::pair<int, std::string> PlayScript(const x_session::Session& x, const std::string& executable,
+                                       const std::string& project, const std::string& script) {
+  const pid_t pid = x_session::Spawn({executable, project}, -1,
+                                     {"DISPLAY=" + x.Display(), "QT_QPA_PLATFORM=xcb",
+                                      "KORVALO_SA_TEST_INPUT=" + script, "ASAN_OPTIONS=detect_leaks=0"});
+  const int status = x_session::WaitForExit(pid, std::chrono::seconds(120));
+  std::ifstream logFile(script + ".log");
+  return {status, std::string((std::istreambuf_iterator<char>(logFile)), std::istreambuf_iterator<char>())};
+}
+#endif
+
 TEST_F(StandaloneEndToEndTest, ANewUserPicksALotOffThePlatSavesItAndPrintsIt) {
   // First start, the project named on the command line: the training-video
   // offer declined for good, the two first-run questions (bearings and feet,
@@ -317,6 +332,106 @@ TEST_F(StandaloneEndToEndTest, ANewUserPicksALotOffThePlatSavesItAndPrintsIt) {
   EXPECT_EQ(prompts.Pending(), 0);
 }
 
+// The stored parcels as another tool reads them: names, figures and
+// courses.
+std::vector<std::string> StoredParcels(const std::string& project) {
+  std::vector<std::string> rows = Sql(project, "SELECT ParcelID, Parcel, Area, Closure FROM tblParcel ORDER BY ParcelID");
+  for (const std::string& course :
+       Sql(project, "SELECT ParcelID, RowNo, RowType, Direction, Length, Arc, Radius, Plus FROM tblMeasurements "
+                    "ORDER BY ParcelID, RowNo")) {
+    rows.push_back(course);
+  }
+  return rows;
+}
+
+// A click in the text part of the emptied parcel list chooses no parcel:
+// it enables nothing, and no road from the emptied grid writes into the
+// parcel that was shown before the Cancel. Courses entered there are saved
+// as a new parcel.
+// Stores " LOT 1" (a square) and " LOT 2" (four courses with a curve) in the
+// project, as an earlier session did.
+void StoreTwoLots(const std::string& project) {
+  {
+    const ParcelStoreContext context{project, 2, 50, Edition::Standalone};
+    ParcelToSave lot1;
+    lot1.name = "LOT 1";
+    for (const char* d : {"N0\u00B000'00\"E", "N90\u00B000'00\"E", "S0\u00B000'00\"E", "S90\u00B000'00\"W"}) {
+      lot1.rows.push_back(geometry::CourseRow::Line(d, "50"));
+    }
+    ParcelToSave lot2;
+    lot2.name = "LOT 2";
+    lot2.rows = {geometry::CourseRow::Line("N0\u00B000'00\"E", "100"),
+                 geometry::CourseRow::Arc("S90\u00B000'00\"E", "157.08", "100", "50", geometry::SegmentSign::Plus),
+                 geometry::CourseRow::Line("S0\u00B000'00\"E", "100"),
+                 geometry::CourseRow::Line("S90\u00B000'00\"W", "100")};
+    ASSERT_TRUE(SaveNewParcel(context, lot1));
+    ASSERT_TRUE(SaveNewParcel(context, lot2));
+  }
+}
+
+TEST_F(StandaloneEndToEndTest, AStoredParcelIsNeverOverwrittenFromTheEmptiedList) {
+  program_start::MarkStartedBefore();
+  StoreTwoLots(project);
+  const std::vector<std::string> before = StoredParcels(project);
+  ASSERT_EQ(before.size(), 10u);
+
+  Start(project);
+  ASSERT_EQ(List(), (std::vector<std::string>{" LOT 1", " LOT 2"}));
+  // LOT 2 chosen from the list, Edit, Cancel: the list's text is blank and
+  // Edit and Delete are off.
+  UserSelect(e->cbxParcel, 1);
+  ASSERT_EQ(e->txtChord(1).Text(), "100");
+  UserClick(e->cmdEdit);
+  UserClick(e->cmdCancel);
+  ASSERT_EQ(e->cbxParcel.Text(), "");
+  ASSERT_FALSE(e->cmdEdit.Enabled());
+
+  // One click in the list's text part, choosing no entry.
+  UserClick(e->cbxParcel);
+  EXPECT_EQ(e->cbxParcel.ListIndex(), -1);
+  EXPECT_FALSE(e->cmdEdit.Enabled());
+  EXPECT_FALSE(e->cmdDelete.Enabled());
+  EXPECT_FALSE(m->mnuEditMode.Enabled());
+  EXPECT_FALSE(m->mnuDeleteParcel.Enabled());
+  EXPECT_FALSE(e->Editing());
+  // A new name, one course, Save/New, and Yes to the closure question.
+  const auto enterNewLot = [this] {
+    UserType(e->txtParcel, "NEWLOT");
+    UserType(e->txtBearingLine(0), "N45d00'00\"E");
+    UserType(e->txtDistanceLine(0), "10");
+    prompts.ExpectMsgBox("This parcel has failed the closure tolerance. Would you like to save?", vbYesNo, vbYes);
+    UserClick(e->cmdSave);
+  };
+  if (e->cmdEdit.Enabled()) {
+    // What the user went on to do where Edit was offered.
+    UserClick(e->cmdEdit);
+    enterNewLot();
+  }
+  EXPECT_EQ(prompts.Pending(), 0);
+  EXPECT_EQ(StoredParcels(project), before);
+
+  // The emptied grid can still be edited through the row button's pop-up:
+  // what is typed there and saved is a new parcel.
+  prompts.ExpectPopup("mnuPopup", "mnuPopFlipBearing");
+  UserMouseClick(e->cmdNo(0), vbRightButton);
+  ASSERT_TRUE(e->Editing());
+  ASSERT_TRUE(e->txtParcel.Enabled());
+  enterNewLot();
+  EXPECT_EQ(prompts.Pending(), 0);
+  EXPECT_EQ(List(), (std::vector<std::string>{" LOT 1", " LOT 2", "NEWLOT"}));
+  Quit();
+
+  std::vector<std::string> after = StoredParcels(project);
+  std::vector<std::string> kept;
+  for (const std::string& row : after) {
+    if (row.find("NEWLOT") == std::string::npos && row.rfind("3|", 0) != 0) kept.push_back(row);
+  }
+  EXPECT_EQ(kept, before);
+  EXPECT_EQ(Sql(project, "SELECT Parcel, Direction, Length FROM tblParcel JOIN tblMeasurements USING (ParcelID) "
+                         "WHERE Parcel = 'NEWLOT'"),
+            std::vector<std::string>{"NEWLOT|N45" + kDeg + "00'00\"E|10.0"});
+}
+
 // KorvaloSA started from a program folder of its own, with the project on
 // its command line, shows its frame with the plat in the drawing window
 // (written to an image, then the program ends).
@@ -416,12 +531,7 @@ TEST_F(StandaloneEndToEndTest, TheProgramUnderAWindowManagerPicksSavesAndPrintsT
                         << "click frmReport cmdPrint\n"
                         << "answer Yes\n"
                         << "menu mnuFile mnuExit\n";
-  const pid_t pid = x_session::Spawn({executable, project}, -1,
-                                     {"DISPLAY=" + x.Display(), "QT_QPA_PLATFORM=xcb",
-                                      "KORVALO_SA_TEST_INPUT=" + script, "ASAN_OPTIONS=detect_leaks=0"});
-  const int status = x_session::WaitForExit(pid, std::chrono::seconds(120));
-  std::ifstream logFile(script + ".log");
-  const std::string log((std::istreambuf_iterator<char>(logFile)), std::istreambuf_iterator<char>());
+  const auto [status, log] = PlayScript(x, executable, project, script);
   EXPECT_EQ(status, 0) << log;
   // Only the prompts a user expects: the print dialog and the exit question.
   EXPECT_NE(log.find("prompt: print"), std::string::npos) << log;
@@ -541,6 +651,43 @@ TEST_F(StandaloneEndToEndTest, ThePictureReportHidesTheEditorUnderAWindowManager
   EXPECT_GE(during.width, 473);
   EXPECT_EQ(after.x, before.x);
   EXPECT_EQ(after.y, before.y);
+}
+
+// The same in KorvaloSA as a process under Xvfb and openbox: LOT 2 chosen,
+// Edit, Cancel, one click in the list's text part; Edit is then out of
+// reach, and the project file holds what it held.
+TEST_F(StandaloneEndToEndTest, TheProgramUnderAWindowManagerKeepsTheParcelsAfterAClickInTheEmptiedList) {
+  x_session::Session x;
+  if (!x.Missing().empty()) GTEST_SKIP() << x.Missing();
+  ASSERT_FALSE(x.Display().empty()) << "Xvfb or openbox did not start";
+  program_start::MarkStartedBefore();
+  StoreTwoLots(project);
+  const std::vector<std::string> before = StoredParcels(project);
+  const std::string executable = program_checks::PlaceProgram(KORVALO_SA, dir.Path());
+  const std::string script = dir.File("emptied list.txt");
+  std::ofstream(script) << "select frmEditor cbxParcel 1\n"
+                        << "click frmEditor cmdEdit\n"
+                        << "click frmEditor cmdCancel\n"
+                        << "click frmEditor cbxParcel\n"
+                        << "# what the user went on to do where Edit was offered\n"
+                        << "click frmEditor cmdEdit\n"
+                        << "click frmEditor txtParcel\n"
+                        << "type NEWLOT\n"
+                        << "click frmEditor txtBearingLine(0)\n"
+                        << "type N45d00'00\"E\n"
+                        << "click frmEditor txtDistanceLine(0)\n"
+                        << "type 10\n"
+                        << "answer Yes\n"
+                        << "click frmEditor cmdSave\n"
+                        << "answer Yes\n"
+                        << "menu mnuFile mnuExit\n";
+  const auto [status, log] = PlayScript(x, executable, project, script);
+  // The script stops where Edit cannot be reached.
+  EXPECT_EQ(status, 3) << log;
+  EXPECT_NE(log.find("step 6: click frmEditor cmdEdit\nfailed: cmdEdit cannot be reached (hidden or disabled)"),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(StoredParcels(project), before);
 }
 #endif
 // Asked to stop at its first idle state (what the start-up benchmark

@@ -312,6 +312,79 @@ TEST_F(ParcelEditorTest, AfterASaveTheLockedRowsLookLockedAndTypedKeysGoNowhere)
   }
 }
 
+// Review model: after Cancel the list's text is blank; a click in its text
+// part chooses no parcel and enables nothing, and courses entered into the
+// emptied grid under a name typed into the list are stored as a new parcel,
+// never over the parcel shown before the Cancel.
+TEST_F(ParcelEditorTest, AfterCancelTheEmptiedListWritesIntoNoStoredParcel) {
+  LoadEditor();
+  OpenProject();
+  StoreSquare("LOT 1", "50");
+  const ParcelId lot2 = Store("LOT 2", {Line("N0dE", "100"), Line("N90dE", "100"), Line("S0dE", "100")});
+  editor->optmodel_Click(1);
+  const std::vector<StoredCourse> lot2Courses = Courses(lot2);
+  forms::testing::UserSelect(editor->cbxParcel, 1);
+  ASSERT_EQ(editor->CurrentParcelID, lot2);
+  forms::testing::UserClick(editor->cmdEdit);
+  forms::testing::UserClick(editor->cmdCancel);
+  EXPECT_EQ(editor->CurrentParcelID, 0);
+  ASSERT_EQ(editor->cbxParcel.Text(), "");
+
+  forms::testing::UserClick(editor->cbxParcel);
+  EXPECT_EQ(editor->cbxParcel.ListIndex(), -1);
+  for (const forms::Control* off : std::vector<const forms::Control*>{&editor->cmdEdit, &editor->cmdDelete}) {
+    EXPECT_FALSE(off->Enabled()) << off->Name();
+  }
+  EXPECT_FALSE(editor->mnuEditMode.Enabled());
+  EXPECT_FALSE(editor->Editing());
+
+  forms::testing::UserType(editor->cbxParcel, "NEWLOT");
+  SetLine(0, "N45dE", "10");
+  editor->SetEditing(true);
+  forms::testing::UserClick(editor->cmdSave);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(ListTexts(), (std::vector<std::string>{" LOT 1", " LOT 2", "NEWLOT"}));
+  const std::vector<StoredCourse> after = Courses(lot2);
+  ASSERT_EQ(after.size(), lot2Courses.size());
+  for (std::size_t k = 0; k < after.size(); ++k) {
+    EXPECT_EQ(after[k].Direction, lot2Courses[k].Direction);
+    EXPECT_EQ(after[k].Length, lot2Courses[k].Length);
+  }
+}
+
+// In the Grab model the name box keeps the focus after a save, for the next
+// parcel's name; a click on a grey, locked row box takes it away, so that
+// the keys typed then change no box and do not turn the editing state on.
+TEST_F(ParcelEditorTest, AfterAGrabModeSaveAClickOnALockedBoxLeavesEveryBoxAsItWas) {
+  LoadEditor();
+  OpenProject();
+  editor->optmodel(0).SetValue(true);
+  forms::testing::UserType(editor->txtParcel, "G1");
+  SetLine(0, "N0dE", "100");
+  SetLine(1, "N90dE", "100");
+  SetLine(2, "S0dE", "100");
+  SetLine(3, "S90dW", "100");
+  ASSERT_TRUE(editor->Editing());
+  forms::testing::UserClick(editor->cmdSave);
+  ASSERT_EQ(Count("tblParcel"), 1);
+  ASSERT_FALSE(editor->Editing());
+  ASSERT_TRUE(editor->txtParcel.HasFocus());
+  ASSERT_FALSE(editor->txtDistanceLine(1).IsEffectivelyEnabled());
+
+  forms::testing::UserMouseClick(editor->txtDistanceLine(1), forms::vbLeftButton);
+  TypeAtTheFocus(editor->Window(), "5");
+  EXPECT_EQ(editor->txtParcel.Text(), "");
+  for (int k = 0; k < 3; ++k) {
+    SCOPED_TRACE(k);
+    for (forms::TextBox* box : {&editor->txtBearingLine(k), &editor->txtDistanceLine(k)}) {
+      EXPECT_EQ(box->Text(), "");
+    }
+  }
+  EXPECT_FALSE(editor->Editing());
+  EXPECT_FALSE(editor->cmdSave.Enabled());
+  EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(ParcelEditorTest, GrabModeSaveClearsTheGridForTheNextParcel) {
   LoadEditor();
   OpenProject();

@@ -377,6 +377,23 @@ void Access::FormMouseMove(Form& f, QMouseEvent* e) {
 }
 
 void Access::Click(Control& c) { Raise(c.CommonHandlers().OnClick, c.Index()); }
+void Access::ReleaseClick(Control& c) {
+  if (dynamic_cast<ComboBox*>(&c)) return;
+  Click(c);
+}
+
+void Access::PressOnLocked(Control& c) {
+  Form& f = c.ParentForm();
+  if (!f.focused_) return;
+  f.focused_ = nullptr;
+  if (f.window_) {
+    if (QWidget* focus = f.window_->focusWidget()) focus->clearFocus();
+  }
+  Control* old = f.eventFocus_;
+  f.eventFocus_ = nullptr;
+  if (old) Raise(old->CommonHandlers().OnLostFocus, old->Index());
+}
+
 void Access::DblClick(Control& c) { Raise(c.CommonHandlers().OnDblClick, c.Index()); }
 
 bool Access::KeyDown(Control& c, QKeyEvent* e) {

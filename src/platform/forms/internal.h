@@ -115,6 +115,14 @@ struct Access {
   // The pointer moved over the form's own area, outside its controls.
   static void FormMouseMove(Form& f, QMouseEvent* e);
   static void Click(Control& c);
+  // The Click a release over the control makes: none for a combo box, whose
+  // Click means that an entry of its list was chosen (ComboActivated), not a
+  // click in its text or on its button.
+  static void ReleaseClick(Control& c);
+  // A press that fell on a locked (disabled) control inside `c`: the focus
+  // leaves the control that had it, so that keys typed next reach no box
+  // the user did not pick.
+  static void PressOnLocked(Control& c);
   static void DblClick(Control& c);
   // Returns true when the key was consumed (swallowed or replaced).
   static bool KeyDown(Control& c, QKeyEvent* e);

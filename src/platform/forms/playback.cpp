@@ -2,9 +2,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 
+#include "common/utf8.h"
 #include "platform/forms/internal.h"
 
 namespace korvalo::forms {
@@ -14,6 +18,10 @@ using detail::Access;
 QWidget* detail::MouseTarget(Control& c) {
   QWidget* w = Access::Realise(c);
   if (auto* picture = dynamic_cast<PictureBox*>(&c)) return picture->ContentWidget();
+  // The middle of an editable combo box is its text part.
+  if (dynamic_cast<ComboBox*>(&c)) {
+    if (QLineEdit* edit = static_cast<QComboBox*>(w)->lineEdit()) return edit;
+  }
   return w;
 }
 
@@ -42,6 +50,28 @@ void PlayMouseClick(Control& control, int button, double x, double y) {
   const int b = detail::QtButton(button);
   detail::SendMouse(w, QEvent::MouseButtonPress, b, px, py);
   detail::SendMouse(w, QEvent::MouseButtonRelease, b, px, py);
+}
+
+void PlaySelect(ComboBox& combo, int index) {
+  if (combo.CanFocus() && !combo.HasFocus()) Access::FocusTo(combo);
+  auto* w = static_cast<QComboBox*>(Access::Realise(combo));
+  w->setCurrentIndex(index);
+  emit w->activated(index);
+}
+
+void PlayTyping(const std::string& text) {
+  for (const char32_t cp : utf8::Decode(text)) {
+    QWidget* w = QApplication::focusWidget();
+    if (!w) return;
+    const QString typed = QString::fromUcs4(&cp, 1);
+    int key = Qt::Key_unknown;
+    if (cp < 0x80 && typed.at(0).isLetterOrNumber()) key = typed.toUpper().at(0).unicode();
+    if (cp == U' ') key = Qt::Key_Space;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, typed);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, typed);
+    QApplication::sendEvent(w, &release);
+  }
 }
 
 bool PlayMenuChoice(Menu& item) {

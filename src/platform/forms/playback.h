@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 // Input played into the program's own windows as the user's mouse gives
@@ -9,6 +10,7 @@
 
 namespace korvalo::forms {
 
+class ComboBox;
 class Control;
 class Form;
 class Menu;
@@ -17,6 +19,12 @@ class Menu;
 // vbMiddleButton) at x, y twips inside the control (its middle when
 // negative).
 void PlayMouseClick(Control& control, int button, double x = -1, double y = -1);
+// Picks entry `index` from the combo box's list, as the user's pointer
+// does (the box takes the focus, then Click).
+void PlaySelect(ComboBox& combo, int index);
+// Types the text (UTF-8), one key a character, into whatever widget of the
+// program has the keyboard focus; nothing reaches a control when none has.
+void PlayTyping(const std::string& text);
 // Opens the menus above the item as the user's pointer does and chooses
 // it (a menu with items is only opened). False, and nothing done, when the
 // item or a menu above it is hidden or disabled.

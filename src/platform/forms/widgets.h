@@ -60,6 +60,11 @@ class Hooked : public Base {
   void mousePressEvent(QMouseEvent* e) override {
     QtBoundary boundary;
     if (!owner_) return Base::mousePressEvent(e);
+    // Qt hands a press on a disabled widget to its first enabled parent.
+    if (QWidget* hit = this->childAt(e->position().toPoint()); hit && !hit->isEnabled()) {
+      Access::PressOnLocked(*owner_);
+      if (!owner_) return;
+    }
     Access::MouseDown(*owner_, e);
     if (owner_) Base::mousePressEvent(e);
     e->accept();
@@ -81,7 +86,7 @@ class Hooked : public Base {
       case ClickOrder::Synthesized:
         Base::mouseReleaseEvent(e);
         Access::MouseUp(*owner, e);
-        if (inside && e->button() == Qt::LeftButton && !afterDouble_) Access::Click(*owner);
+        if (inside && e->button() == Qt::LeftButton && !afterDouble_) Access::ReleaseClick(*owner);
         break;
     }
     afterDouble_ = false;

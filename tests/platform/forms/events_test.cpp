@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QTimer>
 #include <functional>
@@ -203,6 +204,21 @@ const Case kCases[] = {
      [](TestWindow& w) { w.cbx.SetText("a"); }, {"cbx_Change"}},
     {"user picks from the list: Click", [](TestWindow& w) { w.cbx.AddItem("a"); w.cbx.AddItem("b"); },
      [](TestWindow& w) { testing::UserSelect(w.cbx, 1); }, {"txt_LostFocus", "cbx_Click"}},
+    {"user clicks the text part, choosing no item: focus, no Click",
+     [](TestWindow& w) { w.cbx.AddItem("a"); w.cbx.AddItem("b"); },
+     [](TestWindow& w) { testing::UserClick(w.cbx); }, {"txt_LostFocus"}},
+
+    // Locked controls.
+    {"a click on a locked box takes the focus away: keys typed then reach no box",
+     [](TestWindow& w) { w.txtArr(0).SetEnabled(false); },
+     [](TestWindow& w) {
+       testing::UserClick(w.txtArr(0));
+       QWidget* focus = QApplication::focusWidget();
+       if (focus == nullptr) focus = w.Window();
+       QKeyEvent press(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
+       QApplication::sendEvent(focus, &press);
+     },
+     {"txt_LostFocus"}},
 
     // Scroll bar.
     {"program sets Value: Change", None, [](TestWindow& w) { w.vs.SetValue(400); }, {"vs_Change 400"}},
