@@ -231,7 +231,7 @@ class FrmEditor : public forms::Form {
   // then it never is).
   void SetReportWindowOpen(std::function<bool()> open);
   // Opening the Report menu keeps the editor's place, unless a report window
-  // is open already: the editor may then stand parked off the screen, and
+  // is open already: the editor may then be hidden by that window, and
   // the place kept when that window opened is the one to return to. The
   // standalone frame's Report menu runs this too.
   void mnuReport_Click();

@@ -92,7 +92,7 @@ void FrmEditor::SetReportWindowOpen(std::function<bool()> open) { reportWindowOp
 void FrmEditor::mnuReport_Click() {
   // Before any item is chosen: the report window puts the editor back here
   // when it closes, wherever a report moved it meanwhile. While the window
-  // is open the editor's place may be the parking place off the screen.
+  // is open the editor may be hidden by it.
   if (reportWindowOpen_ && reportWindowOpen_()) return;
   SavedEditorTop = Top();
   SavedEditorLeft = Left();
