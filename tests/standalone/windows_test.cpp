@@ -209,8 +209,9 @@ TEST_F(ArrangeTest, OverviewBelowTheScreenGoesAboveTheEditorWhenThereIsRoom) {
     main->ArrangeNativeView();
     EXPECT_EQ(viewer->rect[0].Top, c.wantTop);
     EXPECT_EQ(viewer->rect[0].Left, 25);  // (300 + 80) / 15, to the nearest
-    // Both overviews share the place.
-    EXPECT_EQ(viewer->rect[1].Left, viewer->rect[0].Left);
+    // The second beside the first (to its right: no room on its left), at
+    // the same height.
+    EXPECT_EQ(viewer->rect[1].Left, viewer->rect[0].Right + 4);
     EXPECT_EQ(viewer->rect[1].Top, viewer->rect[0].Top);
     EXPECT_TRUE(editor->TopMost());
   }
