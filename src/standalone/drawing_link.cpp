@@ -179,6 +179,8 @@ int DrawingLink::LoadDrawing(bool force) {
       }
       SetUpViewer(2, layered);
     }
+    // Made now, the two would share the corner under the editor.
+    const bool made = view.OverviewHwnd[0] == nullptr || view.OverviewHwnd[1] == nullptr;
     for (int v = 1; v <= 2; ++v) {
       viewer::OverviewWindow& o = view.Viewer(v).ViewerShowOverview();
       o.SetCaption(v == 1 ? "Overview1" : "Overview2");
@@ -186,6 +188,7 @@ int DrawingLink::LoadDrawing(bool force) {
     }
     view.ShowActiveOverview();
     view.PlaceOverview(view.OverviewRect[0].Left, view.OverviewRect[0].Top, 1);
+    if (made) view.OverviewRect[1] = SecondOverviewPlace(view.OverviewRect[0]);
     view.PlaceOverview(view.OverviewRect[1].Left, view.OverviewRect[1].Top, 2);
     if (layered) {
       SetLayerMenuIcons();

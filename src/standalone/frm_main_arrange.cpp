@@ -39,9 +39,10 @@ void FrmMain::PlaceOverviews(int left, int top, int overviewHeight) {
   const int above = top - Whole(editor_.Height() * ppt) - overviewHeight;
   if (top + overviewHeight > ScreenHeightPixels() && above > 0) top = above;
   viewer_.PlaceOverview(left, top, 1);
-  // Both overviews share one place: only the shown viewer's is visible.
-  const PixelRect placed = viewer_.OverviewRect(1);
-  viewer_.PlaceOverview(placed.Left, placed.Top, 2);
+  // The second beside the first: placed on it, its title bar would lie
+  // under the first whenever both are shown.
+  const PixelRect second = SecondOverviewPlace(viewer_.OverviewRect(1));
+  viewer_.PlaceOverview(second.Left, second.Top, 2);
 }
 
 void FrmMain::ArrangeSplitView() {
@@ -62,6 +63,14 @@ void FrmMain::ArrangeSplitView() {
   const int h = first.Bottom - first.Top;
   editor_.SetHeight(ScaleHeight() - Whole(h / ppt));
   frmView.SetHeight(ScaleHeight());
+  // The editor starts below the frame's top edge but is as high as the
+  // frame's inner area: the overview under it would pass the screen's
+  // bottom. The editor gives up that much, down to its least height.
+  const int past = Whole((editor_.Top() + editor_.Height()) * ppt) + h - ScreenHeightPixels();
+  if (past > 0) {
+    const int shorter = editor_.Height() - static_cast<int>(std::ceil(past / ppt));
+    if (shorter >= Standalone().EditorMinHeight) editor_.SetHeight(shorter);
+  }
 
   const int left = Whole((editor_.Left() + editor_.Width()) * ppt - (first.Right - first.Left));
   const int top = Whole((editor_.Top() + editor_.Height()) * ppt);

@@ -17,6 +17,17 @@ struct PixelRect {
   int Bottom = 0;
 };
 
+// Where the second overview window goes, its top left corner in pixels:
+// beside the first at the same height, to its left where the screen has room
+// for it, else to its right. Only one of the two shows at a time, but each
+// keeps its own place in sight.
+inline PixelRect SecondOverviewPlace(const PixelRect& first) {
+  constexpr int kGap = 4;
+  const int width = first.Right - first.Left;
+  const int left = first.Left - kGap - width >= 0 ? first.Left - kGap - width : first.Right + kGap;
+  return {left, first.Top, left + width, first.Bottom};
+}
+
 class ViewerLink {
  public:
   virtual ~ViewerLink() = default;

@@ -209,8 +209,9 @@ TEST_F(ArrangeTest, OverviewBelowTheScreenGoesAboveTheEditorWhenThereIsRoom) {
     main->ArrangeNativeView();
     EXPECT_EQ(viewer->rect[0].Top, c.wantTop);
     EXPECT_EQ(viewer->rect[0].Left, 25);  // (300 + 80) / 15, to the nearest
-    // Both overviews share the place.
-    EXPECT_EQ(viewer->rect[1].Left, viewer->rect[0].Left);
+    // The second beside the first (to its right: no room on its left), at
+    // the same height.
+    EXPECT_EQ(viewer->rect[1].Left, viewer->rect[0].Right + 4);
     EXPECT_EQ(viewer->rect[1].Top, viewer->rect[0].Top);
     EXPECT_TRUE(editor->TopMost());
   }
@@ -227,6 +228,24 @@ TEST_F(ArrangeTest, SplitViewLeavesRoomForTheOverviewUnderTheEditor) {
   EXPECT_EQ(main->frmView.Height(), main->ScaleHeight());
   // Under the editor's right edge.
   EXPECT_EQ(viewer->rect[0].Left, (80 + editor->Width()) / 15 - 150);
+}
+
+// A frame reaching past the screen's bottom: the editor, as high as the
+// frame's inner area, gives up what the overview under it needs
+// to end on the screen (768 pixels); the second overview beside the first.
+TEST_F(ArrangeTest, SplitViewKeepsTheOverviewUnderTheEditorOnTheScreen) {
+  viewer->width = 150;
+  viewer->height = 90;
+  viewer->rect[0] = PixelRect{0, 0, 150, 90};
+  FrameAt(0, 0, 14000, 800 * 15);
+  main->ArrangeSplitView();
+  const int editorBottom = (editor->Top() + editor->Height()) / 15;
+  EXPECT_GE(viewer->rect[0].Top, editorBottom);
+  EXPECT_LE(viewer->rect[0].Bottom, 768);
+  EXPECT_GT(viewer->rect[0].Bottom, 768 - 2);
+  EXPECT_LT(editor->Height(), main->ScaleHeight() - 90 * 15);
+  EXPECT_TRUE(viewer->rect[1].Right <= viewer->rect[0].Left || viewer->rect[1].Left >= viewer->rect[0].Right);
+  EXPECT_EQ(viewer->rect[1].Top, viewer->rect[0].Top);
 }
 
 }  // namespace

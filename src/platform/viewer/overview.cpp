@@ -1,6 +1,7 @@
 // The viewer's overview window: the whole drawing and the view's rectangle;
 // a press centres the view on the point pressed.
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QWheelEvent>
@@ -95,13 +96,50 @@ OverviewWindow::OverviewWindow(DrawingViewer& viewer) : viewer_(viewer), widget_
 
 OverviewWindow::~OverviewWindow() { delete widget_; }
 
+namespace {
+
+bool Framed(const QWidget& w) { return w.frameGeometry() != w.geometry(); }
+
+QMargins Margins(const QWidget& w) {
+  const QRect outer = w.frameGeometry();
+  const QRect inner = w.geometry();
+  return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                  outer.bottom() - inner.bottom());
+}
+
+// The frame the window manager puts round the window, as far as it is known.
+// Until the manager has framed a window (just after it is first shown, or
+// shown again in a new owner), Qt knows no frame: a move then places the
+// inner area at the point, and the frame would end a title bar higher than
+// asked. Such a window is taken to get the frame of another window of the
+// program that the manager shows restored (a maximised one may lack its
+// side borders).
+QMargins FrameOf(const QWidget& w) {
+  if (Framed(w)) return Margins(w);
+  const QWidget* like = nullptr;
+  for (const QWidget* other : QApplication::topLevelWidgets()) {
+    if (other == &w || !other->isVisible() || !Framed(*other)) continue;
+    if (!like || (like->isMaximized() && !other->isMaximized())) like = other;
+  }
+  return like ? Margins(*like) : QMargins();
+}
+
+}  // namespace
+
+// The point is the frame's top left corner, framed or not yet.
 void OverviewWindow::Move(int x, int y) {
-  if (widget_) widget_->move(x, y);
+  if (!widget_) return;
+  if (Framed(*widget_)) {
+    widget_->move(x, y);
+    return;
+  }
+  const QMargins m = FrameOf(*widget_);
+  widget_->setGeometry(x + m.left(), y + m.top(), widget_->width(), widget_->height());
 }
 
 OverviewWindow::Rect OverviewWindow::ScreenRect() const {
   if (!widget_) return {};
-  const QRect r = widget_->frameGeometry();
+  const QRect r = widget_->geometry().marginsAdded(FrameOf(*widget_));
   return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
@@ -115,7 +153,7 @@ void OverviewWindow::Show() {
     const QPoint at = widget_->pos();
     widget_->setParent(owner, Qt::Tool);
     widget_->setAttribute(Qt::WA_ShowWithoutActivating);
-    widget_->move(at);
+    Move(at.x(), at.y());
   }
   widget_->show();
   widget_->update();

@@ -110,8 +110,9 @@ std::string ToString(const Rect& r) {
          std::to_string(r.height);
 }
 
-Rect ClientRect(Form& form) {
-  const xcb_window_t w = WindowOf(form);
+namespace {
+
+Rect ClientRectOf(xcb_window_t w) {
   Rect out;
   xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(Conn(), xcb_get_geometry(Conn(), w), nullptr);
   if (g) {
@@ -129,9 +130,9 @@ Rect ClientRect(Form& form) {
   return out;
 }
 
-Rect FrameRect(Form& form) {
-  Rect r = ClientRect(form);
-  const std::vector<uint32_t> e = Property(WindowOf(form), "_NET_FRAME_EXTENTS");  // left right top bottom
+Rect FrameRectOf(xcb_window_t w) {
+  Rect r = ClientRectOf(w);
+  const std::vector<uint32_t> e = Property(w, "_NET_FRAME_EXTENTS");  // left right top bottom
   if (e.size() == 4) {
     r.x -= static_cast<int>(e[0]);
     r.y -= static_cast<int>(e[2]);
@@ -139,6 +140,15 @@ Rect FrameRect(Form& form) {
     r.height += static_cast<int>(e[2] + e[3]);
   }
   return r;
+}
+
+}  // namespace
+
+Rect ClientRect(Form& form) { return ClientRectOf(WindowOf(form)); }
+Rect FrameRect(Form& form) { return FrameRectOf(WindowOf(form)); }
+Rect FrameRect(QWidget& window) { return FrameRectOf(static_cast<xcb_window_t>(window.winId())); }
+bool Managed(QWidget& window) {
+  return Property(static_cast<xcb_window_t>(window.winId()), "_NET_FRAME_EXTENTS").size() == 4;
 }
 
 bool PositionRequested(Form& form) {

@@ -10,6 +10,8 @@
 #include <ostream>
 #include <string>
 
+class QWidget;
+
 namespace korvalo::forms {
 class Form;
 }
@@ -34,6 +36,9 @@ inline void PrintTo(const Rect& r, std::ostream* os) { *os << ToString(r); }
 Rect ClientRect(Form& form);
 // The whole window with the manager's frame around it.
 Rect FrameRect(Form& form);
+// The same for a top-level window that is no form (an overview window).
+Rect FrameRect(QWidget& window);
+bool Managed(QWidget& window);
 // Whether the window asked the manager for its position (USPosition or
 // PPosition in its size hints).
 bool PositionRequested(Form& form);
