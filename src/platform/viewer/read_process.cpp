@@ -16,8 +16,8 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
-#include <mutex>
 #include <filesystem>
+#include <mutex>
 #include <string_view>
 #include <vector>
 
@@ -265,7 +265,6 @@ const std::string& ReaderProgram() {
 double ReadSeconds(unsigned long long fileBytes) {
   return kReadBaseSeconds + static_cast<double>(fileBytes) / kReadBytesPerSecond;
 }
-
 
 namespace {
 
